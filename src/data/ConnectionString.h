@@ -1,0 +1,42 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace varnett::data {
+
+// An OLE DB style connection string: "Key=Value;Key=Value". Keys compare
+// without regard to case; values may be quoted with " or ' (a doubled quote
+// inside stands for one).
+class ConnectionString {
+public:
+    using Item = std::pair<std::string, std::string>;
+
+    // Throws varnett::Error naming the problem for malformed text.
+    static ConnectionString parse(std::string_view text);
+
+    std::optional<std::string> get(std::string_view key) const;
+    std::string value(std::string_view key) const { return get(key).value_or(std::string()); }
+    void set(std::string_view key, std::string value);
+    void remove(std::string_view key);
+    const std::vector<Item>& items() const { return m_items; }
+
+    // True when "Persist Security Info" says True (or Yes).
+    bool persistSecurityInfo() const;
+    // The whole string, every key kept.
+    std::string render() const;
+    // The string as a connection reports it: the password is left out unless
+    // Persist Security Info is true.
+    std::string renderForDisplay() const;
+
+private:
+    std::vector<Item> m_items;
+};
+
+// Case-insensitive comparison of two ASCII texts.
+bool equalsNoCase(std::string_view a, std::string_view b);
+
+} // namespace varnett::data
