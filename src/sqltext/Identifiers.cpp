@@ -1,0 +1,155 @@
+#include "sqltext/Identifiers.h"
+
+#include "data/Error.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace varnett::sqltext {
+
+namespace {
+
+// Reserved keywords of T-SQL, upper case, sorted for binary search.
+constexpr std::array<std::string_view, 184> kReserved = {
+    "ADD", "ALL", "ALTER", "AND", "ANY", "AS", "ASC", "AUTHORIZATION", "BACKUP", "BEGIN",
+    "BETWEEN", "BREAK", "BROWSE", "BULK", "BY", "CASCADE", "CASE", "CHECK", "CHECKPOINT",
+    "CLOSE", "CLUSTERED", "COALESCE", "COLLATE", "COLUMN", "COMMIT", "COMPUTE", "CONSTRAINT",
+    "CONTAINS", "CONTAINSTABLE", "CONTINUE", "CONVERT", "CREATE", "CROSS", "CURRENT",
+    "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP", "CURRENT_USER", "CURSOR", "DATABASE",
+    "DBCC", "DEALLOCATE", "DECLARE", "DEFAULT", "DELETE", "DENY", "DESC", "DISK", "DISTINCT",
+    "DISTRIBUTED", "DOUBLE", "DROP", "DUMP", "ELSE", "END", "ERRLVL", "ESCAPE", "EXCEPT",
+    "EXEC", "EXECUTE", "EXISTS", "EXIT", "EXTERNAL", "FETCH", "FILE", "FILLFACTOR", "FOR",
+    "FOREIGN", "FREETEXT", "FREETEXTTABLE", "FROM", "FULL", "FUNCTION", "GOTO", "GRANT",
+    "GROUP", "HAVING", "HOLDLOCK", "IDENTITY", "IDENTITYCOL", "IDENTITY_INSERT", "IF", "IN",
+    "INDEX", "INNER", "INSERT", "INTERSECT", "INTO", "IS", "JOIN", "KEY", "KILL", "LEFT",
+    "LIKE", "LINENO", "LOAD", "MERGE", "NATIONAL", "NOCHECK", "NONCLUSTERED", "NOT", "NULL",
+    "NULLIF", "OF", "OFF", "OFFSETS", "ON", "OPEN", "OPENDATASOURCE", "OPENQUERY",
+    "OPENROWSET", "OPENXML", "OPTION", "OR", "ORDER", "OUTER", "OVER", "PERCENT", "PIVOT",
+    "PLAN", "PRECISION", "PRIMARY", "PRINT", "PROC", "PROCEDURE", "PUBLIC", "RAISERROR",
+    "READ", "READTEXT", "RECONFIGURE", "REFERENCES", "REPLICATION", "RESTORE", "RESTRICT",
+    "RETURN", "REVERT", "REVOKE", "RIGHT", "ROLLBACK", "ROWCOUNT", "ROWGUIDCOL", "RULE",
+    "SAVE", "SCHEMA", "SECURITYAUDIT", "SELECT", "SEMANTICKEYPHRASETABLE",
+    "SEMANTICSIMILARITYDETAILSTABLE", "SEMANTICSIMILARITYTABLE", "SESSION_USER", "SET",
+    "SETUSER", "SHUTDOWN", "SOME", "STATISTICS", "SYSTEM_USER", "TABLE", "TABLESAMPLE",
+    "TEXTSIZE", "THEN", "TO", "TOP", "TRAN", "TRANSACTION", "TRIGGER", "TRUNCATE",
+    "TRY_CONVERT", "TSEQUAL", "UNION", "UNIQUE", "UNPIVOT", "UPDATE", "UPDATETEXT", "USE",
+    "USER", "VALUES", "VARYING", "VIEW", "WAITFOR", "WHEN", "WHERE", "WHILE", "WITH",
+    "WRITETEXT",
+};
+
+bool isAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Characters a regular identifier may hold after its first; bytes of
+// non-ASCII UTF-8 sequences count as letters.
+bool isIdentifierChar(unsigned char c)
+{
+    return isAsciiLetter(c) || isDigit(c) || c == '_' || c == '@' || c == '#' || c == '$'
+        || c >= 0x80;
+}
+
+bool isIdentifierStart(unsigned char c)
+{
+    return isAsciiLetter(c) || c == '_' || c == '@' || c == '#' || c >= 0x80;
+}
+
+} // namespace
+
+std::string bracketQuote(std::string_view name)
+{
+    std::string out = "[";
+    for (char c : name) {
+        out += c;
+        if (c == ']')
+            out += ']';
+    }
+    out += ']';
+    return out;
+}
+
+std::string stringLiteral(std::string_view text, bool unicode)
+{
+    std::string out = unicode ? "N'" : "'";
+    for (char c : text) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    out += '\'';
+    return out;
+}
+
+bool isRegularIdentifier(std::string_view name)
+{
+    if (name.empty() || !isIdentifierStart(static_cast<unsigned char>(name.front())))
+        return false;
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return isIdentifierChar(static_cast<unsigned char>(c)); });
+}
+
+bool isReservedKeyword(std::string_view name)
+{
+    std::string upper(name);
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return std::binary_search(kReserved.begin(), kReserved.end(), std::string_view(upper));
+}
+
+std::string quoteIfNeeded(std::string_view name)
+{
+    if (isRegularIdentifier(name) && !isReservedKeyword(name))
+        return std::string(name);
+    return bracketQuote(name);
+}
+
+std::string variableSafe(std::string_view name)
+{
+    std::string out(name);
+    for (char& c : out)
+        if (!isIdentifierChar(static_cast<unsigned char>(c)))
+            c = '_';
+    return out;
+}
+
+std::vector<std::string> splitMultipartName(std::string_view name)
+{
+    std::vector<std::string> parts;
+    std::string current;
+    std::size_t i = 0;
+    while (i < name.size()) {
+        char c = name[i];
+        if (c == '[' || c == '"') {
+            char close = c == '[' ? ']' : '"';
+            ++i;
+            bool closed = false;
+            while (i < name.size()) {
+                if (name[i] == close) {
+                    if (i + 1 < name.size() && name[i + 1] == close) {
+                        current += close;
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                current += name[i++];
+            }
+            if (!closed)
+                throw Error("Unterminated " + std::string(c == '[' ? "bracket" : "quote")
+                            + " in the name '" + std::string(name) + "'");
+        } else if (c == '.') {
+            parts.push_back(std::move(current));
+            current.clear();
+            ++i;
+        } else {
+            current += c;
+            ++i;
+        }
+    }
+    parts.push_back(std::move(current));
+    return parts;
+}
+
+} // namespace varnett::sqltext

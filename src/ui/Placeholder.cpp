@@ -1,0 +1,1 @@
+namespace varnett::ui { void placeholder() {} }
