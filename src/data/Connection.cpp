@@ -1,1 +1,85 @@
 #include "data/Connection.h"
+
+#include "data/ConnectionString.h"
+#include "data/Error.h"
+#include "data/SqliteEngine.h"
+
+namespace varnett::data {
+
+namespace {
+
+bool isEmbeddedProvider(std::string_view provider)
+{
+    return equalsNoCase(provider, "SQLite");
+}
+
+std::string trimmed(const std::string& text)
+{
+    auto begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return {};
+    auto end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
+}
+
+} // namespace
+
+std::unique_ptr<Engine> openEngine(const std::string& connectionString)
+{
+    if (trimmed(connectionString).empty())
+        throw Error("The connection string is empty");
+    ConnectionString parsed = ConnectionString::parse(connectionString);
+    std::string provider = trimmed(parsed.value("Provider"));
+    if (provider.empty())
+        throw Error("The connection string names no Provider");
+    if (isEmbeddedProvider(provider)) {
+        std::string path = parsed.value("Data Source");
+        if (path.empty())
+            throw Error("The connection string names no Data Source file");
+        return openSqliteEngine(path);
+    }
+    throw Error("Provider '" + provider + "' cannot be found. It may not be properly installed.");
+}
+
+Connection::Connection() = default;
+Connection::~Connection() = default;
+
+void Connection::setConnectionString(const std::string& text)
+{
+    close();
+    m_text = text;
+}
+
+std::string Connection::connectionString() const
+{
+    try {
+        return ConnectionString::parse(m_text).renderForDisplay();
+    } catch (const Error&) {
+        return m_text; // a malformed string is shown as it was given
+    }
+}
+
+void Connection::open()
+{
+    if (m_engine)
+        return;
+    m_engine = openEngine(m_text);
+}
+
+void Connection::close()
+{
+    m_engine.reset();
+}
+
+std::string Connection::databaseName() const
+{
+    return m_engine ? m_engine->databaseName() : std::string();
+}
+
+Engine& Connection::engine()
+{
+    open();
+    return *m_engine;
+}
+
+} // namespace varnett::data

@@ -1,0 +1,64 @@
+#include "app/Images.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+namespace varnett::images {
+
+namespace {
+
+// A small drawn pictogram, so the program needs no image files.
+QIcon drawn(const QColor& fill, const QColor& line, int shape, int size = 16)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(line, size / 16.0));
+    painter.setBrush(fill);
+    const double s = size / 16.0;
+    switch (shape) {
+    case 0: // build: a page with lines
+        painter.drawRect(QRectF(3 * s, 1 * s, 10 * s, 14 * s));
+        for (int y = 4; y <= 12; y += 3)
+            painter.drawLine(QPointF(5 * s, y * s), QPointF(11 * s, y * s));
+        break;
+    case 1: // create: a database cylinder with a plus
+        painter.drawRoundedRect(QRectF(2 * s, 2 * s, 10 * s, 12 * s), 4 * s, 3 * s);
+        painter.setPen(QPen(Qt::darkGreen, 2 * s));
+        painter.drawLine(QPointF(11 * s, 11 * s), QPointF(15 * s, 11 * s));
+        painter.drawLine(QPointF(13 * s, 9 * s), QPointF(13 * s, 13 * s));
+        break;
+    case 2: // table: a grid
+        painter.drawRect(QRectF(1 * s, 2 * s, 14 * s, 12 * s));
+        painter.drawLine(QPointF(1 * s, 6 * s), QPointF(15 * s, 6 * s));
+        painter.drawLine(QPointF(1 * s, 10 * s), QPointF(15 * s, 10 * s));
+        painter.drawLine(QPointF(6 * s, 2 * s), QPointF(6 * s, 14 * s));
+        break;
+    default: // field: one cell
+        painter.drawRect(QRectF(2 * s, 5 * s, 12 * s, 6 * s));
+        break;
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+QIcon menuImage(int index)
+{
+    return index == 0 ? drawn(QColor(255, 255, 240), Qt::darkBlue, 0)
+                      : drawn(QColor(200, 220, 255), Qt::darkBlue, 1);
+}
+
+QIcon listImage(int index)
+{
+    return index == 0 ? drawn(QColor(255, 250, 220), QColor(120, 90, 0), 2)
+                      : drawn(QColor(220, 240, 220), Qt::darkGreen, 3);
+}
+
+QIcon programIcon()
+{
+    return drawn(QColor(200, 220, 255), Qt::darkBlue, 1, 32);
+}
+
+} // namespace varnett::images

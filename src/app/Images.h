@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QIcon>
+
+namespace varnett::images {
+
+// Menu images: 0 Build, 1 Create.
+QIcon menuImage(int index);
+// List images: 0 table, 1 field.
+QIcon listImage(int index);
+// The program's icon.
+QIcon programIcon();
+
+} // namespace varnett::images

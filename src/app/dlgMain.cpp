@@ -1,0 +1,156 @@
+#include "app/dlgMain.h"
+
+#include "app/Images.h"
+#include "app/dlgAbout.h"
+#include "data/SettingsStore.h"
+#include "data/dmMain.h"
+#include "dialogs/dlgConnEdit.h"
+#include "ui/Modal.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace varnett {
+
+TfrmMain::TfrmMain(data::SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent)
+    , m_dataMain(std::make_unique<data::TDataMain>(settings))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Varnett"));
+    setWindowIcon(images::programIcon());
+    resize(965, 747);
+    if (QScreen* screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    buildWidgets();
+    buildMenus();
+    connect(pcMain, &QTabWidget::currentChanged, this, [this] { ui::guarded([this] { pcMainChange(); }); });
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::FormCreate()
+{
+    ui::guarded([this] { m_dataMain->DataModuleCreate(); });
+    m_conditionParameters.clear();
+    selectPage(InsertPage);
+    try {
+        m_dataMain->db().open();
+        setStatusText(QString::fromStdString(m_dataMain->currentDatabaseName()));
+    } catch (const std::exception&) {
+        // The failure was shown by the data module already; the connection
+        // dialog gives the user the chance to mend it.
+        mniChangeConnectionClick();
+    }
+}
+
+int TfrmMain::currentPage() const
+{
+    return pcMain->currentIndex();
+}
+
+void TfrmMain::selectPage(int page)
+{
+    {
+        QSignalBlocker quiet(pcMain);
+        pcMain->setCurrentIndex(page);
+    }
+    pcMainChange();
+}
+
+void TfrmMain::pcMainChange()
+{
+    const int page = currentPage();
+    m_conditionParameters.clear();
+
+    const bool generated = page != EditPage;
+    mniBuild->setEnabled(generated);
+    mniBuildAll->setEnabled(generated);
+    mniCreateAll->setEnabled(generated);
+
+    const bool update = page == UpdatePage;
+    lvFields->setDragEnabled(update);
+    lvFields->setDragDropMode(update ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
+    if (!update)
+        lvWhere->clear();
+    pnlWhere->setVisible(update);
+    if (Splitter3->count() > 1)
+        Splitter3->handle(1)->setVisible(update);
+
+    for (QPlainTextEdit* edit : m_editors)
+        edit->viewport()->update();
+}
+
+QString TfrmMain::statusText() const
+{
+    return sbMainPanel->text();
+}
+
+void TfrmMain::setStatusText(const QString& text)
+{
+    sbMainPanel->setText(text);
+}
+
+void TfrmMain::emptyFieldList()
+{
+    lvFields->clear();
+}
+
+void TfrmMain::mniShowConnectionClick()
+{
+    ui::information(QStringLiteral("Current connection: ")
+                    + QString::fromStdString(m_dataMain->db().connectionString()));
+}
+
+void TfrmMain::mniChangeConnectionClick()
+{
+    data::Connection& db = m_dataMain->db();
+    db.close();
+    TConnEditForm dialog(this);
+    try {
+        if (ui::exec(dialog) == QDialog::Accepted) {
+            const std::string chosen = dialog.connectionString().toStdString();
+            if (!chosen.empty()) {
+                db.setConnectionString(chosen);
+                db.open();
+                setStatusText(QString::fromStdString(m_dataMain->currentDatabaseName()));
+                Loadtablelist1Click();
+                emptyFieldList();
+            }
+        }
+        m_dataMain->storeConnectionString();
+    } catch (const std::exception& failure) {
+        ui::error(ui::messageOf(failure));
+    }
+}
+
+void TfrmMain::Loadtablelist1Click()
+{
+    const std::vector<std::string> names = m_dataMain->listTables();
+    lvTables->clear();
+    for (const std::string& name : names) {
+        auto* item = new QTreeWidgetItem(lvTables, {QString::fromStdString(name)});
+        item->setIcon(0, images::listImage(0));
+    }
+}
+
+void TfrmMain::mniAboutClick()
+{
+    TAboutBox box(this);
+    box.complete(QApplication::applicationName());
+    ui::exec(box);
+}
+
+void TfrmMain::mnjiExitClick()
+{
+    close();
+}
+
+} // namespace varnett

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QTreeWidget;
+class QWidget;
+
+namespace varnett::data {
+class SettingsStore;
+class TDataMain;
+}
+
+namespace varnett {
+
+// The main window: menus, toolbar, status bar, the table and field lists on
+// the left, the four editor pages and the condition list on the right.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    enum Page { InsertPage = 0, UpdatePage = 1, DeletePage = 2, EditPage = 3 };
+
+    // Creates the data module, opens the stored connection and, when that
+    // fails, runs Change connection before the window is shown.
+    explicit TfrmMain(data::SettingsStore& settings, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    data::TDataMain& dataMain() { return *m_dataMain; }
+
+    int currentPage() const;
+    void selectPage(int page);
+    QPlainTextEdit* editor(int page) const { return m_editors[page]; }
+    QPlainTextEdit* currentEditor() const { return m_editors[currentPage()]; }
+    QString statusText() const;
+
+    // Commands of the menus.
+    void pcMainChange();
+    void mniChangeConnectionClick();
+    void mniShowConnectionClick();
+    void Loadtablelist1Click();
+    void mniAboutClick();
+    void mnjiExitClick();
+
+private:
+    void FormCreate();
+    void buildWidgets();
+    void buildMenus();
+    void buildFileMenu();
+    void buildEditMenu();
+    void buildProcedureMenu();
+    void buildDataBaseMenu();
+    void buildViewMenu();
+    void buildHelpMenu();
+    void buildPopupMenus();
+    void buildToolBar();
+    QAction* addAction(QMenu* menu, const char* name, const QString& caption,
+                       const QKeySequence& shortcut = {});
+    void setStatusText(const QString& text);
+    void emptyFieldList();
+
+    std::unique_ptr<data::TDataMain> m_dataMain;
+
+    // Widgets, named as their objectName.
+    QToolBar* tbMain = nullptr;
+    QProgressBar* pbMain = nullptr;
+    QLabel* sbMainPanel = nullptr;
+    QWidget* pnlTable = nullptr;
+    QGroupBox* gbTables = nullptr;
+    QGroupBox* gbFields = nullptr;
+    QTreeWidget* lvTables = nullptr;
+    QTreeWidget* lvFields = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    QSplitter* Splitter3 = nullptr;
+    QWidget* pnlProc = nullptr;
+    QWidget* pnlWhere = nullptr;
+    QTreeWidget* lvWhere = nullptr;
+    QTabWidget* pcMain = nullptr;
+    std::array<QPlainTextEdit*, 4> m_editors{};
+
+    QMenu* mnuFile = nullptr;
+    QMenu* popTables = nullptr;
+    QMenu* popCommand = nullptr;
+    QMenu* popWhere = nullptr;
+    QAction* mniBuild = nullptr;
+    QAction* mniCreate = nullptr;
+    QAction* mniBuildAll = nullptr;
+    QAction* mniCreateAll = nullptr;
+
+    // The texts that the Update generator declares first; emptied on every
+    // page change.
+    std::vector<std::string> m_conditionParameters;
+};
+
+} // namespace varnett

@@ -1,0 +1,329 @@
+// Widgets, menus and toolbar of the main window.
+#include "app/dlgMain.h"
+
+#include "app/Images.h"
+#include "ui/Commands.h"
+
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace varnett {
+
+namespace {
+
+QTreeWidget* makeReportList(QWidget* parent, const char* name, const QStringList& columns)
+{
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setHeaderLabels(columns);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSortingEnabled(false);
+    list->header()->setSectionsMovable(false);
+    list->header()->setStretchLastSection(true);
+    return list;
+}
+
+QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, QWidget* content)
+{
+    auto* group = new QGroupBox(caption, parent);
+    group->setObjectName(QString::fromLatin1(name));
+    auto* layout = new QVBoxLayout(group);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(content);
+    return group;
+}
+
+} // namespace
+
+void TfrmMain::buildWidgets()
+{
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(3);
+    setCentralWidget(Splitter1);
+
+    // Left: tables above fields.
+    pnlTable = new QWidget(Splitter1);
+    pnlTable->setObjectName(QStringLiteral("pnlTable"));
+    auto* tableLayout = new QVBoxLayout(pnlTable);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
+    Splitter2 = new QSplitter(Qt::Vertical, pnlTable);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    tableLayout->addWidget(Splitter2);
+
+    lvTables = makeReportList(nullptr, "lvTables", {QStringLiteral("Table name")});
+    lvTables->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvTables->setContextMenuPolicy(Qt::CustomContextMenu);
+    gbTables = makeGroup(Splitter2, "gbTables", QStringLiteral("Tables"), lvTables);
+
+    lvFields = makeReportList(nullptr, "lvFields",
+                              {QStringLiteral("Field name"), QStringLiteral("Data type")});
+    lvFields->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    gbFields = makeGroup(Splitter2, "gbFields", QStringLiteral("Fields"), lvFields);
+    Splitter2->setSizes({297, 400});
+
+    // Right: the pages above the condition list.
+    pnlProc = new QWidget(Splitter1);
+    pnlProc->setObjectName(QStringLiteral("pnlProc"));
+    auto* procLayout = new QVBoxLayout(pnlProc);
+    procLayout->setContentsMargins(0, 0, 0, 0);
+    Splitter3 = new QSplitter(Qt::Vertical, pnlProc);
+    Splitter3->setObjectName(QStringLiteral("Splitter3"));
+    procLayout->addWidget(Splitter3);
+
+    pcMain = new QTabWidget(Splitter3);
+    pcMain->setObjectName(QStringLiteral("pcMain"));
+    const std::array<std::pair<const char*, const char*>, 4> pages = {{
+        {"tsInsert", "redtInsert"}, {"tsUpdate", "redtUpdate"},
+        {"tsDelete", "redtDelete"}, {"tsEdit", "redtEdit"}}};
+    const std::array<QString, 4> captions = {
+        QStringLiteral("Insert"), QStringLiteral("Update"), QStringLiteral("Delete"),
+        QStringLiteral("Edit existing procedure")};
+    const QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        auto* sheet = new QWidget(pcMain);
+        sheet->setObjectName(QString::fromLatin1(pages[i].first));
+        auto* layout = new QVBoxLayout(sheet);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* edit = new QPlainTextEdit(sheet);
+        edit->setObjectName(QString::fromLatin1(pages[i].second));
+        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        edit->setFont(fixedFont);
+        edit->setContextMenuPolicy(Qt::CustomContextMenu);
+        layout->addWidget(edit);
+        pcMain->addTab(sheet, captions[i]);
+        m_editors[i] = edit;
+    }
+
+    pnlWhere = new QWidget(Splitter3);
+    pnlWhere->setObjectName(QStringLiteral("pnlWhere"));
+    auto* whereLayout = new QVBoxLayout(pnlWhere);
+    whereLayout->setContentsMargins(0, 0, 0, 0);
+    lvWhere = makeReportList(pnlWhere, "lvWhere",
+                             {QStringLiteral("Field"), QStringLiteral("Operator"),
+                              QStringLiteral("Parameter")});
+    lvWhere->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvWhere->setContextMenuPolicy(Qt::CustomContextMenu);
+    lvWhere->setStyleSheet(QStringLiteral("QTreeView::item { border: 1px solid palette(mid); }"));
+    whereLayout->addWidget(lvWhere);
+    Splitter3->setSizes({600, 112});
+    Splitter3->setStretchFactor(0, 1);
+    Splitter3->setStretchFactor(1, 0);
+
+    Splitter1->addWidget(pnlTable);
+    Splitter1->addWidget(pnlProc);
+    Splitter1->setSizes({257, 700});
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+
+    // Status bar: one panel with the database name.
+    auto* status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("sbMain"));
+    sbMainPanel = new QLabel(status);
+    sbMainPanel->setObjectName(QStringLiteral("sbMainPanel"));
+    sbMainPanel->setFixedWidth(200);
+    status->addWidget(sbMainPanel);
+    setStatusBar(status);
+}
+
+QAction* TfrmMain::addAction(QMenu* menu, const char* name, const QString& caption,
+                             const QKeySequence& shortcut)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    menu->addAction(action);
+    return action;
+}
+
+void TfrmMain::buildMenus()
+{
+    menuBar()->setObjectName(QStringLiteral("mnuMain"));
+    buildFileMenu();
+    buildEditMenu();
+    buildProcedureMenu();
+    buildDataBaseMenu();
+    buildViewMenu();
+    buildHelpMenu();
+    buildPopupMenus();
+    buildToolBar();
+}
+
+void TfrmMain::buildFileMenu()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFile->setSeparatorsCollapsible(false);
+    addAction(mnuFile, "mniNew", QStringLiteral("New"), QKeySequence(QStringLiteral("Ctrl+N")));
+    addAction(mnuFile, "mniOpen", QStringLiteral("Open"), QKeySequence(QStringLiteral("Ctrl+O")));
+    addAction(mnuFile, "mniClose", QStringLiteral("Close"), QKeySequence(QStringLiteral("Ctrl+L")));
+    mnuFile->addSeparator();
+    addAction(mnuFile, "mniSave", QStringLiteral("Save"), QKeySequence(QStringLiteral("Ctrl+S")));
+    addAction(mnuFile, "mniSaveAs", QStringLiteral("Save As..."));
+    addAction(mnuFile, "mniSaveAll", QStringLiteral("Save All"));
+    mnuFile->addSeparator();
+    addAction(mnuFile, "mniPrint", QStringLiteral("Print"), QKeySequence(QStringLiteral("Ctrl+P")));
+    mnuFile->addSeparator();
+    QAction* exit = addAction(mnuFile, "mniExit", QStringLiteral("E&xit"),
+                              QKeySequence(QStringLiteral("Ctrl+Q")));
+    ui::onTriggered(exit, this, [this] { mnjiExitClick(); });
+    mnuFile->addSeparator();
+    mnuFile->addSeparator();
+}
+
+void TfrmMain::buildEditMenu()
+{
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("Edit"));
+    menu->setObjectName(QStringLiteral("mnuEdit"));
+    addAction(menu, "mniUndo", QStringLiteral("&Undo"), QKeySequence(QStringLiteral("Ctrl+Z")));
+    menu->addSeparator();
+    addAction(menu, "mniCut", QStringLiteral("Cut"), QKeySequence(QStringLiteral("Ctrl+X")));
+    addAction(menu, "mniCopy", QStringLiteral("Copy"), QKeySequence(QStringLiteral("Ctrl+C")));
+    addAction(menu, "mniPaste", QStringLiteral("Paste"), QKeySequence(QStringLiteral("Ctrl+V")));
+    addAction(menu, "mniSelectAll", QStringLiteral("Select All"),
+              QKeySequence(QStringLiteral("Ctrl+A")));
+    addAction(menu, "mniClear", QStringLiteral("Clear"));
+    addAction(menu, "mniClearAll", QStringLiteral("Clear All"));
+    menu->addSeparator();
+    addAction(menu, "mniTemplate", QStringLiteral("Template"));
+}
+
+void TfrmMain::buildProcedureMenu()
+{
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("Procedure"));
+    menu->setObjectName(QStringLiteral("mnuProcedure"));
+    mniBuild = addAction(menu, "mniBuild", QStringLiteral("Build"));
+    mniBuild->setIcon(images::menuImage(0));
+    mniCreate = addAction(menu, "mniCreate", QStringLiteral("Create"));
+    mniCreate->setIcon(images::menuImage(1));
+    mniBuildAll = addAction(menu, "mniBuildAll", QStringLiteral("Build All"));
+    mniCreateAll = addAction(menu, "mniCreateAll", QStringLiteral("Create All"));
+    menu->addSeparator();
+    addAction(menu, "mniDeleteProcedure", QStringLiteral("Delete procedure"));
+}
+
+void TfrmMain::buildDataBaseMenu()
+{
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("DataBase"));
+    menu->setObjectName(QStringLiteral("mnuDataBase"));
+    ui::onTriggered(addAction(menu, "mniChangeConnection", QStringLiteral("Change connection")),
+                    this, [this] { mniChangeConnectionClick(); });
+    ui::onTriggered(addAction(menu, "mniShowConnection", QStringLiteral("Show connection")),
+                    this, [this] { mniShowConnectionClick(); });
+    menu->addSeparator();
+    ui::onTriggered(addAction(menu, "Loadtablelist1", QStringLiteral("Load table list")), this,
+                    [this] { Loadtablelist1Click(); });
+    addAction(menu, "mniScript", QStringLiteral("Generate SQL Proc Script"));
+    menu->addSeparator();
+    addAction(menu, "mniDatatransferScript", QStringLiteral("Data Transfer Script"));
+}
+
+void TfrmMain::buildViewMenu()
+{
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("View"));
+    menu->setObjectName(QStringLiteral("mnuView"));
+    const std::array<std::pair<const char*, const char*>, 4> entries = {{
+        {"mniInsertW", "Insert"}, {"mniUpdateW", "Update"},
+        {"mniDeleteW", "Delete"}, {"mniEdit", "Edit"}}};
+    for (int page = 0; page < 4; ++page) {
+        QAction* action = addAction(menu, entries[page].first,
+                                    QString::fromLatin1(entries[page].second));
+        ui::onTriggered(action, this, [this, page] { selectPage(page); });
+    }
+}
+
+void TfrmMain::buildHelpMenu()
+{
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("Help"));
+    menu->setObjectName(QStringLiteral("mnuHelp"));
+    addAction(menu, "mniHelp", QStringLiteral("Help"));
+    menu->addSeparator();
+    ui::onTriggered(addAction(menu, "mniAbout", QStringLiteral("About")), this,
+                    [this] { mniAboutClick(); });
+}
+
+void TfrmMain::buildPopupMenus()
+{
+    popTables = new QMenu(this);
+    popTables->setObjectName(QStringLiteral("popTables"));
+    addAction(popTables, "mniCancelTables", QStringLiteral("Cancel"));
+    popTables->addSeparator();
+    addAction(popTables, "mniRelated", QStringLiteral("Show related procedures"));
+    connect(lvTables, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        popTables->popup(lvTables->viewport()->mapToGlobal(at));
+    });
+
+    popCommand = new QMenu(this);
+    popCommand->setObjectName(QStringLiteral("popCommand"));
+    addAction(popCommand, "mniCancelCommand", QStringLiteral("Cancel"));
+    popCommand->addSeparator();
+    addAction(popCommand, "mniOperator", QStringLiteral("O&perator"));
+    QMenu* fieldMenu = popCommand->addMenu(QStringLiteral("&Field"));
+    fieldMenu->setObjectName(QStringLiteral("mniField"));
+    addAction(fieldMenu, "mniFieldOnly", QStringLiteral("[FIELD] "));
+    addAction(fieldMenu, "mniFieldVar", QStringLiteral("[FIELD] = @Var"));
+    QMenu* variableMenu = popCommand->addMenu(QStringLiteral("Va&riable"));
+    variableMenu->setObjectName(QStringLiteral("mniVariable"));
+    addAction(variableMenu, "mniVar", QStringLiteral("@pVar"));
+    addAction(variableMenu, "mniVartype", QStringLiteral("@pVar [type]"));
+    addAction(variableMenu, "mniVarEq", QStringLiteral("@pVar ="));
+    for (QPlainTextEdit* edit : m_editors) {
+        connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint& at) {
+            popCommand->popup(edit->viewport()->mapToGlobal(at));
+        });
+    }
+
+    // The condition list's menu holds one hidden entry whose Del shortcut
+    // works while the list has the focus.
+    popWhere = new QMenu(this);
+    popWhere->setObjectName(QStringLiteral("popWhere"));
+    QAction* remove = addAction(popWhere, "Delete1", QStringLiteral("Delete"),
+                                QKeySequence(Qt::Key_Delete));
+    remove->setVisible(false);
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Delete), lvWhere);
+    shortcut->setObjectName(QStringLiteral("Delete1Shortcut"));
+    shortcut->setContext(Qt::WidgetShortcut);
+    connect(shortcut, &QShortcut::activated, remove, &QAction::trigger);
+}
+
+void TfrmMain::buildToolBar()
+{
+    tbMain = addToolBar(QStringLiteral("Main"));
+    tbMain->setObjectName(QStringLiteral("tbMain"));
+    tbMain->setMovable(false);
+    tbMain->setFixedHeight(29);
+    tbMain->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbMain->addAction(mniBuild);
+    tbMain->widgetForAction(mniBuild)->setObjectName(QStringLiteral("ToolButton1"));
+    tbMain->addAction(mniCreate);
+    tbMain->widgetForAction(mniCreate)->setObjectName(QStringLiteral("ToolButton2"));
+    tbMain->addSeparator();
+    pbMain = new QProgressBar(tbMain);
+    pbMain->setObjectName(QStringLiteral("pbMain"));
+    pbMain->setFixedWidth(707);
+    pbMain->setRange(0, 100);
+    pbMain->setValue(0);
+    pbMain->setTextVisible(false);
+    tbMain->addWidget(pbMain);
+}
+
+} // namespace varnett

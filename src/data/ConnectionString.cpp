@@ -1,0 +1,197 @@
+#include "data/ConnectionString.h"
+
+#include "data/Error.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace varnett::data {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trim(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// A value needs quotes when it holds ";", starts with a quote or has blanks
+// at either end.
+bool needsQuotes(const std::string& value)
+{
+    if (value.empty())
+        return false;
+    return value.find(';') != std::string::npos || value.front() == '"' || value.front() == '\''
+        || isBlank(value.front()) || isBlank(value.back());
+}
+
+std::string quoted(const std::string& value)
+{
+    char quote = value.find('"') == std::string::npos ? '"' : '\'';
+    std::string out(1, quote);
+    for (char c : value) {
+        out += c;
+        if (c == quote)
+            out += quote;
+    }
+    out += quote;
+    return out;
+}
+
+bool isTrue(std::string_view value)
+{
+    value = trim(value);
+    return equalsNoCase(value, "true") || equalsNoCase(value, "yes");
+}
+
+} // namespace
+
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size()
+        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x))
+                   == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+ConnectionString ConnectionString::parse(std::string_view text)
+{
+    ConnectionString result;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Key: up to "=", with "==" standing for one "=" inside a key.
+        std::string key;
+        bool sawEquals = false;
+        while (i < text.size()) {
+            char c = text[i];
+            if (c == '=') {
+                if (i + 1 < text.size() && text[i + 1] == '=') {
+                    key += '=';
+                    i += 2;
+                    continue;
+                }
+                ++i;
+                sawEquals = true;
+                break;
+            }
+            if (c == ';')
+                break;
+            key += c;
+            ++i;
+        }
+        std::string_view trimmedKey = trim(key);
+        if (!sawEquals) {
+            if (!trimmedKey.empty())
+                throw Error("Invalid connection string: the key '" + std::string(trimmedKey)
+                            + "' has no '=' and no value");
+            ++i; // an empty entry between two ";"
+            continue;
+        }
+        if (trimmedKey.empty())
+            throw Error("Invalid connection string: a value at position "
+                        + std::to_string(i) + " has no key");
+
+        while (i < text.size() && isBlank(text[i]))
+            ++i;
+        std::string value;
+        if (i < text.size() && (text[i] == '"' || text[i] == '\'')) {
+            char quote = text[i++];
+            bool closed = false;
+            while (i < text.size()) {
+                if (text[i] == quote) {
+                    if (i + 1 < text.size() && text[i + 1] == quote) {
+                        value += quote;
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                value += text[i++];
+            }
+            if (!closed)
+                throw Error("Invalid connection string: the value of '" + std::string(trimmedKey)
+                            + "' has no closing quote");
+            while (i < text.size() && isBlank(text[i]))
+                ++i;
+            if (i < text.size() && text[i] != ';')
+                throw Error("Invalid connection string: text follows the quoted value of '"
+                            + std::string(trimmedKey) + "'");
+        } else {
+            std::size_t end = text.find(';', i);
+            if (end == std::string_view::npos)
+                end = text.size();
+            value = std::string(trim(text.substr(i, end - i)));
+            i = end;
+        }
+        if (i < text.size() && text[i] == ';')
+            ++i;
+        result.set(trimmedKey, std::move(value));
+    }
+    return result;
+}
+
+std::optional<std::string> ConnectionString::get(std::string_view key) const
+{
+    for (const auto& [name, value] : m_items)
+        if (equalsNoCase(name, key))
+            return value;
+    return std::nullopt;
+}
+
+void ConnectionString::set(std::string_view key, std::string value)
+{
+    for (auto& item : m_items) {
+        if (equalsNoCase(item.first, key)) {
+            item.second = std::move(value);
+            return;
+        }
+    }
+    m_items.emplace_back(std::string(key), std::move(value));
+}
+
+void ConnectionString::remove(std::string_view key)
+{
+    std::erase_if(m_items, [&](const Item& item) { return equalsNoCase(item.first, key); });
+}
+
+bool ConnectionString::persistSecurityInfo() const
+{
+    return isTrue(value("Persist Security Info"));
+}
+
+std::string ConnectionString::render() const
+{
+    std::string out;
+    for (const auto& [key, value] : m_items) {
+        if (!out.empty())
+            out += ';';
+        for (char c : key) {
+            out += c;
+            if (c == '=')
+                out += '=';
+        }
+        out += '=';
+        out += needsQuotes(value) ? quoted(value) : value;
+    }
+    return out;
+}
+
+std::string ConnectionString::renderForDisplay() const
+{
+    if (persistSecurityInfo())
+        return render();
+    ConnectionString copy = *this;
+    copy.remove("Password");
+    copy.remove("Pwd");
+    return copy.render();
+}
+
+} // namespace varnett::data

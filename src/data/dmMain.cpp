@@ -1,0 +1,58 @@
+#include "data/dmMain.h"
+
+#include "data/SettingsStore.h"
+
+namespace varnett::data {
+
+TDataMain::TDataMain(SettingsStore& settings, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+{
+    setObjectName(QStringLiteral("DataMain"));
+}
+
+TDataMain::~TDataMain() = default;
+
+void TDataMain::DataModuleCreate()
+{
+    std::string stored = m_settings.connectionString();
+    m_db.setConnectionString(stored);
+    m_db.open();
+}
+
+void TDataMain::storeConnectionString()
+{
+    m_settings.setConnectionString(m_db.connectionString());
+}
+
+std::vector<std::string> TDataMain::listTables()
+{
+    return m_db.engine().listTables();
+}
+
+std::vector<std::string> TDataMain::listProcedures()
+{
+    return m_db.engine().listProcedures();
+}
+
+std::unique_ptr<RowCursor> TDataMain::openTable(const std::string& table)
+{
+    return m_db.engine().openTable(table);
+}
+
+void TDataMain::executeLines(const std::vector<std::string>& lines)
+{
+    m_db.engine().executeBatch(joinLinesCrLf(lines));
+}
+
+std::string joinLinesCrLf(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace varnett::data

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "data/Connection.h"
+
+#include <QObject>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace varnett::data {
+
+class SettingsStore;
+
+// The data module: the program's one connection and the settings store it
+// is opened from. It never shows anything: failures are thrown.
+class TDataMain : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataMain(SettingsStore& settings, QObject* parent = nullptr);
+    ~TDataMain() override;
+
+    // Reads the stored connection string, sets it (even when empty) and
+    // opens the connection. Throws the reading or opening failure; the
+    // connection then stays closed.
+    void DataModuleCreate();
+
+    Connection& db() { return m_db; }
+    SettingsStore& settings() { return m_settings; }
+
+    // The name of the database in use; empty while the connection is closed.
+    std::string currentDatabaseName() const { return m_db.databaseName(); }
+
+    // Stores the connection's current string in the settings store.
+    void storeConnectionString();
+
+    // Catalog reads; each opens a closed connection first.
+    std::vector<std::string> listTables();
+    std::vector<std::string> listProcedures();
+    std::unique_ptr<RowCursor> openTable(const std::string& table);
+
+    // Runs the lines, each followed by CR LF, as one batch.
+    void executeLines(const std::vector<std::string>& lines);
+
+private:
+    SettingsStore& m_settings;
+    Connection m_db;
+};
+
+// The text of lines as sent to the server or written to a file: every line
+// followed by CR LF, the last one too.
+std::string joinLinesCrLf(const std::vector<std::string>& lines);
+
+} // namespace varnett::data

@@ -1,0 +1,202 @@
+#include "dialogs/dlgConnBuild.h"
+
+#include "data/Connection.h"
+#include "data/ConnectionString.h"
+#include "ui/Modal.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace varnett {
+
+namespace {
+
+bool isSqlServerProvider(const std::string& provider)
+{
+    QString p = QString::fromStdString(provider).trimmed().toUpper();
+    return p.startsWith(QStringLiteral("SQLOLEDB")) || p.startsWith(QStringLiteral("SQLNCLI"))
+        || p.startsWith(QStringLiteral("MSOLEDBSQL"));
+}
+
+data::ConnectionString parsedOrEmpty(const QString& text)
+{
+    try {
+        return data::ConnectionString::parse(text.toStdString());
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+} // namespace
+
+TfrmConnBuild::TfrmConnBuild(const QString& initial, QWidget* parent)
+    : QDialog(parent)
+    , m_initial(initial)
+{
+    setObjectName(QStringLiteral("frmConnBuild"));
+    setWindowTitle(QStringLiteral("Connection properties"));
+
+    cbEngine = new QComboBox(this);
+    cbEngine->setObjectName(QStringLiteral("cbEngine"));
+    cbEngine->addItems({QStringLiteral("SQL Server"), QStringLiteral("Embedded database file")});
+
+    pages = new QStackedWidget(this);
+    auto* server = new QWidget(pages);
+    auto* serverForm = new QFormLayout(server);
+    edtServer = makeEdit(server, "edtServer");
+    edtDatabase = makeEdit(server, "edtDatabase");
+    rbIntegrated = new QRadioButton(QStringLiteral("Use &integrated security"), server);
+    rbIntegrated->setObjectName(QStringLiteral("rbIntegrated"));
+    rbSqlLogin = new QRadioButton(QStringLiteral("Use a SQL Server &login"), server);
+    rbSqlLogin->setObjectName(QStringLiteral("rbSqlLogin"));
+    edtUser = makeEdit(server, "edtUser");
+    edtPassword = makeEdit(server, "edtPassword");
+    edtPassword->setEchoMode(QLineEdit::Password);
+    chkSavePassword = new QCheckBox(QStringLiteral("&Save password"), server);
+    chkSavePassword->setObjectName(QStringLiteral("chkSavePassword"));
+    serverForm->addRow(QStringLiteral("&Server:"), edtServer);
+    serverForm->addRow(QStringLiteral("&Database:"), edtDatabase);
+    serverForm->addRow(rbIntegrated);
+    serverForm->addRow(rbSqlLogin);
+    serverForm->addRow(QStringLiteral("&User name:"), edtUser);
+    serverForm->addRow(QStringLiteral("&Password:"), edtPassword);
+    serverForm->addRow(chkSavePassword);
+    pages->addWidget(server);
+
+    auto* file = new QWidget(pages);
+    auto* fileForm = new QFormLayout(file);
+    edtFile = makeEdit(file, "edtFile");
+    auto* browse = new QPushButton(QStringLiteral("..."), file);
+    browse->setObjectName(QStringLiteral("btnBrowseFile"));
+    browse->setAutoDefault(false);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(edtFile, 1);
+    fileRow->addWidget(browse);
+    fileForm->addRow(QStringLiteral("Database &file:"), fileRow);
+    pages->addWidget(file);
+
+    auto* test = new QPushButton(QStringLiteral("&Test Connection"), this);
+    test->setObjectName(QStringLiteral("btnTest"));
+    test->setAutoDefault(false);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttons"));
+
+    auto* layout = new QVBoxLayout(this);
+    auto* engineForm = new QFormLayout;
+    engineForm->addRow(QStringLiteral("&Engine:"), cbEngine);
+    layout->addLayout(engineForm);
+    layout->addWidget(pages);
+    layout->addWidget(test, 0, Qt::AlignLeft);
+    layout->addWidget(buttons);
+
+    connect(cbEngine, &QComboBox::currentIndexChanged, this, &TfrmConnBuild::engineChanged);
+    connect(rbIntegrated, &QRadioButton::toggled, this, &TfrmConnBuild::loginChanged);
+    connect(browse, &QPushButton::clicked, this, [this] { ui::guarded([this] { browseFile(); }); });
+    connect(test, &QPushButton::clicked, this, [this] { testConnection(); });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    load(initial);
+}
+
+void TfrmConnBuild::load(const QString& initial)
+{
+    const data::ConnectionString parsed = parsedOrEmpty(initial);
+    const bool embedded = data::equalsNoCase(parsed.value("Provider"), "SQLite");
+    cbEngine->setCurrentIndex(embedded ? EmbeddedFile : SqlServer);
+    const QString source = QString::fromStdString(parsed.value("Data Source"));
+    if (embedded) {
+        edtFile->setText(source);
+    } else {
+        edtServer->setText(source);
+        edtDatabase->setText(QString::fromStdString(parsed.value("Initial Catalog")));
+        edtUser->setText(QString::fromStdString(parsed.value("User ID")));
+        edtPassword->setText(QString::fromStdString(parsed.value("Password")));
+    }
+    const bool sqlLogin = !parsed.value("User ID").empty() && parsed.value("Integrated Security").empty();
+    (sqlLogin ? rbSqlLogin : rbIntegrated)->setChecked(true);
+    chkSavePassword->setChecked(parsed.persistSecurityInfo());
+    engineChanged();
+    loginChanged();
+}
+
+void TfrmConnBuild::engineChanged()
+{
+    pages->setCurrentIndex(cbEngine->currentIndex());
+}
+
+void TfrmConnBuild::loginChanged()
+{
+    const bool sqlLogin = rbSqlLogin->isChecked();
+    edtUser->setEnabled(sqlLogin);
+    edtPassword->setEnabled(sqlLogin);
+    chkSavePassword->setEnabled(sqlLogin);
+}
+
+QString TfrmConnBuild::connectionString() const
+{
+    data::ConnectionString result;
+    if (cbEngine->currentIndex() == EmbeddedFile) {
+        result.set("Provider", "SQLite");
+        result.set("Data Source", edtFile->text().toStdString());
+        return QString::fromStdString(result.render());
+    }
+    // Keys this dialog does not show are kept from the starting string.
+    const data::ConnectionString initial = parsedOrEmpty(m_initial);
+    if (isSqlServerProvider(initial.value("Provider")))
+        result = initial;
+    else
+        result.set("Provider", "SQLOLEDB.1");
+    for (const char* key : {"Integrated Security", "Trusted_Connection", "User ID", "Password",
+                            "Persist Security Info"})
+        result.remove(key);
+    result.set("Data Source", edtServer->text().toStdString());
+    result.set("Initial Catalog", edtDatabase->text().toStdString());
+    if (rbSqlLogin->isChecked()) {
+        result.set("User ID", edtUser->text().toStdString());
+        result.set("Password", edtPassword->text().toStdString());
+        result.set("Persist Security Info", chkSavePassword->isChecked() ? "True" : "False");
+    } else {
+        result.set("Integrated Security", "SSPI");
+        result.set("Persist Security Info", "False");
+    }
+    return QString::fromStdString(result.render());
+}
+
+void TfrmConnBuild::browseFile()
+{
+    ui::FileRequest request;
+    request.objectName = QStringLiteral("odDatabaseFile");
+    request.caption = QStringLiteral("Database file");
+    request.nameFilters = {QStringLiteral("Database files (*.db *.sqlite)"),
+                           QStringLiteral("All files (*)")};
+    if (auto path = ui::getOpenFileName(request))
+        edtFile->setText(*path);
+}
+
+void TfrmConnBuild::testConnection()
+{
+    try {
+        data::openEngine(connectionString().toStdString());
+        ui::information(QStringLiteral("Test connection succeeded."));
+    } catch (const std::exception& failure) {
+        ui::error(QStringLiteral("Test connection failed: ") + ui::messageOf(failure));
+    }
+}
+
+} // namespace varnett

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace varnett {
+
+// The connection dialog: the connection string comes either from a data
+// link file or from the edit box "ConnectionString".
+class TConnEditForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TConnEditForm(QWidget* parent = nullptr);
+
+    // The chosen connection string, valid after the dialog closed with OK:
+    // the data link file's string when that option was chosen, otherwise the
+    // edit box's text.
+    QString connectionString() const { return m_result; }
+
+    // OK: with the data-link option the file is read first; a file that
+    // cannot be read is reported and the dialog stays open.
+    void accept() override;
+
+private:
+    void chooseDataLink();
+    void chooseConnectionString();
+    void browseDataLink();
+    void buildConnectionString();
+    void addDataLinkFile(const QString& path);
+
+    QRadioButton* UseDataLinkFile = nullptr;
+    QRadioButton* UseConnectionString = nullptr;
+    QComboBox* DataLinkFile = nullptr;
+    QPushButton* Browse = nullptr;
+    QLineEdit* ConnectionString = nullptr;
+    QPushButton* Build = nullptr;
+    QString m_result;
+};
+
+} // namespace varnett

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <exception>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace varnett::ui {
+
+// Every modal question of the program goes through the functions below. By
+// default they show real dialogs; a test installs a ModalResponder that
+// answers them without a screen.
+
+enum class MessageKind { Information, Error, Confirmation, General };
+
+struct Message {
+    MessageKind kind;
+    QString title;
+    QString text;
+};
+
+struct FileRequest {
+    QString objectName;         // of the dialog: "sdMain", "sdScript", ...
+    QString caption;
+    QString defaultSuffix;      // added to a name typed without one
+    QStringList nameFilters;    // first one preselected
+    QString proposedName;
+};
+
+class ModalResponder {
+public:
+    virtual ~ModalResponder() = default;
+    // Returns true for Yes (confirmations) or OK.
+    virtual bool message(const Message& message) = 0;
+    // Stands in for QDialog::exec(): answer the dialog (fill its widgets,
+    // call accept() or reject()) and return its result code.
+    virtual int dialog(QDialog& dialog) = 0;
+    virtual std::optional<QString> saveFileName(const FileRequest& request) = 0;
+    virtual std::optional<QString> openFileName(const FileRequest& request) = 0;
+};
+
+// Installs a responder (nullptr restores the real dialogs).
+void setResponder(ModalResponder* responder);
+
+void information(const QString& text);
+void error(const QString& text);
+// A Yes/No question titled "Confirm"; true only for Yes.
+bool confirm(const QString& text);
+// The general error display: caption is the application's name, the text
+// is the message with "." appended unless it already ends in "." or a
+// character that sorts before it.
+void generalError(const QString& message);
+QString generalErrorText(const QString& message);
+
+// Shows a dialog modally and returns its result code.
+int exec(QDialog& dialog);
+
+std::optional<QString> getSaveFileName(const FileRequest& request);
+std::optional<QString> getOpenFileName(const FileRequest& request);
+
+// The message of an exception, as the user sees it.
+QString messageOf(const std::exception& error);
+
+// Runs a command; an exception it throws goes to the general error display.
+template <typename Command>
+void guarded(Command&& command)
+{
+    try {
+        command();
+    } catch (const std::exception& failure) {
+        generalError(messageOf(failure));
+    }
+}
+
+} // namespace varnett::ui

@@ -1,1 +1,0 @@
-namespace varnett::ui { void placeholder() {} }
