@@ -10,32 +10,13 @@
 #include <QHeaderView>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace varnett {
 
 namespace {
 
 constexpr int kDeclaredTypeRole = Qt::UserRole + 1;
-
-// A list row that sorts by the shared sort column with the lists' own rule.
-class ListItem : public QTreeWidgetItem {
-public:
-    ListItem(QTreeWidget* list, const QStringList& texts, const int& sortColumn)
-        : QTreeWidgetItem(list, texts)
-        , m_sortColumn(sortColumn)
-    {
-    }
-
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const int column = m_sortColumn;
-        return sqltext::compareTexts(text(column).toStdString(),
-                                     other.text(column).toStdString())
-            < 0;
-    }
-
-private:
-    const int& m_sortColumn;
-};
 
 } // namespace
 
@@ -64,7 +45,7 @@ void SchemaLists::loadTables()
     const std::vector<std::string> names = m_dataMain.listTables();
     m_tables->clear();
     for (const std::string& name : names) {
-        auto* item = new ListItem(m_tables, {QString::fromStdString(name)}, m_sortColumn);
+        auto* item = new QTreeWidgetItem(m_tables, {QString::fromStdString(name)});
         item->setIcon(0, images::listImage(0));
     }
 }
@@ -93,7 +74,7 @@ void SchemaLists::lvTablesClick()
         QStringList texts{QString::fromStdString(column.name)};
         if (auto type = sqltext::typeText(column))
             texts << QString::fromStdString(*type);
-        auto* item = new ListItem(m_fields, texts, m_sortColumn);
+        auto* item = new QTreeWidgetItem(m_fields, texts);
         item->setIcon(0, images::listImage(1));
         item->setData(0, kDeclaredTypeRole, QString::fromStdString(column.typeName));
     }
@@ -111,7 +92,16 @@ void SchemaLists::emptyFields()
 void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
 {
     m_sortColumn = column;
-    list->sortItems(column, Qt::AscendingOrder);
+    // Always ascending, by the lists' own rule; a missing sub-item counts
+    // as the empty text.
+    QList<QTreeWidgetItem*> items;
+    while (list->topLevelItemCount() > 0)
+        items << list->takeTopLevelItem(0);
+    std::stable_sort(items.begin(), items.end(), [column](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+        return sqltext::compareTexts(a->text(column).toStdString(), b->text(column).toStdString())
+            < 0;
+    });
+    list->addTopLevelItems(items);
 }
 
 void SchemaLists::lvFieldsSelectItem()

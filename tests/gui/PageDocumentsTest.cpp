@@ -2,6 +2,7 @@
 
 #include "app/PageDocuments.h"
 #include "app/dlgMain.h"
+#include "data/Error.h"
 #include "data/SettingsStore.h"
 
 #include <QPlainTextEdit>
@@ -99,24 +100,36 @@ TEST_F(PageDocumentsTest, SaveAllGoesPageByPageAndCancelSkipsOnlyThatPage)
     EXPECT_FALSE(docs->state(3).askForFileName);
 }
 
-TEST_F(PageDocumentsTest, AFailedWriteKeepsTheOldFileAndReportsTheError)
+TEST_F(PageDocumentsTest, AFailedWriteKeepsWhatWasThereAndReportsTheError)
 {
+    // The chosen name is taken by a folder: nothing can be written there.
+    std::filesystem::create_directory(dir.path() / "taken.PRC");
+    writeFile(dir.path() / "taken.PRC" / "inside.txt", "old");
+    window->editor(0)->setPlainText(QStringLiteral("new"));
+    responder.answerSave(path("taken.PRC"));
+    trigger(*window, "mniSave");
+    ASSERT_EQ(responder.messages.size(), 1u);
+    EXPECT_EQ(responder.messages[0].kind, ui::MessageKind::General);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "taken.PRC"));
+    EXPECT_EQ(readFile(dir.path() / "taken.PRC" / "inside.txt"), "old");
+    EXPECT_TRUE(docs->state(0).askForFileName);
+    EXPECT_EQ(docs->state(0).documentName, path("taken.PRC"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()), 3)
+        << "no temporary file beside taken.PRC, Sales.db and settings.ini";
+}
+
+TEST(WriteLinesFileTest, AFailedWriteLeavesTheOldFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
     writeFile(dir.file("keep.PRC"), "old\r\n");
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read
                                                  | std::filesystem::perms::owner_exec);
-    window->editor(0)->setPlainText(QStringLiteral("new"));
-    responder.answerSave(path("keep.PRC"));
-    trigger(*window, "mniSave");
+    EXPECT_THROW(writeLinesFile(QString::fromStdString(dir.file("keep.PRC")), {"new"}), Error);
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
-    ASSERT_EQ(responder.messages.size(), 1u);
-    EXPECT_EQ(responder.messages[0].kind, ui::MessageKind::General);
     EXPECT_EQ(readFile(dir.file("keep.PRC")), "old\r\n");
-    EXPECT_TRUE(docs->state(0).askForFileName);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()), 3)
-        << "no temporary file left beside keep.PRC, Sales.db and settings.ini";
 }
 
 TEST_F(PageDocumentsTest, EditCommandsActOnTheCurrentPageAndPrintNeedsAPrinter)

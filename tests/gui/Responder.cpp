@@ -39,8 +39,10 @@ std::optional<QString> ScriptedResponder::saveFileName(const ui::FileRequest& re
         ADD_FAILURE() << "unexpected save dialog: " << request.objectName.toStdString();
         return std::nullopt;
     }
-    auto path = m_saves.front();
+    const QString path = m_saves.front();
     m_saves.pop_front();
+    if (path.isNull())
+        return std::nullopt;
     return path;
 }
 
@@ -52,8 +54,10 @@ std::optional<QString> ScriptedResponder::openFileName(const ui::FileRequest& re
         ADD_FAILURE() << "unexpected open dialog: " << request.objectName.toStdString();
         return std::nullopt;
     }
-    auto path = m_opens.front();
+    const QString path = m_opens.front();
     m_opens.pop_front();
+    if (path.isNull())
+        return std::nullopt;
     return path;
 }
 

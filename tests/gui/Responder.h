@@ -24,8 +24,9 @@ public:
     // Queue answers; an unexpected question fails the test.
     void answerDialog(DialogAnswer answer) { m_dialogs.push_back(std::move(answer)); }
     void answerConfirmation(bool yes) { m_confirmations.push_back(yes); }
-    void answerSave(std::optional<QString> path) { m_saves.push_back(std::move(path)); }
-    void answerOpen(std::optional<QString> path) { m_opens.push_back(std::move(path)); }
+    // std::nullopt answers Cancel.
+    void answerSave(const std::optional<QString>& path) { m_saves.push_back(path.value_or(QString())); }
+    void answerOpen(const std::optional<QString>& path) { m_opens.push_back(path.value_or(QString())); }
 
     bool message(const ui::Message& message) override;
     int dialog(QDialog& dialog) override;
@@ -45,8 +46,9 @@ public:
 private:
     std::deque<DialogAnswer> m_dialogs;
     std::deque<bool> m_confirmations;
-    std::deque<std::optional<QString>> m_saves;
-    std::deque<std::optional<QString>> m_opens;
+    // A null text stands for Cancel.
+    std::deque<QString> m_saves;
+    std::deque<QString> m_opens;
 };
 
 // Helpers for dialog answers.
