@@ -3,6 +3,8 @@
 #include "app/ConditionList.h"
 #include "app/Images.h"
 #include "app/PageDocuments.h"
+#include "app/RecentProcedures.h"
+#include "app/ServerProcedures.h"
 #include "app/SchemaLists.h"
 #include "app/dlgAbout.h"
 #include "data/SettingsStore.h"
@@ -36,6 +38,8 @@ TfrmMain::TfrmMain(data::SettingsStore& settings, QWidget* parent)
     m_documents = std::make_unique<PageDocuments>(m_editors);
     m_schema = new SchemaLists(*m_dataMain, lvTables, lvFields, gbFields, this);
     m_conditions = new ConditionList(lvWhere, this);
+    m_server = std::make_unique<ServerProcedures>(*m_dataMain);
+    m_recent = new RecentProcedures(mnuFile, [this](const QString& name) { openRecentProcedure(name); }, this);
     connectPageCommands();
     connectProcedureCommands();
     connect(pcMain, &QTabWidget::currentChanged, this, [this] { ui::guarded([this] { pcMainChange(); }); });

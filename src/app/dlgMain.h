@@ -28,7 +28,9 @@ namespace varnett {
 
 class ConditionList;
 class PageDocuments;
+class RecentProcedures;
 class SchemaLists;
+class ServerProcedures;
 
 // The main window: menus, toolbar, status bar, the table and field lists on
 // the left, the four editor pages and the condition list on the right.
@@ -75,10 +77,16 @@ public:
     // Procedure commands.
     void mniBuildClick();
     void mniBuildAllClick();
+    void mniCreateClick();
+    void mniCreateAllClick();
+
+    // Opening stored procedures into the Edit page.
+    void openRecentProcedure(const QString& name);
 
     SchemaLists& schema() { return *m_schema; }
     PageDocuments& documents() { return *m_documents; }
     ConditionList& conditions() { return *m_conditions; }
+    RecentProcedures& recent() { return *m_recent; }
 
 private:
     void FormCreate();
@@ -97,12 +105,16 @@ private:
     void connectPageCommands();
     void connectProcedureCommands();
     void buildProcedure(int page);
+    void createPage(int page);
+    void openProcedure(const QString& name, bool addToRecent);
     void setStatusText(const QString& text);
 
     std::unique_ptr<data::TDataMain> m_dataMain;
     std::unique_ptr<PageDocuments> m_documents;
     SchemaLists* m_schema = nullptr;
     ConditionList* m_conditions = nullptr;
+    RecentProcedures* m_recent = nullptr;
+    std::unique_ptr<ServerProcedures> m_server;
 
     // Widgets, named as their objectName.
     QToolBar* tbMain = nullptr;

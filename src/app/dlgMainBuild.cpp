@@ -18,6 +18,8 @@ void TfrmMain::connectProcedureCommands()
 {
     ui::onTriggered(mniBuild, this, [this] { mniBuildClick(); });
     ui::onTriggered(mniBuildAll, this, [this] { mniBuildAllClick(); });
+    ui::onTriggered(mniCreate, this, [this] { mniCreateClick(); });
+    ui::onTriggered(mniCreateAll, this, [this] { mniCreateAllClick(); });
     ui::onTriggered(findChild<QAction*>(QStringLiteral("Delete1")), this,
                     [this] { m_conditions->Delete1Click(); });
     connect(lvFields, &QTreeWidget::itemDoubleClicked, this,

@@ -6,6 +6,8 @@
 
 #include <QAction>
 
+#include <gtest/gtest.h>
+
 namespace varnett::testing {
 
 std::string makeSalesDatabase(const TempDir& dir, const std::string& fileName)
@@ -42,6 +44,53 @@ void trigger(TfrmMain& window, const char* actionName)
     if (!action)
         throw std::runtime_error(std::string("no action named ") + actionName);
     action->trigger();
+}
+
+} // namespace varnett::testing
+
+#include <QLineEdit>
+#include <QTreeWidget>
+
+namespace varnett::testing {
+
+ScriptedResponder::DialogAnswer acceptProposedName(QString* proposed)
+{
+    return [proposed](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("frmProcName"));
+        if (proposed)
+            *proposed = child<QLineEdit>(&dialog, "edtName")->text();
+        dialog.accept();
+        return dialog.result();
+    };
+}
+
+ScriptedResponder::DialogAnswer typeProcedureName(const QString& name)
+{
+    return [name](QDialog& dialog) {
+        child<QLineEdit>(&dialog, "edtName")->setText(name);
+        dialog.accept();
+        return dialog.result();
+    };
+}
+
+void pickTableAndFields(TfrmMain& window, const QString& table, const QStringList& fields)
+{
+    auto* tables = child<QTreeWidget>(&window, "lvTables");
+    if (tables->topLevelItemCount() == 0)
+        trigger(window, "Loadtablelist1");
+    QTreeWidgetItem* item = tables->findItems(table, Qt::MatchExactly).value(0);
+    if (!item)
+        throw std::runtime_error("no table " + table.toStdString());
+    tables->setCurrentItem(item);
+    emit tables->itemClicked(item, 0);
+    auto* list = child<QTreeWidget>(&window, "lvFields");
+    list->clearSelection();
+    for (const QString& field : fields) {
+        QTreeWidgetItem* entry = list->findItems(field, Qt::MatchExactly).value(0);
+        if (!entry)
+            throw std::runtime_error("no field " + field.toStdString());
+        entry->setSelected(true);
+    }
 }
 
 } // namespace varnett::testing

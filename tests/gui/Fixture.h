@@ -40,3 +40,15 @@ T* child(QWidget* parent, const char* name)
 void trigger(TfrmMain& window, const char* actionName);
 
 } // namespace varnett::testing
+
+namespace varnett::testing {
+
+// Answers the procedure-name dialog: accepts the proposal, or a typed name.
+ScriptedResponder::DialogAnswer acceptProposedName(QString* proposed = nullptr);
+ScriptedResponder::DialogAnswer typeProcedureName(const QString& name);
+
+// Clicks a table of the table list (loading the list first when needed) and
+// selects the named fields.
+void pickTableAndFields(TfrmMain& window, const QString& table, const QStringList& fields);
+
+} // namespace varnett::testing

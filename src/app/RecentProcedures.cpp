@@ -1,0 +1,52 @@
+#include "app/RecentProcedures.h"
+
+#include "ui/Modal.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace varnett {
+
+namespace {
+constexpr int kNameRole = Qt::UserRole + 1;
+}
+
+RecentProcedures::RecentProcedures(QMenu* fileMenu, std::function<void(const QString&)> open,
+                                   QObject* parent)
+    : QObject(parent)
+    , m_menu(fileMenu)
+    , m_open(std::move(open))
+{
+}
+
+void RecentProcedures::add(const QString& name)
+{
+    // "&" in a caption would become an accelerator mark: double it so the
+    // entry shows the name as it is; the name itself travels unchanged.
+    QString caption = name;
+    caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    auto* entry = new QAction(caption, m_menu);
+    entry->setObjectName(QStringLiteral("mniRecent"));
+    entry->setData(name);
+    connect(entry, &QAction::triggered, this, [this, name] { ui::guarded([&] { m_open(name); }); });
+
+    const QList<QAction*> actions = m_menu->actions();
+    QAction* before = actions.size() > kFixedItems ? actions[kFixedItems] : nullptr;
+    m_menu->insertAction(before, entry);
+    while (m_menu->actions().size() > kFixedItems + kMaxEntries) {
+        QAction* oldest = m_menu->actions().constLast();
+        m_menu->removeAction(oldest);
+        oldest->deleteLater();
+    }
+}
+
+QStringList RecentProcedures::names() const
+{
+    QStringList result;
+    const QList<QAction*> actions = m_menu->actions();
+    for (int i = kFixedItems; i < actions.size(); ++i)
+        result << actions[i]->data().toString();
+    return result;
+}
+
+} // namespace varnett

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QMenu;
+
+namespace varnett {
+
+// The recent procedures at the end of the File menu: at most five entries
+// after the fixed items, newest first, duplicates allowed.
+class RecentProcedures : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kFixedItems = 13;
+    static constexpr int kMaxEntries = 5;
+
+    RecentProcedures(QMenu* fileMenu, std::function<void(const QString&)> open,
+                     QObject* parent = nullptr);
+
+    // Adds an entry at the top; the oldest goes when there are more than five.
+    void add(const QString& name);
+    // The entries' names, newest first.
+    QStringList names() const;
+
+private:
+    QMenu* m_menu;
+    std::function<void(const QString&)> m_open;
+};
+
+} // namespace varnett
