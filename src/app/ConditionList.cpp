@@ -1,6 +1,7 @@
 #include "app/ConditionList.h"
 
 #include "app/Images.h"
+#include "ui/GridLineDelegate.h"
 #include "ui/Modal.h"
 
 #include <QAbstractItemView>
@@ -18,9 +19,9 @@ constexpr int kTypeTextRole = Qt::UserRole + 1;
 constexpr int kDeclaredTypeRole = Qt::UserRole + 2;
 
 // Keeps a column from being edited in place.
-class ReadOnlyColumn : public QStyledItemDelegate {
+class ReadOnlyColumn : public ui::GridLineDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using ui::GridLineDelegate::GridLineDelegate;
     QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override
     {
         return nullptr;

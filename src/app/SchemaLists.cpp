@@ -48,6 +48,7 @@ void SchemaLists::loadTables()
         auto* item = new QTreeWidgetItem(m_tables, {QString::fromStdString(name)});
         item->setIcon(0, images::listImage(0));
     }
+    m_tables->resizeColumnToContents(0);
 }
 
 void SchemaLists::emptyTables()
@@ -78,6 +79,7 @@ void SchemaLists::lvTablesClick()
         item->setIcon(0, images::listImage(1));
         item->setData(0, kDeclaredTypeRole, QString::fromStdString(column.typeName));
     }
+    m_fields->resizeColumnToContents(0);
     m_shownTable = table;
     m_hasShownTable = true;
 }

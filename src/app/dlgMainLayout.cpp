@@ -3,6 +3,7 @@
 
 #include "app/Images.h"
 #include "ui/Commands.h"
+#include "ui/GridLineDelegate.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -122,7 +123,7 @@ void TfrmMain::buildWidgets()
                               QStringLiteral("Parameter")});
     lvWhere->setSelectionMode(QAbstractItemView::SingleSelection);
     lvWhere->setContextMenuPolicy(Qt::CustomContextMenu);
-    lvWhere->setStyleSheet(QStringLiteral("QTreeView::item { border: 1px solid palette(mid); }"));
+    lvWhere->setItemDelegate(new ui::GridLineDelegate(lvWhere));
     whereLayout->addWidget(lvWhere);
     Splitter3->setSizes({600, 112});
     Splitter3->setStretchFactor(0, 1);

@@ -1,0 +1,19 @@
+#include "ui/GridLineDelegate.h"
+
+#include <QPainter>
+
+namespace varnett::ui {
+
+void GridLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    painter->save();
+    painter->setPen(option.palette.color(QPalette::Mid));
+    const QRect r = option.rect;
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->restore();
+}
+
+} // namespace varnett::ui
