@@ -16,12 +16,11 @@ using namespace varnett::testing;
 
 namespace {
 
-class BuildTest : public ::testing::Test {
+class BuildTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
-        settings = makeSettings(dir, embeddedConnectionString(makeSalesDatabase(dir)));
-        window = std::make_unique<TfrmMain>(*settings);
+        MainWindowTest::SetUp();
         fields = child<QTreeWidget>(window.get(), "lvFields");
         where = child<QTreeWidget>(window.get(), "lvWhere");
     }
@@ -35,10 +34,6 @@ protected:
         window->lvFieldsDblClick();
     }
 
-    TempDir dir;
-    ScriptedResponder responder;
-    std::unique_ptr<data::SettingsStore> settings;
-    std::unique_ptr<TfrmMain> window;
     QTreeWidget* fields = nullptr;
     QTreeWidget* where = nullptr;
 };

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "Responder.h"
+#include "app/dlgMain.h"
+#include "data/SettingsStore.h"
 #include "support/TempDir.h"
+
+#include <gtest/gtest.h>
 
 #include <QString>
 
@@ -50,5 +54,27 @@ ScriptedResponder::DialogAnswer typeProcedureName(const QString& name);
 // Clicks a table of the table list (loading the list first when needed) and
 // selects the named fields.
 void pickTableAndFields(TfrmMain& window, const QString& table, const QStringList& fields);
+
+} // namespace varnett::testing
+
+namespace varnett::testing {
+
+// A main window on a fresh copy of the small Sales database, with every
+// modal question answered by `responder`.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        database = makeSalesDatabase(dir);
+        settings = makeSettings(dir, embeddedConnectionString(database));
+        window = std::make_unique<TfrmMain>(*settings);
+    }
+
+    TempDir dir;
+    std::string database;
+    ScriptedResponder responder;
+    std::unique_ptr<data::SettingsStore> settings;
+    std::unique_ptr<TfrmMain> window;
+};
 
 } // namespace varnett::testing

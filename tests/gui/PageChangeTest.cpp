@@ -15,23 +15,17 @@ using namespace varnett::testing;
 
 namespace {
 
-class PageChangeTest : public ::testing::Test {
+class PageChangeTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
-        settings = makeSettings(dir, embeddedConnectionString(makeSalesDatabase(dir)));
-        window = std::make_unique<TfrmMain>(*settings);
+        MainWindowTest::SetUp();
         window->show();
     }
 
     bool enabled(const char* name) { return child<QAction>(window.get(), name)->isEnabled(); }
     QTreeWidget* list(const char* name) { return child<QTreeWidget>(window.get(), name); }
     bool whereShown() { return child<QWidget>(window.get(), "pnlWhere")->isVisible(); }
-
-    TempDir dir;
-    ScriptedResponder responder;
-    std::unique_ptr<data::SettingsStore> settings;
-    std::unique_ptr<TfrmMain> window;
 };
 
 } // namespace

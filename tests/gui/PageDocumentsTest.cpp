@@ -18,21 +18,16 @@ using namespace varnett::testing;
 
 namespace {
 
-class PageDocumentsTest : public ::testing::Test {
+class PageDocumentsTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
-        settings = makeSettings(dir, embeddedConnectionString(makeSalesDatabase(dir)));
-        window = std::make_unique<TfrmMain>(*settings);
+        MainWindowTest::SetUp();
         docs = &window->documents();
     }
 
     QString path(const char* name) { return QString::fromStdString(dir.file(name)); }
 
-    TempDir dir;
-    ScriptedResponder responder;
-    std::unique_ptr<data::SettingsStore> settings;
-    std::unique_ptr<TfrmMain> window;
     PageDocuments* docs = nullptr;
 };
 

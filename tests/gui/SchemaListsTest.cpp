@@ -17,13 +17,11 @@ using namespace varnett::testing;
 
 namespace {
 
-class SchemaListsTest : public ::testing::Test {
+class SchemaListsTest : public MainWindowTest {
 protected:
     void SetUp() override
     {
-        database = makeSalesDatabase(dir);
-        settings = makeSettings(dir, embeddedConnectionString(database));
-        window = std::make_unique<TfrmMain>(*settings);
+        MainWindowTest::SetUp();
         tables = child<QTreeWidget>(window.get(), "lvTables");
         fields = child<QTreeWidget>(window.get(), "lvFields");
         trigger(*window, "Loadtablelist1");
@@ -45,11 +43,6 @@ protected:
         emit tables->itemClicked(item, 0);
     }
 
-    TempDir dir;
-    std::string database;
-    ScriptedResponder responder;
-    std::unique_ptr<data::SettingsStore> settings;
-    std::unique_ptr<TfrmMain> window;
     QTreeWidget* tables = nullptr;
     QTreeWidget* fields = nullptr;
 };

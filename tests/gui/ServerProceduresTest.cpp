@@ -16,13 +16,8 @@ using namespace varnett::testing;
 
 namespace {
 
-class ServerProceduresTest : public ::testing::Test {
+class ServerProceduresTest : public MainWindowTest {
 protected:
-    void SetUp() override
-    {
-        settings = makeSettings(dir, embeddedConnectionString(makeSalesDatabase(dir)));
-        window = std::make_unique<TfrmMain>(*settings);
-    }
 
     QStringList catalog()
     {
@@ -33,11 +28,6 @@ protected:
     }
 
     QString lastMessage() { return responder.messages.empty() ? QString() : responder.messages.back().text; }
-
-    TempDir dir;
-    ScriptedResponder responder;
-    std::unique_ptr<data::SettingsStore> settings;
-    std::unique_ptr<TfrmMain> window;
 };
 
 } // namespace
