@@ -85,13 +85,18 @@ public:
     std::vector<std::string> procedureText(const std::string& objectName) override
     {
         OdbcStatement statement(m_session);
-        statement.execute("exec sp_helptext ?", {objectName});
+        SQLRETURN rc = statement.execute("exec sp_helptext ?", {objectName});
+        // The rows are those of the result that has columns, whatever row
+        // counts or messages come before it.
         std::vector<std::string> rows;
-        if (statement.resultColumns() > 0)
-            while (statement.fetch())
-                rows.push_back(statement.text(1).value_or(std::string()));
-        drainResults(statement);
-        return rows;
+        for (;;) {
+            if (rc != SQL_NO_DATA && statement.resultColumns() > 0)
+                while (statement.fetch())
+                    rows.push_back(statement.text(1).value_or(std::string()));
+            rc = statement.check(SQLMoreResults(statement.handle()), "SQLMoreResults");
+            if (rc == SQL_NO_DATA)
+                return rows;
+        }
     }
 
     void beginTransaction() override
