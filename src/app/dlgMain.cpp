@@ -1,6 +1,9 @@
 #include "app/dlgMain.h"
 
+#include "app/ConditionList.h"
 #include "app/Images.h"
+#include "app/PageDocuments.h"
+#include "app/SchemaLists.h"
 #include "app/dlgAbout.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
@@ -30,6 +33,11 @@ TfrmMain::TfrmMain(data::SettingsStore& settings, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
     buildWidgets();
     buildMenus();
+    m_documents = std::make_unique<PageDocuments>(m_editors);
+    m_schema = new SchemaLists(*m_dataMain, lvTables, lvFields, gbFields, this);
+    m_conditions = new ConditionList(lvWhere, this);
+    connectPageCommands();
+    connectProcedureCommands();
     connect(pcMain, &QTabWidget::currentChanged, this, [this] { ui::guarded([this] { pcMainChange(); }); });
     FormCreate();
 }
@@ -39,7 +47,6 @@ TfrmMain::~TfrmMain() = default;
 void TfrmMain::FormCreate()
 {
     ui::guarded([this] { m_dataMain->DataModuleCreate(); });
-    m_conditionParameters.clear();
     selectPage(InsertPage);
     try {
         m_dataMain->db().open();
@@ -68,7 +75,6 @@ void TfrmMain::selectPage(int page)
 void TfrmMain::pcMainChange()
 {
     const int page = currentPage();
-    m_conditionParameters.clear();
 
     const bool generated = page != EditPage;
     mniBuild->setEnabled(generated);
@@ -78,8 +84,9 @@ void TfrmMain::pcMainChange()
     const bool update = page == UpdatePage;
     lvFields->setDragEnabled(update);
     lvFields->setDragDropMode(update ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
+    m_conditions->setAccepting(update);
     if (!update)
-        lvWhere->clear();
+        m_conditions->clear();
     pnlWhere->setVisible(update);
     if (Splitter3->count() > 1)
         Splitter3->handle(1)->setVisible(update);
@@ -96,11 +103,6 @@ QString TfrmMain::statusText() const
 void TfrmMain::setStatusText(const QString& text)
 {
     sbMainPanel->setText(text);
-}
-
-void TfrmMain::emptyFieldList()
-{
-    lvFields->clear();
 }
 
 void TfrmMain::mniShowConnectionClick()
@@ -122,7 +124,7 @@ void TfrmMain::mniChangeConnectionClick()
                 db.open();
                 setStatusText(QString::fromStdString(m_dataMain->currentDatabaseName()));
                 Loadtablelist1Click();
-                emptyFieldList();
+                m_schema->emptyFields();
             }
         }
         m_dataMain->storeConnectionString();
@@ -133,12 +135,7 @@ void TfrmMain::mniChangeConnectionClick()
 
 void TfrmMain::Loadtablelist1Click()
 {
-    const std::vector<std::string> names = m_dataMain->listTables();
-    lvTables->clear();
-    for (const std::string& name : names) {
-        auto* item = new QTreeWidgetItem(lvTables, {QString::fromStdString(name)});
-        item->setIcon(0, images::listImage(0));
-    }
+    m_schema->loadTables();
 }
 
 void TfrmMain::mniAboutClick()

@@ -26,6 +26,10 @@ class TDataMain;
 
 namespace varnett {
 
+class ConditionList;
+class PageDocuments;
+class SchemaLists;
+
 // The main window: menus, toolbar, status bar, the table and field lists on
 // the left, the four editor pages and the condition list on the right.
 class TfrmMain : public QMainWindow {
@@ -54,6 +58,28 @@ public:
     void mniAboutClick();
     void mnjiExitClick();
 
+    // File and Edit commands on the pages.
+    void mniNewClick();
+    void mniCloseClick();
+    void mniSaveClick();
+    void mniSaveAsClick();
+    void mniSaveAllClick();
+    void mniPrintClick();
+    void mniClearClick();
+    void mniClearAllClick();
+    // Double-click on a table: its name goes in at the caret.
+    void lvTablesDblClick();
+    // Double-click on a field, or a drop on the condition list.
+    void lvFieldsDblClick();
+
+    // Procedure commands.
+    void mniBuildClick();
+    void mniBuildAllClick();
+
+    SchemaLists& schema() { return *m_schema; }
+    PageDocuments& documents() { return *m_documents; }
+    ConditionList& conditions() { return *m_conditions; }
+
 private:
     void FormCreate();
     void buildWidgets();
@@ -68,10 +94,15 @@ private:
     void buildToolBar();
     QAction* addAction(QMenu* menu, const char* name, const QString& caption,
                        const QKeySequence& shortcut = {});
+    void connectPageCommands();
+    void connectProcedureCommands();
+    void buildProcedure(int page);
     void setStatusText(const QString& text);
-    void emptyFieldList();
 
     std::unique_ptr<data::TDataMain> m_dataMain;
+    std::unique_ptr<PageDocuments> m_documents;
+    SchemaLists* m_schema = nullptr;
+    ConditionList* m_conditions = nullptr;
 
     // Widgets, named as their objectName.
     QToolBar* tbMain = nullptr;
@@ -99,10 +130,6 @@ private:
     QAction* mniCreate = nullptr;
     QAction* mniBuildAll = nullptr;
     QAction* mniCreateAll = nullptr;
-
-    // The texts that the Update generator declares first; emptied on every
-    // page change.
-    std::vector<std::string> m_conditionParameters;
 };
 
 } // namespace varnett

@@ -1,0 +1,157 @@
+#include "app/ConditionList.h"
+
+#include "app/Images.h"
+#include "ui/Modal.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+
+namespace varnett {
+
+namespace {
+
+constexpr int kTypeTextRole = Qt::UserRole + 1;
+constexpr int kDeclaredTypeRole = Qt::UserRole + 2;
+
+// Keeps a column from being edited in place.
+class ReadOnlyColumn : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget*, const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        return nullptr;
+    }
+};
+
+bool fromListView(const QDropEvent* event)
+{
+    return qobject_cast<QAbstractItemView*>(event->source()) != nullptr;
+}
+
+} // namespace
+
+ConditionList::ConditionList(QTreeWidget* lvWhere, QObject* parent)
+    : QObject(parent)
+    , m_list(lvWhere)
+{
+    m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    m_list->setItemDelegateForColumn(1, new ReadOnlyColumn(m_list));
+    m_list->setItemDelegateForColumn(2, new ReadOnlyColumn(m_list));
+    m_list->viewport()->setAcceptDrops(true);
+    m_list->viewport()->installEventFilter(this);
+    // An edited field name carries its parameter text along.
+    connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+        if (column != 0)
+            return;
+        const int row = m_list->indexOfTopLevelItem(item);
+        const QComboBox* selector = row >= 0 ? operatorSelector(row) : nullptr;
+        const QString parameter = QString::fromStdString(sqltext::conditionParameter(
+            item->text(0).toStdString(), selector ? selector->currentIndex() : 0));
+        if (item->text(2) != parameter)
+            item->setText(2, parameter);
+    });
+}
+
+bool ConditionList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_list->viewport())
+        return false;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (fromListView(drag) && drag->source() != m_list) {
+            drag->acceptProposedAction();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (fromListView(drop) && drop->source() != m_list) {
+            drop->acceptProposedAction();
+            ui::guarded([this] { emit fieldDropped(); });
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void ConditionList::addCondition(const sqltext::Field& field)
+{
+    if (!m_accepting)
+        return;
+    const QString name = QString::fromStdString(field.name);
+    auto* item = new QTreeWidgetItem(m_list, {name, QString(),
+                                              QString::fromStdString(sqltext::conditionParameter(field.name, 0))});
+    item->setIcon(0, images::listImage(1));
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    item->setData(0, kTypeTextRole, QString::fromStdString(field.typeText));
+    item->setData(0, kDeclaredTypeRole, QString::fromStdString(field.declaredType));
+
+    auto* selector = new QComboBox;
+    selector->setObjectName(QStringLiteral("cbOperator"));
+    selector->setFrame(false);
+    selector->setEditable(false);
+    for (std::string_view op : sqltext::kOperatorItems)
+        selector->addItem(QString::fromUtf8(op.data(), static_cast<int>(op.size())));
+    selector->setCurrentIndex(0);
+    m_list->setItemWidget(item, 1, selector);
+    connect(selector, &QComboBox::activated, this, [this, item](int op) {
+        ui::guarded([&] { operatorChanged(item, op); });
+    });
+}
+
+void ConditionList::operatorChanged(QTreeWidgetItem* item, int op)
+{
+    m_list->setCurrentItem(item);
+    item->setText(2, QString::fromStdString(
+                         sqltext::conditionParameter(item->text(0).toStdString(), op)));
+    m_list->setFocus();
+}
+
+void ConditionList::Delete1Click()
+{
+    QTreeWidgetItem* item = m_list->currentItem();
+    if (!item || !item->isSelected())
+        return;
+    m_list->removeItemWidget(item, 1);
+    delete item;
+}
+
+void ConditionList::clear()
+{
+    m_list->clear();
+}
+
+int ConditionList::rowCount() const
+{
+    return m_list->topLevelItemCount();
+}
+
+QComboBox* ConditionList::operatorSelector(int row) const
+{
+    return qobject_cast<QComboBox*>(m_list->itemWidget(m_list->topLevelItem(row), 1));
+}
+
+std::vector<sqltext::ConditionRow> ConditionList::rows() const
+{
+    std::vector<sqltext::ConditionRow> result;
+    for (int i = 0; i < rowCount(); ++i) {
+        const QTreeWidgetItem* item = m_list->topLevelItem(i);
+        const QComboBox* selector = operatorSelector(i);
+        result.push_back({item->text(0).toStdString(), selector ? selector->currentIndex() : 0,
+                          item->data(0, kTypeTextRole).toString().toStdString(),
+                          item->data(0, kDeclaredTypeRole).toString().toStdString()});
+    }
+    return result;
+}
+
+} // namespace varnett

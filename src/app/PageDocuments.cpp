@@ -1,0 +1,84 @@
+#include "app/PageDocuments.h"
+
+#include "data/Error.h"
+#include "ui/EditorOps.h"
+#include "ui/Modal.h"
+
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+
+namespace varnett {
+
+PageDocuments::PageDocuments(const std::array<QPlainTextEdit*, 4>& editors)
+    : m_editors(editors)
+{
+}
+
+bool PageDocuments::savePage(int page)
+{
+    QPlainTextEdit* editor = m_editors[page];
+    State& st = m_states[page];
+    const QStringList pageLines = ui::lines(editor);
+    if (pageLines.isEmpty())
+        return true;
+    // A page without a file name asks for one, as Save As does.
+    if (st.askForFileName || st.documentName.isEmpty()) {
+        ui::FileRequest request;
+        request.objectName = QStringLiteral("sdMain");
+        request.caption = QStringLiteral("Save");
+        request.defaultSuffix = QStringLiteral("PRC");
+        request.nameFilters = {QStringLiteral("SQL procedure files (.PRC) (*.PRC *.prc)"),
+                               QStringLiteral("SQL files (.SQL) (*.SQL *.sql)"),
+                               QStringLiteral("All files (*.*) (*)")};
+        request.proposedName = st.documentName + QStringLiteral(".PRC");
+        const std::optional<QString> path = ui::getSaveFileName(request);
+        if (!path)
+            return false;
+        st.documentName = *path;
+    }
+    writeLinesFile(st.documentName, pageLines);
+    st.askForFileName = false;
+    return true;
+}
+
+bool PageDocuments::saveAs(int page)
+{
+    m_states[page].askForFileName = true;
+    return savePage(page);
+}
+
+void PageDocuments::saveAll()
+{
+    for (int page = 0; page < 4; ++page)
+        savePage(page);
+}
+
+void PageDocuments::print(int page)
+{
+    const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
+    if (printerInfo.isNull())
+        throw Error("No printer is installed. Install a printer to print a page");
+    QPrinter printer(printerInfo);
+    printer.setDocName(m_states[page].documentName);
+    m_editors[page]->print(&printer);
+}
+
+void writeLinesFile(const QString& path, const QStringList& lines)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error("Cannot create the file " + path.toStdString() + ": "
+                    + file.errorString().toStdString());
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw Error("Cannot write the file " + path.toStdString() + ": "
+                    + file.errorString().toStdString());
+}
+
+} // namespace varnett

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+class QPlainTextEdit;
+
+namespace varnett {
+
+// The document state of the four pages and the commands that treat pages
+// as documents: saving to procedure files and printing.
+class PageDocuments {
+public:
+    struct State {
+        QString documentName;       // default file name, file written, print title
+        bool askForFileName = true; // the next save shows the save dialog
+        QString procedureName;      // Edit page: the procedure it was opened from
+    };
+
+    explicit PageDocuments(const std::array<QPlainTextEdit*, 4>& editors);
+
+    State& state(int page) { return m_states[page]; }
+    const State& state(int page) const { return m_states[page]; }
+
+    // Save page: asks for a file name when the flag is set or no name is
+    // known, writes the lines with CR LF, clears the flag. Returns false when
+    // the user cancelled. A failure to write throws, leaving the old file.
+    bool savePage(int page);
+    bool saveAs(int page);
+    // Saves the four pages in turn; a failure ends the run.
+    void saveAll();
+
+    // Prints a page on the default printer; throws when there is none.
+    void print(int page);
+
+private:
+    std::array<QPlainTextEdit*, 4> m_editors;
+    std::array<State, 4> m_states;
+};
+
+// Writes lines, each followed by CR LF, as UTF-8 to a temporary file beside
+// the target and renames it over the target. Throws varnett::Error on failure;
+// the target is then unchanged.
+void writeLinesFile(const QString& path, const QStringList& lines);
+
+} // namespace varnett

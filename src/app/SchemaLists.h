@@ -1,0 +1,64 @@
+#pragma once
+
+#include "sqltext/Generators.h"
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class QGroupBox;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace varnett::data { class TDataMain; }
+
+namespace varnett {
+
+// The table list and the field list of the main window: filling them from
+// the catalog, header-click sorting, the shown table and the selection
+// caption.
+class SchemaLists : public QObject {
+    Q_OBJECT
+public:
+    SchemaLists(data::TDataMain& dataMain, QTreeWidget* lvTables, QTreeWidget* lvFields,
+                QGroupBox* gbFields, QObject* parent = nullptr);
+
+    // Load table list: reads the names first, so a failure keeps the list.
+    void loadTables();
+    void emptyTables();
+    // Fill: the columns of the selected table, unless it is the shown table.
+    void lvTablesClick();
+    void emptyFields();
+    // Header click: sorts the clicked list by that column.
+    void lvFieldsColumnClick(QTreeWidget* list, int column);
+
+    // The selected table's name; empty when none.
+    QString selectedTable() const;
+    QString shownTable() const { return m_shownTable; }
+    int sortColumn() const { return m_sortColumn; }
+    // Every field entry in display order, with its selection.
+    struct Entry {
+        sqltext::Field field;
+        bool selected = false;
+    };
+    std::vector<Entry> fieldEntries() const;
+    std::vector<sqltext::Field> selectedFields() const;
+    // The first selected field in display order, if any.
+    const QTreeWidgetItem* firstSelectedField() const;
+    static sqltext::Field fieldOf(const QTreeWidgetItem* item);
+
+private:
+    void lvFieldsSelectItem();
+
+    data::TDataMain& m_dataMain;
+    QTreeWidget* m_tables;
+    QTreeWidget* m_fields;
+    QGroupBox* m_fieldsGroup;
+    QString m_shownTable;
+    bool m_hasShownTable = false;
+    int m_sortColumn = 0;
+};
+
+} // namespace varnett

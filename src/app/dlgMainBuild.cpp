@@ -1,0 +1,108 @@
+// The Build commands of the main window: the three generators.
+#include "app/dlgMain.h"
+
+#include "app/ConditionList.h"
+#include "app/PageDocuments.h"
+#include "app/SchemaLists.h"
+#include "dialogs/dlgProcName.h"
+#include "sqltext/Generators.h"
+#include "ui/Commands.h"
+#include "ui/EditorOps.h"
+
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+namespace varnett {
+
+void TfrmMain::connectProcedureCommands()
+{
+    ui::onTriggered(mniBuild, this, [this] { mniBuildClick(); });
+    ui::onTriggered(mniBuildAll, this, [this] { mniBuildAllClick(); });
+    ui::onTriggered(findChild<QAction*>(QStringLiteral("Delete1")), this,
+                    [this] { m_conditions->Delete1Click(); });
+    connect(lvFields, &QTreeWidget::itemDoubleClicked, this,
+            [this] { ui::guarded([this] { lvFieldsDblClick(); }); });
+    connect(m_conditions, &ConditionList::fieldDropped, this, [this] { lvFieldsDblClick(); });
+}
+
+void TfrmMain::lvFieldsDblClick()
+{
+    if (const QTreeWidgetItem* field = m_schema->firstSelectedField())
+        m_conditions->addCondition(SchemaLists::fieldOf(field));
+}
+
+namespace {
+
+QStringList toLines(const std::vector<std::string>& lines)
+{
+    QStringList result;
+    result.reserve(static_cast<int>(lines.size()));
+    for (const std::string& line : lines)
+        result << QString::fromStdString(line);
+    return result;
+}
+
+} // namespace
+
+void TfrmMain::mniBuildClick()
+{
+    switch (currentPage()) {
+    case InsertPage:
+        buildProcedure(InsertPage);
+        break;
+    case UpdatePage:
+        buildProcedure(UpdatePage);
+        break;
+    case DeletePage:
+        buildProcedure(DeletePage);
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMain::mniBuildAllClick()
+{
+    buildProcedure(InsertPage);
+    buildProcedure(UpdatePage);
+    buildProcedure(DeletePage);
+}
+
+void TfrmMain::buildProcedure(int page)
+{
+    const std::string table = m_schema->selectedTable().toStdString();
+    const std::vector<sqltext::Field> fields = m_schema->selectedFields();
+    if (table.empty() || fields.empty())
+        return;
+    static constexpr sqltext::ProcedureKind kinds[] = {
+        sqltext::ProcedureKind::Insert, sqltext::ProcedureKind::Update,
+        sqltext::ProcedureKind::Delete};
+    const sqltext::ProcedureKind kind = kinds[page];
+
+    QPlainTextEdit* target = m_editors[page];
+    target->clear();
+    const QString name = askProcedureName(
+        QString::fromStdString(sqltext::proposedProcedureName(kind, table)), this);
+    PageDocuments::State& state = m_documents->state(page);
+    state.documentName = name;
+    if (name.isEmpty())
+        return;
+    state.askForFileName = true;
+
+    const std::string procedure = name.toStdString();
+    std::vector<std::string> lines;
+    switch (kind) {
+    case sqltext::ProcedureKind::Insert:
+        lines = sqltext::insertProcedure(table, fields, procedure);
+        break;
+    case sqltext::ProcedureKind::Update:
+        lines = sqltext::updateProcedure(table, fields, m_conditions->rows(), procedure);
+        break;
+    case sqltext::ProcedureKind::Delete:
+        lines = sqltext::deleteProcedure(table, fields, procedure);
+        break;
+    }
+    ui::setLines(target, toLines(lines));
+}
+
+} // namespace varnett

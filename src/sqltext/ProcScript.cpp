@@ -1,0 +1,291 @@
+#include "sqltext/ProcScript.h"
+
+#include "sqltext/Identifiers.h"
+#include "sqltext/ProcedureFilter.h"
+
+#include <algorithm>
+#include <limits>
+#include <unordered_map>
+
+namespace varnett::sqltext {
+
+namespace {
+
+constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+
+bool isSpace(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool isDelimiter(char c) { return isSpace(c) || c == ','; }
+
+// Characters of an unquoted name part or variable name.
+bool isNameChar(char c)
+{
+    unsigned char u = static_cast<unsigned char>(c);
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+        || c == '_' || c == '@' || c == '#' || c == '$' || u >= 0x80;
+}
+
+// End of the first blank- or comma-delimited word equal to `word`, or kNone.
+std::size_t wordEnd(std::string_view text, std::string_view word)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && isDelimiter(text[i]))
+            ++i;
+        std::size_t start = i;
+        while (i < text.size() && !isDelimiter(text[i]))
+            ++i;
+        if (text.substr(start, i - start) == word)
+            return i;
+    }
+    return kNone;
+}
+
+void skipSpace(std::string_view text, std::size_t& p)
+{
+    while (p < text.size() && isSpace(text[p]))
+        ++p;
+}
+
+// Reads one part of a multi-part name at p: bracketed, double-quoted or bare.
+// False for an unterminated bracket or quote.
+bool readNamePart(std::string_view text, std::size_t& p, std::string& part)
+{
+    part.clear();
+    if (p < text.size() && (text[p] == '[' || text[p] == '"')) {
+        char close = text[p] == '[' ? ']' : '"';
+        for (++p; p < text.size(); ++p) {
+            if (text[p] != close) {
+                part += text[p];
+            } else if (p + 1 < text.size() && text[p + 1] == close) {
+                part += close;
+                ++p;
+            } else {
+                ++p;
+                return true;
+            }
+        }
+        return false;
+    }
+    while (p < text.size() && isNameChar(text[p]))
+        part += text[p++];
+    return true;
+}
+
+// The callee of an upper-cased line.
+std::optional<std::string> calleeOfUpper(std::string_view upper)
+{
+    if (upper.find("EXEC") == std::string_view::npos)
+        return std::nullopt;
+    std::size_t p = wordEnd(upper, "EXEC");
+    if (p == kNone)
+        p = wordEnd(upper, "EXECUTE");
+    if (p == kNone)
+        return std::nullopt;
+    skipSpace(upper, p);
+    if (p < upper.size() && upper[p] == '@') {
+        // Either "EXEC @rc = name" or a procedure name held in a variable.
+        while (p < upper.size() && isNameChar(upper[p]))
+            ++p;
+        skipSpace(upper, p);
+        if (p >= upper.size() || upper[p] != '=')
+            return std::nullopt;
+        ++p;
+        skipSpace(upper, p);
+    }
+    std::string part;
+    for (;;) {
+        if (!readNamePart(upper, p, part))
+            return std::nullopt;
+        if (p < upper.size() && upper[p] == '.') {
+            ++p;
+            continue;
+        }
+        break;
+    }
+    if (part.empty())
+        return std::nullopt;
+    return part;
+}
+
+// Strongly connected components of a graph given by its edge lists; the
+// component number of every vertex.
+std::vector<std::size_t> components(const std::vector<std::vector<std::size_t>>& edges)
+{
+    const std::size_t n = edges.size();
+    std::vector<std::size_t> index(n, kNone), low(n, 0), component(n, kNone);
+    std::vector<bool> onStack(n, false);
+    std::vector<std::size_t> stack;
+    std::vector<std::pair<std::size_t, std::size_t>> work;   // vertex, next edge
+    std::size_t counter = 0, count = 0;
+    auto visit = [&](std::size_t v) {
+        index[v] = low[v] = counter++;
+        stack.push_back(v);
+        onStack[v] = true;
+        work.emplace_back(v, 0);
+    };
+    for (std::size_t root = 0; root < n; ++root) {
+        if (index[root] != kNone)
+            continue;
+        visit(root);
+        while (!work.empty()) {
+            std::size_t v = work.back().first;
+            if (work.back().second < edges[v].size()) {
+                std::size_t w = edges[v][work.back().second++];
+                if (index[w] == kNone)
+                    visit(w);
+                else if (onStack[w])
+                    low[v] = std::min(low[v], index[w]);
+                continue;
+            }
+            work.pop_back();
+            if (!work.empty())
+                low[work.back().first] = std::min(low[work.back().first], low[v]);
+            if (low[v] == index[v]) {
+                std::size_t w;
+                do {
+                    w = stack.back();
+                    stack.pop_back();
+                    onStack[w] = false;
+                    component[w] = count;
+                } while (w != v);
+                ++count;
+            }
+        }
+    }
+    return component;
+}
+
+std::string dropTest(std::string_view procedure)
+{
+    return "if exists (select * from sysobjects where id = object_id("
+        + stringLiteral("[dbo]." + bracketQuote(procedure), true)
+        + ") and OBJECTPROPERTY(id, N'IsProcedure') = 1)";
+}
+
+std::string dropStatement(std::string_view procedure)
+{
+    return "drop procedure [dbo]." + bracketQuote(procedure);
+}
+
+} // namespace
+
+std::optional<std::string> calleeName(std::string_view line)
+{
+    return calleeOfUpper(toUpperAscii(line));
+}
+
+std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedures,
+                                     const std::function<void()>& step)
+{
+    const std::size_t n = procedures.size();
+
+    // Each call resolved to the first procedure of that name, in line order.
+    std::unordered_map<std::string, std::size_t> byName;
+    for (std::size_t i = 0; i < n; ++i)
+        byName.try_emplace(toUpperAscii(procedures[i].name), i);
+    std::vector<std::vector<std::size_t>> calls(n);
+    std::string upper;
+    for (std::size_t i = 0; i < n; ++i) {
+        for (const std::string& line : procedures[i].lines) {
+            upper.assign(line);
+            for (char& c : upper)
+                if (c >= 'a' && c <= 'z')
+                    c = static_cast<char>(c - 'a' + 'A');
+            std::optional<std::string> callee = calleeOfUpper(upper);
+            if (!callee)
+                continue;
+            auto found = byName.find(*callee);
+            if (found != byName.end() && found->second != i)
+                calls[i].push_back(found->second);
+        }
+    }
+
+    // Procedures in one call cycle form a group that moves as a whole, its
+    // members in their given order; groups start where their first member is.
+    std::vector<std::size_t> component = components(calls);
+    std::vector<std::size_t> groupOf(n), groupOfComponent(n, kNone);
+    std::vector<std::vector<std::size_t>> members;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::size_t& group = groupOfComponent[component[i]];
+        if (group == kNone) {
+            group = members.size();
+            members.emplace_back();
+        }
+        groupOf[i] = group;
+        members[group].push_back(i);
+    }
+    const std::size_t groups = members.size();
+    std::vector<std::vector<std::size_t>> groupCalls(groups);
+    for (std::size_t g = 0; g < groups; ++g)
+        for (std::size_t member : members[g])
+            for (std::size_t callee : calls[member])
+                if (groupOf[callee] != g)
+                    groupCalls[g].push_back(groupOf[callee]);
+
+    // The move pass over the groups: the first callee found further down is
+    // moved up to the current position, which is then scanned again.
+    std::vector<std::size_t> order(groups), position(groups);
+    for (std::size_t g = 0; g < groups; ++g)
+        order[g] = position[g] = g;
+    std::size_t i = 0;
+    while (i + 1 < groups) {
+        if (step)
+            step();
+        bool moved = false;
+        for (std::size_t callee : groupCalls[order[i]]) {
+            std::size_t m = position[callee];
+            if (m <= i)
+                continue;
+            std::rotate(order.begin() + static_cast<std::ptrdiff_t>(i),
+                        order.begin() + static_cast<std::ptrdiff_t>(m),
+                        order.begin() + static_cast<std::ptrdiff_t>(m + 1));
+            for (std::size_t k = i; k <= m; ++k)
+                position[order[k]] = k;
+            moved = true;
+            break;
+        }
+        if (!moved)
+            ++i;
+    }
+
+    std::vector<std::size_t> result;
+    result.reserve(n);
+    for (std::size_t group : order)
+        result.insert(result.end(), members[group].begin(), members[group].end());
+    return result;
+}
+
+std::vector<std::string> procedureBlock(std::string_view name,
+                                        const std::vector<std::string>& lines)
+{
+    std::vector<std::string> block;
+    block.reserve(lines.size() + 10);
+    block.push_back(dropTest(name) + " " + dropStatement(name));
+    block.emplace_back("GO");
+    block.emplace_back();
+    block.emplace_back(kScriptSettingsLine);
+    block.emplace_back("GO");
+    block.emplace_back();
+    block.insert(block.end(), lines.begin(), lines.end());
+    block.emplace_back();
+    block.emplace_back("GO");
+    block.emplace_back(kScriptSettingsLine);
+    block.emplace_back("GO");
+    return block;
+}
+
+std::vector<std::string> conditionalDropLines(std::string_view procedure)
+{
+    return {dropTest(procedure), dropStatement(procedure)};
+}
+
+std::vector<std::string> dropProcedureLines(const std::vector<std::string>& names)
+{
+    std::vector<std::string> lines;
+    lines.reserve(names.size());
+    for (const std::string& name : names)
+        lines.push_back("DROP PROCEDURE " + bracketQuote(name));
+    return lines;
+}
+
+} // namespace varnett::sqltext

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnett::sqltext {
+
+// A procedure chosen for the procedure script: its name as the lists show it
+// and its source lines as the server keeps them.
+struct ScriptProcedure {
+    std::string name;
+    std::vector<std::string> lines;
+};
+
+// The line between the drop and the text of a procedure block, and after it.
+inline constexpr std::string_view kScriptSettingsLine =
+    "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON";
+
+// The procedure a source line executes, upper-cased, or none. The name
+// follows the first word EXEC, or else the first word EXECUTE (any letter
+// case; words are parted by blanks, control characters and commas). A return-status variable
+// ("EXEC @rc = X"), a schema or database ("EXEC dbo.X", "EXEC [dbo].[X]") and a
+// group number ("EXEC X;1") are passed over; brackets and double quotes are
+// taken off. "EXEC (@sql)" and "EXEC @sql" execute no procedure by name.
+std::optional<std::string> calleeName(std::string_view line);
+
+// The order in which the procedures go into the script, as positions in
+// `procedures`: a procedure that another one executes comes before it.
+// Starting from the given order, the procedure at the current position is
+// scanned line by line; the first callee found further down is moved up to
+// the current position and scanned in turn; a procedure with no callee
+// further down keeps its position, and the next position is taken. Names are
+// compared without regard to the case of a to z; self-calls and calls of
+// procedures not in the list change nothing. Procedures that call one
+// another in a cycle are kept together, in their given order, where the first
+// of them stands, so the pass always ends and every procedure appears once.
+// `step` (when set) is called once for every procedure scanned.
+std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedures,
+                                     const std::function<void()>& step = {});
+
+// The drop-and-create block of one procedure in the script: the conditional
+// drop on one line, GO, an empty line, the settings line, GO, an empty line,
+// the source lines as given, an empty line, GO, the settings line, GO.
+std::vector<std::string> procedureBlock(std::string_view name,
+                                        const std::vector<std::string>& lines);
+
+// The two lines that drop a dbo procedure when it exists, as they go before
+// the re-created text of an edited procedure.
+std::vector<std::string> conditionalDropLines(std::string_view procedure);
+
+// One "DROP PROCEDURE [name]" line per name, in the given order.
+std::vector<std::string> dropProcedureLines(const std::vector<std::string>& names);
+
+} // namespace varnett::sqltext

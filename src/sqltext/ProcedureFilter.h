@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnett::sqltext {
+
+// The text without the blanks and control characters (every character below
+// code 33) at both of its ends.
+std::string_view trimBlanksAndControls(std::string_view text);
+
+// The text with the letters a to z in upper case; every other byte unchanged.
+std::string toUpperAscii(std::string_view text);
+
+// A procedure name as the lists show it: the catalog name ("SP_X;1") without
+// its group-number suffix (";" and digits). A name without one is unchanged.
+std::string procedureDisplayName(std::string_view catalogName);
+
+// The names the open dialog lists for its filter text, in catalog order.
+// An empty filter lists every procedure. Otherwise the filter, trimmed and
+// upper-cased, is looked for in each catalog name (suffix included) with "_"
+// read as a blank and upper-cased; a filter of blanks only lists none.
+std::vector<std::string> filterOpenDialog(const std::vector<std::string>& catalog,
+                                          std::string_view filter);
+
+// The names the pop-up procedure list offers for its initial text, in catalog
+// order: as the open dialog's filter, but "_" compares as itself.
+std::vector<std::string> filterProcedureList(const std::vector<std::string>& catalog,
+                                             std::string_view filter);
+
+} // namespace varnett::sqltext

@@ -1,0 +1,181 @@
+#include "sqltext/DataScript.h"
+
+#include "data/Error.h"
+
+#include <gtest/gtest.h>
+
+using namespace varnett::sqltext;
+using varnett::data::Value;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+ColumnDesc col(std::string name, SqlType type, bool identity = false, bool computed = false)
+{
+    ColumnDesc desc;
+    desc.name = std::move(name);
+    desc.type = type;
+    desc.identity = identity;
+    desc.computed = computed;
+    return desc;
+}
+
+Value num(std::int64_t n)
+{
+    Value v;
+    v.kind = Value::Kind::Integer;
+    v.integer = n;
+    return v;
+}
+
+Value str(std::string s)
+{
+    Value v;
+    v.kind = Value::Kind::Text;
+    v.bytes = std::move(s);
+    return v;
+}
+
+// Collects what the writer hands over, and counts the hand-overs.
+struct Capture {
+    std::string text;
+    int chunks = 0;
+    DataScriptWriter::Sink sink()
+    {
+        return [this](std::string_view chunk) {
+            text.append(chunk);
+            ++chunks;
+        };
+    }
+};
+
+// The lines of a text whose lines all end in CR LF.
+Lines linesOf(const std::string& text)
+{
+    Lines lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    EXPECT_EQ(start, text.size()) << "text does not end in CR LF";
+    return lines;
+}
+
+class VectorCursor : public varnett::data::RowCursor {
+public:
+    VectorCursor(std::vector<ColumnDesc> columns, std::vector<std::vector<Value>> rows)
+        : columns_(std::move(columns)), rows_(std::move(rows)) {}
+    const std::vector<ColumnDesc>& columns() const override { return columns_; }
+    bool next() override { return ++row_ < rows_.size(); }
+    Value value(std::size_t column) const override { return rows_[row_].at(column); }
+
+private:
+    std::vector<ColumnDesc> columns_;
+    std::vector<std::vector<Value>> rows_;
+    std::size_t row_ = static_cast<std::size_t>(-1);
+};
+
+} // namespace
+
+TEST(DataScript, FramedTableWithIdentity)
+{
+    Capture out;
+    DataScriptWriter writer(out.sink());
+    writer.beginTable("T", {col("id", SqlType::Int, true), col("name", SqlType::VarChar)});
+    writer.writeRow(std::vector<Value>{num(1), str("abc")});
+    writer.endTable();
+    writer.flush();
+    EXPECT_EQ(linesOf(out.text),
+              (Lines{"set identity_insert T on", "GO", "INSERT INTO T(", "[id],", "[name])",
+                     "VALUES(", "1,", "'abc')", "GO", "", "set identity_insert T off", "GO"}));
+}
+
+TEST(DataScript, UnframedTablesAndEmptyTables)
+{
+    Capture out;
+    DataScriptWriter writer(out.sink());
+    writer.beginTable("Order Details", {col("a]b", SqlType::NVarChar)});
+    writer.writeRow(std::vector<Value>{str("x'y")});
+    writer.writeRow(std::vector<Value>{Value{}});
+    writer.endTable();
+    writer.beginTable("Empty", {col("id", SqlType::Int, true)});
+    writer.endTable();
+    writer.beginTable("Order", {col("n", SqlType::Int)});
+    writer.endTable();
+    writer.flush();
+    EXPECT_EQ(linesOf(out.text),
+              (Lines{"INSERT INTO [Order Details](", "[a]]b])", "VALUES(", "N'x''y')", "GO",
+                     "INSERT INTO [Order Details](", "[a]]b])", "VALUES(", "NULL)", "GO", "",
+                     "set identity_insert Empty on", "GO", "", "set identity_insert Empty off",
+                     "GO", ""}));
+}
+
+TEST(DataScript, ServerFilledColumnsAreLeftOut)
+{
+    Capture out;
+    DataScriptWriter writer(out.sink());
+    writer.beginTable("T", {col("id", SqlType::Int, true), col("ts", SqlType::Timestamp),
+                            col("name", SqlType::VarChar), col("total", SqlType::Int, false, true),
+                            col("data", SqlType::VarBinary)});
+    Value stamp;
+    stamp.kind = Value::Kind::Blob;
+    stamp.bytes = "12345678";
+    Value data = stamp;
+    data.bytes = "";
+    writer.writeRow(std::vector<Value>{num(7), stamp, str(""), num(99), data});
+    writer.endTable();
+
+    // Nothing left to write but server-filled columns.
+    writer.beginTable("Stamps", {col("ts", SqlType::Timestamp)});
+    writer.writeRow(std::vector<Value>{stamp});
+    writer.endTable();
+    writer.flush();
+    EXPECT_EQ(linesOf(out.text),
+              (Lines{"set identity_insert T on", "GO", "INSERT INTO T(", "[id],", "[name],",
+                     "[data])", "VALUES(", "7,", "'',", "0x)", "GO", "",
+                     "set identity_insert T off", "GO",
+                     "INSERT INTO Stamps DEFAULT VALUES", "GO", ""}));
+}
+
+TEST(DataScript, StreamsInChunksAndRefusesBadInput)
+{
+    Capture out;
+    DataScriptWriter writer(out.sink(), 64);
+    EXPECT_THROW(writer.writeRow(std::vector<Value>{num(1)}), varnett::Error);
+    EXPECT_THROW(writer.beginTable("T", {}), varnett::Error);
+    writer.beginTable("T", {col("n", SqlType::Int), col("d", SqlType::Date)});
+    EXPECT_THROW(writer.beginTable("U", {col("n", SqlType::Int)}), varnett::Error);
+    for (int i = 0; i < 10; ++i)
+        writer.writeRow(std::vector<Value>{num(i), str("2024-01-31")});
+    EXPECT_GT(out.chunks, 1);   // handed over while rows are written
+    EXPECT_THROW(writer.writeRow(std::vector<Value>{num(1)}), varnett::Error);
+    // A value that fails leaves no half-written row behind.
+    EXPECT_THROW(writer.writeRow(std::vector<Value>{num(10), str("not a date")}), varnett::Error);
+    writer.endTable();
+    EXPECT_THROW(writer.endTable(), varnett::Error);
+    writer.flush();
+
+    Lines lines = linesOf(out.text);
+    ASSERT_EQ(lines.size(), 10u * 7u + 1u);
+    EXPECT_EQ(lines[0], "INSERT INTO T(");
+    EXPECT_EQ(lines[4], "0,");
+    EXPECT_EQ(lines[5], "'2024-01-31')");
+    EXPECT_EQ(lines[63], "INSERT INTO T(");
+    EXPECT_EQ(lines[67], "9,");
+    EXPECT_EQ(lines[69], "GO");
+    EXPECT_EQ(lines.back(), "");
+}
+
+TEST(DataScript, WholeTableFromACursor)
+{
+    VectorCursor rows({col("id", SqlType::BigInt, true), col("v", SqlType::VarChar)},
+                      {{num(1), str("a")}, {num(2), Value{}}});
+    Capture out;
+    DataScriptWriter writer(out.sink());
+    writer.writeTable("T2", rows);
+    writer.flush();
+    EXPECT_EQ(linesOf(out.text),
+              (Lines{"set identity_insert T2 on", "GO",
+                     "INSERT INTO T2(", "[id],", "[v])", "VALUES(", "1,", "'a')", "GO",
+                     "INSERT INTO T2(", "[id],", "[v])", "VALUES(", "2,", "NULL)", "GO",
+                     "", "set identity_insert T2 off", "GO"}));
+}

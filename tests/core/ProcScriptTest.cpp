@@ -1,0 +1,140 @@
+#include "sqltext/ProcScript.h"
+
+#include <gtest/gtest.h>
+
+using namespace varnett::sqltext;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+ScriptProcedure proc(std::string name, Lines lines = {})
+{
+    return {std::move(name), std::move(lines)};
+}
+
+// The names in script order.
+std::vector<std::string> ordered(const std::vector<ScriptProcedure>& procedures)
+{
+    std::vector<std::string> names;
+    for (std::size_t i : scriptOrder(procedures))
+        names.push_back(procedures[i].name);
+    return names;
+}
+
+} // namespace
+
+TEST(ProcScript, CalleeNamesOfTheLineForms)
+{
+    EXPECT_EQ(calleeName("EXEC PROC_B @A, @B"), "PROC_B");
+    EXPECT_EQ(calleeName("  execute Proc_B"), "PROC_B");
+    EXPECT_EQ(calleeName("exec proc_b"), "PROC_B");
+    EXPECT_EQ(calleeName("EXEC @RC = PROC_B @A"), "PROC_B");
+    EXPECT_EQ(calleeName("EXEC @rc=proc_b"), "PROC_B");
+    EXPECT_EQ(calleeName("EXEC DBO.PROC_B"), "PROC_B");
+    EXPECT_EQ(calleeName("EXEC [dbo].[Proc B]"), "PROC B");
+    EXPECT_EQ(calleeName("EXEC [a]]b]"), "A]B");
+    EXPECT_EQ(calleeName("EXEC \"PROC_B\""), "PROC_B");
+    EXPECT_EQ(calleeName("EXEC Sales..PROC_B"), "PROC_B");
+    EXPECT_EQ(calleeName("EXEC PROC_B;1 @A"), "PROC_B");
+    EXPECT_EQ(calleeName("EXEC    PROC_B"), "PROC_B");
+    EXPECT_EQ(calleeName("EXEC\tPROC_B"), "PROC_B");
+    EXPECT_EQ(calleeName("SET @X = 1 EXEC PROC_B"), "PROC_B");
+    // EXEC wins over an earlier EXECUTE.
+    EXPECT_EQ(calleeName("EXECUTE PROC_A EXEC PROC_B"), "PROC_B");
+
+    EXPECT_EQ(calleeName("EXEC (@sql)"), std::nullopt);
+    EXPECT_EQ(calleeName("EXEC @sql"), std::nullopt);
+    EXPECT_EQ(calleeName("EXEC ('SELECT 1')"), std::nullopt);
+    EXPECT_EQ(calleeName("SELECT 1 EXEC "), std::nullopt);
+    EXPECT_EQ(calleeName("EXEC [unterminated"), std::nullopt);
+    EXPECT_EQ(calleeName("EXECPROC_B"), std::nullopt);
+    EXPECT_EQ(calleeName("SELECT * FROM T"), std::nullopt);
+}
+
+TEST(ProcScript, CalleesComeBeforeTheirCallers)
+{
+    EXPECT_EQ(ordered({proc("A", {"AS", "EXEC B"}), proc("B")}), (Lines{"B", "A"}));
+    EXPECT_EQ(ordered({proc("A", {"exec c"}), proc("B"), proc("C", {"EXECUTE B"})}),
+              (Lines{"B", "C", "A"}));
+    EXPECT_EQ(ordered({proc("A"), proc("B", {"EXEC A"})}), (Lines{"A", "B"}));
+    EXPECT_EQ(ordered({proc("A", {"EXEC X"}), proc("B")}), (Lines{"A", "B"}));
+    EXPECT_EQ(ordered({proc("A", {"EXEC A"}), proc("B")}), (Lines{"A", "B"}));
+    EXPECT_EQ(ordered({proc("A", {"EXEC B"})}), (Lines{"A"}));
+    EXPECT_TRUE(scriptOrder({}).empty());
+    // The forms that name a procedure through a variable, a schema or a group.
+    EXPECT_EQ(ordered({proc("A", {"EXEC @rc = dbo.B"}), proc("B")}), (Lines{"B", "A"}));
+    EXPECT_EQ(ordered({proc("A", {"EXEC [dbo].[B];1"}), proc("B")}), (Lines{"B", "A"}));
+    EXPECT_EQ(ordered({proc("A", {"EXEC @B"}), proc("B")}), (Lines{"A", "B"}));
+    // The first line that calls a procedure further down decides first.
+    EXPECT_EQ(ordered({proc("A", {"EXEC B", "EXEC C"}), proc("B"), proc("C")}),
+              (Lines{"B", "C", "A"}));
+}
+
+TEST(ProcScript, CyclesEndAndKeepTheGivenOrder)
+{
+    EXPECT_EQ(ordered({proc("A", {"EXEC B"}), proc("B", {"EXEC A"})}), (Lines{"A", "B"}));
+    EXPECT_EQ(ordered({proc("B", {"EXEC A"}), proc("A", {"EXEC B"})}), (Lines{"B", "A"}));
+    // X calls into the cycle of B and C: the cycle moves up as a whole.
+    EXPECT_EQ(ordered({proc("X", {"EXEC C"}), proc("B", {"EXEC C"}), proc("C", {"EXEC B"})}),
+              (Lines{"B", "C", "X"}));
+    // A cycle that itself calls D: D comes first.
+    EXPECT_EQ(ordered({proc("A", {"EXEC B"}), proc("B", {"EXEC A", "EXEC D"}), proc("D")}),
+              (Lines{"D", "A", "B"}));
+    // Three in a ring, with an outsider in between.
+    EXPECT_EQ(ordered({proc("A", {"EXEC B"}), proc("Y"), proc("B", {"EXEC C"}),
+                       proc("C", {"EXEC A"})}),
+              (Lines{"A", "B", "C", "Y"}));
+}
+
+TEST(ProcScript, LongCallChainIsOrdered)
+{
+    std::vector<ScriptProcedure> chain;
+    for (int i = 0; i < 300; ++i)
+        chain.push_back(proc("P" + std::to_string(i), {"EXEC P" + std::to_string(i + 1)}));
+    std::vector<std::size_t> order = scriptOrder(chain);
+    ASSERT_EQ(order.size(), 300u);
+    EXPECT_EQ(order.front(), 299u);
+    EXPECT_EQ(order[1], 298u);
+    EXPECT_EQ(order.back(), 0u);
+}
+
+TEST(ProcScript, BlockLayout)
+{
+    Lines block = procedureBlock("SP_X", {"CREATE PROCEDURE SP_X AS", "", "SELECT 'abc'"});
+    Lines expected = {
+        "if exists (select * from sysobjects where id = object_id(N'[dbo].[SP_X]') and "
+        "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[SP_X]",
+        "GO",
+        "",
+        "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON",
+        "GO",
+        "",
+        "CREATE PROCEDURE SP_X AS",
+        "",
+        "SELECT 'abc'",
+        "",
+        "GO",
+        "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON",
+        "GO",
+    };
+    EXPECT_EQ(block, expected);
+
+    EXPECT_EQ(procedureBlock("O'Brien]x", {}).front(),
+              "if exists (select * from sysobjects where id = object_id(N'[dbo].[O''Brien]]x]') and "
+              "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[O'Brien]]x]");
+}
+
+TEST(ProcScript, DropTexts)
+{
+    EXPECT_EQ(conditionalDropLines("SP_X"),
+              (Lines{"if exists (select * from sysobjects where id = object_id(N'[dbo].[SP_X]') "
+                     "and OBJECTPROPERTY(id, N'IsProcedure') = 1)",
+                     "drop procedure [dbo].[SP_X]"}));
+    EXPECT_EQ(conditionalDropLines("a]b'c"),
+              (Lines{"if exists (select * from sysobjects where id = object_id(N'[dbo].[a]]b''c]') "
+                     "and OBJECTPROPERTY(id, N'IsProcedure') = 1)",
+                     "drop procedure [dbo].[a]]b'c]"}));
+    EXPECT_EQ(dropProcedureLines({"C", "a]b", "O'Brien"}),
+              (Lines{"DROP PROCEDURE [C]", "DROP PROCEDURE [a]]b]", "DROP PROCEDURE [O'Brien]"}));
+    EXPECT_TRUE(dropProcedureLines({}).empty());
+}

@@ -1,0 +1,155 @@
+#include "Fixture.h"
+
+#include "app/PageDocuments.h"
+#include "app/dlgMain.h"
+#include "data/Error.h"
+#include "data/SettingsStore.h"
+
+#include <QPlainTextEdit>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <unistd.h>
+
+using namespace varnett;
+using namespace varnett::testing;
+
+namespace {
+
+class PageDocumentsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings = makeSettings(dir, embeddedConnectionString(makeSalesDatabase(dir)));
+        window = std::make_unique<TfrmMain>(*settings);
+        docs = &window->documents();
+    }
+
+    QString path(const char* name) { return QString::fromStdString(dir.file(name)); }
+
+    TempDir dir;
+    ScriptedResponder responder;
+    std::unique_ptr<data::SettingsStore> settings;
+    std::unique_ptr<TfrmMain> window;
+    PageDocuments* docs = nullptr;
+};
+
+} // namespace
+
+TEST_F(PageDocumentsTest, EmptyPagesAreNeverSaved)
+{
+    trigger(*window, "mniSave");
+    trigger(*window, "mniSaveAs");
+    trigger(*window, "mniSaveAll");
+    EXPECT_TRUE(responder.events.isEmpty());
+    EXPECT_TRUE(docs->state(0).askForFileName);
+}
+
+TEST_F(PageDocumentsTest, SaveAsksOnceThenWritesTheSameFile)
+{
+    docs->state(0).documentName = QStringLiteral("SP_INSERT_Orders");
+    window->editor(0)->setPlainText(QStringLiteral("CREATE PROCEDURE X\nAS BEGIN\nEND"));
+    responder.answerSave(path("insert.PRC"));
+    trigger(*window, "mniSave");
+    ASSERT_EQ(responder.fileRequests.size(), 1u);
+    EXPECT_EQ(responder.fileRequests[0].objectName, QStringLiteral("sdMain"));
+    EXPECT_EQ(responder.fileRequests[0].proposedName, QStringLiteral("SP_INSERT_Orders.PRC"));
+    EXPECT_EQ(responder.fileRequests[0].defaultSuffix, QStringLiteral("PRC"));
+    EXPECT_EQ(readFile(dir.file("insert.PRC")), "CREATE PROCEDURE X\r\nAS BEGIN\r\nEND\r\n");
+    EXPECT_FALSE(docs->state(0).askForFileName);
+    EXPECT_EQ(docs->state(0).documentName, path("insert.PRC"));
+
+    window->editor(0)->setPlainText(QStringLiteral("Ünïcode 'text'"));
+    trigger(*window, "mniSave");
+    EXPECT_EQ(responder.fileRequests.size(), 1u) << "no second dialog";
+    EXPECT_EQ(readFile(dir.file("insert.PRC")), "\xC3\x9Cn\xC3\xAF" "code 'text'\r\n");
+
+    responder.answerSave(std::nullopt);
+    trigger(*window, "mniSaveAs");
+    EXPECT_EQ(responder.fileRequests.back().proposedName, path("insert.PRC") + ".PRC");
+    EXPECT_TRUE(docs->state(0).askForFileName) << "Save As sets the flag even when cancelled";
+    EXPECT_EQ(docs->state(0).documentName, path("insert.PRC"));
+}
+
+TEST_F(PageDocumentsTest, AnEmptyDocumentNameAsksInsteadOfWritingNothing)
+{
+    docs->state(1).askForFileName = false;
+    window->selectPage(1);
+    window->editor(1)->setPlainText(QStringLiteral("typed"));
+    responder.answerSave(path("typed.PRC"));
+    trigger(*window, "mniSave");
+    EXPECT_EQ(responder.fileRequests.at(0).proposedName, QStringLiteral(".PRC"));
+    EXPECT_EQ(readFile(dir.file("typed.PRC")), "typed\r\n");
+}
+
+TEST_F(PageDocumentsTest, SaveAllGoesPageByPageAndCancelSkipsOnlyThatPage)
+{
+    for (int page = 0; page < 4; ++page)
+        window->editor(page)->setPlainText(QStringLiteral("page %1").arg(page));
+    window->editor(2)->clear();
+    responder.answerSave(path("p0.PRC"));
+    responder.answerSave(std::nullopt);
+    responder.answerSave(path("p3.PRC"));
+    trigger(*window, "mniSaveAll");
+    EXPECT_TRUE(responder.everythingAnswered());
+    EXPECT_EQ(readFile(dir.file("p0.PRC")), "page 0\r\n");
+    EXPECT_EQ(readFile(dir.file("p3.PRC")), "page 3\r\n");
+    EXPECT_TRUE(docs->state(1).askForFileName);
+    EXPECT_FALSE(docs->state(3).askForFileName);
+}
+
+TEST_F(PageDocumentsTest, AFailedWriteKeepsWhatWasThereAndReportsTheError)
+{
+    // The chosen name is taken by a folder: nothing can be written there.
+    std::filesystem::create_directory(dir.path() / "taken.PRC");
+    writeFile(dir.path() / "taken.PRC" / "inside.txt", "old");
+    window->editor(0)->setPlainText(QStringLiteral("new"));
+    responder.answerSave(path("taken.PRC"));
+    trigger(*window, "mniSave");
+    ASSERT_EQ(responder.messages.size(), 1u);
+    EXPECT_EQ(responder.messages[0].kind, ui::MessageKind::General);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "taken.PRC"));
+    EXPECT_EQ(readFile(dir.path() / "taken.PRC" / "inside.txt"), "old");
+    EXPECT_TRUE(docs->state(0).askForFileName);
+    EXPECT_EQ(docs->state(0).documentName, path("taken.PRC"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()), 3)
+        << "no temporary file beside taken.PRC, Sales.db and settings.ini";
+}
+
+TEST(WriteLinesFileTest, AFailedWriteLeavesTheOldFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    writeFile(dir.file("keep.PRC"), "old\r\n");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read
+                                                 | std::filesystem::perms::owner_exec);
+    EXPECT_THROW(writeLinesFile(QString::fromStdString(dir.file("keep.PRC")), {"new"}), Error);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(readFile(dir.file("keep.PRC")), "old\r\n");
+}
+
+TEST_F(PageDocumentsTest, EditCommandsActOnTheCurrentPageAndPrintNeedsAPrinter)
+{
+    window->selectPage(2);
+    window->editor(2)->setPlainText(QStringLiteral("abc"));
+    window->editor(0)->setPlainText(QStringLiteral("keep"));
+    trigger(*window, "mniSelectAll");
+    EXPECT_EQ(window->editor(2)->textCursor().selectedText(), QStringLiteral("abc"));
+    trigger(*window, "mniClear");
+    EXPECT_TRUE(window->editor(2)->toPlainText().isEmpty());
+    EXPECT_EQ(window->editor(0)->toPlainText(), QStringLiteral("keep"));
+
+    docs->state(0).documentName = QStringLiteral("named");
+    trigger(*window, "mniClearAll");
+    EXPECT_TRUE(window->editor(0)->toPlainText().isEmpty());
+    EXPECT_EQ(docs->state(0).documentName, QStringLiteral("named"));
+
+    window->editor(2)->setPlainText(QStringLiteral("print me"));
+    trigger(*window, "mniPrint");
+    ASSERT_EQ(responder.messages.size(), 1u);
+    EXPECT_TRUE(responder.messages[0].text.startsWith(QStringLiteral("No printer is installed")));
+}

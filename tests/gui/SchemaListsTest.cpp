@@ -1,0 +1,139 @@
+#include "Fixture.h"
+
+#include "app/SchemaLists.h"
+#include "app/dlgMain.h"
+#include "data/SettingsStore.h"
+#include "data/dmMain.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace varnett;
+using namespace varnett::testing;
+
+namespace {
+
+class SchemaListsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        database = makeSalesDatabase(dir);
+        settings = makeSettings(dir, embeddedConnectionString(database));
+        window = std::make_unique<TfrmMain>(*settings);
+        tables = child<QTreeWidget>(window.get(), "lvTables");
+        fields = child<QTreeWidget>(window.get(), "lvFields");
+        trigger(*window, "Loadtablelist1");
+    }
+
+    QStringList column(QTreeWidget* list, int col)
+    {
+        QStringList texts;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            texts << list->topLevelItem(i)->text(col);
+        return texts;
+    }
+
+    void clickTable(const QString& name)
+    {
+        QTreeWidgetItem* item = tables->findItems(name, Qt::MatchExactly).value(0);
+        ASSERT_NE(item, nullptr) << name.toStdString();
+        tables->setCurrentItem(item);
+        emit tables->itemClicked(item, 0);
+    }
+
+    TempDir dir;
+    std::string database;
+    ScriptedResponder responder;
+    std::unique_ptr<data::SettingsStore> settings;
+    std::unique_ptr<TfrmMain> window;
+    QTreeWidget* tables = nullptr;
+    QTreeWidget* fields = nullptr;
+};
+
+} // namespace
+
+TEST_F(SchemaListsTest, AClickListsTheColumnsWithTheirTypeTexts)
+{
+    clickTable(QStringLiteral("Orders"));
+    EXPECT_EQ(column(fields, 0),
+              QStringList({"OrderID", "CustomerName", "Amount", "OrderDate"}));
+    EXPECT_EQ(column(fields, 1),
+              QStringList({"[int]", "[varchar](41)", "[decimal](19,4)", "[datetime]"}));
+    clickTable(QStringLiteral("customers"));
+    EXPECT_EQ(column(fields, 1), QStringList({"[int]", "[nvarchar](61)", "[char](10)"}));
+}
+
+TEST_F(SchemaListsTest, TheShownTableKeepsTheSelectionAnotherTableEmptiesIt)
+{
+    auto* caption = child<QGroupBox>(window.get(), "gbFields");
+    EXPECT_EQ(caption->title(), QStringLiteral("Fields"));
+    clickTable(QStringLiteral("Orders"));
+    fields->topLevelItem(1)->setSelected(true);
+    fields->topLevelItem(2)->setSelected(true);
+    EXPECT_EQ(caption->title(), QStringLiteral("Selected fields: 2"));
+
+    clickTable(QStringLiteral("Orders"));
+    EXPECT_EQ(fields->selectedItems().size(), 2);
+    clickTable(QStringLiteral("customers"));
+    EXPECT_EQ(fields->selectedItems().size(), 0);
+    EXPECT_EQ(fields->topLevelItemCount(), 3);
+}
+
+TEST_F(SchemaListsTest, AFailingTableLeavesTheListEmptyAndRetries)
+{
+    clickTable(QStringLiteral("Orders"));
+    // The table goes away behind the program's back.
+    window->dataMain().db().engine().executeBatch("DROP VIEW BigOrders;\r\nDROP TABLE customers;");
+    clickTable(QStringLiteral("customers"));
+    ASSERT_EQ(responder.messages.size(), 1u);
+    EXPECT_EQ(responder.messages[0].title, QStringLiteral("Varnett"));
+    EXPECT_EQ(fields->topLevelItemCount(), 0);
+    EXPECT_TRUE(window->schema().shownTable().isEmpty());
+    clickTable(QStringLiteral("customers"));
+    EXPECT_EQ(responder.messages.size(), 2u);
+}
+
+TEST_F(SchemaListsTest, HeaderClicksSortByTheCompareRule)
+{
+    tables->clear();
+    for (const char* name : {"b", "A", "_x", "a1"})
+        new QTreeWidgetItem(tables, {QString::fromLatin1(name)});
+    window->schema().lvFieldsColumnClick(tables, 0);
+    EXPECT_EQ(column(tables, 0), QStringList({"A", "a1", "b", "_x"}));
+    window->schema().lvFieldsColumnClick(tables, 0);
+    EXPECT_EQ(column(tables, 0), QStringList({"A", "a1", "b", "_x"}));
+
+    trigger(*window, "Loadtablelist1");
+    clickTable(QStringLiteral("customers"));
+    new QTreeWidgetItem(fields, {QStringLiteral("NoType")}); // an entry without a type text
+    emit fields->header()->sectionClicked(1);
+    EXPECT_EQ(window->schema().sortColumn(), 1);
+    EXPECT_EQ(column(fields, 0), QStringList({"NoType", "Code", "CustomerID", "Name"}));
+}
+
+TEST_F(SchemaListsTest, ReloadAndCloseAndDoubleClick)
+{
+    clickTable(QStringLiteral("Orders"));
+    trigger(*window, "Loadtablelist1");
+    EXPECT_EQ(column(tables, 0), QStringList({"customers", "Orders", "BigOrders"}));
+    EXPECT_EQ(fields->topLevelItemCount(), 4) << "reloading keeps the field list";
+
+    auto* page = window->editor(TfrmMain::InsertPage);
+    page->setPlainText(QStringLiteral("SELECT * FROM \nWHERE"));
+    QTextCursor caret = page->textCursor();
+    caret.setPosition(14);
+    page->setTextCursor(caret);
+    tables->setCurrentItem(tables->topLevelItem(1));
+    window->lvTablesDblClick();
+    EXPECT_EQ(page->toPlainText(), QStringLiteral("SELECT * FROM Orders \nWHERE"));
+    EXPECT_EQ(page->textCursor().position(), 21);
+
+    trigger(*window, "mniClose");
+    EXPECT_EQ(page->toPlainText(), QString());
+    EXPECT_EQ(tables->topLevelItemCount(), 0);
+    EXPECT_EQ(fields->topLevelItemCount(), 0);
+}
