@@ -2,6 +2,7 @@
 
 #include "data/ConnectionString.h"
 #include "data/Error.h"
+#include "data/OdbcEngine.h"
 #include "data/SqliteEngine.h"
 
 namespace varnett::data {
@@ -38,6 +39,8 @@ std::unique_ptr<Engine> openEngine(const std::string& connectionString)
             throw Error("The connection string names no Data Source file");
         return openSqliteEngine(path);
     }
+    if (isOdbcProvider(provider))
+        return openOdbcEngine(connectionString);
     throw Error("Provider '" + provider + "' cannot be found. It may not be properly installed.");
 }
 

@@ -1,0 +1,138 @@
+#include "data/OdbcCatalog.h"
+
+#ifdef VARNETT_HAVE_ODBC
+
+#include "data/ConnectionString.h"
+#include "sqltext/Identifiers.h"
+
+#include <algorithm>
+
+namespace varnett::data {
+
+namespace {
+
+bool isSystemSchema(const std::string& schema)
+{
+    return equalsNoCase(schema, "sys") || equalsNoCase(schema, "INFORMATION_SCHEMA");
+}
+
+void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const CatalogOptions& options,
+                        const char* type, std::vector<std::string>& names)
+{
+    OdbcStatement statement(session);
+    SqlWideString all = toSqlWide("%");
+    SqlWideString types = toSqlWide(type);
+    statement.check(SQLTablesW(statement.handle(), nullptr, 0, nullptr, 0, all.data(), SQL_NTS,
+                               types.data(), SQL_NTS),
+                    "SQLTables");
+    while (statement.fetch()) {
+        std::string schema = statement.text(2).value_or(std::string());
+        std::string name = statement.text(3).value_or(std::string());
+        if (options.sqlServer && isSystemSchema(schema))
+            continue;
+        names.push_back(std::move(name));
+    }
+}
+
+bool isDigits(std::string_view text)
+{
+    return !text.empty()
+        && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+std::string escapePattern(const std::string& name, const std::string& escape)
+{
+    if (escape.empty())
+        return name;
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '%' || name[i] == '_' || name.compare(i, escape.size(), escape) == 0)
+            out += escape;
+        out += name[i];
+    }
+    return out;
+}
+
+std::vector<std::string> catalogTables(const std::shared_ptr<OdbcSession>& session,
+                                       const CatalogOptions& options)
+{
+    std::vector<std::string> names;
+    appendTablesOfType(session, options, "TABLE", names);
+    appendTablesOfType(session, options, "VIEW", names);
+    return names;
+}
+
+std::vector<std::string> catalogProcedures(const std::shared_ptr<OdbcSession>& session,
+                                           const CatalogOptions& options)
+{
+    OdbcStatement statement(session);
+    SqlWideString all = toSqlWide("%");
+    statement.check(SQLProceduresW(statement.handle(), nullptr, 0, nullptr, 0, all.data(), SQL_NTS),
+                    "SQLProcedures");
+    std::vector<std::string> names;
+    while (statement.fetch()) {
+        std::string schema = statement.text(2).value_or(std::string());
+        std::string name = statement.text(3).value_or(std::string());
+        if (options.sqlServer && isSystemSchema(schema))
+            continue;
+        auto semicolon = name.rfind(';');
+        if (semicolon == std::string::npos || !isDigits(std::string_view(name).substr(semicolon + 1)))
+            name += ";1";
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& session,
+                                         const CatalogOptions& options, const std::string& table)
+{
+    OdbcStatement statement(session);
+    SqlWideString pattern = toSqlWide(escapePattern(table, options.patternEscape));
+    statement.check(SQLColumnsW(statement.handle(), nullptr, 0, nullptr, 0, pattern.data(), SQL_NTS,
+                                nullptr, 0),
+                    "SQLColumns");
+    std::vector<OwnedColumns> groups;
+    while (statement.fetch()) {
+        // Columns are read left to right, as SQLGetData wants them.
+        std::string catalog = statement.text(1).value_or(std::string());
+        std::string schema = statement.text(2).value_or(std::string());
+        std::string tableName = statement.text(3).value_or(std::string());
+        CatalogColumn column;
+        column.name = statement.text(4).value_or(std::string());
+        column.typeName = statement.text(6).value_or(std::string());
+        if (auto size = statement.integer(7))
+            column.columnSize = static_cast<long>(*size);
+        if (auto digits = statement.integer(9))
+            column.decimalDigits = static_cast<int>(*digits);
+        // A driver without a pattern escape may match more than the name.
+        if (tableName != table)
+            continue;
+        std::string owner = catalog + "." + schema;
+        if (groups.empty() || groups.back().owner != owner)
+            groups.push_back({owner, {}});
+        groups.back().columns.push_back(std::move(column));
+    }
+    return groups;
+}
+
+std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
+                                         const CatalogOptions& options, const std::string& table)
+{
+    if (!options.sqlServer)
+        return {};
+    OdbcStatement statement(session);
+    // OBJECT_ID resolves the bracketed name as "SELECT * FROM [table]" does.
+    statement.execute("SELECT name FROM syscolumns WHERE id = OBJECT_ID(?)"
+                      " AND COLUMNPROPERTY(id, name, 'IsComputed') = 1",
+                      {sqltext::bracketQuote(table)});
+    std::vector<std::string> names;
+    while (statement.fetch())
+        names.push_back(statement.text(1).value_or(std::string()));
+    return names;
+}
+
+} // namespace varnett::data
+
+#endif // VARNETT_HAVE_ODBC

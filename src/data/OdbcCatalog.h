@@ -1,0 +1,49 @@
+#pragma once
+
+#ifdef VARNETT_HAVE_ODBC
+
+#include "data/OdbcColumnType.h"
+#include "data/OdbcSession.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace varnett::data {
+
+// How the catalog functions are to be read on one connection.
+struct CatalogOptions {
+    bool sqlServer = false;         // the server is Microsoft SQL Server
+    std::string patternEscape;      // SQL_SEARCH_PATTERN_ESCAPE; empty when none
+};
+
+// Names of the tables, then of the views, each group in the driver's order.
+// On SQL Server the system schemas (sys, INFORMATION_SCHEMA) are left out.
+std::vector<std::string> catalogTables(const std::shared_ptr<OdbcSession>& session,
+                                       const CatalogOptions& options);
+
+// Procedures as "name;group": the driver's own ";n" is kept, ";1" added
+// where it gives none.
+std::vector<std::string> catalogProcedures(const std::shared_ptr<OdbcSession>& session,
+                                           const CatalogOptions& options);
+
+// The columns of each table of that name, grouped by owner (catalog and
+// schema) in the driver's order, each group in column order.
+struct OwnedColumns {
+    std::string owner;
+    std::vector<CatalogColumn> columns;
+};
+std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& session,
+                                         const CatalogOptions& options, const std::string& table);
+
+// Names of the computed columns of the table, from the server's column
+// properties; none unless the server is SQL Server.
+std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
+                                         const CatalogOptions& options, const std::string& table);
+
+// A name made literal for a catalog function's pattern argument.
+std::string escapePattern(const std::string& name, const std::string& escape);
+
+} // namespace varnett::data
+
+#endif // VARNETT_HAVE_ODBC

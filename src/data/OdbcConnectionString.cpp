@@ -1,0 +1,303 @@
+#include "data/OdbcConnectionString.h"
+
+#include "data/Error.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+#include <vector>
+
+namespace varnett::data {
+
+namespace {
+
+constexpr int kDefaultLoginTimeout = 15; // seconds, as the OLE DB providers have it
+
+std::string trim(std::string_view text)
+{
+    auto begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string_view::npos)
+        return {};
+    auto end = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(begin, end - begin + 1));
+}
+
+std::string lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool isDigits(std::string_view text)
+{
+    return !text.empty()
+        && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The first of several spellings of a key that the string holds.
+std::optional<std::string> firstOf(const ConnectionString& cs,
+                                   std::initializer_list<std::string_view> keys)
+{
+    for (auto key : keys)
+        if (auto value = cs.get(key))
+            return value;
+    return std::nullopt;
+}
+
+bool yesNo(std::string_view key, const std::string& raw)
+{
+    std::string value = lower(trim(raw));
+    if (value == "true" || value == "yes" || value == "1" || value == "sspi")
+        return true;
+    if (value.empty() || value == "false" || value == "no" || value == "0")
+        return false;
+    throw Error("Invalid value '" + raw + "' for '" + std::string(key)
+                + "': True or False is expected");
+}
+
+std::optional<int> loginTimeoutOf(const ConnectionString& cs)
+{
+    auto raw = firstOf(cs, {"Connect Timeout", "Connection Timeout"});
+    if (!raw)
+        return std::nullopt;
+    std::string value = trim(*raw);
+    if (!isDigits(value) || value.size() > 9)
+        throw Error("Invalid Connect Timeout value '" + *raw
+                    + "': a whole number of seconds is expected");
+    return std::stoi(value);
+}
+
+// A value that is already in braces, with every "}" inside doubled, is kept
+// as written; anything else is braced when it needs it.
+bool isBraced(std::string_view value)
+{
+    if (value.size() < 2 || value.front() != '{' || value.back() != '}')
+        return false;
+    for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+        if (value[i] == '}') {
+            if (i + 2 >= value.size() || value[i + 1] != '}')
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+std::string passThrough(std::string_view value)
+{
+    return isBraced(value) ? std::string(value) : odbcValue(value);
+}
+
+class OdbcString {
+public:
+    void add(std::string_view key, std::string renderedValue)
+    {
+        if (!m_text.empty())
+            m_text += ';';
+        m_text += key;
+        m_text += '=';
+        m_text += renderedValue;
+    }
+    void addValue(std::string_view key, std::string_view value) { add(key, odbcValue(value)); }
+    void addRaw(std::string_view text)
+    {
+        std::string trimmed = trim(text);
+        while (!trimmed.empty() && trimmed.back() == ';')
+            trimmed.pop_back();
+        if (trimmed.empty())
+            return;
+        if (!m_text.empty())
+            m_text += ';';
+        m_text += trimmed;
+    }
+    const std::string& text() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+// Server and port keys for FreeTDS, which knows neither "host,port" nor
+// "(local)": the port goes to its own key, the local names become localhost.
+void addFreeTdsServer(OdbcString& out, const std::string& dataSource)
+{
+    std::string text = trim(dataSource);
+    if (startsWithNoCase(text, "tcp:"))
+        text = trim(text.substr(4));
+    std::string port;
+    if (auto comma = text.rfind(','); comma != std::string::npos) {
+        port = trim(text.substr(comma + 1));
+        text = trim(text.substr(0, comma));
+        if (!isDigits(port) || port.size() > 5 || std::stoi(port) > 65535)
+            throw Error("Invalid port '" + port + "' in the Data Source '" + dataSource + "'");
+    }
+    std::string host = text;
+    std::string instance;
+    if (auto slash = text.find('\\'); slash != std::string::npos) {
+        host = trim(text.substr(0, slash));
+        instance = trim(text.substr(slash + 1));
+    }
+    if (host.empty() || host == "." || equalsNoCase(host, "(local)"))
+        host = "localhost";
+    if (!port.empty()) {
+        out.addValue("Server", host); // a port given wins over an instance name
+        out.addValue("Port", port);
+    } else {
+        out.addValue("Server", instance.empty() ? host : host + "\\" + instance);
+    }
+}
+
+OdbcConnectRequest sqlServerRequest(const ConnectionString& cs, const std::string& defaultDriver)
+{
+    OdbcString out;
+    std::string driver = trim(cs.value("Driver"));
+    if (driver.empty())
+        driver = defaultDriver;
+    const bool freeTds = isFreeTdsDriver(driver);
+    out.add("Driver", passThrough(driver));
+
+    std::string dataSource = firstOf(cs, {"Data Source", "Server"}).value_or(std::string());
+    if (freeTds)
+        addFreeTdsServer(out, dataSource);
+    else if (!trim(dataSource).empty())
+        out.addValue("Server", trim(dataSource));
+
+    if (auto database = firstOf(cs, {"Initial Catalog", "Database"}))
+        out.addValue("Database", *database);
+
+    bool trusted = false;
+    if (auto value = cs.get("Integrated Security"))
+        trusted = yesNo("Integrated Security", *value);
+    if (auto value = cs.get("Trusted_Connection"))
+        trusted = trusted || yesNo("Trusted_Connection", *value);
+    if (trusted) {
+        out.add("Trusted_Connection", "Yes");
+    } else {
+        if (auto user = firstOf(cs, {"User ID", "UID"}))
+            out.addValue("UID", *user);
+        if (auto password = firstOf(cs, {"Password", "PWD"}))
+            out.addValue("PWD", *password);
+    }
+
+    if (auto app = cs.get("Application Name"))
+        out.addValue("APP", *app);
+    if (auto wsid = cs.get("Workstation ID"))
+        out.addValue("WSID", *wsid);
+
+    if (auto value = cs.get("Use Encryption for Data")) {
+        bool encrypt = yesNo("Use Encryption for Data", *value);
+        if (freeTds)
+            out.add("Encryption", encrypt ? "require" : "request");
+        else
+            out.add("Encrypt", encrypt ? "Yes" : "No");
+    }
+    if (auto value = cs.get("Trust Server Certificate")) {
+        bool trust = yesNo("Trust Server Certificate", *value);
+        // FreeTDS checks no certificate unless it is given a CA file, so it
+        // has no key for this.
+        if (!freeTds)
+            out.add("TrustServerCertificate", trust ? "Yes" : "No");
+    }
+
+    if (freeTds) {
+        out.add("TDS_Version", "7.4");
+        out.add("ClientCharset", "UTF-8");
+    }
+
+    return {out.text(), loginTimeoutOf(cs).value_or(kDefaultLoginTimeout)};
+}
+
+bool isOneOf(std::string_view key, std::initializer_list<std::string_view> keys)
+{
+    return std::any_of(keys.begin(), keys.end(),
+                       [&](std::string_view k) { return equalsNoCase(key, k); });
+}
+
+OdbcConnectRequest genericRequest(const ConnectionString& cs)
+{
+    static const std::pair<std::string_view, std::string_view> renamed[] = {
+        {"Data Source", "DSN"}, {"User ID", "UID"}, {"Password", "PWD"},
+        {"Initial Catalog", "DATABASE"}};
+    auto renamedKey = [](std::string_view key) -> std::optional<std::string_view> {
+        for (const auto& [oledb, odbc] : renamed)
+            if (equalsNoCase(key, oledb))
+                return odbc;
+        return std::nullopt;
+    };
+
+    OdbcString out;
+    auto extended = cs.get("Extended Properties");
+    if (extended)
+        out.addRaw(*extended);
+    for (const auto& [key, value] : cs.items()) {
+        if (isOneOf(key, {"Provider", "Persist Security Info", "Extended Properties",
+                          "Connect Timeout", "Connection Timeout"}))
+            continue;
+        if (auto odbcKey = renamedKey(key))
+            out.add(*odbcKey, passThrough(value));
+        else if (!extended)
+            out.add(trim(key), passThrough(value));
+    }
+    if (out.text().empty())
+        throw Error("The connection string names no ODBC data source or driver");
+    return {out.text(), loginTimeoutOf(cs)};
+}
+
+} // namespace
+
+OdbcProvider odbcProviderOf(std::string_view provider)
+{
+    std::string name = trim(provider);
+    if (equalsNoCase(name, "SQLOLEDB") || equalsNoCase(name, "SQLOLEDB.1")
+        || startsWithNoCase(name, "SQLNCLI") || startsWithNoCase(name, "MSOLEDBSQL"))
+        return OdbcProvider::SqlServer;
+    if (equalsNoCase(name, "MSDASQL") || equalsNoCase(name, "MSDASQL.1"))
+        return OdbcProvider::Generic;
+    return OdbcProvider::None;
+}
+
+OdbcConnectRequest toOdbcConnectRequest(const ConnectionString& oledb,
+                                        const std::string& defaultDriver)
+{
+    std::string provider = oledb.value("Provider");
+    switch (odbcProviderOf(provider)) {
+    case OdbcProvider::SqlServer:
+        return sqlServerRequest(oledb, defaultDriver);
+    case OdbcProvider::Generic:
+        return genericRequest(oledb);
+    case OdbcProvider::None:
+        break;
+    }
+    throw Error("Provider '" + trim(provider) + "' is not reached through ODBC");
+}
+
+bool isFreeTdsDriver(std::string_view driver)
+{
+    std::string name = lower(driver);
+    return name.find("freetds") != std::string::npos || name.find("tdsodbc") != std::string::npos;
+}
+
+std::string odbcValue(std::string_view value)
+{
+    bool needsBraces = value.find_first_of(";{}=") != std::string_view::npos
+        || (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front()))
+                               || std::isspace(static_cast<unsigned char>(value.back()))));
+    if (!needsBraces)
+        return std::string(value);
+    std::string out = "{";
+    for (char c : value) {
+        out += c;
+        if (c == '}')
+            out += '}';
+    }
+    out += '}';
+    return out;
+}
+
+} // namespace varnett::data

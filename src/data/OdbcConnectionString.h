@@ -1,0 +1,54 @@
+#pragma once
+
+#include "data/ConnectionString.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varnett::data {
+
+// Providers reached through ODBC.
+enum class OdbcProvider {
+    None,       // not an ODBC provider
+    SqlServer,  // SQLOLEDB, SQLOLEDB.1, SQLNCLI..., MSOLEDBSQL...
+    Generic,    // MSDASQL: the string is an ODBC connection string for any driver
+};
+
+OdbcProvider odbcProviderOf(std::string_view provider);
+
+// What SQLDriverConnect needs for an OLE DB connection string.
+struct OdbcConnectRequest {
+    std::string connectionString;       // the ODBC form: "Driver={...};Server=...;..."
+    std::optional<int> loginTimeout;    // seconds; none leaves the driver's default
+};
+
+// Maps an OLE DB connection string to its ODBC form.
+//
+// SQL Server providers: Data Source (host, host\instance, host,port, (local),
+// "."), Initial Catalog, User ID and Password or a trusted login, Application
+// Name, Workstation ID, Use Encryption for Data, Trust Server Certificate and
+// Connect Timeout (15 seconds when absent) become the driver's keys. The Driver
+// key names the ODBC driver; without it `defaultDriver` is used. FreeTDS
+// drivers get TDS version 7.4 and UTF-8 as the client character set. Keys of
+// no use to ODBC (Persist Security Info, Locale Identifier, Packet Size, ...)
+// are left out.
+//
+// MSDASQL: Extended Properties, when given, is the ODBC string; otherwise the
+// remaining keys are. Data Source, User ID, Password and Initial Catalog
+// become DSN, UID, PWD and DATABASE; Connect Timeout the login timeout.
+//
+// Throws varnett::Error for a provider that is not an ODBC one and for values
+// that cannot be mapped (a port or timeout that is no number, a yes/no key
+// holding something else).
+OdbcConnectRequest toOdbcConnectRequest(const ConnectionString& oledb,
+                                        const std::string& defaultDriver);
+
+// True when the driver name or library path names FreeTDS.
+bool isFreeTdsDriver(std::string_view driver);
+
+// An ODBC attribute value as it stands after "Key=": braced ("{a;b}", with
+// "}" doubled inside) when it holds ; { } = or blanks at either end.
+std::string odbcValue(std::string_view value);
+
+} // namespace varnett::data

@@ -1,0 +1,49 @@
+#pragma once
+
+#ifdef VARNETT_HAVE_ODBC
+
+#include "data/Engine.h"
+#include "data/OdbcColumnType.h"
+#include "data/OdbcSession.h"
+
+#include <memory>
+#include <vector>
+
+namespace varnett::data {
+
+// A column of an open result set, as SQLDescribeCol and SQLColAttribute
+// report it.
+struct ResultColumn {
+    SQLSMALLINT dataType = SQL_UNKNOWN_TYPE;
+    CatalogColumn catalog;   // name, TYPE_NAME, size and digits of the result
+};
+
+std::vector<ResultColumn> describeResult(OdbcStatement& statement);
+
+// Rows of an executed SELECT, fetched one at a time. Integers and bit come
+// as Integer, float and real as Real, binary as Blob with the raw bytes, and
+// everything else (character, decimal, date and time, GUID, ...) as the
+// driver's text, so decimals stay unrounded and times keep their fractions.
+class OdbcCursor final : public RowCursor {
+public:
+    OdbcCursor(std::unique_ptr<OdbcStatement> statement, std::vector<ResultColumn> result,
+               std::vector<sqltext::ColumnDesc> columns);
+
+    const std::vector<sqltext::ColumnDesc>& columns() const override { return m_columns; }
+    bool next() override;
+    Value value(std::size_t column) const override;
+
+private:
+    enum class Fetch { Integer, Real, Binary, Text };
+
+    std::unique_ptr<OdbcStatement> m_statement;
+    std::vector<sqltext::ColumnDesc> m_columns;
+    std::vector<Fetch> m_fetch;
+    std::vector<Value> m_row;
+    bool m_onRow = false;
+    bool m_done = false;
+};
+
+} // namespace varnett::data
+
+#endif // VARNETT_HAVE_ODBC

@@ -1,0 +1,236 @@
+#include "data/OdbcEngine.h"
+
+#include "data/ConnectionString.h"
+#include "data/Error.h"
+#include "data/OdbcConnectionString.h"
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef VARNETT_HAVE_ODBC
+#include "data/OdbcCatalog.h"
+#include "data/OdbcCursor.h"
+#include "data/OdbcSession.h"
+#include "sqltext/Identifiers.h"
+
+#include <algorithm>
+#endif
+
+namespace varnett::data {
+
+namespace {
+
+#ifdef VARNETT_HAVE_ODBC
+
+bool isBlankText(std::string_view text)
+{
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
+}
+
+class OdbcEngine final : public Engine {
+public:
+    explicit OdbcEngine(const OdbcConnectRequest& request)
+        : m_session(std::make_shared<OdbcSession>(request.connectionString, request.loginTimeout))
+    {
+        std::string dbms = m_session->info(SQL_DBMS_NAME);
+        m_options.sqlServer = equalsNoCase(dbms, "Microsoft SQL Server");
+        m_options.patternEscape = m_session->info(SQL_SEARCH_PATTERN_ESCAPE);
+        m_quote = m_session->info(SQL_IDENTIFIER_QUOTE_CHAR);
+        if (isBlankText(m_quote))
+            m_quote.clear(); // the driver quotes no identifiers
+    }
+
+    std::string databaseName() const override
+    {
+        std::string name = m_session->textAttribute(SQL_ATTR_CURRENT_CATALOG);
+        return name.empty() ? m_session->info(SQL_DATABASE_NAME) : name;
+    }
+
+    std::vector<std::string> listTables() override { return catalogTables(m_session, m_options); }
+
+    std::vector<std::string> listProcedures() override
+    {
+        return catalogProcedures(m_session, m_options);
+    }
+
+    std::unique_ptr<RowCursor> openTable(const std::string& table) override
+    {
+        if (table.empty())
+            throw Error("No table name was given");
+        // The catalog is read before the rows: many drivers serve one
+        // active statement per connection.
+        std::vector<OwnedColumns> catalog = catalogColumns(m_session, m_options, table);
+        std::vector<std::string> computed = computedColumns(m_session, m_options, table);
+
+        auto statement = std::make_unique<OdbcStatement>(m_session);
+        statement->execute("SELECT * FROM " + quoted(table));
+        std::vector<ResultColumn> result = describeResult(*statement);
+        std::vector<sqltext::ColumnDesc> columns = chooseColumns(catalog, result);
+        for (auto& column : columns)
+            column.computed =
+                std::find(computed.begin(), computed.end(), column.name) != computed.end();
+        return std::make_unique<OdbcCursor>(std::move(statement), std::move(result),
+                                            std::move(columns));
+    }
+
+    void executeBatch(const std::string& sql) override
+    {
+        if (isBlankText(sql))
+            throw Error("Command text was not set for the command object.");
+        OdbcStatement statement(m_session);
+        statement.execute(sql);
+        drainResults(statement);
+    }
+
+    std::vector<std::string> procedureText(const std::string& objectName) override
+    {
+        OdbcStatement statement(m_session);
+        SQLRETURN rc = statement.execute("exec sp_helptext ?", {objectName});
+        // The rows are those of the result that has columns, whatever row
+        // counts or messages come before it.
+        std::vector<std::string> rows;
+        for (;;) {
+            if (rc != SQL_NO_DATA && statement.resultColumns() > 0)
+                while (statement.fetch())
+                    rows.push_back(statement.text(1).value_or(std::string()));
+            rc = statement.check(SQLMoreResults(statement.handle()), "SQLMoreResults");
+            if (rc == SQL_NO_DATA)
+                return rows;
+        }
+    }
+
+    void beginTransaction() override
+    {
+        if (m_inTransaction)
+            throw Error("A transaction is already active on this connection.");
+        m_session->setAttribute(SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF,
+                                "SQLSetConnectAttr(SQL_ATTR_AUTOCOMMIT)");
+        m_inTransaction = true;
+    }
+
+    void commit() override
+    {
+        if (!m_inTransaction)
+            throw Error("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+        // A failed commit leaves the transaction open for the caller's rollback.
+        m_session->check(SQLEndTran(SQL_HANDLE_DBC, m_session->handle(), SQL_COMMIT), "SQLEndTran");
+        m_inTransaction = false;
+        m_session->setAttribute(SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_ON,
+                                "SQLSetConnectAttr(SQL_ATTR_AUTOCOMMIT)");
+    }
+
+    void rollback() override
+    {
+        if (!m_inTransaction)
+            throw Error("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+        SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, m_session->handle(), SQL_ROLLBACK);
+        if (!SQL_SUCCEEDED(rc))
+            m_session->check(rc, "SQLEndTran");
+        m_inTransaction = false;
+        m_session->setAttribute(SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_ON,
+                                "SQLSetConnectAttr(SQL_ATTR_AUTOCOMMIT)");
+    }
+
+private:
+    std::string quoted(const std::string& name) const
+    {
+        // Brackets hold on SQL Server whatever QUOTED_IDENTIFIER says.
+        if (m_options.sqlServer)
+            return sqltext::bracketQuote(name);
+        if (m_quote.empty())
+            return name;
+        std::string out = m_quote;
+        for (std::size_t i = 0; i < name.size(); ++i) {
+            if (name.compare(i, m_quote.size(), m_quote) == 0)
+                out += m_quote;
+            out += name[i];
+        }
+        return out + m_quote;
+    }
+
+    // The catalog's columns of the table the SELECT read: of the owners
+    // holding a table of that name, the one whose column names are those of
+    // the result. Without one, the result's own description.
+    static std::vector<sqltext::ColumnDesc> chooseColumns(const std::vector<OwnedColumns>& catalog,
+                                                          const std::vector<ResultColumn>& result)
+    {
+        std::vector<sqltext::ColumnDesc> columns;
+        for (const auto& group : catalog) {
+            bool same = group.columns.size() == result.size()
+                && std::equal(group.columns.begin(), group.columns.end(), result.begin(),
+                              [](const CatalogColumn& c, const ResultColumn& r) {
+                                  return c.name == r.catalog.name;
+                              });
+            if (!same)
+                continue;
+            for (const auto& column : group.columns)
+                columns.push_back(describeCatalogColumn(column));
+            return columns;
+        }
+        for (const auto& column : result)
+            columns.push_back(describeCatalogColumn(column.catalog));
+        return columns;
+    }
+
+    // Walks every further result of the batch, so that an error raised by
+    // a later statement is reported.
+    static void drainResults(OdbcStatement& statement)
+    {
+        while (statement.check(SQLMoreResults(statement.handle()), "SQLMoreResults") != SQL_NO_DATA) {
+        }
+    }
+
+    std::shared_ptr<OdbcSession> m_session;
+    CatalogOptions m_options;
+    std::string m_quote;
+    bool m_inTransaction = false;
+};
+
+#endif // VARNETT_HAVE_ODBC
+
+} // namespace
+
+bool isOdbcProvider(std::string_view provider)
+{
+    return odbcProviderOf(provider) != OdbcProvider::None;
+}
+
+std::string defaultSqlServerDriver()
+{
+#ifdef _WIN32
+    return "SQL Server";
+#else
+    namespace fs = std::filesystem;
+    std::error_code error;
+    // Debian and Ubuntu keep drivers in the multiarch folder.
+    for (const auto& entry : fs::directory_iterator("/usr/lib", error)) {
+        if (entry.path().filename().string().find("-linux-") == std::string::npos)
+            continue;
+        fs::path candidate = entry.path() / "odbc" / "libtdsodbc.so";
+        if (fs::exists(candidate, error))
+            return candidate.string();
+    }
+    for (const char* candidate :
+         {"/usr/lib/odbc/libtdsodbc.so", "/usr/lib64/libtdsodbc.so.0", "/usr/lib64/libtdsodbc.so",
+          "/usr/local/lib/libtdsodbc.so", "/opt/homebrew/lib/libtdsodbc.so"})
+        if (fs::exists(candidate, error))
+            return candidate;
+    return "FreeTDS";
+#endif
+}
+
+std::unique_ptr<Engine> openOdbcEngine(const std::string& connectionString)
+{
+    ConnectionString parsed = ConnectionString::parse(connectionString);
+    OdbcProvider provider = odbcProviderOf(parsed.value("Provider"));
+    OdbcConnectRequest request = toOdbcConnectRequest(
+        parsed, provider == OdbcProvider::SqlServer ? defaultSqlServerDriver() : std::string());
+#ifdef VARNETT_HAVE_ODBC
+    return std::make_unique<OdbcEngine>(request);
+#else
+    throw Error("Provider '" + parsed.value("Provider")
+                + "' cannot be used: this build of Varnett has no ODBC support.");
+#endif
+}
+
+} // namespace varnett::data

@@ -1,0 +1,31 @@
+#pragma once
+
+#ifdef VARNETT_HAVE_ODBC
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <string>
+#include <string_view>
+
+namespace varnett::data {
+
+// The messages of a handle's diagnostic records, one a line, without the
+// driver's bracketed prefixes. Errors only when there are any; warnings and
+// informational messages (SQLSTATE 01xxx) otherwise. Repeated messages once.
+std::string odbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+
+// Throws varnett::Error with the handle's diagnostics; `what` names the call
+// when the driver left no message.
+[[noreturn]] void throwOdbcError(SQLSMALLINT handleType, SQLHANDLE handle, std::string_view what);
+
+// Throws unless rc is SQL_SUCCESS or SQL_SUCCESS_WITH_INFO.
+inline void checkOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, std::string_view what)
+{
+    if (!SQL_SUCCEEDED(rc))
+        throwOdbcError(handleType, handle, what);
+}
+
+} // namespace varnett::data
+
+#endif // VARNETT_HAVE_ODBC
