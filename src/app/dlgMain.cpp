@@ -42,6 +42,7 @@ TfrmMain::TfrmMain(data::SettingsStore& settings, QWidget* parent)
     m_recent = new RecentProcedures(mnuFile, [this](const QString& name) { openRecentProcedure(name); }, this);
     connectPageCommands();
     connectProcedureCommands();
+    connectServerCommands();
     connect(pcMain, &QTabWidget::currentChanged, this, [this] { ui::guarded([this] { pcMainChange(); }); });
     FormCreate();
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,8 +81,19 @@ public:
     void mniCreateClick();
     void mniCreateAllClick();
 
+    void mniDeleteProcedureClick();
+
     // Opening stored procedures into the Edit page.
+    void mniOpenClick();
+    void mniRelatedClick();
     void openRecentProcedure(const QString& name);
+
+    // The editors' pop-up menu: inserts from the list the entry names.
+    void mniOperatorClick(const QString& entryName);
+
+    // Scripts.
+    void mniScriptClick();
+    void mniDatatransferScriptClick();
 
     SchemaLists& schema() { return *m_schema; }
     PageDocuments& documents() { return *m_documents; }
@@ -107,6 +119,8 @@ private:
     void buildProcedure(int page);
     void createPage(int page);
     void openProcedure(const QString& name, bool addToRecent);
+    void connectServerCommands();
+    std::optional<QString> askScriptFileName();
     void setStatusText(const QString& text);
 
     std::unique_ptr<data::TDataMain> m_dataMain;
@@ -115,6 +129,10 @@ private:
     ConditionList* m_conditions = nullptr;
     RecentProcedures* m_recent = nullptr;
     std::unique_ptr<ServerProcedures> m_server;
+    // The procedures chosen for the last procedure script.
+    std::vector<std::string> m_chosenProcedures;
+    // The file name the script save dialog proposes: the last one chosen.
+    QString m_lastScriptName;
 
     // Widgets, named as their objectName.
     QToolBar* tbMain = nullptr;

@@ -4,7 +4,12 @@
 
 #include "app/PageDocuments.h"
 #include "app/RecentProcedures.h"
+#include "app/SchemaLists.h"
 #include "app/ServerProcedures.h"
+#include "dialogs/dlgDeleteProc.h"
+#include "dialogs/dlgOpenProc.h"
+#include "lists/InsertFromList.h"
+#include "lists/dlgCommand.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
 
@@ -13,7 +18,78 @@
 namespace varnett {
 
 namespace {
+
 const char* const kPageWords[] = {"insert", "update", "delete"};
+
+// The working entries of the editors' pop-up menu: the list each shows and
+// its list mode.
+struct InsertionEntry {
+    const char* name;
+    const char* listClass;
+    int listMode;
+};
+constexpr InsertionEntry kInsertionEntries[] = {
+    {"mniOperator", "TfrmOperator", 0}, {"mniFieldOnly", "TfrmField", 0},
+    {"mniFieldVar", "TfrmField", 1},    {"mniVar", "TfrmVariable", 0},
+    {"mniVartype", "TfrmVariable", 2},  {"mniVarEq", "TfrmVariable", 1},
+};
+
+} // namespace
+
+void TfrmMain::connectServerCommands()
+{
+    auto on = [this](const char* name, auto command) {
+        ui::onTriggered(findChild<QAction*>(QString::fromLatin1(name)), this, command);
+    };
+    on("mniOpen", [this] { mniOpenClick(); });
+    on("mniRelated", [this] { mniRelatedClick(); });
+    on("mniDeleteProcedure", [this] { mniDeleteProcedureClick(); });
+    on("mniScript", [this] { mniScriptClick(); });
+    on("mniDatatransferScript", [this] { mniDatatransferScriptClick(); });
+    for (const InsertionEntry& entry : kInsertionEntries) {
+        const QString name = QString::fromLatin1(entry.name);
+        on(entry.name, [this, name] { mniOperatorClick(name); });
+    }
+}
+
+void TfrmMain::mniOperatorClick(const QString& entryName)
+{
+    for (const InsertionEntry& entry : kInsertionEntries) {
+        if (entryName != QLatin1String(entry.name))
+            continue;
+        std::vector<sqltext::InsertionField> fields;
+        for (const SchemaLists::Entry& row : m_schema->fieldEntries())
+            fields.push_back({row.field.name, row.field.typeText, row.field.declaredType});
+        const InsertionContext context{std::move(fields), *m_dataMain};
+        insertFromList(currentEditor(), QString::fromLatin1(entry.listClass), entry.listMode,
+                       context);
+        return;
+    }
+}
+
+void TfrmMain::mniDeleteProcedureClick()
+{
+    showDeleteProcedures(*m_dataMain, this);
+}
+
+void TfrmMain::mniOpenClick()
+{
+    selectPage(EditPage);
+    const QString name = askOpenProcedure(*m_dataMain, this);
+    if (!name.isEmpty())
+        openProcedure(name, true);
+}
+
+void TfrmMain::mniRelatedClick()
+{
+    const QString table = m_schema->selectedTable();
+    if (table.isEmpty())
+        return;
+    selectPage(EditPage);
+    const InsertionContext context{{}, *m_dataMain};
+    const QString name = showInsertionList(QStringLiteral("TfrmProcList"), table, 0, context);
+    if (!name.isEmpty())
+        openProcedure(name, true);
 }
 
 void TfrmMain::mniCreateClick()
