@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-class QAbstractItemView;
 class QLabel;
 class QLineEdit;
 class QPushButton;

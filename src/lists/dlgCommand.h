@@ -23,7 +23,8 @@ struct InsertionContext {
     data::TDataMain& dataMain;
 };
 
-// The base of the pop-up insertion lists: a borderless modal list whose
+// The base of the pop-up insertion lists (the context must outlive the
+// form): a borderless modal list whose
 // result text is the caller's initial text on entry and the chosen text on
 // exit. Escape empties the result and closes; Enter or a double click
 // composes the result from the selected items when the list has a current
@@ -76,7 +77,8 @@ using ListFactory =
 // Registers a list class under its class name (a later registration of the
 // same name replaces the earlier one).
 void registerListClass(const QString& className, ListFactory factory);
-// Creates a list of the class registered under the name, without a parent.
+// Creates a list of the class registered under the name, without a parent;
+// the context must outlive it.
 // Throws varnett::Error for a name that is not registered.
 std::unique_ptr<TfrmCommand> createListForm(const QString& className,
                                             const InsertionContext& context);
