@@ -1,0 +1,226 @@
+#include "dialogs/dlgDeleteProc.h"
+
+#include "data/dmMain.h"
+#include "sqltext/ProcScript.h"
+#include "sqltext/ProcedureFilter.h"
+#include "ui/Modal.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace varnett {
+
+namespace {
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+QListWidget* makeList(QWidget* parent, const char* name)
+{
+    auto* list = new QListWidget(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setSortingEnabled(false);
+    return list;
+}
+
+} // namespace
+
+TfrmDeleteProc::TfrmDeleteProc(data::TDataMain& dataMain, QWidget* parent)
+    : QDialog(parent)
+    , m_dataMain(dataMain)
+{
+    setObjectName(QStringLiteral("frmDeleteProc"));
+    setWindowTitle(QStringLiteral("Delete procedure"));
+    resize(470, 300);
+
+    SrcLabel = new QLabel(QStringLiteral("Source List:"), this);
+    SrcLabel->setObjectName(QStringLiteral("SrcLabel"));
+    DstLabel = new QLabel(QStringLiteral("Destination List:"), this);
+    DstLabel->setObjectName(QStringLiteral("DstLabel"));
+    SrcList = makeList(this, "SrcList");
+    DstList = makeList(this, "DstList");
+    SrcLabel->setBuddy(SrcList);
+    DstLabel->setBuddy(DstList);
+    SrcList->viewport()->installEventFilter(this);
+
+    IncludeBtn = makeButton(this, "IncludeBtn", QStringLiteral(">"));
+    IncAllBtn = makeButton(this, "IncAllBtn", QStringLiteral(">>"));
+    ExcludeBtn = makeButton(this, "ExcludeBtn", QStringLiteral("<"));
+    ExAllBtn = makeButton(this, "ExAllBtn", QStringLiteral("<<"));
+    ExcludeBtn->setEnabled(false);
+    ExAllBtn->setEnabled(false);
+    OKBtn = makeButton(this, "OKBtn", QStringLiteral("Delete All"));
+    CancelBtn = makeButton(this, "CancelBtn", QStringLiteral("Cancel"));
+    CancelBtn->setDefault(true);
+
+    connect(IncludeBtn, &QPushButton::clicked, this, [this] { IncludeBtnClick(); });
+    connect(IncAllBtn, &QPushButton::clicked, this, [this] { IncAllBtnClick(); });
+    connect(ExcludeBtn, &QPushButton::clicked, this, [this] { ExcludeBtnClick(); });
+    connect(ExAllBtn, &QPushButton::clicked, this, [this] { ExcAllBtnClick(); });
+    connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* moves = new QVBoxLayout;
+    moves->addStretch();
+    for (QPushButton* button : {IncludeBtn, IncAllBtn, ExcludeBtn, ExAllBtn})
+        moves->addWidget(button);
+    moves->addStretch();
+
+    auto* lists = new QGridLayout;
+    lists->addWidget(SrcLabel, 0, 0);
+    lists->addWidget(DstLabel, 0, 2);
+    lists->addWidget(SrcList, 1, 0);
+    lists->addLayout(moves, 1, 1);
+    lists->addWidget(DstList, 1, 2);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(lists, 1);
+    layout->addLayout(buttons);
+}
+
+void TfrmDeleteProc::fill()
+{
+    const std::vector<std::string> catalog = m_dataMain.listProcedures();
+    for (const std::string& name : catalog)
+        append(SrcList, QString::fromStdString(sqltext::procedureDisplayName(name)));
+}
+
+// The source list keeps its entries sorted without regard to letter case
+// (an entry goes after those that compare equal); the destination list
+// keeps them in the order they arrive.
+void TfrmDeleteProc::append(QListWidget* list, const QString& text)
+{
+    if (list != SrcList) {
+        list->addItem(text);
+        return;
+    }
+    int row = list->count();
+    for (int i = 0; i < list->count(); ++i) {
+        if (QString::compare(list->item(i)->text(), text, Qt::CaseInsensitive) > 0) {
+            row = i;
+            break;
+        }
+    }
+    list->insertItem(row, text);
+}
+
+void TfrmDeleteProc::moveSelected(QListWidget* from, QListWidget* to)
+{
+    for (int i = from->count() - 1; i >= 0; --i) {
+        if (!from->item(i)->isSelected())
+            continue;
+        append(to, from->item(i)->text());
+        delete from->takeItem(i);
+    }
+}
+
+void TfrmDeleteProc::moveSelectedAndReselect(QListWidget* from, QListWidget* to)
+{
+    std::optional<int> first;
+    for (int i = 0; i < from->count() && !first; ++i)
+        if (from->item(i)->isSelected())
+            first = i;
+    moveSelected(from, to);
+    reselect(from, first);
+}
+
+void TfrmDeleteProc::moveAllAndReselect(QListWidget* from, QListWidget* to)
+{
+    for (int i = 0; i < from->count(); ++i)
+        append(to, from->item(i)->text());
+    from->clear();
+    reselect(from, 0);
+}
+
+void TfrmDeleteProc::reselect(QListWidget* list, std::optional<int> position)
+{
+    list->setFocus();
+    list->clearSelection();
+    if (list->count() > 0) {
+        const int row = std::min(position.value_or(0), list->count() - 1);
+        list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    }
+    updateButtons();
+}
+
+void TfrmDeleteProc::updateButtons()
+{
+    const bool source = SrcList->count() > 0;
+    const bool destination = DstList->count() > 0;
+    IncludeBtn->setEnabled(source);
+    IncAllBtn->setEnabled(source);
+    ExcludeBtn->setEnabled(destination);
+    ExAllBtn->setEnabled(destination);
+}
+
+void TfrmDeleteProc::IncludeBtnClick()
+{
+    moveSelectedAndReselect(SrcList, DstList);
+}
+
+void TfrmDeleteProc::IncAllBtnClick()
+{
+    moveAllAndReselect(SrcList, DstList);
+}
+
+void TfrmDeleteProc::ExcludeBtnClick()
+{
+    moveSelectedAndReselect(DstList, SrcList);
+}
+
+void TfrmDeleteProc::ExcAllBtnClick()
+{
+    moveAllAndReselect(DstList, SrcList);
+}
+
+void TfrmDeleteProc::OKBtnClick()
+{
+    if (!ui::confirm(QStringLiteral("Are you sure you want to delete the procedure(s)")))
+        return;
+    try {
+        std::vector<std::string> names;
+        names.reserve(static_cast<std::size_t>(DstList->count()));
+        for (int i = 0; i < DstList->count(); ++i)
+            names.push_back(DstList->item(i)->text().toStdString());
+        m_dataMain.executeLines(sqltext::dropProcedureLines(names));
+        DstList->clear();
+    } catch (const std::exception& failure) {
+        ui::error(QStringLiteral("Can not delete procedure(s). Error message: ")
+                  + ui::messageOf(failure));
+    }
+    updateButtons();
+}
+
+bool TfrmDeleteProc::eventFilter(QObject* watched, QEvent* event)
+{
+    // A double click anywhere in the source list works as ">".
+    if (watched == SrcList->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        IncludeBtnClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void showDeleteProcedures(data::TDataMain& dataMain, QWidget* parent)
+{
+    TfrmDeleteProc dialog(dataMain, parent);
+    dialog.fill();
+    ui::exec(dialog);
+}
+
+} // namespace varnett

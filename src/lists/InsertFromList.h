@@ -1,0 +1,28 @@
+#pragma once
+
+#include "lists/dlgCommand.h"
+
+class QPlainTextEdit;
+
+namespace varnett {
+
+// Registers the four insertion lists under their class names ("TfrmOperator",
+// "TfrmField", "TfrmVariable", "TfrmProcList"). Safe to call more than once;
+// showInsertionList calls it itself.
+void registerInsertionLists();
+
+// Shows the list of the class registered under `className`, with the initial
+// text as its result text and the list mode, and returns its result text
+// once it has closed. Throws varnett::Error for an unknown class or list mode.
+QString showInsertionList(const QString& className, const QString& initialText, int listMode,
+                          const InsertionContext& context);
+
+// Shows the list and inserts its result into the editor at the end of the
+// selection (the caret), rewriting that line and leaving the caret at its
+// end; then shows the follow-up lists: the typed variables after "DECLARE",
+// the field comparisons after a text containing "WHERE", the procedures
+// after "EXEC" (the chosen name followed by one blank).
+void insertFromList(QPlainTextEdit* editor, const QString& className, int listMode,
+                    const InsertionContext& context);
+
+} // namespace varnett

@@ -1,0 +1,192 @@
+#include "lists/dlgCommand.h"
+
+#include "data/Error.h"
+#include "ui/Modal.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+#include <map>
+
+namespace varnett {
+
+namespace {
+
+constexpr int kItemHeight = 13;
+
+// Rows of the list box are 13 pixels high, or as high as the font needs.
+class ItemHeightDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(kItemHeight, option.fontMetrics.height()));
+        return size;
+    }
+};
+
+std::map<QString, ListFactory>& registry()
+{
+    static std::map<QString, ListFactory> classes;
+    return classes;
+}
+
+} // namespace
+
+TfrmCommand::TfrmCommand(const InsertionContext& context, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_context(context)
+{
+    setObjectName(QStringLiteral("frmCommand"));
+    setFixedSize(234, 161);
+
+    lboxCommand = new QListWidget(this);
+    lboxCommand->setObjectName(QStringLiteral("lboxCommand"));
+    lboxCommand->setFocusPolicy(Qt::ClickFocus);
+    lboxCommand->setItemDelegate(new ItemHeightDelegate(lboxCommand));
+    lboxCommand->setUniformItemSizes(true);
+    lboxCommand->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lboxCommand->installEventFilter(this);
+    lboxCommand->viewport()->installEventFilter(this);
+    setMultipleSelection(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(lboxCommand);
+}
+
+void TfrmCommand::setListMode(int mode)
+{
+    if (mode < sqltext::kListModePlain || mode > sqltext::kListModeTyped)
+        throw Error("Unknown list mode " + std::to_string(mode));
+    m_listMode = mode;
+}
+
+void TfrmCommand::Init()
+{
+    lboxCommand->setFrameStyle(QFrame::Box | QFrame::Plain);
+    lboxCommand->setLineWidth(1);
+}
+
+void TfrmCommand::setItems(const std::vector<std::string>& items)
+{
+    lboxCommand->clear();
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(items.size()));
+    for (const std::string& item : items)
+        texts << QString::fromStdString(item);
+    lboxCommand->addItems(texts);
+}
+
+void TfrmCommand::setMultipleSelection(bool multiple)
+{
+    lboxCommand->setSelectionMode(multiple ? QAbstractItemView::ExtendedSelection
+                                           : QAbstractItemView::SingleSelection);
+}
+
+void TfrmCommand::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (QScreen* current = screen())
+        move(current->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TfrmCommand::FormShow()
+{
+    // A list that fails to fill reports it and works with what it got.
+    ui::guarded([this] { Init(); });
+    // No item is current until the user picks one.
+    lboxCommand->setCurrentIndex(QModelIndex());
+    lboxCommand->setFocus();
+}
+
+void TfrmCommand::keyPressEvent(QKeyEvent* event)
+{
+    if (FormKeyPress(event->key()))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+bool TfrmCommand::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lboxCommand && event->type() == QEvent::KeyPress)
+        return FormKeyPress(static_cast<QKeyEvent*>(event)->key());
+    if (watched == lboxCommand->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        lboxCommandDblClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TfrmCommand::FormKeyPress(int key)
+{
+    switch (key) {
+    case Qt::Key_Escape:
+        m_resultText.clear();
+        reject();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        chooseAndClose();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TfrmCommand::lboxCommandDblClick()
+{
+    chooseAndClose();
+}
+
+bool TfrmCommand::hasCurrentItem() const
+{
+    // A single-selection list's current item is its selected one; in a
+    // multiple-selection list it is the item with the focus rectangle.
+    if (lboxCommand->selectionMode() == QAbstractItemView::SingleSelection)
+        return !lboxCommand->selectedItems().isEmpty();
+    return lboxCommand->currentRow() >= 0;
+}
+
+void TfrmCommand::chooseAndClose()
+{
+    if (hasCurrentItem()) {
+        ui::guarded([this] {
+            std::vector<std::string> items;
+            std::vector<std::size_t> selected;
+            items.reserve(static_cast<std::size_t>(lboxCommand->count()));
+            for (int i = 0; i < lboxCommand->count(); ++i) {
+                const QListWidgetItem* item = lboxCommand->item(i);
+                items.push_back(item->text().toStdString());
+                if (item->isSelected())
+                    selected.push_back(static_cast<std::size_t>(i));
+            }
+            m_resultText =
+                QString::fromStdString(sqltext::composeResult(items, selected, m_listMode));
+        });
+    }
+    accept();
+}
+
+void registerListClass(const QString& className, ListFactory factory)
+{
+    registry()[className] = std::move(factory);
+}
+
+std::unique_ptr<TfrmCommand> createListForm(const QString& className,
+                                            const InsertionContext& context)
+{
+    const auto found = registry().find(className);
+    if (found == registry().end())
+        throw Error("Class " + className.toStdString() + " not found");
+    return found->second(context);
+}
+
+} // namespace varnett

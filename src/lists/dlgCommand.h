@@ -1,0 +1,86 @@
+#pragma once
+
+#include "sqltext/InsertionLists.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QListWidget;
+
+namespace varnett {
+
+namespace data { class TDataMain; }
+
+// What the insertion lists read from the rest of the program: the rows of
+// the field list in display order, and the data module for the procedure
+// catalog.
+struct InsertionContext {
+    std::vector<sqltext::InsertionField> fields;
+    data::TDataMain& dataMain;
+};
+
+// The base of the pop-up insertion lists (the context must outlive the
+// form): a borderless modal list whose
+// result text is the caller's initial text on entry and the chosen text on
+// exit. Escape empties the result and closes; Enter or a double click
+// composes the result from the selected items when the list has a current
+// item, and closes in every case.
+class TfrmCommand : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmCommand(const InsertionContext& context, QWidget* parent = nullptr);
+
+    QString resultText() const { return m_resultText; }
+    void setResultText(const QString& text) { m_resultText = text; }
+
+    int listMode() const { return m_listMode; }
+    // Throws varnett::Error for a mode other than 0, 1 and 2.
+    void setListMode(int mode);
+
+    QListWidget* lboxCommand = nullptr;
+
+protected:
+    // Fills and prepares the list; runs every time the form is shown.
+    // Overrides run this version first.
+    virtual void Init();
+
+    const InsertionContext& context() const { return m_context; }
+    // Empties the list and offers the items, in order.
+    void setItems(const std::vector<std::string>& items);
+    void setMultipleSelection(bool multiple);
+
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormShow();
+    // Handles Enter and Escape for the form and the list box; false for any
+    // other key.
+    bool FormKeyPress(int key);
+    void lboxCommandDblClick();
+    void chooseAndClose();
+    bool hasCurrentItem() const;
+
+    const InsertionContext& m_context;
+    QString m_resultText;
+    int m_listMode = 0;
+};
+
+using ListFactory =
+    std::function<std::unique_ptr<TfrmCommand>(const InsertionContext& context)>;
+
+// Registers a list class under its class name (a later registration of the
+// same name replaces the earlier one).
+void registerListClass(const QString& className, ListFactory factory);
+// Creates a list of the class registered under the name, without a parent;
+// the context must outlive it.
+// Throws varnett::Error for a name that is not registered.
+std::unique_ptr<TfrmCommand> createListForm(const QString& className,
+                                            const InsertionContext& context);
+
+} // namespace varnett

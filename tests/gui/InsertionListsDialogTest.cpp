@@ -1,0 +1,299 @@
+#include "Fixture.h"
+#include "ProcedureDatabase.h"
+
+#include "data/Error.h"
+#include "lists/InsertFromList.h"
+#include "ui/EditorOps.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+using namespace varnett;
+using namespace varnett::testing;
+
+namespace {
+
+QStringList itemsOf(QDialog& dialog)
+{
+    auto* box = child<QListWidget>(&dialog, "lboxCommand");
+    QStringList texts;
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->item(i)->text();
+    return texts;
+}
+
+// Answers a list as the user does: it is shown (and fills itself), the rows
+// are picked in the order given, then the key is pressed in the list box.
+ScriptedResponder::DialogAnswer choose(std::vector<int> rows, int key = Qt::Key_Return,
+                                       QStringList* offered = nullptr)
+{
+    return [rows, key, offered](QDialog& dialog) {
+        dialog.show();
+        auto* box = child<QListWidget>(&dialog, "lboxCommand");
+        if (offered)
+            *offered = itemsOf(dialog);
+        for (int row : rows)
+            box->setCurrentRow(row, QItemSelectionModel::Select);
+        pressKey(box, key);
+        EXPECT_FALSE(dialog.isVisible());
+        return dialog.result();
+    };
+}
+
+class InsertionListsDialogTest : public ::testing::Test {
+protected:
+    InsertionContext context()
+    {
+        return {{{"OrderID", "[int]"},
+                 {"CustomerName", "[varchar](41)"},
+                 {"Extra", "", "sql_variant"}},
+                db.dataMain()};
+    }
+
+    QString show(const char* className, const QString& initial, int mode)
+    {
+        return showInsertionList(QString::fromLatin1(className), initial, mode, context());
+    }
+
+    void insert(const char* className, int mode)
+    {
+        insertFromList(&editor, QString::fromLatin1(className), mode, context());
+    }
+
+    void placeCaret(int line, int column)
+    {
+        QTextCursor cursor(editor.document()->findBlockByNumber(line));
+        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+        editor.setTextCursor(cursor);
+    }
+
+    QStringList lines() const { return ui::lines(&editor); }
+
+    ProcedureDatabase db;
+    ScriptedResponder responder;
+    QPlainTextEdit editor;
+};
+
+} // namespace
+
+TEST_F(InsertionListsDialogTest, TheSnippetListIsABorderlessSingleChoice)
+{
+    QStringList offered;
+    responder.answerDialog([&offered](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("frmOperator"));
+        EXPECT_TRUE(dialog.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(dialog.size(), QSize(234, 161));
+        EXPECT_EQ(child<QListWidget>(&dialog, "lboxCommand")->selectionMode(),
+                  QAbstractItemView::SingleSelection);
+        return choose({6}, Qt::Key_Return, &offered)(dialog);
+    });
+    EXPECT_EQ(show("TfrmOperator", "", 0), QStringLiteral("SELECT "));
+    ASSERT_EQ(offered.size(), 25);
+    EXPECT_EQ(offered[0], QStringLiteral("BEGIN"));
+    EXPECT_EQ(offered[8], QStringLiteral("SELECT  FROM  WHERE "));
+    EXPECT_EQ(offered[24], QStringLiteral("@@FETCH_STATUS = "));
+
+    // Enter without a current item keeps the initial text; Escape empties it.
+    responder.answerDialog(choose({}));
+    EXPECT_EQ(show("TfrmOperator", "initial", 0), QStringLiteral("initial"));
+    responder.answerDialog(choose({3}, Qt::Key_Escape));
+    EXPECT_EQ(show("TfrmOperator", "initial", 0), QString());
+
+    // A double click works as Enter.
+    responder.answerDialog([](QDialog& dialog) {
+        dialog.show();
+        auto* box = child<QListWidget>(&dialog, "lboxCommand");
+        box->setCurrentRow(1);
+        doubleClick(box->viewport(), box->visualItemRect(box->item(1)).center());
+        EXPECT_FALSE(dialog.isVisible());
+        return dialog.result();
+    });
+    EXPECT_EQ(show("TfrmOperator", "", 0), QStringLiteral("END"));
+}
+
+TEST_F(InsertionListsDialogTest, ChosenItemsAreJoinedInListOrder)
+{
+    QStringList offered;
+    responder.answerDialog(choose({1, 0}, Qt::Key_Return, &offered));
+    EXPECT_EQ(show("TfrmField", "", 0), QStringLiteral("[OrderID], [CustomerName]"));
+    EXPECT_EQ(offered, QStringList({"[OrderID]", "[CustomerName]", "[Extra]"}));
+
+    responder.answerDialog(choose({3, 0}, Qt::Key_Return, &offered));
+    EXPECT_EQ(show("TfrmField", "", 1),
+              QStringLiteral("[OrderID] = @pOrderID AND [CustomerName] = @lCustomerName"));
+    EXPECT_EQ(offered[0], QStringLiteral("[OrderID] = @pOrderID"));
+    EXPECT_EQ(offered[1], QStringLiteral("[OrderID] = @lOrderID"));
+
+    responder.answerDialog(choose({2, 0}, Qt::Key_Return, &offered));
+    EXPECT_EQ(show("TfrmVariable", "", 1), QStringLiteral("@pOrderID =  AND @pCustomerName = "));
+
+    responder.answerDialog(choose({1, 4}, Qt::Key_Return, &offered));
+    EXPECT_EQ(show("TfrmVariable", "", 0), QStringLiteral("@lOrderID, @pExtra"));
+    EXPECT_EQ(offered, QStringList({"@pOrderID", "@lOrderID", "@pCustomerName",
+                                    "@lCustomerName", "@pExtra", "@lExtra"}));
+
+    // A current item without a selection composes the empty text.
+    responder.answerDialog([](QDialog& dialog) {
+        dialog.show();
+        auto* box = child<QListWidget>(&dialog, "lboxCommand");
+        box->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+        pressKey(box, Qt::Key_Enter);
+        return dialog.result();
+    });
+    EXPECT_EQ(show("TfrmField", "initial", 0), QString());
+}
+
+TEST_F(InsertionListsDialogTest, TheTypedVariableListOffersAFieldWithoutTypeText)
+{
+    QStringList offered;
+    responder.answerDialog(choose({4, 0}, Qt::Key_Return, &offered));
+    insert("TfrmVariable", 2);
+    EXPECT_EQ(offered, QStringList({"@pOrderID [int]", "@lOrderID [int]",
+                                    "@pCustomerName [varchar](41)",
+                                    "@lCustomerName [varchar](41)", "@pExtra [sql_variant]",
+                                    "@lExtra [sql_variant]"}));
+    EXPECT_EQ(lines(), QStringList({"@pOrderID [int], @pExtra [sql_variant]"}));
+    EXPECT_TRUE(responder.messages.empty());
+}
+
+TEST_F(InsertionListsDialogTest, TextGoesInAtTheEndOfTheSelectionAndTheCaretEndsTheLine)
+{
+    ui::setLines(&editor, {"first", "abcdef", "last"});
+    placeCaret(1, 3);
+    responder.answerDialog(choose({0}));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"first", "abcBEGINdef", "last"}));
+    EXPECT_EQ(ui::selectionEnd(&editor).line, 1);
+    EXPECT_EQ(ui::selectionEnd(&editor).column, 11);
+
+    // "bc" selected, from either end: the text follows the selection.
+    for (bool backwards : {false, true}) {
+        ui::setLines(&editor, {"abcdef"});
+        QTextCursor cursor(editor.document());
+        cursor.setPosition(backwards ? 3 : 1);
+        cursor.setPosition(backwards ? 1 : 3, QTextCursor::KeepAnchor);
+        editor.setTextCursor(cursor);
+        responder.answerDialog(choose({1}));
+        insert("TfrmOperator", 0);
+        EXPECT_EQ(lines(), QStringList({"abcENDdef"})) << backwards;
+    }
+
+    // Escape inserts nothing but still moves the caret to the line's end.
+    ui::setLines(&editor, {"abc", "next"});
+    placeCaret(0, 1);
+    responder.answerDialog(choose({2}, Qt::Key_Escape));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"abc", "next"}));
+    EXPECT_EQ(ui::selectionEnd(&editor).column, 3);
+}
+
+TEST_F(InsertionListsDialogTest, DeclareWhereAndExecOpenTheirFollowUps)
+{
+    responder.answerDialog(choose({9}));
+    responder.answerDialog(choose({2, 0}));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"DECLARE @pOrderID [int], @pCustomerName [varchar](41)"}));
+
+    ui::setLines(&editor, {});
+    responder.answerDialog(choose({8}));
+    responder.answerDialog(choose({0, 3}));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"SELECT  FROM  WHERE [OrderID] = @pOrderID AND "
+                                    "[CustomerName] = @lCustomerName"}));
+
+    ui::setLines(&editor, {});
+    responder.answerDialog(choose({22}));
+    responder.answerDialog(choose({1}));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"EXEC GetCustomers "}));
+
+    EXPECT_EQ(responder.events,
+              QStringList({"dialog:frmOperator", "dialog:frmVariable", "dialog:frmOperator",
+                           "dialog:frmField", "dialog:frmOperator", "dialog:frmProcList"}));
+    EXPECT_TRUE(responder.everythingAnswered());
+}
+
+TEST_F(InsertionListsDialogTest, FollowUpsLandAtTheLineEndAndCancelledOnesInsertNothing)
+{
+    // With the caret mid-line the follow-up's text goes to the line's end.
+    ui::setLines(&editor, {"x  y"});
+    placeCaret(0, 1);
+    responder.answerDialog(choose({9}));
+    responder.answerDialog(choose({0}));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"xDECLARE   y@pOrderID [int]"}));
+
+    ui::setLines(&editor, {});
+    responder.answerDialog(choose({20}));
+    responder.answerDialog(choose({0}, Qt::Key_Escape));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"UPDATE  SET   WHERE "}));
+
+    // A cancelled procedure list still leaves its blank.
+    ui::setLines(&editor, {});
+    responder.answerDialog(choose({22}));
+    responder.answerDialog(choose({}, Qt::Key_Escape));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"EXEC  "}));
+
+    // No second list after the cursor declaration.
+    ui::setLines(&editor, {});
+    responder.events.clear();
+    responder.answerDialog(choose({10}));
+    insert("TfrmOperator", 0);
+    EXPECT_EQ(lines(), QStringList({"DECLARE {cursor name} CURSOR FOR"}));
+    EXPECT_EQ(responder.events, QStringList({"dialog:frmOperator"}));
+    EXPECT_TRUE(responder.everythingAnswered());
+}
+
+TEST_F(InsertionListsDialogTest, AFieldNamedWhereOpensNoThirdList)
+{
+    InsertionContext where{{{"WHERE", "[int]"}}, db.dataMain()};
+    responder.answerDialog(choose({21}));
+    responder.answerDialog(choose({0}));
+    insertFromList(&editor, QStringLiteral("TfrmOperator"), 0, where);
+    EXPECT_EQ(lines(), QStringList({"DELETE FROM   WHERE [WHERE] = @pWHERE"}));
+    EXPECT_EQ(responder.events, QStringList({"dialog:frmOperator", "dialog:frmField"}));
+}
+
+TEST_F(InsertionListsDialogTest, TheProcedureListFiltersByTheInitialText)
+{
+    QStringList offered;
+    responder.answerDialog(choose({}, Qt::Key_Return, &offered));
+    EXPECT_EQ(show("TfrmProcList", "  orders ", 0), QStringLiteral("  orders "));
+    EXPECT_EQ(offered,
+              QStringList({"SP_DELETE_Orders", "SP_INSERT_Orders", "SP_UPDATE_Orders"}));
+
+    responder.answerDialog(choose({0}, Qt::Key_Return, &offered));
+    EXPECT_EQ(show("TfrmProcList", "P_H", 0), QStringLiteral("sp_helper"));
+    EXPECT_EQ(offered, QStringList({"sp_helper"}));
+
+    responder.answerDialog(choose({}, Qt::Key_Escape, &offered));
+    EXPECT_EQ(show("TfrmProcList", "", 0), QString());
+    EXPECT_EQ(offered, QStringList({"a]b", "GetCustomers", "SP_DELETE_Orders", "sp_helper",
+                                    "SP_INSERT_Orders", "SP_UPDATE_Orders"}));
+}
+
+TEST_F(InsertionListsDialogTest, ACatalogErrorIsShownAndTheListStillWorks)
+{
+    db.breakConnection();
+    QStringList offered = {"not filled"};
+    responder.answerDialog(choose({22}));
+    responder.answerDialog(choose({}, Qt::Key_Return, &offered));
+    insert("TfrmOperator", 0);
+    EXPECT_TRUE(offered.isEmpty());
+    EXPECT_EQ(lines(), QStringList({"EXEC  "}));
+    ASSERT_EQ(responder.messages.size(), 1u);
+    EXPECT_EQ(responder.messages[0].kind, ui::MessageKind::General);
+    EXPECT_EQ(responder.events[1], QStringLiteral("dialog:frmProcList"));
+}
+
+TEST_F(InsertionListsDialogTest, UnknownClassesAndModesAreRefused)
+{
+    EXPECT_THROW(show("TfrmNothing", "", 0), Error);
+    EXPECT_THROW(show("TfrmField", "", 3), Error);
+    EXPECT_TRUE(responder.events.isEmpty());
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "support/TempDir.h"
+
+#include <QEvent>
+#include <QPoint>
+#include <QStringList>
+
+#include <memory>
+
+class QWidget;
+
+namespace varnett::data {
+class SettingsStore;
+class TDataMain;
+}
+
+namespace varnett::testing {
+
+// The Sales database with a data module connected to it and these stored
+// procedures, listed by the catalog in this order:
+// a]b, GetCustomers, SP_DELETE_Orders, sp_helper, SP_INSERT_Orders, SP_UPDATE_Orders.
+class ProcedureDatabase {
+public:
+    ProcedureDatabase();
+    ~ProcedureDatabase();
+
+    data::TDataMain& dataMain() { return *m_dataMain; }
+    // The catalog's names without their ";1".
+    QStringList procedures();
+    // Points the data module at a file that does not exist, so every
+    // catalog read fails.
+    void breakConnection();
+
+private:
+    TempDir m_dir;
+    std::unique_ptr<data::SettingsStore> m_settings;
+    std::unique_ptr<data::TDataMain> m_dataMain;
+};
+
+// Input as the user gives it.
+void pressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void doubleClick(QWidget* viewport, QPoint at = QPoint(5, 5));
+
+} // namespace varnett::testing
