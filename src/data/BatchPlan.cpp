@@ -1,0 +1,302 @@
+#include "data/BatchPlan.h"
+
+#include "data/Error.h"
+#include "data/SqliteDialect.h"
+#include "data/TsqlTokens.h"
+#include "sqltext/Identifiers.h"
+
+#include <optional>
+
+namespace varnett::data {
+
+namespace {
+
+constexpr const char* kEmptyBatch = "Command text was not set for the command object.";
+constexpr const char* kNotFirst =
+    "'CREATE/ALTER PROCEDURE' must be the first statement in a query batch.";
+constexpr const char* kAlterUnsupported =
+    "The embedded engine cannot alter a procedure: drop it and create it again.";
+
+class Planner {
+public:
+    explicit Planner(std::string_view batch) : m_tokens(batch)
+    {
+        const auto& all = m_tokens.tokens();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i].significant())
+                m_sig.push_back(i);
+    }
+
+    BatchPlan run()
+    {
+        if (m_sig.empty())
+            throw Error(kEmptyBatch);
+        if (keywordAt(0, "CREATE") && procedureKeywordAt(1))
+            return planCreate();
+        if ((keywordAt(0, "ALTER") && procedureKeywordAt(1))
+            || (keywordAt(0, "CREATE") && keywordAt(1, "OR") && keywordAt(2, "ALTER")))
+            throw Error(kAlterUnsupported);
+        if (procedureStatementFrom(1))
+            throw Error(kNotFirst);
+        return planSteps();
+    }
+
+private:
+    std::size_t count() const { return m_sig.size(); }
+    const Token& sig(std::size_t p) const { return m_tokens.tokens()[m_sig[p]]; }
+
+    bool keywordAt(std::size_t p, std::string_view keyword) const
+    {
+        return p < count() && m_tokens.isKeyword(sig(p), keyword);
+    }
+    bool symbolAt(std::size_t p, char symbol) const
+    {
+        return p < count() && m_tokens.isSymbol(sig(p), symbol);
+    }
+    bool procedureKeywordAt(std::size_t p) const
+    {
+        return keywordAt(p, "PROC") || keywordAt(p, "PROCEDURE");
+    }
+    bool stringAt(std::size_t p) const
+    {
+        return p < count()
+            && (sig(p).kind == Token::Kind::String || sig(p).kind == Token::Kind::NString);
+    }
+
+    // CREATE or ALTER followed by PROC or PROCEDURE at or after p.
+    bool procedureStatementFrom(std::size_t p) const
+    {
+        for (; p + 1 < count(); ++p)
+            if ((keywordAt(p, "CREATE") || keywordAt(p, "ALTER")) && procedureKeywordAt(p + 1))
+                return true;
+        return false;
+    }
+
+    // An object name of one or more parts separated by dots; p moves past it.
+    std::optional<NameParts> readName(std::size_t& p) const
+    {
+        NameParts parts;
+        std::size_t q = p;
+        while (true) {
+            if (q < count() && TsqlTokens::isNamePart(sig(q)))
+                parts.push_back(m_tokens.nameValue(sig(q++)));
+            else if (symbolAt(q, '.'))
+                parts.emplace_back();
+            else
+                return std::nullopt;
+            if (!symbolAt(q, '.'))
+                break;
+            ++q;
+        }
+        p = q;
+        return parts;
+    }
+
+    // A statement the engine answers itself starts a line or follows a ";".
+    bool startsStatement(std::size_t p) const
+    {
+        return p == 0 || symbolAt(p - 1, ';') || sig(p - 1).endLine < sig(p).line;
+    }
+    // ... and ends its line or meets a ";".
+    bool endsStatement(std::size_t past) const
+    {
+        return past >= count() || symbolAt(past, ';') || sig(past).line > sig(past - 1).endLine;
+    }
+
+    std::optional<std::size_t> matchDrop(std::size_t p, BatchStep& step) const
+    {
+        if (!keywordAt(p, "DROP") || !procedureKeywordAt(p + 1))
+            return std::nullopt;
+        std::size_t q = p + 2;
+        if (keywordAt(q, "IF") && keywordAt(q + 1, "EXISTS")) {
+            step.ifExists = true;
+            q += 2;
+        }
+        while (true) {
+            auto name = readName(q);
+            if (!name)
+                return std::nullopt;
+            step.names.push_back(std::move(*name));
+            if (!symbolAt(q, ','))
+                break;
+            ++q;
+        }
+        step.kind = BatchStep::Kind::DropProcedures;
+        return q;
+    }
+
+    // if exists (select * from sysobjects where id = object_id(N'[dbo].[P]')
+    //     and OBJECTPROPERTY(id, N'IsProcedure') = 1)
+    // drop procedure [dbo].[P]
+    std::optional<std::size_t> matchDropIf(std::size_t p, BatchStep& step) const
+    {
+        std::size_t q = p;
+        auto keyword = [&](std::string_view word) { return keywordAt(q, word) && ++q; };
+        auto symbol = [&](char c) { return symbolAt(q, c) && ++q; };
+        auto string = [&](std::string& out) {
+            if (!stringAt(q))
+                return false;
+            out = m_tokens.stringValue(sig(q++));
+            return true;
+        };
+        auto one = [&] {
+            return q < count() && sig(q).kind == Token::Kind::Number
+                && m_tokens.text(sig(q)) == "1" && ++q;
+        };
+        std::string tested, property;
+        bool matched = keyword("IF") && keyword("EXISTS") && symbol('(') && keyword("SELECT")
+            && symbol('*') && keyword("FROM") && keyword("SYSOBJECTS") && keyword("WHERE")
+            && keyword("ID") && symbol('=') && keyword("OBJECT_ID") && symbol('(')
+            && string(tested) && symbol(')') && keyword("AND") && keyword("OBJECTPROPERTY")
+            && symbol('(') && keyword("ID") && symbol(',') && string(property) && symbol(')')
+            && symbol('=') && one() && symbol(')') && keyword("DROP") && procedureKeywordAt(q)
+            && ++q;
+        if (!matched || !equalsIgnoringCase(property, "IsProcedure"))
+            return std::nullopt;
+        auto dropped = readName(q);
+        if (!dropped)
+            return std::nullopt;
+        try {
+            step.tested = sqltext::splitMultipartName(tested);
+        } catch (const Error&) {
+            step.tested.clear();    // object_id of a malformed name finds nothing
+        }
+        step.names.push_back(std::move(*dropped));
+        step.kind = BatchStep::Kind::DropIfProcedure;
+        return q;
+    }
+
+    std::optional<std::size_t> matchIdentityInsert(std::size_t p, BatchStep& step) const
+    {
+        if (!keywordAt(p, "SET") || !keywordAt(p + 1, "IDENTITY_INSERT"))
+            return std::nullopt;
+        std::size_t q = p + 2;
+        if (!readName(q) || !(keywordAt(q, "ON") || keywordAt(q, "OFF")))
+            return std::nullopt;
+        step.kind = BatchStep::Kind::Ignore;
+        return q + 1;
+    }
+
+    void addSql(BatchPlan& plan, std::size_t first, std::size_t last) const
+    {
+        const auto& all = m_tokens.tokens();
+        for (std::size_t i = first; i < last; ++i) {
+            if (all[i].significant()) {
+                BatchStep step;
+                step.sql = toSqliteText(m_tokens, first, last);
+                plan.steps.push_back(std::move(step));
+                return;
+            }
+        }
+    }
+
+    BatchPlan planSteps() const
+    {
+        BatchPlan plan;
+        std::size_t chunk = 0;     // first token of the SQL not yet planned
+        std::size_t p = 0;
+        while (p < count()) {
+            if (startsStatement(p)) {
+                BatchStep step;
+                auto end = matchDrop(p, step);
+                if (!end)
+                    end = matchDropIf(p, step);
+                if (!end)
+                    end = matchIdentityInsert(p, step);
+                if (end && endsStatement(*end)) {
+                    std::size_t q = *end;
+                    while (symbolAt(q, ';'))
+                        ++q;
+                    addSql(plan, chunk, m_sig[p]);
+                    plan.steps.push_back(std::move(step));
+                    chunk = m_sig[q - 1] + 1;
+                    p = q;
+                    continue;
+                }
+            }
+            ++p;
+        }
+        addSql(plan, chunk, m_tokens.tokens().size());
+        return plan;
+    }
+
+    void checkTerminated() const
+    {
+        for (const Token& token : m_tokens.tokens()) {
+            if (!token.unterminated)
+                continue;
+            if (token.kind == Token::Kind::BlockComment)
+                throw Error("Missing end comment mark '*/'.");
+            std::string rest = token.kind == Token::Kind::String
+                    || token.kind == Token::Kind::NString
+                ? m_tokens.stringValue(token)
+                : m_tokens.nameValue(token);
+            throw Error("Unclosed quotation mark after the character string '" + rest + "'.");
+        }
+    }
+
+    // A line that holds only GO, outside strings and comments.
+    bool hasGoLine() const
+    {
+        const auto& all = m_tokens.tokens();
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (!m_tokens.isKeyword(all[i], "GO"))
+                continue;
+            bool aloneBefore = i == 0
+                || (all[i - 1].kind == Token::Kind::Space
+                    && (i == 1 || all[i - 2].endLine < all[i].line));
+            bool aloneAfter = i + 1 == all.size()
+                || (all[i + 1].kind == Token::Kind::Space
+                    && (i + 2 == all.size() || all[i + 2].line > all[i].line));
+            if (aloneBefore && aloneAfter)
+                return true;
+        }
+        return false;
+    }
+
+    BatchPlan planCreate() const
+    {
+        checkTerminated();
+        if (hasGoLine() || procedureStatementFrom(2))
+            throw Error(kNotFirst);
+
+        std::size_t p = 2;
+        auto name = readName(p);
+        if (!name) {
+            std::string near = p < count() ? std::string(m_tokens.text(sig(p)))
+                                           : std::string(m_tokens.text(sig(1)));
+            throw Error("Incorrect syntax near '" + near + "'.");
+        }
+        const Token& last = sig(p - 1);
+        if (name->size() == 1 && last.kind == Token::Kind::Word
+            && sqltext::isReservedKeyword(m_tokens.text(last)))
+            throw Error("Incorrect syntax near the keyword '" + std::string(m_tokens.text(last))
+                        + "'.");
+        if (name->size() == 3)
+            throw Error("'CREATE/ALTER PROCEDURE' does not allow specifying the database name "
+                        "as a prefix to the object name.");
+        if (name->size() > 3)
+            throw Error("The object name '" + std::string(m_tokens.text().substr(
+                            sig(2).begin, last.end - sig(2).begin))
+                        + "' contains more than the maximum number of prefixes. The maximum is 2.");
+        if (name->back().empty())
+            throw Error("An object or column name is missing or empty.");
+
+        BatchPlan plan;
+        plan.createsProcedure = true;
+        plan.procedureName = name->back();
+        return plan;
+    }
+
+    TsqlTokens m_tokens;
+    std::vector<std::size_t> m_sig;   // indices of the significant tokens
+};
+
+} // namespace
+
+BatchPlan planBatch(std::string_view batch)
+{
+    return Planner(batch).run();
+}
+
+} // namespace varnett::data

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnett::data {
+
+// An object name as written in a statement, cut into its parts without
+// brackets or quotes ("[dbo].[a]]b]" gives "dbo", "a]b").
+using NameParts = std::vector<std::string>;
+
+// One thing a batch asks the embedded engine to do.
+struct BatchStep {
+    enum class Kind {
+        RunSql,             // sql: statements for SQLite
+        DropProcedures,     // DROP PROCEDURE [IF EXISTS] a, b, ...
+        DropIfProcedure,    // if exists (... object_id(N'tested') ... IsProcedure ...) drop procedure x
+        Ignore,             // set identity_insert T on|off
+    };
+    Kind kind = Kind::RunSql;
+    std::string sql;
+    std::vector<NameParts> names;   // DropProcedures: the names; DropIfProcedure: dropped name
+    NameParts tested;               // DropIfProcedure: the name given to object_id (may be empty)
+    bool ifExists = false;          // DropProcedures: a missing procedure is no error
+};
+
+// What a batch does: create one procedure, or run its steps in order.
+struct BatchPlan {
+    bool createsProcedure = false;
+    std::string procedureName;      // the created procedure, without owner or brackets
+    std::vector<BatchStep> steps;
+};
+
+// Reads a batch as the server would see it. A batch that starts (after blanks
+// and comments) with CREATE PROC or CREATE PROCEDURE creates a procedure;
+// any other batch is cut into steps at the statements the engine answers
+// itself, each of which starts a line (or follows a ";") and ends one.
+// Throws varnett::Error with the server's words for an empty batch and for a
+// procedure batch that the server refuses.
+BatchPlan planBatch(std::string_view batch);
+
+} // namespace varnett::data

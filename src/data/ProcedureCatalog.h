@@ -1,0 +1,37 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnett::data {
+
+// The stored procedures of an embedded database: a table of their own inside
+// the same file, created with the first procedure, so that transactions
+// cover it like any other table. Names compare without regard to case.
+class ProcedureCatalog {
+public:
+    static constexpr std::string_view kTableName = "varnett_procedures";
+
+    explicit ProcedureCatalog(sqlite3* db) : m_db(db) {}
+
+    // The names of all procedures, in no particular order.
+    std::vector<std::string> names() const;
+    // The source text of the procedure, if there is one of that name.
+    std::optional<std::string> text(std::string_view name) const;
+    bool contains(std::string_view name) const { return text(name).has_value(); }
+    // Stores a new procedure; the caller has made sure the name is free.
+    void add(std::string_view name, std::string_view text);
+    // Removes the procedure; false when there is none of that name.
+    bool remove(std::string_view name);
+
+private:
+    bool exists() const;
+
+    sqlite3* m_db;
+};
+
+} // namespace varnett::data

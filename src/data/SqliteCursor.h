@@ -1,0 +1,27 @@
+#pragma once
+
+#include "data/Engine.h"
+#include "data/SqliteStatement.h"
+
+#include <string>
+#include <vector>
+
+namespace varnett::data {
+
+// The rows of one table or view, read from SQLite one step at a time.
+class SqliteCursor final : public RowCursor {
+public:
+    SqliteCursor(sqlite3* db, const std::string& table, std::vector<sqltext::ColumnDesc> columns);
+
+    const std::vector<sqltext::ColumnDesc>& columns() const override { return m_columns; }
+    bool next() override;
+    Value value(std::size_t column) const override;
+
+private:
+    std::vector<sqltext::ColumnDesc> m_columns;
+    SqliteStatement m_statement;
+    bool m_onRow = false;
+    bool m_done = false;
+};
+
+} // namespace varnett::data

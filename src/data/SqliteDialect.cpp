@@ -1,0 +1,99 @@
+#include "data/SqliteDialect.h"
+
+namespace varnett::data {
+
+namespace {
+
+std::string backticked(std::string_view name)
+{
+    std::string out = "`";
+    for (char c : name) {
+        out += c;
+        if (c == '`')
+            out += '`';
+    }
+    out += '`';
+    return out;
+}
+
+// Index of the next token at or after i that is not a blank, or last.
+std::size_t skipSpace(const std::vector<Token>& all, std::size_t i, std::size_t last)
+{
+    while (i < last && all[i].kind == Token::Kind::Space)
+        ++i;
+    return i;
+}
+
+// When tokens[i] starts "varchar ( max )" (or nvarchar, varbinary), the index
+// of the closing parenthesis; otherwise 0.
+std::size_t maxTypeEnd(const TsqlTokens& tokens, std::size_t i, std::size_t last)
+{
+    const auto& all = tokens.tokens();
+    if (!tokens.isKeyword(all[i], "VARCHAR") && !tokens.isKeyword(all[i], "NVARCHAR")
+        && !tokens.isKeyword(all[i], "VARBINARY"))
+        return 0;
+    std::size_t open = skipSpace(all, i + 1, last);
+    if (open >= last || !tokens.isSymbol(all[open], '('))
+        return 0;
+    std::size_t max = skipSpace(all, open + 1, last);
+    if (max >= last || !tokens.isKeyword(all[max], "MAX"))
+        return 0;
+    std::size_t close = skipSpace(all, max + 1, last);
+    if (close >= last || !tokens.isSymbol(all[close], ')'))
+        return 0;
+    return close;
+}
+
+} // namespace
+
+std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_t last)
+{
+    const auto& all = tokens.tokens();
+    std::string out;
+    for (std::size_t i = first; i < last; ++i) {
+        const Token& token = all[i];
+        std::string_view raw = tokens.text(token);
+        switch (token.kind) {
+        case Token::Kind::LineComment:
+        case Token::Kind::BlockComment:
+            out += ' ';
+            break;
+        case Token::Kind::NString:
+            out += raw.substr(1);
+            break;
+        case Token::Kind::Binary: {
+            std::string_view digits = raw.substr(2);
+            out += "X'";
+            if (digits.size() % 2 != 0)
+                out += '0';
+            out += digits;
+            out += '\'';
+            break;
+        }
+        case Token::Kind::Bracketed: {
+            std::string name = tokens.nameValue(token);
+            if (!token.unterminated && name.find(']') != std::string::npos)
+                out += backticked(name);
+            else
+                out += raw;
+            break;
+        }
+        case Token::Kind::Word:
+            if (std::size_t close = maxTypeEnd(tokens, i, last)) {
+                out += '"';
+                out += raw;
+                out += "(max)\"";
+                i = close;
+                break;
+            }
+            out += raw;
+            break;
+        default:
+            out += raw;
+            break;
+        }
+    }
+    return out;
+}
+
+} // namespace varnett::data

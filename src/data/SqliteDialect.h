@@ -1,0 +1,17 @@
+#pragma once
+
+#include "data/TsqlTokens.h"
+
+#include <cstddef>
+#include <string>
+
+namespace varnett::data {
+
+// Rewrites the tokens [first, last) of a T-SQL text into text SQLite reads
+// the same way: N'...' strings lose the N, 0x... binary constants become
+// X'...', a bracketed name holding "]" becomes a `...` name, varchar(max),
+// nvarchar(max) and varbinary(max) become quoted type names, and comments
+// become blanks (T-SQL comments nest, SQLite's do not).
+std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_t last);
+
+} // namespace varnett::data

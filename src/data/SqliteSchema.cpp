@@ -1,0 +1,90 @@
+#include "data/SqliteSchema.h"
+
+#include "data/Error.h"
+#include "data/ProcedureCatalog.h"
+#include "data/SqliteStatement.h"
+#include "data/TsqlTokens.h"
+
+#include <algorithm>
+
+namespace varnett::data {
+
+namespace {
+
+// True when a CREATE TABLE text asks for AUTOINCREMENT (outside strings,
+// quoted names and comments).
+bool hasAutoincrement(std::string_view createSql)
+{
+    TsqlTokens tokens(createSql);
+    return std::any_of(tokens.tokens().begin(), tokens.tokens().end(), [&](const Token& token) {
+        return tokens.isKeyword(token, "AUTOINCREMENT");
+    });
+}
+
+// SQLite's column hidden flag: 1 hidden (virtual tables), 2 and 3 generated.
+constexpr int kHiddenColumn = 1;
+
+} // namespace
+
+bool isHiddenTable(std::string_view name)
+{
+    return equalsIgnoringCase(name.substr(0, 7), "sqlite_")
+        || equalsIgnoringCase(name, ProcedureCatalog::kTableName);
+}
+
+std::vector<std::string> listTablesAndViews(sqlite3* db)
+{
+    std::vector<std::string> tables, views;
+    SqliteStatement query(db,
+                          "SELECT type, name FROM sqlite_master WHERE type IN ('table', 'view')");
+    while (query.step()) {
+        std::string name = query.text(1);
+        if (isHiddenTable(name))
+            continue;
+        (query.text(0) == "table" ? tables : views).push_back(std::move(name));
+    }
+    std::sort(tables.begin(), tables.end(), lessIgnoringCase);
+    std::sort(views.begin(), views.end(), lessIgnoringCase);
+    tables.insert(tables.end(), views.begin(), views.end());
+    return tables;
+}
+
+std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table)
+{
+    std::string createSql;
+    {
+        SqliteStatement find(db, "SELECT sql FROM sqlite_master WHERE type IN ('table', 'view')"
+                                 " AND name = ?1 COLLATE NOCASE");
+        find.bind(1, table);
+        if (isHiddenTable(table) || !find.step())
+            throw Error("Invalid object name '" + table + "'.");
+        createSql = find.text(0);
+    }
+
+    struct Row {
+        std::string name, declared;
+        std::int64_t pk, hidden;
+    };
+    std::vector<Row> rows;
+    SqliteStatement info(db, "SELECT name, type, pk, hidden FROM pragma_table_xinfo(?1, 'main')");
+    info.bind(1, table);
+    while (info.step())
+        rows.push_back({info.text(0), info.text(1), info.integer(2), info.integer(3)});
+
+    auto keyColumns = std::count_if(rows.begin(), rows.end(), [](const Row& r) { return r.pk > 0; });
+    bool autoincrement = keyColumns == 1 && hasAutoincrement(createSql);
+
+    std::vector<sqltext::ColumnDesc> columns;
+    for (const Row& row : rows) {
+        if (row.hidden == kHiddenColumn)
+            continue;
+        auto column = sqltext::describeDeclaredType(row.name, row.declared);
+        column.computed = row.hidden > kHiddenColumn;
+        if (autoincrement && row.pk == 1 && equalsIgnoringCase(row.declared, "INTEGER"))
+            column.identity = true;
+        columns.push_back(std::move(column));
+    }
+    return columns;
+}
+
+} // namespace varnett::data

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "sqltext/ColumnType.h"
+
+#include <sqlite3.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnett::data {
+
+// True for the tables a database user never sees: SQLite's own and the
+// procedure catalog.
+bool isHiddenTable(std::string_view name);
+
+// Tables, then views, each ordered by name without regard to case, hidden
+// tables left out.
+std::vector<std::string> listTablesAndViews(sqlite3* db);
+
+// The columns of a table or view in their order, each classified by its
+// declared type; generated columns are computed, and an INTEGER PRIMARY KEY
+// AUTOINCREMENT column is an identity. A table that does not exist throws
+// "Invalid object name 'X'.".
+std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table);
+
+} // namespace varnett::data
