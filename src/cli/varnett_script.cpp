@@ -1,1 +1,36 @@
-int main() { return 0; }
+// varnett-script: the command-line companion of Varnett.
+
+#include "cli/Arguments.h"
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "cli/Session.h"
+
+#include "data/Error.h"
+
+#include <exception>
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    using namespace varnett::cli;
+    std::ios::sync_with_stdio(false);
+    try {
+        Invocation invocation = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
+        if (invocation.help) {
+            std::cout << usageText();
+            finishOutput();
+            return 0;
+        }
+        Session session(invocation.connection);
+        runCommand(invocation, session);
+        finishOutput();
+        return 0;
+    } catch (const UsageError& error) {
+        std::cerr << "varnett-script: " << error.what() << "\n\n" << usageText();
+        return 2;
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        std::cerr << "varnett-script: " << error.what() << '\n';
+        return 1;
+    }
+}

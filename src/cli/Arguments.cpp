@@ -1,0 +1,234 @@
+#include "cli/Arguments.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+
+namespace varnett::cli {
+
+namespace {
+
+// What a command takes besides its operands.
+struct CommandRule {
+    std::string_view name;
+    std::size_t minOperands;
+    std::size_t maxOperands;
+    bool fieldsAndName = false;     // --field and --name
+    bool where = false;             // --where
+    bool out = false;               // --out, then required
+};
+
+constexpr std::size_t kMany = SIZE_MAX;
+
+constexpr std::array<CommandRule, 12> kCommands = {{
+    {"tables", 0, 0},
+    {"fields", 1, 1},
+    {"insert", 1, 1, true},
+    {"update", 1, 1, true, true},
+    {"delete", 1, 1, true},
+    {"procedures", 0, 0},
+    {"text", 1, 1},
+    {"exec", 1, 1},
+    {"drop", 1, kMany},
+    {"proc-script", 1, kMany, false, false, true},
+    {"data-script", 1, kMany, false, false, true},
+    {"load", 1, 1},
+}};
+
+const CommandRule* findCommand(std::string_view name)
+{
+    for (const CommandRule& rule : kCommands)
+        if (rule.name == name)
+            return &rule;
+    return nullptr;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string upper(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+class Parser {
+public:
+    explicit Parser(const std::vector<std::string>& args) : m_args(args) {}
+
+    Invocation run()
+    {
+        // --help wins over whatever else the line holds.
+        for (const std::string& arg : m_args) {
+            if (arg == "--")
+                break;
+            if (arg == "--help" || arg == "-h") {
+                m_result.help = true;
+                return m_result;
+            }
+        }
+        bool optionsEnded = false;
+        while (m_pos < m_args.size()) {
+            const std::string& arg = m_args[m_pos++];
+            if (optionsEnded || arg == "-" || arg.size() < 2 || arg[0] != '-') {
+                positional(arg);
+            } else if (arg == "--") {
+                optionsEnded = true;
+            } else {
+                option(arg);
+            }
+        }
+        if (m_result.command.empty())
+            throw UsageError("no command given");
+        check();
+        return m_result;
+    }
+
+private:
+    void positional(const std::string& arg)
+    {
+        if (!m_result.command.empty()) {
+            m_result.operands.push_back(arg);
+            return;
+        }
+        m_rule = findCommand(arg);
+        if (!m_rule)
+            throw UsageError("unknown command '" + arg + "'");
+        m_result.command = arg;
+    }
+
+    void option(const std::string& arg)
+    {
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (auto equals = arg.find('='); equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            inlineValue = arg.substr(equals + 1);
+        }
+        if (name == "--connection") {
+            once(m_result.connection, name, value(name, inlineValue));
+        } else if (name == "--field") {
+            m_result.fields.push_back(value(name, inlineValue));
+        } else if (name == "--where") {
+            m_result.wheres.push_back(value(name, inlineValue));
+        } else if (name == "--name") {
+            once(m_result.name, name, value(name, inlineValue));
+        } else if (name == "--out") {
+            once(m_result.out, name, value(name, inlineValue));
+        } else {
+            throw UsageError("unknown option '" + name + "'");
+        }
+    }
+
+    std::string value(const std::string& name, const std::optional<std::string>& inlineValue)
+    {
+        if (inlineValue)
+            return *inlineValue;
+        if (m_pos >= m_args.size())
+            throw UsageError("option '" + name + "' needs a value");
+        return m_args[m_pos++];
+    }
+
+    static void once(std::optional<std::string>& slot, const std::string& name, std::string value)
+    {
+        if (slot)
+            throw UsageError("option '" + name + "' is given more than once");
+        slot = std::move(value);
+    }
+
+    void check() const
+    {
+        const std::string& command = m_result.command;
+        auto refuse = [&](std::string_view option) {
+            throw UsageError("command '" + command + "' takes no " + std::string(option));
+        };
+        if (!m_rule->fieldsAndName && !m_result.fields.empty())
+            refuse("--field");
+        if (!m_rule->fieldsAndName && m_result.name)
+            refuse("--name");
+        if (!m_rule->where && !m_result.wheres.empty())
+            refuse("--where");
+        if (!m_rule->out && m_result.out)
+            refuse("--out");
+        if (m_rule->out && !m_result.out)
+            throw UsageError("command '" + command + "' needs --out FILE");
+        for (const std::string& where : m_result.wheres)
+            parseWhere(where);
+
+        std::size_t count = m_result.operands.size();
+        if (count < m_rule->minOperands)
+            throw UsageError("command '" + command + "' needs "
+                             + (m_rule->maxOperands == kMany ? "at least one argument"
+                                                             : "an argument"));
+        if (count > m_rule->maxOperands)
+            throw UsageError("command '" + command + "' takes "
+                             + (m_rule->maxOperands == 0 ? std::string("no arguments")
+                                                         : "one argument only"));
+    }
+
+    const std::vector<std::string>& m_args;
+    std::size_t m_pos = 0;
+    const CommandRule* m_rule = nullptr;
+    Invocation m_result;
+};
+
+} // namespace
+
+Invocation parseArguments(const std::vector<std::string>& args)
+{
+    return Parser(args).run();
+}
+
+WhereCondition parseWhere(std::string_view text)
+{
+    static constexpr std::array<std::string_view, 7> kOperators = {
+        "=", ">", "<", "<>", ">=", "<=", "LIKE",
+    };
+    auto colon = text.rfind(':');
+    if (colon == std::string_view::npos || colon == 0)
+        throw UsageError("--where needs FIELD:OPERATOR, not '" + std::string(text) + "'");
+    std::string op = upper(trimmed(text.substr(colon + 1)));
+    auto found = std::find(kOperators.begin(), kOperators.end(), op);
+    if (found == kOperators.end())
+        throw UsageError("unknown operator '" + std::string(text.substr(colon + 1))
+                         + "' in --where (use =, >, <, <>, >=, <= or LIKE)");
+    return {std::string(text.substr(0, colon)), static_cast<int>(found - kOperators.begin())};
+}
+
+std::string usageText()
+{
+    return "Usage: varnett-script [--connection STRING] COMMAND [ARGUMENTS]\n"
+           "\n"
+           "Commands:\n"
+           "  tables                 the tables, then the views, one name a line\n"
+           "  fields TABLE           the columns of TABLE: name, TAB, type text\n"
+           "  insert TABLE [--field NAME]... [--name PROCEDURE]\n"
+           "  update TABLE [--field NAME]... [--where FIELD:OPERATOR]... [--name PROCEDURE]\n"
+           "  delete TABLE [--field NAME]... [--name PROCEDURE]\n"
+           "                         the text of a generated procedure; without --field\n"
+           "                         every column; OPERATOR is =, >, <, <>, >=, <= or LIKE\n"
+           "  procedures             the stored procedures, one name a line\n"
+           "  text PROCEDURE         the source of a stored procedure\n"
+           "  exec FILE|-            run the file (- for standard input) as one batch\n"
+           "  drop PROCEDURE...      drop the procedures in one batch\n"
+           "  proc-script --out FILE PROCEDURE...\n"
+           "                         write the procedure script, callees before callers\n"
+           "  data-script --out FILE TABLE...\n"
+           "                         write every row of the tables as INSERT statements\n"
+           "  load FILE|-            run a script batch by batch; a line holding only GO\n"
+           "                         ends a batch\n"
+           "\n"
+           "Without --connection the connection string stored by Varnett is used.\n"
+           "  --help                 show this text\n";
+}
+
+} // namespace varnett::cli

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnett::cli {
+
+// Wrong use of the command line: the program prints the reason and the usage
+// to standard error and ends with status 2.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// The command line, read but not yet acted on.
+struct Invocation {
+    bool help = false;
+    std::optional<std::string> connection;
+    std::string command;
+    std::vector<std::string> operands;      // the command's arguments in order
+    std::vector<std::string> fields;        // --field, in order
+    std::vector<std::string> wheres;        // --where, as given
+    std::optional<std::string> name;        // --name
+    std::optional<std::string> out;         // --out
+};
+
+// Reads the arguments (without the program name). Options take their value
+// as the next argument or after "=" ("--name=X"); "--" ends the options.
+// Throws UsageError for an unknown command or option, an option the command
+// does not take, a missing value, or the wrong number of arguments.
+Invocation parseArguments(const std::vector<std::string>& args);
+
+// A --where value FIELD:OPERATOR, split at its last colon. OPERATOR is one
+// of = > < <> >= <= LIKE (LIKE in any letter case; blanks around it do not
+// count). Gives the field and the operator's index in the operator items.
+struct WhereCondition {
+    std::string field;
+    int op = 0;
+};
+WhereCondition parseWhere(std::string_view text);
+
+// The usage text, ending with a line break.
+std::string usageText();
+
+} // namespace varnett::cli

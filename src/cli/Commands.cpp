@@ -1,0 +1,35 @@
+#include "cli/Commands.h"
+
+#include "data/Error.h"
+
+namespace varnett::cli {
+
+void runCommand(const Invocation& invocation, Session& session)
+{
+    const std::string& command = invocation.command;
+    const auto& operands = invocation.operands;
+    if (command == "tables")
+        listTables(session);
+    else if (command == "fields")
+        listFields(session, operands.at(0));
+    else if (command == "insert" || command == "update" || command == "delete")
+        generateProcedure(session, invocation);
+    else if (command == "procedures")
+        listProcedures(session);
+    else if (command == "text")
+        printProcedureText(session, operands.at(0));
+    else if (command == "exec")
+        executeFile(session, operands.at(0));
+    else if (command == "drop")
+        dropProcedures(session, operands);
+    else if (command == "proc-script")
+        procedureScript(session, invocation.out.value(), operands);
+    else if (command == "data-script")
+        dataScript(session, invocation.out.value(), operands);
+    else if (command == "load")
+        loadFile(session, operands.at(0));
+    else
+        throw Error("The command '" + command + "' is not known.");
+}
+
+} // namespace varnett::cli

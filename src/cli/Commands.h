@@ -1,0 +1,28 @@
+#pragma once
+
+#include "cli/Arguments.h"
+#include "cli/Session.h"
+
+namespace varnett::cli {
+
+// Runs the command of a checked command line. Results go to standard output;
+// failures throw varnett::Error.
+void runCommand(const Invocation& invocation, Session& session);
+
+// The commands, grouped as their files are.
+void listTables(Session& session);
+void listFields(Session& session, const std::string& table);
+void listProcedures(Session& session);
+void printProcedureText(Session& session, const std::string& procedure);
+
+void generateProcedure(Session& session, const Invocation& invocation);
+
+void executeFile(Session& session, const std::string& path);
+void dropProcedures(Session& session, const std::vector<std::string>& procedures);
+void loadFile(Session& session, const std::string& path);
+
+void procedureScript(Session& session, const std::string& out,
+                     const std::vector<std::string>& procedures);
+void dataScript(Session& session, const std::string& out, const std::vector<std::string>& tables);
+
+} // namespace varnett::cli

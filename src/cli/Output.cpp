@@ -1,0 +1,79 @@
+#include "cli/Output.h"
+
+#include "data/Error.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+namespace varnett::cli {
+
+void printLines(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines) {
+        std::cout.write(line.data(), static_cast<std::streamsize>(line.size()));
+        std::cout.put('\n');
+    }
+}
+
+void finishOutput()
+{
+    std::cout.flush();
+    if (!std::cout)
+        throw Error("Cannot write to standard output.");
+}
+
+std::string readInput(const std::string& path)
+{
+    if (path == "-") {
+        std::ostringstream text;
+        text << std::cin.rdbuf();
+        if (std::cin.bad())
+            throw Error("Cannot read standard input.");
+        return std::move(text).str();
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw Error("Cannot read the file '" + path + "': " + std::strerror(errno) + ".");
+    std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad())
+        throw Error("Cannot read the file '" + path + "'.");
+    return text;
+}
+
+TerminalProgress::TerminalProgress(std::string label) : m_label(std::move(label))
+{
+    if (!::isatty(STDERR_FILENO))
+        return;
+    m_progress.start = [this](int max) {
+        m_max = max;
+        m_shownPercent = -1;
+        show(0);
+    };
+    m_progress.step = [this](int position) { show(position); };
+}
+
+TerminalProgress::~TerminalProgress()
+{
+    if (m_shown)
+        std::cerr << '\n';
+}
+
+void TerminalProgress::show(int position)
+{
+    // Redrawn when the percentage changes, so long runs do not flood the terminal.
+    int percent = m_max > 0 ? static_cast<int>(100LL * position / m_max) : 100;
+    if (percent == m_shownPercent)
+        return;
+    m_shownPercent = percent;
+    m_shown = true;
+    std::cerr << "\rvarnett-script: " << m_label << ' ' << position << '/' << m_max << "   "
+              << std::flush;
+}
+
+} // namespace varnett::cli

@@ -1,0 +1,29 @@
+#include "cli/Commands.h"
+#include "cli/Output.h"
+
+#include "data/Scripts.h"
+#include "data/dmMain.h"
+#include "sqltext/ProcScript.h"
+
+namespace varnett::cli {
+
+void executeFile(Session& session, const std::string& path)
+{
+    std::string text = readInput(path);
+    session.engine().executeBatch(text);
+}
+
+void dropProcedures(Session& session, const std::vector<std::string>& procedures)
+{
+    session.engine().executeBatch(data::joinLinesCrLf(sqltext::dropProcedureLines(procedures)));
+}
+
+void loadFile(Session& session, const std::string& path)
+{
+    std::string script = readInput(path);
+    data::Engine& engine = session.engine();
+    TerminalProgress progress("load: batch");
+    data::loadScript(engine, script, progress.progress());
+}
+
+} // namespace varnett::cli
