@@ -1,0 +1,178 @@
+// The main window's commands that go through the procedure dialogs, the
+// insertion lists and the script writers.
+#include "Fixture.h"
+#include "ProcedureDatabase.h"
+
+#include "app/PageDocuments.h"
+#include "app/RecentProcedures.h"
+#include "data/dmMain.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+using namespace varnett;
+using namespace varnett::testing;
+
+namespace {
+
+class MainWindowCommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        window->dataMain().executeLines({"CREATE PROCEDURE GetOrders", "AS", "EXEC LogRead", "SELECT * FROM Orders"});
+        window->dataMain().executeLines({"CREATE PROCEDURE LogRead", "AS", "SELECT 'Read'"});
+    }
+
+    // Answers the open dialog by typing a name.
+    static ScriptedResponder::DialogAnswer typeOpenName(const QString& name)
+    {
+        return [name](QDialog& dialog) {
+            EXPECT_EQ(dialog.objectName(), QStringLiteral("frmProcOpen"));
+            child<QLineEdit>(&dialog, "edtName")->setText(name);
+            dialog.accept();
+            return dialog.result();
+        };
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindowCommandsTest, OpenLoadsTheProcedureIntoTheEditPage)
+{
+    responder.answerDialog(typeOpenName(QStringLiteral("GetOrders")));
+    trigger(*window, "mniOpen");
+    EXPECT_EQ(window->currentPage(), TfrmMain::EditPage);
+    EXPECT_EQ(window->editor(3)->toPlainText(),
+              QStringLiteral("CREATE PROCEDURE GetOrders\nAS\nEXEC LogRead\nSELECT * FROM Orders"));
+    EXPECT_EQ(window->documents().state(3).procedureName, QStringLiteral("GetOrders"));
+    EXPECT_EQ(window->recent().names(), QStringList({"GetOrders"}));
+
+    // Cancel: the Edit page stays current with what it had.
+    window->selectPage(TfrmMain::InsertPage);
+    responder.answerDialog(rejectDialog());
+    trigger(*window, "mniOpen");
+    EXPECT_EQ(window->currentPage(), TfrmMain::EditPage);
+    EXPECT_EQ(window->documents().state(3).procedureName, QStringLiteral("GetOrders"));
+    EXPECT_EQ(window->recent().names().size(), 1);
+}
+
+TEST_F(MainWindowCommandsTest, ShowRelatedProceduresOffersThoseNamedLikeTheTable)
+{
+    trigger(*window, "mniRelated"); // no table selected: nothing
+    EXPECT_TRUE(responder.events.isEmpty());
+
+    pickTableAndFields(*window, "Orders", {});
+    QStringList offered;
+    responder.answerDialog([&offered](QDialog& dialog) {
+        dialog.show();
+        auto* box = child<QListWidget>(&dialog, "lboxCommand");
+        for (int i = 0; i < box->count(); ++i)
+            offered << box->item(i)->text();
+        box->setCurrentRow(0);
+        pressKey(box, Qt::Key_Return);
+        return dialog.result();
+    });
+    trigger(*window, "mniRelated");
+    EXPECT_EQ(offered, QStringList({"GetOrders"}));
+    EXPECT_EQ(window->documents().state(3).procedureName, QStringLiteral("GetOrders"));
+    EXPECT_TRUE(window->editor(3)->toPlainText().startsWith(QStringLiteral("CREATE PROCEDURE GetOrders")));
+}
+
+TEST_F(MainWindowCommandsTest, PopupEntriesInsertIntoTheCurrentPage)
+{
+    pickTableAndFields(*window, "Orders", {});
+    window->selectPage(TfrmMain::DeletePage);
+    window->editor(2)->setPlainText(QStringLiteral("x"));
+    window->editor(2)->moveCursor(QTextCursor::End);
+    responder.answerDialog([](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("frmVariable"));
+        dialog.show();
+        auto* box = child<QListWidget>(&dialog, "lboxCommand");
+        box->setCurrentRow(0, QItemSelectionModel::Select);
+        box->setCurrentRow(2, QItemSelectionModel::Select);
+        pressKey(box, Qt::Key_Return);
+        return dialog.result();
+    });
+    trigger(*window, "mniVartype");
+    EXPECT_EQ(window->editor(2)->toPlainText(),
+              QStringLiteral("x@pOrderID [int], @pCustomerName [varchar](41)"));
+}
+
+TEST_F(MainWindowCommandsTest, DeleteProcedureDropsWhatTheDialogDrops)
+{
+    responder.answerConfirmation(true);
+    responder.answerDialog([](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("frmDeleteProc"));
+        auto* source = child<QListWidget>(&dialog, "SrcList");
+        source->item(0)->setSelected(true);
+        child<QPushButton>(&dialog, "IncludeBtn")->click();
+        child<QPushButton>(&dialog, "OKBtn")->click();
+        dialog.reject();
+        return dialog.result();
+    });
+    trigger(*window, "mniDeleteProcedure");
+    EXPECT_EQ(window->dataMain().listProcedures(), std::vector<std::string>({"LogRead;1"}));
+}
+
+TEST_F(MainWindowCommandsTest, ProcedureScriptPutsCalleesFirst)
+{
+    auto* bar = child<QProgressBar>(window.get(), "pbMain");
+    responder.answerSave(QString::fromStdString(dir.file("procs.SQL")));
+    responder.answerDialog([](QDialog& dialog) {
+        auto* list = child<QTreeWidget>(&dialog, "lvProc");
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            list->topLevelItem(i)->setSelected(true);
+        dialog.accept();
+        return dialog.result();
+    });
+    trigger(*window, "mniScript");
+    EXPECT_EQ(responder.fileRequests.at(0).objectName, QStringLiteral("sdScript"));
+    EXPECT_EQ(responder.fileRequests.at(0).defaultSuffix, QStringLiteral("SQL"));
+    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(bar->value(), 0);
+    const std::string script = readFile(dir.file("procs.SQL"));
+    const auto callee = script.find("CREATE PROCEDURE LogRead");
+    const auto caller = script.find("CREATE PROCEDURE GetOrders");
+    ASSERT_NE(callee, std::string::npos);
+    ASSERT_NE(caller, std::string::npos);
+    EXPECT_LT(callee, caller);
+    EXPECT_EQ(script.rfind("GO\r\n"), script.size() - 4);
+
+    // The save dialog proposes the last file; Cancel in the open dialog writes nothing.
+    responder.answerSave(QString::fromStdString(dir.file("other.SQL")));
+    responder.answerDialog(rejectDialog());
+    trigger(*window, "mniScript");
+    EXPECT_EQ(responder.fileRequests.at(1).proposedName, QString::fromStdString(dir.file("procs.SQL")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("other.SQL")));
+    EXPECT_TRUE(responder.everythingAnswered());
+}
+
+TEST_F(MainWindowCommandsTest, DataTransferScriptWritesTheChosenTables)
+{
+    responder.answerSave(std::nullopt); // Cancel: no chooser
+    trigger(*window, "mniDatatransferScript");
+    EXPECT_EQ(responder.events, QStringList({"save:sdScript:"}));
+
+    responder.answerSave(QString::fromStdString(dir.file("data.SQL")));
+    responder.answerDialog([](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("frm_TableList"));
+        auto* list = child<QTreeWidget>(&dialog, "lvTables");
+        list->findItems(QStringLiteral("Orders"), Qt::MatchExactly).value(0)->setSelected(true);
+        dialog.accept();
+        return dialog.result();
+    });
+    trigger(*window, "mniDatatransferScript");
+    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(readFile(dir.file("data.SQL")),
+              "set identity_insert Orders on\r\nGO\r\n"
+              "INSERT INTO Orders(\r\n[OrderID],\r\n[CustomerName],\r\n[Amount],\r\n[OrderDate])\r\n"
+              "VALUES(\r\n1,\r\n'Smith',\r\n12.5,\r\n'2024-01-31T00:00:00')\r\nGO\r\n"
+              "\r\nset identity_insert Orders off\r\nGO\r\n");
+}
