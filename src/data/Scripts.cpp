@@ -176,23 +176,23 @@ std::vector<std::string_view> scriptBatches(std::string_view script)
 // are cut.
 std::vector<std::string> executingLines(std::string_view text)
 {
-    auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+    auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
     std::vector<std::string> kept;
-    std::size_t i = text.find_first_of("eE");
-    while (i != std::string_view::npos) {
-        if (text.size() - i >= 4 && up(text[i + 1]) == 'X' && up(text[i + 2]) == 'E'
-            && up(text[i + 3]) == 'C') {
-            std::size_t begin = text.find_last_of("\r\n", i);
-            begin = begin == std::string_view::npos ? 0 : begin + 1;
-            std::size_t end = text.find_first_of("\r\n", i);
-            if (end == std::string_view::npos)
-                end = text.size();
-            kept.emplace_back(text.substr(begin, end - begin));
-            i = end;
-        } else {
-            ++i;
+    std::size_t lineStart = 0;
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        char c = text[i];
+        if (isBreak(c)) {
+            lineStart = i + 1;
+        } else if (lower(c) == 'e' && size - i >= 4 && lower(text[i + 1]) == 'x'
+                   && lower(text[i + 2]) == 'e' && lower(text[i + 3]) == 'c') {
+            std::size_t end = i + 4;
+            while (end < size && !isBreak(text[end]))
+                ++end;
+            kept.emplace_back(text.substr(lineStart, end - lineStart));
+            i = end - 1;
         }
-        i = text.find_first_of("eE", i);
     }
     return kept;
 }
