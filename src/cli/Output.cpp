@@ -46,11 +46,13 @@ std::string readInput(const std::string& path)
     return text;
 }
 
-TerminalProgress::TerminalProgress(std::string label) : m_label(std::move(label))
+TerminalProgress::TerminalProgress(std::vector<std::string> labels) : m_labels(std::move(labels))
 {
-    if (!::isatty(STDERR_FILENO))
+    if (!::isatty(STDERR_FILENO) || m_labels.empty())
         return;
     m_progress.start = [this](int max) {
+        if (m_shown && m_phase + 1 < m_labels.size())
+            ++m_phase;
         m_max = max;
         m_shownPercent = -1;
         show(0);
@@ -72,8 +74,8 @@ void TerminalProgress::show(int position)
         return;
     m_shownPercent = percent;
     m_shown = true;
-    std::cerr << "\rvarnett-script: " << m_label << ' ' << position << '/' << m_max << "   "
-              << std::flush;
+    std::cerr << "\rvarnett-script: " << m_labels[m_phase] << ' ' << position << '/' << m_max
+              << "          " << std::flush;
 }
 
 } // namespace varnett::cli

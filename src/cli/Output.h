@@ -17,10 +17,11 @@ void finishOutput();
 std::string readInput(const std::string& path);
 
 // Progress of a long command on standard error, shown only when standard
-// error is a terminal: "varnett-script: LABEL N/MAX" rewritten in place.
+// error is a terminal: "varnett-script: LABEL N/MAX" rewritten in place. Each
+// phase (each start) takes the next label; the last one stays for any more.
 class TerminalProgress {
 public:
-    explicit TerminalProgress(std::string label);
+    explicit TerminalProgress(std::vector<std::string> labels);
     ~TerminalProgress();
     TerminalProgress(const TerminalProgress&) = delete;
     TerminalProgress& operator=(const TerminalProgress&) = delete;
@@ -31,7 +32,8 @@ public:
 private:
     void show(int position);
 
-    std::string m_label;
+    std::vector<std::string> m_labels;
+    std::size_t m_phase = 0;
     data::Progress m_progress;
     int m_max = 0;
     int m_shownPercent = -1;

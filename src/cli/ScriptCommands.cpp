@@ -12,7 +12,7 @@ void procedureScript(Session& session, const std::string& out,
     for (const std::string& procedure : procedures)
         names.push_back(session.resolveProcedure(procedure));
     data::Engine& engine = session.engine();
-    TerminalProgress progress("proc-script: procedure");
+    TerminalProgress progress({"reading procedure", "ordering procedure", "writing procedure"});
     data::writeProcedureScript(engine, engine.databaseName(), names, out, progress.progress());
 }
 
@@ -21,7 +21,7 @@ void dataScript(Session& session, const std::string& out, const std::vector<std:
     std::vector<std::string> names;
     for (const std::string& table : tables)
         names.push_back(session.resolveTable(table));
-    TerminalProgress progress("data-script: table");
+    TerminalProgress progress({"writing table"});
     data::writeDataScript(session.engine(), names, out, progress.progress());
 }
 

@@ -22,7 +22,7 @@ void loadFile(Session& session, const std::string& path)
 {
     std::string script = readInput(path);
     data::Engine& engine = session.engine();
-    TerminalProgress progress("load: batch");
+    TerminalProgress progress({"running batch"});
     data::loadScript(engine, script, progress.progress());
 }
 

@@ -36,9 +36,15 @@ std::vector<std::string> helpTextRows(std::string_view source)
         std::string_view content = source.substr(pos, contentEnd - pos);
         std::string_view lineBreak = source.substr(contentEnd, next - contentEnd);
         while (true) {
-            std::size_t piece = prefixBytes(content, kHelpTextRowLength);
+            // A piece of no more bytes than the row length needs no counting.
+            std::size_t piece = content.size() <= kHelpTextRowLength
+                ? content.size()
+                : prefixBytes(content, kHelpTextRowLength);
             if (piece == content.size()) {
-                rows.push_back(std::string(content) + std::string(lineBreak));
+                std::string row;
+                row.reserve(content.size() + lineBreak.size());
+                row.append(content).append(lineBreak);
+                rows.push_back(std::move(row));
                 break;
             }
             rows.emplace_back(content.substr(0, piece));

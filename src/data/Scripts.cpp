@@ -7,16 +7,10 @@
 #include "sqltext/ProcedureFilter.h"
 #include "sqltext/ProcedureText.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <random>
 #include <unordered_set>
 
 namespace varnett::data {
@@ -25,87 +19,44 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
 
-std::string systemMessage(int error)
-{
-    return std::strerror(error);
-}
-
-// A file written under a temporary name beside its target and renamed over
-// the target by commit(). Until then the target is untouched; a file that is
-// not committed is removed when the object goes.
+// A file written under a temporary name beside its target and put in the
+// target's place by commit(). Until then the target is untouched; a file that
+// is not committed is removed when the object goes.
 class ReplacingFile {
 public:
-    explicit ReplacingFile(std::string target) : m_target(std::move(target))
+    explicit ReplacingFile(const std::string& target)
+        : m_target(target), m_file(QString::fromStdString(target))
     {
-        if (m_target.empty())
+        if (target.empty())
             throw Error("No file name is given for the script.");
-        struct stat existing {};
-        bool exists = ::stat(m_target.c_str(), &existing) == 0;
-        if (exists && S_ISDIR(existing.st_mode))
-            throw Error("'" + m_target + "' is a folder, not a file.");
-
-        static std::atomic<unsigned> counter{0};
-        static const unsigned seed = std::random_device{}();
-        for (int attempt = 0; m_fd < 0; ++attempt) {
-            char suffix[32];
-            std::snprintf(suffix, sizeof suffix, ".%08x.tmp", seed + 7919 * counter++);
-            m_temp = m_target + suffix;
-            m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd < 0 && (errno != EEXIST || attempt >= 100))
-                fail(errno);
-        }
-        // A replaced file keeps its permissions.
-        if (exists && S_ISREG(existing.st_mode))
-            ::fchmod(m_fd, existing.st_mode & 07777);
+        if (QFileInfo(m_file.fileName()).isDir())
+            throw Error("'" + target + "' is a folder, not a file.");
+        if (!m_file.open(QIODevice::WriteOnly))
+            fail();
     }
-
-    ~ReplacingFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_committed && !m_temp.empty())
-            ::unlink(m_temp.c_str());
-    }
-
-    ReplacingFile(const ReplacingFile&) = delete;
-    ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     void write(std::string_view bytes)
     {
-        while (!bytes.empty()) {
-            ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
-            if (written < 0) {
-                if (errno == EINTR)
-                    continue;
-                fail(errno);
-            }
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
+        if (m_file.write(bytes.data(), static_cast<qint64>(bytes.size()))
+            != static_cast<qint64>(bytes.size()))
+            fail();
     }
 
     void commit()
     {
-        if (::fdatasync(m_fd) != 0 && errno != EINVAL)
-            fail(errno);
-        int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0)
-            fail(errno);
-        if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
-            fail(errno);
-        m_committed = true;
+        if (!m_file.commit())
+            fail();
     }
 
 private:
-    [[noreturn]] void fail(int error) const
+    [[noreturn]] void fail() const
     {
-        throw Error("Cannot write the file '" + m_target + "': " + systemMessage(error) + ".");
+        throw Error("Cannot write the file '" + m_target + "': "
+                    + m_file.errorString().toStdString() + ".");
     }
 
     std::string m_target;
-    std::string m_temp;
-    int m_fd = -1;
-    bool m_committed = false;
+    QSaveFile m_file;
 };
 
 void startPhase(const Progress& progress, std::size_t max)
@@ -176,23 +127,23 @@ std::vector<std::string_view> scriptBatches(std::string_view script)
 // are cut.
 std::vector<std::string> executingLines(std::string_view text)
 {
-    auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+    auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
     std::vector<std::string> kept;
-    std::size_t i = text.find_first_of("eE");
-    while (i != std::string_view::npos) {
-        if (text.size() - i >= 4 && up(text[i + 1]) == 'X' && up(text[i + 2]) == 'E'
-            && up(text[i + 3]) == 'C') {
-            std::size_t begin = text.find_last_of("\r\n", i);
-            begin = begin == std::string_view::npos ? 0 : begin + 1;
-            std::size_t end = text.find_first_of("\r\n", i);
-            if (end == std::string_view::npos)
-                end = text.size();
-            kept.emplace_back(text.substr(begin, end - begin));
-            i = end;
-        } else {
-            ++i;
+    std::size_t lineStart = 0;
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        char c = text[i];
+        if (isBreak(c)) {
+            lineStart = i + 1;
+        } else if (lower(c) == 'e' && size - i >= 4 && lower(text[i + 1]) == 'x'
+                   && lower(text[i + 2]) == 'e' && lower(text[i + 3]) == 'c') {
+            std::size_t end = i + 4;
+            while (end < size && !isBreak(text[end]))
+                ++end;
+            kept.emplace_back(text.substr(lineStart, end - lineStart));
+            i = end - 1;
         }
-        i = text.find_first_of("eE", i);
     }
     return kept;
 }

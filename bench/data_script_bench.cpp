@@ -1,0 +1,269 @@
+// Times varnett-script on large inputs:
+//  1. data-script of an embedded table of 1,000,000 rows with eight columns of
+//     mixed types, against "sqlite3 FILE .dump TABLE" of the same table: both
+//     wall times, their ratio and the peak memory of our process;
+//  2. proc-script of 5,000 procedures of 200 lines that call one another in
+//     chains.
+//
+// Usage: data_script_bench [--rows N] [--procedures N] [--keep] [PATH_TO_VARNETT_SCRIPT]
+// Without a path, varnett-script is taken from the folder of this program.
+
+#include "data/Error.h"
+#include "data/SqliteEngine.h"
+
+#include <sqlite3.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+    double seconds = 0;
+    long maxRssKiB = 0;
+};
+
+// Runs a program with stdout sent to `outFile` (or left alone when empty);
+// fails unless it ends with status 0.
+RunResult run(const std::vector<std::string>& args, const std::string& outFile = {})
+{
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!outFile.empty())
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw varnett::Error("Cannot start " + args[0]);
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) < 0)
+        throw varnett::Error("Cannot wait for " + args[0]);
+    auto end = std::chrono::steady_clock::now();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw varnett::Error(args[0] + " " + args.back() + " failed");
+    return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss};
+}
+
+void check(sqlite3* db, int rc)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        throw varnett::Error(sqlite3_errmsg(db));
+}
+
+void exec(sqlite3* db, const char* sql)
+{
+    check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
+}
+
+// The table Orders with `rows` rows of mixed values: quotes, Unicode, NULLs,
+// fractions, binary.
+void buildTable(const std::string& path, long rows)
+{
+    varnett::data::createSqliteDatabase(path);
+    sqlite3* db = nullptr;
+    check(db, sqlite3_open(path.c_str(), &db));
+    exec(db, "CREATE TABLE Orders ("
+             " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+             " customer nvarchar(60),"
+             " code varchar(20),"
+             " amount decimal(12,2),"
+             " ratio float,"
+             " created datetime,"
+             " active bit,"
+             " payload varbinary(16))");
+    exec(db, "BEGIN");
+    sqlite3_stmt* insert = nullptr;
+    check(db, sqlite3_prepare_v2(db, "INSERT INTO Orders (customer, code, amount, ratio, created,"
+                                     " active, payload) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+                                 -1, &insert, nullptr));
+    char text[128];
+    unsigned char bytes[16];
+    for (long i = 0; i < rows; ++i) {
+        if (i % 10 == 7) {
+            sqlite3_bind_null(insert, 1);
+        } else {
+            std::snprintf(text, sizeof text, "O'Brien & Söhne \"Nº %ld\" 's", i);
+            sqlite3_bind_text(insert, 1, text, -1, SQLITE_TRANSIENT);
+        }
+        std::snprintf(text, sizeof text, "C-%08ld", i * 7919 % 100000000);
+        sqlite3_bind_text(insert, 2, text, -1, SQLITE_TRANSIENT);
+        std::snprintf(text, sizeof text, "%ld.%02ld", (i * 37) % 1000000, i % 100);
+        sqlite3_bind_text(insert, 3, text, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_double(insert, 4, static_cast<double>(i) / 3.0 + 1e-7);
+        std::snprintf(text, sizeof text, "20%02ld-%02ld-%02ld %02ld:%02ld:%02ld.%03ld", i % 30,
+                      i % 12 + 1, i % 28 + 1, i % 24, i % 60, (i / 60) % 60, i % 1000);
+        sqlite3_bind_text(insert, 5, text, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 6, static_cast<int>(i % 2));
+        int size = static_cast<int>(i % 17);
+        for (int b = 0; b < size; ++b)
+            bytes[b] = static_cast<unsigned char>((i >> (b % 8)) + b * 31);
+        sqlite3_bind_blob(insert, 7, bytes, size, SQLITE_TRANSIENT);
+        check(db, sqlite3_step(insert));
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    exec(db, "COMMIT");
+    sqlite3_close(db);
+}
+
+std::string procedureName(int i)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "SP_BENCH_%05d", i);
+    return name;
+}
+
+// `count` procedures of 200 lines each. In every run of 25 procedures each
+// one executes the next, so the script has to turn each chain around.
+void buildProcedures(const std::string& path, int count)
+{
+    varnett::data::createSqliteDatabase(path);
+    auto engine = varnett::data::openSqliteEngine(path);
+    engine->beginTransaction();
+    for (int i = 0; i < count; ++i) {
+        std::string text = "CREATE PROCEDURE " + procedureName(i) + "\r\n  @id int,\r\n"
+                           "  @name nvarchar(40)\r\nAS\r\nBEGIN\r\n";
+        int lines = 5;
+        if (i % 25 != 24) {
+            text += "  EXEC @rc = dbo." + procedureName(i + 1) + " @id, @name\r\n";
+            ++lines;
+        }
+        for (; lines < 199; ++lines) {
+            std::string n = std::to_string(lines);
+            switch (lines % 5) {
+            case 0:
+                text += "  SELECT o.OrderID, o.Total, N'O''Brien' AS Name FROM Orders o WHERE o.ID = @id\r\n";
+                break;
+            case 1:
+                text += "  UPDATE Orders SET Total = Total + " + n + " WHERE OrderID = @id -- step " + n
+                    + "\r\n";
+                break;
+            case 2:
+                text += "  IF @name LIKE 'A%' SET @name = @name + '" + n + "'\r\n";
+                break;
+            case 3:
+                text += lines % 40 == 3 ? "  EXEC sp_log @id, 'calls a procedure not in the script'\r\n"
+                                        : "  DELETE FROM AuditLog WHERE LogID < @id - " + n + "\r\n";
+                break;
+            default:
+                text += lines % 40 == 4 ? "  EXEC (@sql)\r\n" : "\r\n";
+                break;
+            }
+        }
+        text += "END\r\n";
+        engine->executeBatch(text);
+    }
+    engine->commit();
+}
+
+std::string defaultScriptPath()
+{
+    std::error_code error;
+    fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return (self.parent_path() / "varnett-script").string();
+}
+
+double mib(long kib) { return static_cast<double>(kib) / 1024.0; }
+
+double fileMiB(const std::string& path)
+{
+    return static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    long rows = 1000000;
+    int procedures = 5000;
+    bool keep = false;
+    std::string script;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--rows" && i + 1 < argc)
+            rows = std::atol(argv[++i]);
+        else if (arg == "--procedures" && i + 1 < argc)
+            procedures = std::atoi(argv[++i]);
+        else if (arg == "--keep")
+            keep = true;
+        else
+            script = arg;
+    }
+    if (script.empty())
+        script = defaultScriptPath();
+
+    char folderTemplate[] = "/tmp/varnett-bench-XXXXXX";
+    const char* tmpFolder = mkdtemp(folderTemplate);
+    if (!tmpFolder) {
+        std::cerr << "Cannot create a temporary folder\n";
+        return 1;
+    }
+    fs::path folder = tmpFolder;
+    int status = 0;
+    try {
+        std::string db = (folder / "Bench.db").string();
+        std::cout << "Building " << rows << " rows in " << db << " ..." << std::endl;
+        buildTable(db, rows);
+
+        std::string ours = (folder / "data.sql").string();
+        std::string dump = (folder / "dump.sql").string();
+        RunResult script1 = run({script, "--connection", "Provider=SQLite;Data Source=" + db,
+                                 "data-script", "--out", ours, "Orders"});
+        RunResult sqlite = run({"sqlite3", db, ".dump Orders"}, dump);
+
+        std::printf("data-script:    %8.3f s  %8.1f MiB written  peak memory %.1f MiB\n",
+                    script1.seconds, fileMiB(ours), mib(script1.maxRssKiB));
+        std::printf("sqlite3 .dump:  %8.3f s  %8.1f MiB written\n", sqlite.seconds,
+                    fileMiB(dump));
+        std::printf("ratio (data-script / sqlite3 .dump): %.3f   (target at most 1.0)\n",
+                    script1.seconds / sqlite.seconds);
+        std::printf("peak memory: %.1f MiB   (target under 64 MiB)\n", mib(script1.maxRssKiB));
+
+        std::string procDb = (folder / "Procs.db").string();
+        std::cout << "Building " << procedures << " procedures of 200 lines ..." << std::endl;
+        buildProcedures(procDb, procedures);
+        std::vector<std::string> args = {script, "--connection",
+                                         "Provider=SQLite;Data Source=" + procDb, "proc-script",
+                                         "--out", (folder / "procs.sql").string()};
+        for (int i = 0; i < procedures; ++i)
+            args.push_back(procedureName(i));
+        RunResult procs = run(args);
+        std::printf("proc-script:    %8.3f s  %8.1f MiB written  peak memory %.1f MiB"
+                    "   (target under 1 s)\n",
+                    procs.seconds, fileMiB((folder / "procs.sql").string()),
+                    mib(procs.maxRssKiB));
+    } catch (const std::exception& error) {
+        std::cerr << "data_script_bench: " << error.what() << '\n';
+        status = 1;
+    }
+    if (keep) {
+        std::cout << "Files kept in " << folder.string() << '\n';
+    } else {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    return status;
+}

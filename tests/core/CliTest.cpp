@@ -1,0 +1,290 @@
+#include "data/SettingsStore.h"
+#include "data/SqliteEngine.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+
+using varnett::testing::readFile;
+using varnett::testing::TempDir;
+using varnett::testing::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs varnett-script with the arguments, standard input from `input`, and
+// a home and configuration folder of the test's own (never the user's store).
+Outcome runScript(const TempDir& dir, const std::vector<std::string>& args,
+              const std::string& input = {})
+{
+    std::string in = dir.file("stdin.txt"), out = dir.file("stdout.txt"),
+                err = dir.file("stderr.txt");
+    writeFile(in, input);
+    std::vector<std::string> env = {"HOME=" + dir.path().string(),
+                                    "XDG_CONFIG_HOME=" + dir.file("config"), "LANG=C.UTF-8"};
+    std::vector<std::string> all = {VARNETT_SCRIPT_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv, envp;
+    for (auto& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    Outcome run;
+    if (spawned != 0)
+        return run;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = readFile(out);
+    run.err = readFile(err);
+    return run;
+}
+
+const char* const kCustomers = "create table Customers (id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                               " Name varchar(40), [Order Date] datetime, [a:b] int,"
+                               " Shape geography);"
+                               "create table [Order Details] (Qty smallint, Note nvarchar(10))";
+
+// A database with two tables and a view; returns its connection string.
+std::string salesDatabase(const TempDir& dir, const std::string& file = "Sales.db",
+                          bool withRows = true)
+{
+    varnett::data::createSqliteDatabase(dir.file(file));
+    auto engine = varnett::data::openSqliteEngine(dir.file(file));
+    engine->executeBatch(kCustomers);
+    if (withRows) {
+        engine->executeBatch("create view [Customer Names] as select Name from Customers;"
+                             "insert into Customers values (7, 'O''Neil', '2024-01-02', 1, NULL);"
+                             "insert into Customers values (9, '', NULL, NULL, NULL);"
+                             "insert into [Order Details] values (3, N'Ωμέγα')");
+    }
+    return "Provider=SQLite;Data Source=" + dir.file(file);
+}
+
+bool startsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+const char* const kUsageLine = "Usage: varnett-script [--connection STRING] COMMAND [ARGUMENTS]\n";
+
+} // namespace
+
+TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
+{
+    TempDir dir;
+    Outcome help = runScript(dir, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(startsWith(help.out, kUsageLine)) << help.out;
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(runScript(dir, {"tables", "extra", "--help"}).status, 0);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {{}, "no command given"},
+        {{"frobnicate"}, "unknown command 'frobnicate'"},
+        {{"tables", "--frob"}, "unknown option '--frob'"},
+        {{"fields"}, "command 'fields' needs an argument"},
+        {{"fields", "A", "B"}, "command 'fields' takes one argument only"},
+        {{"tables", "A"}, "command 'tables' takes no arguments"},
+        {{"insert", "T", "--where", "Name:="}, "command 'insert' takes no --where"},
+        {{"update", "T", "--where", "Name"}, "--where needs FIELD:OPERATOR, not 'Name'"},
+        {{"update", "T", "--where", "Name:=="},
+         "unknown operator '==' in --where (use =, >, <, <>, >=, <= or LIKE)"},
+        {{"update", "T", "--name", "A", "--name=B"}, "option '--name' is given more than once"},
+        {{"insert", "T", "--field"}, "option '--field' needs a value"},
+        {{"proc-script", "P"}, "command 'proc-script' needs --out FILE"},
+        {{"data-script", "--out", "f.sql"}, "command 'data-script' needs at least one argument"},
+        {{"tables", "--out", "f.sql"}, "command 'tables' takes no --out"},
+    };
+    for (const Case& c : cases) {
+        Outcome run = runScript(dir, c.args);
+        EXPECT_EQ(run.status, 2) << c.reason;
+        EXPECT_TRUE(startsWith(run.err, "varnett-script: " + c.reason + "\n\n" + kUsageLine))
+            << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(Cli, TablesAndFieldsWithTheirErrors)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    Outcome tables = runScript(dir, {"--connection", connection, "tables"});
+    EXPECT_EQ(tables.status, 0);
+    EXPECT_EQ(tables.out, "Customers\nOrder Details\nCustomer Names\n");
+    EXPECT_EQ(tables.err, "");
+
+    const std::string fields = "id\t[int]\nName\t[varchar](41)\nOrder Date\t[datetime]\n"
+                               "a:b\t[int]\nShape\t\n";
+    EXPECT_EQ(runScript(dir, {"--connection", connection, "fields", "Customers"}).out, fields);
+    EXPECT_EQ(runScript(dir, {"fields", "customers", "--connection=" + connection}).out, fields);
+
+    Outcome missing = runScript(dir, {"--connection", connection, "fields", "Nope"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "varnett-script: The table 'Nope' does not exist.\n");
+
+    Outcome badFile = runScript(dir, {"--connection", "Provider=SQLite;Data Source=" + dir.file("No.db"),
+                                  "tables"});
+    EXPECT_EQ(badFile.status, 1);
+    EXPECT_EQ(badFile.err, "varnett-script: The database file '" + dir.file("No.db")
+                               + "' does not exist.\n");
+
+    // Without --connection: the string the program stored, and an error when there is none.
+    Outcome unset = runScript(dir, {"tables"});
+    EXPECT_EQ(unset.status, 1);
+    EXPECT_EQ(unset.err, "varnett-script: No connection string is stored in "
+                             + dir.file("config") + "/Varnett.ini; give one with --connection.\n");
+    varnett::data::SettingsStore(QString::fromStdString(dir.file("config") + "/Varnett.ini"))
+        .setConnectionString(connection);
+    EXPECT_EQ(runScript(dir, {"tables"}).out, "Customers\nOrder Details\nCustomer Names\n");
+}
+
+TEST(Cli, GeneratedProceduresFollowFieldsConditionsAndNames)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    Outcome insert = runScript(dir, {"--connection", connection, "insert", "Customers", "--field",
+                                 "Name", "--field", "id"});
+    EXPECT_EQ(insert.status, 0);
+    EXPECT_EQ(insert.out, "CREATE PROCEDURE SP_INSERT_Customers\n@pName [varchar](41),\n"
+                          "@pid [int]\n\nAS BEGIN\n\nINSERT INTO Customers(\n[Name],\n[id]\n)\n\n"
+                          "VALUES (\n@pName,\n@pid\n)\nEND\n");
+
+    // The operator is the text after the last colon; the field may hold colons.
+    Outcome update = runScript(dir, {"--connection", connection, "update", "Customers", "--field",
+                                 "Name", "--where", "a:b:like", "--where", "Order Date: <> ",
+                                 "--name", "UpdCust"});
+    EXPECT_EQ(update.status, 0) << update.err;
+    EXPECT_EQ(update.out, "CREATE PROCEDURE UpdCust\n@pA_B [int],\n@pORDER_DATE [datetime],\n"
+                          "@pName [varchar](41)\n\nAS BEGIN\n\nUPDATE Customers SET\n"
+                          "[Name] = @pName\nWHERE \n[a:b] LIKE @pa_b+'%' AND\n"
+                          "[Order Date] <> @pOrder_Date\n\nEND\n");
+
+    // Every column without --field; a column without a type text gets its declared type.
+    Outcome remove = runScript(dir, {"--connection", connection, "delete", "Order Details"});
+    EXPECT_EQ(remove.out, "CREATE PROCEDURE SP_DELETE_Order Details\n@pQty [smallint],\n"
+                          "@pNote [nvarchar](11)\n\nAS BEGIN\n\nDELETE FROM [Order Details]\n"
+                          "WHERE \n[Qty] = @pQty AND\n[Note] = @pNote\n\nEND\n");
+    Outcome shape = runScript(dir, {"--connection", connection, "delete", "Customers", "--field",
+                                "Shape"});
+    EXPECT_NE(shape.out.find("@pShape [geography]\n"), std::string::npos) << shape.out;
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> failures = {
+        {{"insert", "Customers", "--field", "Nope"}, "The table 'Customers' has no field 'Nope'."},
+        {{"update", "Customers", "--where", "Nope:="}, "The table 'Customers' has no field 'Nope'."},
+        {{"insert", "Customers", "--field", "Name", "--field", "NAME"},
+         "The field 'Name' is given more than once."},
+        {{"delete", "Nope"}, "The table 'Nope' does not exist."},
+    };
+    for (const auto& [args, message] : failures) {
+        std::vector<std::string> all = {"--connection", connection};
+        all.insert(all.end(), args.begin(), args.end());
+        Outcome run = runScript(dir, all);
+        EXPECT_EQ(run.status, 1) << message;
+        EXPECT_EQ(run.err, "varnett-script: " + message + "\n");
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(Cli, ProceduresAreCreatedListedReadAndDropped)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    writeFile(dir.file("p1.sql"), "CREATE PROCEDURE P1 AS\r\n  select 'abc'\r\n\r\n  EXEC P2\r\n");
+    EXPECT_EQ(runScript(dir, {"--connection", connection, "exec", dir.file("p1.sql")}).status, 0);
+    Outcome fromInput = runScript(dir, {"--connection", connection, "exec", "-"},
+                              "create procedure [O'Brien] as select 1");
+    EXPECT_EQ(fromInput.status, 0) << fromInput.err;
+
+    EXPECT_EQ(runScript(dir, {"--connection", connection, "procedures"}).out, "O'Brien\nP1\n");
+    Outcome text = runScript(dir, {"--connection", connection, "text", "P1"});
+    EXPECT_EQ(text.out, "CREATE PROCEDURE P1 AS\n  select 'abc'\n\n  EXEC P2\n");
+
+    Outcome twice = runScript(dir, {"--connection", connection, "exec", dir.file("p1.sql")});
+    EXPECT_EQ(twice.status, 1);
+    EXPECT_EQ(twice.err, "varnett-script: There is already an object named 'P1' in the database.\n");
+    Outcome unreadable = runScript(dir, {"--connection", connection, "exec", dir.file("none.sql")});
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_EQ(unreadable.err, "varnett-script: Cannot read the file '" + dir.file("none.sql")
+                                  + "': No such file or directory.\n");
+
+    EXPECT_EQ(runScript(dir, {"--connection", connection, "drop", "P1", "O'Brien"}).status, 0);
+    EXPECT_EQ(runScript(dir, {"--connection", connection, "procedures"}).out, "");
+    Outcome gone = runScript(dir, {"--connection", connection, "text", "P1"});
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_EQ(gone.err, "varnett-script: The object 'Sales.dbo.P1' does not exist in database "
+                        "'Sales' or is invalid for this operation.\n");
+    Outcome dropAgain = runScript(dir, {"--connection", connection, "drop", "P1"});
+    EXPECT_EQ(dropAgain.status, 1);
+    EXPECT_EQ(dropAgain.err, "varnett-script: Cannot drop the procedure 'P1', because it does not "
+                             "exist or you do not have permission.\n");
+}
+
+TEST(Cli, ScriptsAreWrittenAndLoadedBack)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    runScript(dir, {"--connection", connection, "exec", "-"}, "CREATE PROCEDURE P2 AS select 2");
+    runScript(dir, {"--connection", connection, "exec", "-"}, "CREATE PROCEDURE P1 AS EXEC p2");
+
+    Outcome procs = runScript(dir, {"--connection", connection, "proc-script", "--out",
+                                dir.file("procs.sql"), "p1", "P2"});
+    EXPECT_EQ(procs.status, 0) << procs.err;
+    EXPECT_EQ(procs.err, "");   // no progress: standard error is no terminal
+    std::string script = readFile(dir.file("procs.sql"));
+    EXPECT_TRUE(startsWith(script, "if exists (select * from sysobjects where id = "
+                                   "object_id(N'[dbo].[P2]') and OBJECTPROPERTY(id, "
+                                   "N'IsProcedure') = 1) drop procedure [dbo].[P2]\r\nGO\r\n"))
+        << script;
+    EXPECT_NE(script.find("drop procedure [dbo].[P1]\r\n"), std::string::npos);
+
+    Outcome missing = runScript(dir, {"--connection", connection, "proc-script", "--out",
+                                  dir.file("none.sql"), "P1", "Nope"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "varnett-script: The procedure 'Nope' does not exist.\n");
+    EXPECT_FALSE(fs::exists(dir.file("none.sql")));
+
+    Outcome data = runScript(dir, {"--connection", connection, "data-script", "--out",
+                               dir.file("data.sql"), "Customers", "order details"});
+    EXPECT_EQ(data.status, 0) << data.err;
+    EXPECT_EQ(data.err, "");
+
+    std::string copy = salesDatabase(dir, "Copy.db", false);
+    Outcome load = runScript(dir, {"--connection", copy, "load", dir.file("data.sql")});
+    EXPECT_EQ(load.status, 0) << load.err;
+    runScript(dir, {"--connection", copy, "data-script", "--out", dir.file("copy.sql"),
+                    "Customers", "Order Details"});
+    EXPECT_EQ(readFile(dir.file("copy.sql")), readFile(dir.file("data.sql")));
+    EXPECT_NE(readFile(dir.file("copy.sql")).find("N'Ωμέγα'"), std::string::npos);
+
+    Outcome again = runScript(dir, {"--connection", copy, "load", "-"}, readFile(dir.file("data.sql")));
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.err, "varnett-script: Batch 2: UNIQUE constraint failed: Customers.id\n");
+}

@@ -1,0 +1,343 @@
+#include "data/Error.h"
+#include "data/Scripts.h"
+#include "data/SqliteEngine.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <set>
+
+using varnett::Error;
+using varnett::data::Engine;
+using varnett::data::Progress;
+using varnett::data::Value;
+using varnett::testing::readFile;
+using varnett::testing::TempDir;
+using varnett::testing::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::unique_ptr<Engine> freshEngine(const TempDir& dir, const std::string& file)
+{
+    varnett::data::createSqliteDatabase(dir.file(file));
+    return varnett::data::openSqliteEngine(dir.file(file));
+}
+
+template <typename F>
+std::string errorOf(F&& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+std::set<std::string> filesIn(const TempDir& dir)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Every row of a table, each value as the engine delivers it.
+std::vector<std::vector<Value>> rowsOf(Engine& engine, const std::string& table)
+{
+    auto cursor = engine.openTable(table);
+    std::vector<std::vector<Value>> rows;
+    while (cursor->next()) {
+        rows.emplace_back();
+        for (std::size_t i = 0; i < cursor->columns().size(); ++i)
+            rows.back().push_back(cursor->value(i));
+    }
+    return rows;
+}
+
+bool sameValue(const Value& a, const Value& b)
+{
+    if (a.kind != b.kind)
+        return false;
+    switch (a.kind) {
+    case Value::Kind::Null:
+        return true;
+    case Value::Kind::Integer:
+        return a.integer == b.integer;
+    case Value::Kind::Real:
+        // Bit for bit: -0.0 and 0.0 differ, as do neighbouring doubles.
+        return std::memcmp(&a.real, &b.real, sizeof a.real) == 0;
+    default:
+        return a.bytes == b.bytes;
+    }
+}
+
+const char* const kSettings = "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON\r\n";
+
+} // namespace
+
+TEST(ProcedureScript, CalleesFirstInExactBlocksWithTheTextAsKept)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    const std::string longLine = "-- " + std::string(297, 'x');
+    engine->executeBatch("CREATE PROCEDURE A AS\r\n"
+                         "  select 'abc' as Lower\r\n"
+                         "\r\n"
+                         "  EXEC @rc = dbo.C\r\n");
+    engine->executeBatch("CREATE PROCEDURE B AS\n" + longLine + "\n  select 1\n");
+    engine->executeBatch("create procedure C as\r\n  execute [dbo].[B];1 'O''Neil'");
+    engine->executeBatch("CREATE PROCEDURE [O'Brien] AS\r\n  exec (@sql)\r\n  EXEC A\r\n");
+
+    std::vector<int> starts;
+    Progress progress{[&](int max) { starts.push_back(max); }, {}};
+    std::string path = dir.file("procs.sql");
+    varnett::data::writeProcedureScript(*engine, "Sales", {"O'Brien", "A", "B", "C", "a"}, path,
+                                        progress);
+
+    auto block = [](const std::string& tested, const std::string& dropped,
+                    const std::string& text) {
+        return "if exists (select * from sysobjects where id = object_id(N'[dbo].[" + tested
+            + "]') and OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[" + dropped
+            + "]\r\nGO\r\n\r\n" + kSettings + "GO\r\n\r\n" + text + "\r\nGO\r\n" + kSettings
+            + "GO\r\n";
+    };
+    EXPECT_EQ(readFile(path),
+              block("B", "B", "CREATE PROCEDURE B AS\r\n" + longLine + "\r\n  select 1\r\n")
+                  + block("C", "C", "create procedure C as\r\n  execute [dbo].[B];1 'O''Neil'\r\n")
+                  + block("A", "A", "CREATE PROCEDURE A AS\r\n  select 'abc' as Lower\r\n\r\n"
+                               "  EXEC @rc = dbo.C\r\n")
+                  + block("O''Brien", "O'Brien", "CREATE PROCEDURE [O'Brien] AS\r\n  exec (@sql)\r\n"
+                                      "  EXEC A\r\n"));
+    // Reading, ordering and writing each report their progress over the four.
+    EXPECT_EQ(starts, (std::vector<int>{4, 4, 4}));
+    EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "procs.sql"}));
+}
+
+TEST(ProcedureScript, CyclesEndAndKeepTheirOrder)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("CREATE PROCEDURE D AS\r\n  EXEC E");
+    engine->executeBatch("CREATE PROCEDURE E AS\r\n  EXEC F\r\n  EXEC D");
+    engine->executeBatch("CREATE PROCEDURE F AS\r\n  EXEC E");
+    engine->executeBatch("CREATE PROCEDURE G AS\r\n  EXEC D");
+    std::string path = dir.file("cycle.sql");
+    varnett::data::writeProcedureScript(*engine, "Sales", {"G", "E", "D", "F"}, path);
+
+    std::string text = readFile(path);
+    std::vector<std::string> created;
+    for (std::size_t at = text.find("CREATE PROCEDURE "); at != std::string::npos;
+         at = text.find("CREATE PROCEDURE ", at + 1))
+        created.push_back(text.substr(at + 17, 1));
+    // D, E and F call one another: they stay together in the given order, before G.
+    EXPECT_EQ(created, (std::vector<std::string>{"E", "D", "F", "G"}));
+}
+
+TEST(ProcedureScript, FailuresLeaveTheOldFileAndNoTemporaryFile)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("CREATE PROCEDURE A AS select 1");
+    std::string path = dir.file("procs.sql");
+    writeFile(path, "old script");
+    ::chmod(path.c_str(), 0640);
+
+    std::string message = errorOf(
+        [&] { varnett::data::writeProcedureScript(*engine, "Sales", {"A", "Gone"}, path); });
+    EXPECT_EQ(message, "The object 'Sales.dbo.Gone' does not exist in database 'Sales' or is "
+                       "invalid for this operation.");
+    EXPECT_EQ(readFile(path), "old script");
+    EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "procs.sql"}));
+
+    EXPECT_EQ(errorOf([&] { varnett::data::writeProcedureScript(*engine, "Sales", {}, path); }),
+              "No procedure is chosen for the script.");
+    fs::create_directory(dir.path() / "folder");
+    EXPECT_EQ(errorOf([&] {
+                  varnett::data::writeProcedureScript(*engine, "Sales", {"A"}, dir.file("folder"));
+              }),
+              "'" + dir.file("folder") + "' is a folder, not a file.");
+    std::string missing = dir.file("missing/procs.sql");
+    EXPECT_EQ(errorOf([&] { varnett::data::writeProcedureScript(*engine, "Sales", {"A"}, missing); }),
+              "Cannot write the file '" + missing + "': No such file or directory.");
+    EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "folder", "procs.sql"}));
+
+    // A replaced file keeps its permissions.
+    varnett::data::writeProcedureScript(*engine, "Sales", {"A"}, path);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_NE(readFile(path), "old script");
+}
+
+TEST(DataScriptFile, FramesOnlyIdentityTablesAndEndsLinesWithCrLf)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("create table T (id INTEGER PRIMARY KEY AUTOINCREMENT, name varchar(10));"
+                         "insert into T values (1, 'abc');"
+                         "create table [Order Details] (Qty int, [a]]b] nvarchar(5));"
+                         "insert into [Order Details] values (2, N'x''y');"
+                         "create table Empty (id INTEGER PRIMARY KEY AUTOINCREMENT)");
+    std::string path = dir.file("data.sql");
+    int steps = 0;
+    Progress progress{{}, [&](int position) { steps = position; }};
+    varnett::data::writeDataScript(*engine, {"T", "Order Details", "Empty", "t"}, path, progress);
+    EXPECT_EQ(readFile(path),
+              "set identity_insert T on\r\nGO\r\n"
+              "INSERT INTO T(\r\n[id],\r\n[name])\r\nVALUES(\r\n1,\r\n'abc')\r\nGO\r\n"
+              "\r\nset identity_insert T off\r\nGO\r\n"
+              "INSERT INTO [Order Details](\r\n[Qty],\r\n[a]]b])\r\nVALUES(\r\n2,\r\nN'x''y')\r\n"
+              "GO\r\n\r\n"
+              "set identity_insert Empty on\r\nGO\r\n\r\nset identity_insert Empty off\r\nGO\r\n");
+    EXPECT_EQ(steps, 3);
+
+    writeFile(path, "old data");
+    EXPECT_EQ(errorOf([&] { varnett::data::writeDataScript(*engine, {"T", "Nope"}, path); }),
+              "Invalid object name 'Nope'.");
+    EXPECT_EQ(readFile(path), "old data");
+    EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "data.sql"}));
+}
+
+TEST(DataScriptFile, AFailingRowLeavesTheOldFileAndNoTemporaryFile)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("create table Big (id int, note varchar(100), at datetime)");
+    engine->beginTransaction();
+    for (int i = 0; i < 3000; ++i)
+        engine->executeBatch("insert into Big values (" + std::to_string(i)
+                             + ", 'a row long enough to fill the buffers of the writer', "
+                               "'2024-01-02 03:04:05')");
+    engine->executeBatch("insert into Big values (3000, 'bad', 'soon')");
+    engine->commit();
+
+    std::string path = dir.file("data.sql");
+    writeFile(path, "old data");
+    EXPECT_EQ(errorOf([&] { varnett::data::writeDataScript(*engine, {"Big"}, path); }),
+              "The value 'soon' of the column 'at' is not a date or time");
+    EXPECT_EQ(readFile(path), "old data");
+    EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "data.sql"}));
+}
+
+TEST(DataScriptFile, EveryValueLoadsBackAsItWas)
+{
+    const std::string table =
+        "create table AllTypes (id INTEGER PRIMARY KEY AUTOINCREMENT, vc varchar(20),"
+        " nvc nvarchar(max), ch char(3), nch nchar(2), tx text, ntx ntext, si smallint,"
+        " ti tinyint, bi bigint, b bit, dec decimal(19,4), num numeric(38,10), mon money,"
+        " smon smallmoney, fl float, re real, dt datetime, sdt smalldatetime, d date, t time,"
+        " dt2 datetime2, dto datetimeoffset, bin binary(4), vb varbinary(max), img image,"
+        " guid uniqueidentifier, x xml, [Order Date] datetime, [a]]b] int, ts timestamp,"
+        " twice int GENERATED ALWAYS AS (si * 2))";
+    const std::string columns =
+        "insert into AllTypes (id, vc, nvc, ch, nch, tx, ntx, si, ti, bi, b, dec, num, mon, smon,"
+        " fl, re, dt, sdt, d, t, dt2, dto, bin, vb, img, guid, x, [Order Date], [a]]b], ts) ";
+    TempDir dir;
+    auto source = freshEngine(dir, "Source.db");
+    source->executeBatch(table);
+    source->executeBatch(
+        columns
+        + "values (1, 'O''Neil', 'Ωμέγα ‘q’ ''x'' 日本 😀', 'a''b', 'é',"
+          " 'line1' || char(13, 10) || 'line2' || char(10) || 'GO x' || char(10), '', -32768,"
+          " 255, -9223372036854775808, 1, 12345.6789, 0.0000000001, -922337203685477.5,"
+          " 0, 1.7976931348623157E308, 0.1, '2000-01-01T00:00:00', '1999-12-31T23:59:00',"
+          " '2024-02-29', '00:00:00', '2024-06-30T23:59:59.9999999', '2020-01-01T00:00:00+05:30',"
+          " X'00FF270A', X'', NULL, '6F9619FF-8B86-D011-B42D-00C04FC964FF',"
+          " '<a b=\"1\">&amp;</a>', NULL, 0, X'0000000000000001')");
+    source->executeBatch(columns
+                         + "values (2, '', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
+                           " NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL,"
+                           " NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL)");
+    source->executeBatch(
+        columns
+        + "values (1000, NULL, '', '   ', N'', 'tab\there', 'ž', 32767, 0,"
+          " 9223372036854775807, 0, -0.0001, 12345678901234567890, 0.01, -214748.3648,"
+          " -2.2250738585072014E-308, -3.4E38, '1753-01-01T00:00:00.003',"
+          " '2079-06-06T23:59:00', '0001-01-01', '13:45:30.1234567', '9999-12-31T23:59:59.5',"
+          " '2024-03-10T02:30:00-08:00', X'FFFFFFFF', X'0D0A2700', X'89504E47',"
+          " '00000000-0000-0000-0000-000000000000', '', '2024-01-01T00:00:00', -1, NULL)");
+
+    std::string path = dir.file("data.sql");
+    varnett::data::writeDataScript(*source, {"AllTypes"}, path);
+    std::string script = readFile(path);
+    // The server fills timestamps and computed columns: they are not inserted.
+    EXPECT_EQ(script.find("[ts]"), std::string::npos);
+    EXPECT_EQ(script.find("[twice]"), std::string::npos);
+
+    auto target = freshEngine(dir, "Target.db");
+    target->executeBatch(table);
+    varnett::data::loadScript(*target, script);
+
+    auto before = rowsOf(*source, "AllTypes");
+    auto after = rowsOf(*target, "AllTypes");
+    ASSERT_EQ(after.size(), 3u);
+    ASSERT_EQ(before.size(), 3u);
+    const std::size_t tsColumn = 30;
+    for (std::size_t r = 0; r < before.size(); ++r) {
+        ASSERT_EQ(after[r].size(), before[r].size());
+        for (std::size_t c = 0; c < before[r].size(); ++c) {
+            if (c == tsColumn)
+                EXPECT_TRUE(after[r][c].isNull());
+            else
+                EXPECT_TRUE(sameValue(before[r][c], after[r][c]))
+                    << "row " << r << ", column " << c << ": " << before[r][c].bytes << " / "
+                    << after[r][c].bytes;
+        }
+    }
+    // Spot checks that the values are the awkward ones meant.
+    EXPECT_EQ(after[0][2].bytes, "Ωμέγα ‘q’ 'x' 日本 😀");
+    EXPECT_EQ(after[0][5].bytes, "line1\r\nline2\nGO x\n");
+    EXPECT_EQ(after[0][6].kind, Value::Kind::Text);
+    EXPECT_EQ(after[0][6].bytes, "");
+    EXPECT_EQ(after[0][9].integer, std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(after[0][15].real, 1.7976931348623157E308);
+    EXPECT_EQ(after[0][24].kind, Value::Kind::Blob);
+    EXPECT_EQ(after[0][24].bytes, "");
+    EXPECT_EQ(after[0][23].bytes, std::string("\x00\xFF\x27\x0A", 4));
+    EXPECT_EQ(after[0][31].integer, -65536);
+    EXPECT_EQ(after[1][1].kind, Value::Kind::Text);
+    EXPECT_TRUE(after[1][2].isNull());
+    EXPECT_EQ(after[2][0].integer, 1000);
+    EXPECT_EQ(after[2][20].bytes, "13:45:30.1234567");
+}
+
+TEST(LoadScript, RunsBatchByBatchAndStopsAtTheFirstFailure)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    std::vector<int> positions;
+    Progress progress{{}, [&](int position) { positions.push_back(position); }};
+    std::string message = errorOf([&] {
+        varnett::data::loadScript(*engine,
+                                  "\xEF\xBB\xBF"
+                                  "create table t (x int)\r\n"
+                                  " go \r\n"
+                                  "\r\n"
+                                  "GO\r\n"
+                                  "insert into t values (1);\n"
+                                  "insert into t values (2)\n"
+                                  "Go\n"
+                                  "insert into nosuch values (3)\r\n"
+                                  "GO\r\n"
+                                  "insert into t values (4)\r\n",
+                                  progress);
+    });
+    EXPECT_EQ(message, "Batch 3: no such table: nosuch");
+    EXPECT_EQ(positions, (std::vector<int>{1, 2}));
+    auto rows = rowsOf(*engine, "t");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0].integer, 1);
+    EXPECT_EQ(rows[1][0].integer, 2);
+
+    // A script of blank batches does nothing and is no error.
+    varnett::data::loadScript(*engine, "\r\nGO\r\n  \r\nGO\r\n");
+    EXPECT_EQ(rowsOf(*engine, "t").size(), 2u);
+}
