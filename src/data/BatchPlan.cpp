@@ -5,6 +5,8 @@
 #include "data/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace varnett::data {
@@ -177,6 +179,25 @@ private:
         return q + 1;
     }
 
+    // "SET QUOTED_IDENTIFIER OFF SET ANSI_NULLS ON" and the like, as scripts
+    // put them before a procedure: session options SQLite does not have.
+    std::optional<std::size_t> matchSessionOptions(std::size_t p, BatchStep& step) const
+    {
+        static constexpr std::string_view kOptions[] = {
+            "QUOTED_IDENTIFIER", "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS", "NOCOUNT",
+            "ARITHABORT", "CONCAT_NULL_YIELDS_NULL", "XACT_ABORT"};
+        std::size_t q = p;
+        while (keywordAt(q, "SET")
+               && std::any_of(std::begin(kOptions), std::end(kOptions),
+                              [&](std::string_view option) { return keywordAt(q + 1, option); })
+               && (keywordAt(q + 2, "ON") || keywordAt(q + 2, "OFF")))
+            q += 3;
+        if (q == p)
+            return std::nullopt;
+        step.kind = BatchStep::Kind::Ignore;
+        return q;
+    }
+
     void addSql(BatchPlan& plan, std::size_t first, std::size_t last) const
     {
         const auto& all = m_tokens.tokens();
@@ -203,6 +224,8 @@ private:
                     end = matchDropIf(p, step);
                 if (!end)
                     end = matchIdentityInsert(p, step);
+                if (!end)
+                    end = matchSessionOptions(p, step);
                 if (end && endsStatement(*end)) {
                     std::size_t q = *end;
                     while (symbolAt(q, ';'))

@@ -341,3 +341,26 @@ TEST(LoadScript, RunsBatchByBatchAndStopsAtTheFirstFailure)
     varnett::data::loadScript(*engine, "\r\nGO\r\n  \r\nGO\r\n");
     EXPECT_EQ(rowsOf(*engine, "t").size(), 2u);
 }
+
+TEST(LoadScript, AProcedureScriptRecreatesItsProceduresElsewhere)
+{
+    TempDir dir;
+    auto source = freshEngine(dir, "Sales.db");
+    source->executeBatch("CREATE PROCEDURE Caller AS\r\n  EXEC Callee\r\n");
+    source->executeBatch("CREATE PROCEDURE Callee AS\r\n  SELECT 'x'\r\n");
+    const std::string path = dir.file("procs.sql");
+    varnett::data::writeProcedureScript(*source, "Sales", {"Caller", "Callee"}, path);
+
+    auto target = freshEngine(dir, "Copy.db");
+    target->executeBatch("CREATE PROCEDURE Callee AS\r\n  SELECT 'old'\r\n");
+    varnett::data::loadScript(*target, readFile(path));
+    EXPECT_EQ(target->listProcedures(), (std::vector<std::string>{"Callee;1", "Caller;1"}));
+    const auto rows = target->procedureText("Copy.dbo.Callee");
+    ASSERT_FALSE(rows.empty());
+    std::string text;
+    for (const auto& row : rows)
+        text += row;
+    EXPECT_NE(text.find("SELECT 'x'"), std::string::npos) << text;
+    // Loading it again replaces them once more: the blocks drop first.
+    EXPECT_NO_THROW(varnett::data::loadScript(*target, readFile(path)));
+}
