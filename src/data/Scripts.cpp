@@ -181,16 +181,9 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     engine.beginTransaction();
     try {
         for (const std::string& name : names) {
-            // The rows joined, as procedureLines joins them before cutting
-            // the text at its own line breaks (done here when it is written).
-            const auto rows = engine.procedureText(sqltext::procedureObjectName(database, name));
-            std::size_t size = 0;
-            for (const std::string& row : rows)
-                size += row.size();
-            std::string text;
-            text.reserve(size);
-            for (const std::string& row : rows)
-                text += row;
+            // The text is cut at its own line breaks when it is written.
+            std::string text = sqltext::joinRows(
+                engine.procedureText(sqltext::procedureObjectName(database, name)));
             if (text.empty())
                 throw Error("The procedure '" + name + "' has no text.");
             entries.push_back({name, executingLines(text)});

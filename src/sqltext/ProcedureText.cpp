@@ -32,7 +32,7 @@ std::vector<std::string> splitLines(std::string_view text)
     return lines;
 }
 
-std::vector<std::string> procedureLines(const std::vector<std::string>& rows)
+std::string joinRows(const std::vector<std::string>& rows)
 {
     std::size_t size = 0;
     for (const std::string& row : rows)
@@ -41,7 +41,12 @@ std::vector<std::string> procedureLines(const std::vector<std::string>& rows)
     text.reserve(size);
     for (const std::string& row : rows)
         text += row;
-    return splitLines(text);
+    return text;
+}
+
+std::vector<std::string> procedureLines(const std::vector<std::string>& rows)
+{
+    return splitLines(joinRows(rows));
 }
 
 std::string procedureObjectName(std::string_view database, std::string_view procedure)

@@ -11,6 +11,10 @@ namespace varnett::sqltext {
 // line after it; an empty text has no lines.
 std::vector<std::string> splitLines(std::string_view text);
 
+// The rows of the procedure-text query joined into the procedure's text, as
+// the server sends them.
+std::string joinRows(const std::vector<std::string>& rows);
+
 // The lines of a procedure's source from the rows of the procedure-text query,
 // as the server sends them: the rows are joined first, so a source line that
 // arrived in several rows (the server cuts them at 255 characters) stays one

@@ -1,6 +1,7 @@
 #include "data/Error.h"
 #include "data/Scripts.h"
 #include "data/SqliteEngine.h"
+#include "support/Engines.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,27 +20,12 @@ using varnett::data::Progress;
 using varnett::data::Value;
 using varnett::testing::readFile;
 using varnett::testing::TempDir;
+using varnett::testing::errorOf;
+using varnett::testing::freshEngine;
 using varnett::testing::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::unique_ptr<Engine> freshEngine(const TempDir& dir, const std::string& file)
-{
-    varnett::data::createSqliteDatabase(dir.file(file));
-    return varnett::data::openSqliteEngine(dir.file(file));
-}
-
-template <typename F>
-std::string errorOf(F&& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 std::set<std::string> filesIn(const TempDir& dir)
 {

@@ -1,5 +1,6 @@
 #include "data/Error.h"
 #include "data/SqliteEngine.h"
+#include "support/Engines.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,26 +14,11 @@ using varnett::data::openSqliteEngine;
 using varnett::data::Value;
 using varnett::sqltext::SqlType;
 using varnett::testing::TempDir;
+using varnett::testing::errorOf;
+using varnett::testing::freshEngine;
 using Texts = std::vector<std::string>;
 
 namespace {
-
-std::unique_ptr<Engine> freshEngine(const TempDir& dir, const std::string& file = "Sales.db")
-{
-    createSqliteDatabase(dir.file(file));
-    return openSqliteEngine(dir.file(file));
-}
-
-template <typename F>
-std::string errorOf(F&& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 std::string cannotDrop(const std::string& name)
 {
