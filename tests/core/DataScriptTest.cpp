@@ -1,12 +1,14 @@
 #include "sqltext/DataScript.h"
 
 #include "data/Error.h"
+#include "support/Values.h"
 
 #include <gtest/gtest.h>
 
 using namespace varnett::sqltext;
 using varnett::data::Value;
 using Lines = std::vector<std::string>;
+using namespace varnett::testing;
 
 namespace {
 
@@ -18,22 +20,6 @@ ColumnDesc col(std::string name, SqlType type, bool identity = false, bool compu
     desc.identity = identity;
     desc.computed = computed;
     return desc;
-}
-
-Value num(std::int64_t n)
-{
-    Value v;
-    v.kind = Value::Kind::Integer;
-    v.integer = n;
-    return v;
-}
-
-Value str(std::string s)
-{
-    Value v;
-    v.kind = Value::Kind::Text;
-    v.bytes = std::move(s);
-    return v;
 }
 
 // Collects what the writer hands over, and counts the hand-overs.
@@ -81,7 +67,7 @@ TEST(DataScript, FramedTableWithIdentity)
     Capture out;
     DataScriptWriter writer(out.sink());
     writer.beginTable("T", {col("id", SqlType::Int, true), col("name", SqlType::VarChar)});
-    writer.writeRow(std::vector<Value>{num(1), str("abc")});
+    writer.writeRow(std::vector<Value>{integerValue(1), textValue("abc")});
     writer.endTable();
     writer.flush();
     EXPECT_EQ(linesOf(out.text),
@@ -94,7 +80,7 @@ TEST(DataScript, UnframedTablesAndEmptyTables)
     Capture out;
     DataScriptWriter writer(out.sink());
     writer.beginTable("Order Details", {col("a]b", SqlType::NVarChar)});
-    writer.writeRow(std::vector<Value>{str("x'y")});
+    writer.writeRow(std::vector<Value>{textValue("x'y")});
     writer.writeRow(std::vector<Value>{Value{}});
     writer.endTable();
     writer.beginTable("Empty", {col("id", SqlType::Int, true)});
@@ -121,7 +107,7 @@ TEST(DataScript, ServerFilledColumnsAreLeftOut)
     stamp.bytes = "12345678";
     Value data = stamp;
     data.bytes = "";
-    writer.writeRow(std::vector<Value>{num(7), stamp, str(""), num(99), data});
+    writer.writeRow(std::vector<Value>{integerValue(7), stamp, textValue(""), integerValue(99), data});
     writer.endTable();
 
     // Nothing left to write but server-filled columns.
@@ -140,16 +126,16 @@ TEST(DataScript, StreamsInChunksAndRefusesBadInput)
 {
     Capture out;
     DataScriptWriter writer(out.sink(), 64);
-    EXPECT_THROW(writer.writeRow(std::vector<Value>{num(1)}), varnett::Error);
+    EXPECT_THROW(writer.writeRow(std::vector<Value>{integerValue(1)}), varnett::Error);
     EXPECT_THROW(writer.beginTable("T", {}), varnett::Error);
     writer.beginTable("T", {col("n", SqlType::Int), col("d", SqlType::Date)});
     EXPECT_THROW(writer.beginTable("U", {col("n", SqlType::Int)}), varnett::Error);
     for (int i = 0; i < 10; ++i)
-        writer.writeRow(std::vector<Value>{num(i), str("2024-01-31")});
+        writer.writeRow(std::vector<Value>{integerValue(i), textValue("2024-01-31")});
     EXPECT_GT(out.chunks, 1);   // handed over while rows are written
-    EXPECT_THROW(writer.writeRow(std::vector<Value>{num(1)}), varnett::Error);
+    EXPECT_THROW(writer.writeRow(std::vector<Value>{integerValue(1)}), varnett::Error);
     // A value that fails leaves no half-written row behind.
-    EXPECT_THROW(writer.writeRow(std::vector<Value>{num(10), str("not a date")}), varnett::Error);
+    EXPECT_THROW(writer.writeRow(std::vector<Value>{integerValue(10), textValue("not a date")}), varnett::Error);
     writer.endTable();
     EXPECT_THROW(writer.endTable(), varnett::Error);
     writer.flush();
@@ -168,7 +154,7 @@ TEST(DataScript, StreamsInChunksAndRefusesBadInput)
 TEST(DataScript, WholeTableFromACursor)
 {
     VectorCursor rows({col("id", SqlType::BigInt, true), col("v", SqlType::VarChar)},
-                      {{num(1), str("a")}, {num(2), Value{}}});
+                      {{integerValue(1), textValue("a")}, {integerValue(2), Value{}}});
     Capture out;
     DataScriptWriter writer(out.sink());
     writer.writeTable("T2", rows);
