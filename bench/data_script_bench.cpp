@@ -8,8 +8,8 @@
 // Usage: data_script_bench [--rows N] [--procedures N] [--keep] [PATH_TO_VARNETT_SCRIPT]
 // Without a path, varnett-script is taken from the folder of this program.
 
-#include "data/Error.h"
-#include "data/SqliteEngine.h"
+#include "sqltext/Error.h"
+#include "data/sqlite/SqliteEngine.h"
 
 #include <sqlite3.h>
 #include <spawn.h>

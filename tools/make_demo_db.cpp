@@ -2,8 +2,8 @@
 // batches separated by GO lines. The database is built under a temporary
 // name beside DBFILE and renamed at the end, so a failure leaves no file.
 
-#include "data/Error.h"
-#include "data/SqliteEngine.h"
+#include "sqltext/Error.h"
+#include "data/sqlite/SqliteEngine.h"
 #include "sqltext/Batches.h"
 
 #include <filesystem>

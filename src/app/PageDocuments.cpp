@@ -1,6 +1,6 @@
 #include "app/PageDocuments.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "ui/EditorOps.h"
 #include "ui/Modal.h"
 

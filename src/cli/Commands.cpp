@@ -1,6 +1,6 @@
 #include "cli/Commands.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 namespace varnett::cli {
 

@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "sqltext/Generators.h"
 #include "sqltext/TypeText.h"
 

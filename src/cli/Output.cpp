@@ -1,6 +1,6 @@
 #include "cli/Output.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <unistd.h>
 

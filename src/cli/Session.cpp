@@ -1,7 +1,7 @@
 #include "cli/Session.h"
 
 #include "data/Connection.h"
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "data/SettingsStore.h"
 #include "sqltext/ProcedureFilter.h"
 

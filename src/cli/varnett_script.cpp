@@ -5,7 +5,7 @@
 #include "cli/Output.h"
 #include "cli/Session.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <exception>
 #include <iostream>

@@ -1,9 +1,9 @@
 #include "data/Connection.h"
 
 #include "data/ConnectionString.h"
-#include "data/Error.h"
-#include "data/OdbcEngine.h"
-#include "data/SqliteEngine.h"
+#include "sqltext/Error.h"
+#include "data/odbc/OdbcEngine.h"
+#include "data/sqlite/SqliteEngine.h"
 
 namespace varnett::data {
 

@@ -1,6 +1,6 @@
 #include "data/ConnectionString.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <algorithm>
 #include <cctype>

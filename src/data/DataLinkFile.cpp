@@ -1,6 +1,6 @@
 #include "data/DataLinkFile.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "data/Scripts.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "sqltext/Batches.h"
 #include "sqltext/DataScript.h"
 #include "sqltext/ProcScript.h"

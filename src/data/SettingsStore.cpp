@@ -1,6 +1,6 @@
 #include "data/SettingsStore.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <QSettings>
 

@@ -1,6 +1,6 @@
 #include "lists/dlgCommand.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "ui/Modal.h"
 
 #include <QEvent>

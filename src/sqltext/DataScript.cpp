@@ -1,6 +1,6 @@
 #include "sqltext/DataScript.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ValueLiterals.h"
 
@@ -65,7 +65,7 @@ void DataScriptWriter::beginTable(std::string_view table, const std::vector<Colu
     open_ = true;
 }
 
-void DataScriptWriter::writeRow(std::span<const data::Value> values)
+void DataScriptWriter::writeRow(std::span<const Value> values)
 {
     if (!open_)
         throw Error("No table is being scripted");
@@ -100,11 +100,11 @@ void DataScriptWriter::endTable()
     open_ = false;
 }
 
-void DataScriptWriter::writeTable(std::string_view table, data::RowCursor& rows)
+void DataScriptWriter::writeTable(std::string_view table, RowCursor& rows)
 {
     const std::vector<ColumnDesc>& columns = rows.columns();
     beginTable(table, columns);
-    std::vector<data::Value> values(columns.size());
+    std::vector<Value> values(columns.size());
     while (rows.next()) {
         for (std::size_t i = 0; i < values.size(); ++i)
             values[i] = rows.value(i);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Engine.h"
+#include "sqltext/Value.h"
 #include "sqltext/ColumnType.h"
 
 #include <cstddef>
@@ -37,11 +37,11 @@ public:
     // Writes one row: one value per column of beginTable, in that order.
     // Throws varnett::Error for another number of values, or a value its
     // column type cannot hold (the row is then not written).
-    void writeRow(std::span<const data::Value> values);
+    void writeRow(std::span<const Value> values);
     // Ends the open table.
     void endTable();
     // A whole table from a cursor: beginTable, every row, endTable.
-    void writeTable(std::string_view table, data::RowCursor& rows);
+    void writeTable(std::string_view table, RowCursor& rows);
     // Hands the text held so far to the sink.
     void flush();
 

@@ -1,6 +1,6 @@
 #include "sqltext/Generators.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
 
 #include <algorithm>

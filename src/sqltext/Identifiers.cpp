@@ -1,6 +1,6 @@
 #include "sqltext/Identifiers.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <algorithm>
 #include <array>

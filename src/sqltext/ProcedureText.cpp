@@ -1,6 +1,6 @@
 #include "sqltext/ProcedureText.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
 
 namespace varnett::sqltext {

@@ -1,6 +1,6 @@
 #include "sqltext/ValueLiterals.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,8 +11,7 @@ namespace varnett::sqltext {
 
 namespace {
 
-using data::Value;
-using Kind = data::Value::Kind;
+using Kind = Value::Kind;
 
 enum class Form {
     Text, UnicodeText, Integer, Bit, Exact, Float, DateTime, Date, Time, DateTimeOffset,

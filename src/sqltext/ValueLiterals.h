@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/Engine.h"
+#include "sqltext/Value.h"
 #include "sqltext/ColumnType.h"
 
 #include <string>
@@ -27,9 +27,9 @@ namespace varnett::sqltext {
 // sql_variant and unknown types take the form of the value's own kind (N'...'
 // for text). Throws varnett::Error, naming the column, for a value that its
 // column type cannot hold (a text that is no number, no date, no identifier).
-void appendLiteral(std::string& out, const ColumnDesc& column, const data::Value& value);
+void appendLiteral(std::string& out, const ColumnDesc& column, const Value& value);
 
 // The literal of appendLiteral as a text of its own.
-std::string literal(const ColumnDesc& column, const data::Value& value);
+std::string literal(const ColumnDesc& column, const Value& value);
 
 } // namespace varnett::sqltext

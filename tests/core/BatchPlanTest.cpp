@@ -1,5 +1,5 @@
-#include "data/BatchPlan.h"
-#include "data/Error.h"
+#include "data/sqlite/BatchPlan.h"
+#include "sqltext/Error.h"
 
 #include <gtest/gtest.h>
 

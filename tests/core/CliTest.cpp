@@ -1,5 +1,5 @@
 #include "data/SettingsStore.h"
-#include "data/SqliteEngine.h"
+#include "data/sqlite/SqliteEngine.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

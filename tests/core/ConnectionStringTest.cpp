@@ -1,5 +1,5 @@
 #include "data/ConnectionString.h"
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "sqltext/DataScript.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "support/Values.h"
 
 #include <gtest/gtest.h>

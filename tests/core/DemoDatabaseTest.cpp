@@ -1,4 +1,4 @@
-#include "data/SqliteEngine.h"
+#include "data/sqlite/SqliteEngine.h"
 #include "sqltext/Batches.h"
 #include "support/TempDir.h"
 

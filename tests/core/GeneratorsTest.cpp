@@ -1,4 +1,4 @@
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "sqltext/Generators.h"
 
 #include <gtest/gtest.h>

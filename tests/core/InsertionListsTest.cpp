@@ -1,6 +1,6 @@
 #include "sqltext/InsertionLists.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "data/Error.h"
-#include "data/OdbcConnectionString.h"
+#include "sqltext/Error.h"
+#include "data/odbc/OdbcConnectionString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The SQL Server engine's ODBC side, run against the SQLite3 ODBC driver
 // (Debian package libsqliteodbc), loaded by its library path.
 #include "data/Connection.h"
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "sqltext/TypeText.h"
 #include "support/TempDir.h"
 

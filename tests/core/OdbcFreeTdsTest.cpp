@@ -1,8 +1,8 @@
 // The SQL Server engine with the FreeTDS driver (Debian package tdsodbc),
 // where no server listens.
 #include "data/Connection.h"
-#include "data/Error.h"
-#include "data/OdbcEngine.h"
+#include "sqltext/Error.h"
+#include "data/odbc/OdbcEngine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "data/Error.h"
-#include "data/OdbcColumnType.h"
-#include "data/OdbcText.h"
+#include "sqltext/Error.h"
+#include "data/odbc/OdbcColumnType.h"
+#include "data/odbc/OdbcText.h"
 
 #include <gtest/gtest.h>
 

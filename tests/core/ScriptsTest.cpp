@@ -1,6 +1,6 @@
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "data/Scripts.h"
-#include "data/SqliteEngine.h"
+#include "data/sqlite/SqliteEngine.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
 

@@ -1,5 +1,5 @@
 #include "data/DataLinkFile.h"
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "data/SettingsStore.h"
 #include "support/TempDir.h"
 

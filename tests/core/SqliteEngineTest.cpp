@@ -1,5 +1,5 @@
-#include "data/Error.h"
-#include "data/SqliteEngine.h"
+#include "sqltext/Error.h"
+#include "data/sqlite/SqliteEngine.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
 

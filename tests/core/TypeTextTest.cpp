@@ -1,4 +1,4 @@
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "sqltext/TypeText.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "Fixture.h"
 #include "ProcedureDatabase.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "data/dmMain.h"
 #include "dialogs/dlgDeleteProc.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/dlgMain.h"
 #include "data/SettingsStore.h"
-#include "data/SqliteEngine.h"
+#include "data/sqlite/SqliteEngine.h"
 
 #include <QAction>
 

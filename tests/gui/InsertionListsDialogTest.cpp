@@ -1,7 +1,7 @@
 #include "Fixture.h"
 #include "ProcedureDatabase.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "lists/InsertFromList.h"
 #include "ui/EditorOps.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/PageDocuments.h"
 #include "app/dlgMain.h"
-#include "data/Error.h"
+#include "sqltext/Error.h"
 #include "data/SettingsStore.h"
 
 #include <QPlainTextEdit>

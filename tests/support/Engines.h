@@ -1,8 +1,8 @@
 #pragma once
 
 #include "data/Engine.h"
-#include "data/Error.h"
-#include "data/SqliteEngine.h"
+#include "sqltext/Error.h"
+#include "data/sqlite/SqliteEngine.h"
 #include "support/TempDir.h"
 
 #include <memory>

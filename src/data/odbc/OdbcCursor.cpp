@@ -1,8 +1,8 @@
-#include "data/OdbcCursor.h"
+#include "data/odbc/OdbcCursor.h"
 
 #ifdef VARNETT_HAVE_ODBC
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
-#include "data/BatchPlan.h"
+#include "data/sqlite/BatchPlan.h"
 
-#include "data/Error.h"
-#include "data/SqliteDialect.h"
-#include "data/TsqlTokens.h"
+#include "sqltext/Error.h"
+#include "data/sqlite/SqliteDialect.h"
+#include "data/sqlite/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
 
 #include <algorithm>

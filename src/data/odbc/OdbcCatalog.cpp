@@ -1,4 +1,4 @@
-#include "data/OdbcCatalog.h"
+#include "data/odbc/OdbcCatalog.h"
 
 #ifdef VARNETT_HAVE_ODBC
 

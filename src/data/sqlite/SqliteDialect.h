@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/TsqlTokens.h"
+#include "data/sqlite/TsqlTokens.h"
 
 #include <cstddef>
 #include <string>

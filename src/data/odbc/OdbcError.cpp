@@ -1,9 +1,9 @@
-#include "data/OdbcError.h"
+#include "data/odbc/OdbcError.h"
 
 #ifdef VARNETT_HAVE_ODBC
 
-#include "data/Error.h"
-#include "data/OdbcText.h"
+#include "sqltext/Error.h"
+#include "data/odbc/OdbcText.h"
 
 #include <algorithm>
 #include <vector>

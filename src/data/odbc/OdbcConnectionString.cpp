@@ -1,6 +1,6 @@
-#include "data/OdbcConnectionString.h"
+#include "data/odbc/OdbcConnectionString.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,8 +3,8 @@
 #ifdef VARNETT_HAVE_ODBC
 
 #include "data/Engine.h"
-#include "data/OdbcColumnType.h"
-#include "data/OdbcSession.h"
+#include "data/odbc/OdbcColumnType.h"
+#include "data/odbc/OdbcSession.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "data/ProcedureCatalog.h"
+#include "data/sqlite/ProcedureCatalog.h"
 
-#include "data/SqliteStatement.h"
+#include "data/sqlite/SqliteStatement.h"
 
 namespace varnett::data {
 

@@ -1,6 +1,6 @@
-#include "data/SqliteCursor.h"
+#include "data/sqlite/SqliteCursor.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 namespace varnett::data {
 

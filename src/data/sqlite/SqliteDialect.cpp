@@ -1,4 +1,4 @@
-#include "data/SqliteDialect.h"
+#include "data/sqlite/SqliteDialect.h"
 
 namespace varnett::data {
 

@@ -1,10 +1,10 @@
-#include "data/OdbcSession.h"
+#include "data/odbc/OdbcSession.h"
 
 #ifdef VARNETT_HAVE_ODBC
 
-#include "data/Error.h"
-#include "data/OdbcError.h"
-#include "data/OdbcText.h"
+#include "sqltext/Error.h"
+#include "data/odbc/OdbcError.h"
+#include "data/odbc/OdbcText.h"
 
 #include <array>
 

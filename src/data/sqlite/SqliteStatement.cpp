@@ -1,6 +1,6 @@
-#include "data/SqliteStatement.h"
+#include "data/sqlite/SqliteStatement.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 namespace varnett::data {
 

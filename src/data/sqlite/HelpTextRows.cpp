@@ -1,4 +1,4 @@
-#include "data/HelpTextRows.h"
+#include "data/sqlite/HelpTextRows.h"
 
 namespace varnett::data {
 

@@ -1,4 +1,4 @@
-#include "data/OdbcColumnType.h"
+#include "data/odbc/OdbcColumnType.h"
 
 #include <algorithm>
 #include <cctype>

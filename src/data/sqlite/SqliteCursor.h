@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/Engine.h"
-#include "data/SqliteStatement.h"
+#include "data/sqlite/SqliteStatement.h"
 
 #include <string>
 #include <vector>

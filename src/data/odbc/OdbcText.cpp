@@ -1,6 +1,6 @@
-#include "data/OdbcText.h"
+#include "data/odbc/OdbcText.h"
 
-#include "data/Error.h"
+#include "sqltext/Error.h"
 
 namespace varnett::data {
 

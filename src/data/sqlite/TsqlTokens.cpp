@@ -1,4 +1,4 @@
-#include "data/TsqlTokens.h"
+#include "data/sqlite/TsqlTokens.h"
 
 #include <algorithm>
 

@@ -1,16 +1,16 @@
-#include "data/OdbcEngine.h"
+#include "data/odbc/OdbcEngine.h"
 
 #include "data/ConnectionString.h"
-#include "data/Error.h"
-#include "data/OdbcConnectionString.h"
+#include "sqltext/Error.h"
+#include "data/odbc/OdbcConnectionString.h"
 
 #include <filesystem>
 #include <system_error>
 
 #ifdef VARNETT_HAVE_ODBC
-#include "data/OdbcCatalog.h"
-#include "data/OdbcCursor.h"
-#include "data/OdbcSession.h"
+#include "data/odbc/OdbcCatalog.h"
+#include "data/odbc/OdbcCursor.h"
+#include "data/odbc/OdbcSession.h"
 #include "sqltext/Identifiers.h"
 
 #include <algorithm>

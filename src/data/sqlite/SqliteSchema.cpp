@@ -1,9 +1,9 @@
-#include "data/SqliteSchema.h"
+#include "data/sqlite/SqliteSchema.h"
 
-#include "data/Error.h"
-#include "data/ProcedureCatalog.h"
-#include "data/SqliteStatement.h"
-#include "data/TsqlTokens.h"
+#include "sqltext/Error.h"
+#include "data/sqlite/ProcedureCatalog.h"
+#include "data/sqlite/SqliteStatement.h"
+#include "data/sqlite/TsqlTokens.h"
 
 #include <algorithm>
 

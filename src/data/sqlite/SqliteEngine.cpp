@@ -1,13 +1,13 @@
-#include "data/SqliteEngine.h"
+#include "data/sqlite/SqliteEngine.h"
 
-#include "data/BatchPlan.h"
-#include "data/Error.h"
-#include "data/HelpTextRows.h"
-#include "data/ProcedureCatalog.h"
-#include "data/SqliteCursor.h"
-#include "data/SqliteSchema.h"
-#include "data/SqliteStatement.h"
-#include "data/TsqlTokens.h"
+#include "data/sqlite/BatchPlan.h"
+#include "sqltext/Error.h"
+#include "data/sqlite/HelpTextRows.h"
+#include "data/sqlite/ProcedureCatalog.h"
+#include "data/sqlite/SqliteCursor.h"
+#include "data/sqlite/SqliteSchema.h"
+#include "data/sqlite/SqliteStatement.h"
+#include "data/sqlite/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
 
 #include <sqlite3.h>
