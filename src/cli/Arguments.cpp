@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <climits>
 
 namespace varnett::cli {
@@ -16,9 +17,12 @@ struct CommandRule {
     bool fieldsAndName = false;     // --field and --name
     bool where = false;             // --where
     bool out = false;               // --out, then required
+    bool dataOptions = false;       // --rows-per-insert, --batch, --order-by-keys
+    bool noTransaction = false;     // --no-transaction
 };
 
 constexpr std::size_t kMany = SIZE_MAX;
+constexpr int kMaxBatch = 1000000;
 
 constexpr std::array<CommandRule, 12> kCommands = {{
     {"tables", 0, 0},
@@ -31,8 +35,8 @@ constexpr std::array<CommandRule, 12> kCommands = {{
     {"exec", 1, 1},
     {"drop", 1, kMany},
     {"proc-script", 1, kMany, false, false, true},
-    {"data-script", 1, kMany, false, false, true},
-    {"load", 1, 1},
+    {"data-script", 1, kMany, false, true, true, true},
+    {"load", 1, 1, false, false, false, false, true},
 }};
 
 const CommandRule* findCommand(std::string_view name)
@@ -124,6 +128,14 @@ private:
             once(m_result.name, name, value(name, inlineValue));
         } else if (name == "--out") {
             once(m_result.out, name, value(name, inlineValue));
+        } else if (name == "--rows-per-insert") {
+            number(m_result.rowsPerInsert, name, value(name, inlineValue), 1000);
+        } else if (name == "--batch") {
+            number(m_result.batch, name, value(name, inlineValue), kMaxBatch);
+        } else if (name == "--order-by-keys" || name == "--no-transaction") {
+            if (inlineValue)
+                throw UsageError("option '" + name + "' takes no value");
+            (name == "--order-by-keys" ? m_result.orderByKeys : m_result.noTransaction) = true;
         } else {
             throw UsageError("unknown option '" + name + "'");
         }
@@ -136,6 +148,21 @@ private:
         if (m_pos >= m_args.size())
             throw UsageError("option '" + name + "' needs a value");
         return m_args[m_pos++];
+    }
+
+    // A whole number from 1 to max.
+    static void number(std::optional<int>& slot, const std::string& name, const std::string& text,
+                       int max)
+    {
+        if (slot)
+            throw UsageError("option '" + name + "' is given more than once");
+        int result = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), result);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || result < 1
+            || result > max)
+            throw UsageError("option '" + name + "' needs a whole number from 1 to "
+                             + std::to_string(max) + ", not '" + text + "'");
+        slot = result;
     }
 
     static void once(std::optional<std::string>& slot, const std::string& name, std::string value)
@@ -161,8 +188,29 @@ private:
             refuse("--out");
         if (m_rule->out && !m_result.out)
             throw UsageError("command '" + command + "' needs --out FILE");
-        for (const std::string& where : m_result.wheres)
-            parseWhere(where);
+        if (!m_rule->dataOptions) {
+            if (m_result.rowsPerInsert)
+                refuse("--rows-per-insert");
+            if (m_result.batch)
+                refuse("--batch");
+            if (m_result.orderByKeys)
+                refuse("--order-by-keys");
+        }
+        if (!m_rule->noTransaction && m_result.noTransaction)
+            refuse("--no-transaction");
+        if (m_rule->dataOptions) {
+            std::vector<std::string> tables;
+            for (const std::string& where : m_result.wheres) {
+                std::string table = upper(parseTableCondition(where).table);
+                if (std::find(tables.begin(), tables.end(), table) != tables.end())
+                    throw UsageError("--where names the table '"
+                                     + parseTableCondition(where).table + "' more than once");
+                tables.push_back(std::move(table));
+            }
+        } else {
+            for (const std::string& where : m_result.wheres)
+                parseWhere(where);
+        }
 
         std::size_t count = m_result.operands.size();
         if (count < m_rule->minOperands)
@@ -204,6 +252,15 @@ WhereCondition parseWhere(std::string_view text)
     return {std::string(text.substr(0, colon)), static_cast<int>(found - kOperators.begin())};
 }
 
+TableCondition parseTableCondition(std::string_view text)
+{
+    auto colon = text.find(':');
+    if (colon == std::string_view::npos || trimmed(text.substr(0, colon)).empty()
+        || trimmed(text.substr(colon + 1)).empty())
+        throw UsageError("--where needs TABLE:CONDITION, not '" + std::string(text) + "'");
+    return {std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
+}
+
 std::string usageText()
 {
     return "Usage: varnett-script [--connection STRING] COMMAND [ARGUMENTS]\n"
@@ -222,10 +279,17 @@ std::string usageText()
            "  drop PROCEDURE...      drop the procedures in one batch\n"
            "  proc-script --out FILE PROCEDURE...\n"
            "                         write the procedure script, callees before callers\n"
-           "  data-script --out FILE TABLE...\n"
-           "                         write every row of the tables as INSERT statements\n"
-           "  load FILE|-            run a script batch by batch; a line holding only GO\n"
-           "                         ends a batch\n"
+           "  data-script --out FILE [--rows-per-insert N] [--batch N]\n"
+           "              [--where TABLE:CONDITION]... [--order-by-keys] TABLE...\n"
+           "                         write every row of the tables as INSERT statements;\n"
+           "                         N rows to an INSERT (1 to 1000), GO after every N\n"
+           "                         statements, only the rows of TABLE that meet the\n"
+           "                         condition, tables referred to by foreign keys first\n"
+           "  load [--no-transaction] FILE|-\n"
+           "                         run a script batch by batch (a line holding only GO\n"
+           "                         ends a batch), all in one transaction that a failing\n"
+           "                         batch rolls back; with --no-transaction each batch\n"
+           "                         stands on its own\n"
            "\n"
            "Without --connection the connection string stored by Varnett is used.\n"
            "  --help                 show this text\n";

@@ -25,6 +25,10 @@ struct Invocation {
     std::vector<std::string> wheres;        // --where, as given
     std::optional<std::string> name;        // --name
     std::optional<std::string> out;         // --out
+    bool noTransaction = false;             // --no-transaction (load)
+    std::optional<int> rowsPerInsert;       // --rows-per-insert (data-script)
+    std::optional<int> batch;               // --batch (data-script)
+    bool orderByKeys = false;               // --order-by-keys (data-script)
 };
 
 // Reads the arguments (without the program name). Options take their value
@@ -41,6 +45,14 @@ struct WhereCondition {
     int op = 0;
 };
 WhereCondition parseWhere(std::string_view text);
+
+// A data-script --where value TABLE:CONDITION, split at its first colon;
+// neither part may be blank.
+struct TableCondition {
+    std::string table;
+    std::string condition;
+};
+TableCondition parseTableCondition(std::string_view text);
 
 // The usage text, ending with a line break.
 std::string usageText();

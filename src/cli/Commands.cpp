@@ -25,9 +25,9 @@ void runCommand(const Invocation& invocation, Session& session)
     else if (command == "proc-script")
         procedureScript(session, invocation.out.value(), operands);
     else if (command == "data-script")
-        dataScript(session, invocation.out.value(), operands);
+        dataScript(session, invocation);
     else if (command == "load")
-        loadFile(session, operands.at(0));
+        loadFile(session, operands.at(0), !invocation.noTransaction);
     else
         throw Error("The command '" + command + "' is not known.");
 }

@@ -19,10 +19,10 @@ void generateProcedure(Session& session, const Invocation& invocation);
 
 void executeFile(Session& session, const std::string& path);
 void dropProcedures(Session& session, const std::vector<std::string>& procedures);
-void loadFile(Session& session, const std::string& path);
+void loadFile(Session& session, const std::string& path, bool transaction);
 
 void procedureScript(Session& session, const std::string& out,
                      const std::vector<std::string>& procedures);
-void dataScript(Session& session, const std::string& out, const std::vector<std::string>& tables);
+void dataScript(Session& session, const Invocation& invocation);
 
 } // namespace varnett::cli

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -44,6 +45,57 @@ std::string readInput(const std::string& path)
     if (file.bad())
         throw Error("Cannot read the file '" + path + "'.");
     return text;
+}
+
+LoadDisplay::LoadDisplay()
+    : m_terminal(::isatty(STDERR_FILENO) != 0), m_start(std::chrono::steady_clock::now())
+{
+}
+
+LoadDisplay::~LoadDisplay()
+{
+    if (m_shown)
+        std::cerr << '\n';
+}
+
+std::function<void(const data::LoadProgress&)> LoadDisplay::callback()
+{
+    if (!m_terminal)
+        return {};
+    return [this](const data::LoadProgress& progress) { show(progress); };
+}
+
+void LoadDisplay::show(const data::LoadProgress& progress)
+{
+    using namespace std::chrono;
+    auto now = steady_clock::now();
+    bool done = progress.bytesTotal > 0 && progress.bytesDone >= progress.bytesTotal;
+    if (m_shown && !done && now - m_lastShown < milliseconds(250))
+        return;
+    m_lastShown = now;
+    m_shown = true;
+    const double mebibyte = 1024.0 * 1024.0;
+    const double seconds = duration<double>(now - m_start).count();
+    const double done_MiB = static_cast<double>(progress.bytesDone) / mebibyte;
+    const double rate = seconds > 0 ? done_MiB / seconds : 0;
+    char line[200];
+    int at = 0;
+    if (progress.bytesTotal > 0) {
+        const double total = static_cast<double>(progress.bytesTotal) / mebibyte;
+        at = std::snprintf(line, sizeof line, "loading %.1f of %.1f MiB (%d %%)", done_MiB, total,
+                           static_cast<int>(100.0 * done_MiB / total));
+    } else {
+        at = std::snprintf(line, sizeof line, "loading %.1f MiB", done_MiB);
+    }
+    at += std::snprintf(line + at, sizeof line - static_cast<std::size_t>(at),
+                        ", %zu batches, %.1f MiB/s", progress.batchesDone, rate);
+    if (progress.bytesTotal > 0 && rate > 0) {
+        const double left = (static_cast<double>(progress.bytesTotal) / mebibyte - done_MiB) / rate;
+        const long whole = static_cast<long>(left + 0.5);
+        std::snprintf(line + at, sizeof line - static_cast<std::size_t>(at), ", %ld:%02ld left",
+                      whole / 60, whole % 60);
+    }
+    std::cerr << "\rvarnett-script: " << line << "    " << std::flush;
 }
 
 TerminalProgress::TerminalProgress(std::vector<std::string> labels) : m_labels(std::move(labels))

@@ -2,6 +2,8 @@
 
 #include "data/Scripts.h"
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,28 @@ private:
     int m_max = 0;
     int m_shownPercent = -1;
     bool m_shown = false;
+};
+
+// Progress of a load on standard error, shown only when it is a terminal:
+// "varnett-script: loading 12.5 of 250.0 MiB (5 %), 1234 batches, 8.2 MiB/s,
+// 0:29 left", rewritten in place a few times a second.
+class LoadDisplay {
+public:
+    LoadDisplay();
+    ~LoadDisplay();
+    LoadDisplay(const LoadDisplay&) = delete;
+    LoadDisplay& operator=(const LoadDisplay&) = delete;
+
+    // Empty when standard error is no terminal.
+    std::function<void(const data::LoadProgress&)> callback();
+
+private:
+    void show(const data::LoadProgress& progress);
+
+    bool m_terminal = false;
+    bool m_shown = false;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_lastShown;
 };
 
 } // namespace varnett::cli

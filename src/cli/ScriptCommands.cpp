@@ -16,13 +16,23 @@ void procedureScript(Session& session, const std::string& out,
     data::writeProcedureScript(engine, engine.databaseName(), names, out, progress.progress());
 }
 
-void dataScript(Session& session, const std::string& out, const std::vector<std::string>& tables)
+void dataScript(Session& session, const Invocation& invocation)
 {
     std::vector<std::string> names;
-    for (const std::string& table : tables)
+    for (const std::string& table : invocation.operands)
         names.push_back(session.resolveTable(table));
+    data::DataScriptSettings settings;
+    settings.format.rowsPerInsert = invocation.rowsPerInsert.value_or(1);
+    settings.format.statementsPerBatch = invocation.batch.value_or(1);
+    settings.orderByKeys = invocation.orderByKeys;
+    for (const std::string& where : invocation.wheres) {
+        TableCondition condition = parseTableCondition(where);
+        settings.conditions.emplace_back(session.resolveTable(condition.table),
+                                         condition.condition);
+    }
     TerminalProgress progress({"writing table"});
-    data::writeDataScript(session.engine(), names, out, progress.progress());
+    data::writeDataScript(session.engine(), names, invocation.out.value(), settings,
+                          progress.progress());
 }
 
 } // namespace varnett::cli

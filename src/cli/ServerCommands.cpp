@@ -3,6 +3,7 @@
 
 #include "data/Scripts.h"
 #include "data/dmMain.h"
+#include "sqltext/Error.h"
 #include "sqltext/ProcScript.h"
 
 namespace varnett::cli {
@@ -18,12 +19,19 @@ void dropProcedures(Session& session, const std::vector<std::string>& procedures
     session.engine().executeBatch(data::joinLinesCrLf(sqltext::dropProcedureLines(procedures)));
 }
 
-void loadFile(Session& session, const std::string& path)
+void loadFile(Session& session, const std::string& path, bool transaction)
 {
-    std::string script = readInput(path);
     data::Engine& engine = session.engine();
-    TerminalProgress progress({"running batch"});
-    data::loadScript(engine, script, progress.progress());
+    LoadDisplay display;
+    data::LoadOptions options;
+    options.transaction = transaction;
+    options.progress = display.callback();
+    try {
+        data::loadScriptFile(engine, path, options);
+    } catch (const data::TransactionRefused& error) {
+        throw Error(std::string(error.what())
+                    + " Load the script with --no-transaction to run it batch by batch.");
+    }
 }
 
 } // namespace varnett::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sqltext/Error.h"
 #include "sqltext/Value.h"
 
 #include <memory>
@@ -25,6 +26,18 @@ public:
     virtual std::vector<std::string> listProcedures() = 0;
     // Opens a table or view by its bare name (no brackets, no owner).
     virtual std::unique_ptr<RowCursor> openTable(const std::string& table) = 0;
+    // The rows of a table or view that meet a condition, written in T-SQL
+    // ("Qty > 5"); an empty condition keeps every row.
+    virtual std::unique_ptr<RowCursor> openRows(const std::string& table,
+                                                const std::string& condition)
+    {
+        if (condition.empty())
+            return openTable(table);
+        throw Error("This connection cannot select rows by a condition.");
+    }
+    // Names of the tables a table refers to by its foreign keys, each once,
+    // as the catalog names them.
+    virtual std::vector<std::string> referencedTables(const std::string& /*table*/) { return {}; }
     // Runs the whole text as one batch that returns no rows.
     virtual void executeBatch(const std::string& sql) = 0;
     // The rows of "exec sp_helptext" for the object name bound as its

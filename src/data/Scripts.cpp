@@ -1,11 +1,11 @@
 #include "data/Scripts.h"
 
 #include "sqltext/Error.h"
-#include "sqltext/Batches.h"
 #include "sqltext/DataScript.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/ProcedureFilter.h"
 #include "sqltext/ProcedureText.h"
+#include "sqltext/TableOrder.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -81,44 +81,6 @@ std::vector<std::string> distinctNames(const std::vector<std::string>& names)
         if (seen.insert(sqltext::toUpperAscii(name)).second)
             out.push_back(name);
     return out;
-}
-
-// The batches of a script: the text between the lines that hold only GO,
-// exactly as it stands, without the line break after its last line. Unlike a
-// batch rebuilt from its lines, a line break inside a string keeps its own
-// bytes (a value holding a lone LF loads back as it was). Batches of blanks
-// only are left out; a UTF-8 byte order mark at the start is skipped.
-std::vector<std::string_view> scriptBatches(std::string_view script)
-{
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (script.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        script.remove_prefix(kByteOrderMark.size());
-
-    std::vector<std::string_view> batches;
-    std::size_t batchStart = 0;
-    auto finish = [&](std::size_t end) {
-        std::string_view batch = script.substr(batchStart, end - batchStart);
-        if (!batch.empty() && batch.back() == '\n')
-            batch.remove_suffix(1);
-        if (!batch.empty() && batch.back() == '\r')
-            batch.remove_suffix(1);
-        if (batch.find_first_not_of(" \t\r\n\f\v") != std::string_view::npos)
-            batches.push_back(batch);
-    };
-    std::size_t pos = 0;
-    while (pos < script.size()) {
-        std::size_t end = script.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = script.size();
-        std::size_t next = std::min(end + 1, script.size());
-        if (sqltext::isGoLine(script.substr(pos, end - pos))) {
-            finish(pos);
-            batchStart = next;
-        }
-        pos = next;
-    }
-    finish(script.size());
-    return batches;
 }
 
 // The lines of a procedure text that can execute a procedure: those holding
@@ -225,37 +187,59 @@ void writeProcedureScript(Engine& engine, const std::string& database,
 void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
                      const std::string& path, const Progress& progress)
 {
-    const std::vector<std::string> names = distinctNames(tables);
+    writeDataScript(engine, tables, path, DataScriptSettings{}, progress);
+}
+
+void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
+                     const std::string& path, const DataScriptSettings& settings,
+                     const Progress& progress)
+{
+    std::vector<std::string> names = distinctNames(tables);
     if (names.empty())
         throw Error("No table is chosen for the script.");
+    std::vector<std::string> conditions(names.size());
+    for (const auto& [table, condition] : settings.conditions) {
+        if (condition.find_first_not_of(" \t\r\n") == std::string::npos)
+            continue;
+        auto found = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
+            return sqltext::toUpperAscii(name) == sqltext::toUpperAscii(table);
+        });
+        if (found == names.end())
+            throw Error("The condition for '" + table + "' names a table that is not scripted.");
+        std::string& slot = conditions[static_cast<std::size_t>(found - names.begin())];
+        if (!slot.empty())
+            throw Error("The table '" + table + "' has more than one condition.");
+        slot = condition;
+    }
+    if (settings.orderByKeys) {
+        std::vector<std::vector<std::string>> referenced;
+        for (const std::string& table : names)
+            referenced.push_back(engine.referencedTables(table));
+        std::vector<std::string> ordered;
+        std::vector<std::string> orderedConditions;
+        for (std::size_t i : sqltext::foreignKeyOrder(names, referenced)) {
+            ordered.push_back(names[i]);
+            orderedConditions.push_back(conditions[i]);
+        }
+        names = std::move(ordered);
+        conditions = std::move(orderedConditions);
+    }
+    // Checked before the file is touched.
+    sqltext::DataScriptWriter writer({}, kChunk, settings.format);
     ReplacingFile file(path);
 
-    sqltext::DataScriptWriter writer([&](std::string_view chunk) { file.write(chunk); }, kChunk);
+    writer = sqltext::DataScriptWriter([&](std::string_view chunk) { file.write(chunk); }, kChunk,
+                                       settings.format);
     startPhase(progress, names.size());
     std::size_t done = 0;
-    for (const std::string& table : names) {
-        auto rows = engine.openTable(table);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& table = names[i];
+        auto rows = engine.openRows(table, conditions[i]);
         writer.writeTable(table, *rows);
         stepTo(progress, ++done);
     }
     writer.flush();
     file.commit();
-}
-
-void loadScript(Engine& engine, std::string_view script, const Progress& progress)
-{
-    const std::vector<std::string_view> batches = scriptBatches(script);
-    startPhase(progress, batches.size());
-    std::string batch;
-    for (std::size_t i = 0; i < batches.size(); ++i) {
-        batch.assign(batches[i]);
-        try {
-            engine.executeBatch(batch);
-        } catch (const Error& error) {
-            throw Error("Batch " + std::to_string(i + 1) + ": " + error.what());
-        }
-        stepTo(progress, i + 1);
-    }
 }
 
 } // namespace varnett::data

@@ -1,10 +1,15 @@
 #pragma once
 
 #include "data/Engine.h"
+#include "sqltext/DataScript.h"
+#include "sqltext/Error.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace varnett::data {
@@ -37,11 +42,57 @@ void writeProcedureScript(Engine& engine, const std::string& database,
 void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
                      const std::string& path, const Progress& progress = {});
 
+// What a data transfer script may do beyond the plain one: all off by default.
+struct DataScriptSettings {
+    sqltext::DataScriptOptions format;
+    // Per table (named as in the table list, any case of a to z), a T-SQL
+    // condition its rows must meet; at most one per table.
+    std::vector<std::pair<std::string, std::string>> conditions;
+    // Tables that others refer to by foreign keys first; else the given order.
+    bool orderByKeys = false;
+};
+
+// writeDataScript with settings. A condition for a table not scripted, or a
+// second one for a table, throws varnett::Error before the file is touched.
+void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
+                     const std::string& path, const DataScriptSettings& settings,
+                     const Progress& progress = {});
+
+// How far a load has come: bytes of the script taken and batches done.
+struct LoadProgress {
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;       // 0 when the size is not known (standard input)
+    std::size_t batchesDone = 0;
+};
+
+struct LoadOptions {
+    // The whole script in one transaction: on the first failing batch it is
+    // rolled back and the target stays as it was. Without, each batch stands
+    // on its own and the batches before a failing one stay done.
+    bool transaction = true;
+    // Called at the start, now and then while batches run, and at the end.
+    std::function<void(const LoadProgress&)> progress;
+};
+
+// A load in one transaction refused before anything ran: the script holds a
+// statement that SQL Server does not allow in a transaction.
+class TransactionRefused : public Error {
+public:
+    using Error::Error;
+};
+
 // Runs a script batch by batch; a line holding only GO ends a batch, and each
 // batch is sent exactly as the script holds it (line breaks included). Stops
-// at the first batch that fails and throws varnett::Error "Batch N: MESSAGE",
-// N counting the batches that hold something from 1. The batches before it
-// stay done.
-void loadScript(Engine& engine, std::string_view script, const Progress& progress = {});
+// at the first batch that fails and throws varnett::Error
+// "Batch N (line L): MESSAGE", N counting the batches that hold something
+// from 1, L the line of the batch's first character that is no blank. In a
+// transaction, a batch holding CREATE DATABASE, BACKUP and the like throws
+// TransactionRefused, naming it so, before any batch runs.
+void loadScript(Engine& engine, std::string_view script, const LoadOptions& options = {});
+
+// loadScript over a file ("-" for standard input), read a chunk at a time,
+// so memory does not grow with the script. Throws varnett::Error naming the
+// file when it cannot be read.
+void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& options = {});
 
 } // namespace varnett::data

@@ -14,9 +14,14 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 } // namespace
 
-DataScriptWriter::DataScriptWriter(Sink sink, std::size_t chunkSize)
-    : sink_(std::move(sink)), chunkSize_(std::max<std::size_t>(chunkSize, 1))
+DataScriptWriter::DataScriptWriter(Sink sink, std::size_t chunkSize, DataScriptOptions options)
+    : sink_(std::move(sink)), chunkSize_(std::max<std::size_t>(chunkSize, 1)), options_(options)
 {
+    if (options_.rowsPerInsert < 1 || options_.rowsPerInsert > 1000)
+        throw Error("An INSERT holds 1 to 1000 rows, not " + std::to_string(options_.rowsPerInsert));
+    if (options_.statementsPerBatch < 1)
+        throw Error("A batch holds at least one statement, not "
+                    + std::to_string(options_.statementsPerBatch));
     buffer_.reserve(chunkSize_ + 4096);
 }
 
@@ -45,7 +50,6 @@ void DataScriptWriter::beginTable(std::string_view table, const std::vector<Colu
     header_.clear();
     if (written_.empty()) {
         header_ += "INSERT INTO " + table_ + " DEFAULT VALUES";
-        header_ += kLineEnd;
     } else {
         header_ += "INSERT INTO " + table_ + "(";
         header_ += kLineEnd;
@@ -63,6 +67,20 @@ void DataScriptWriter::beginTable(std::string_view table, const std::vector<Colu
         line("GO");
     }
     open_ = true;
+    rowsInStatement_ = 0;
+    statementsInBatch_ = 0;
+}
+
+void DataScriptWriter::closeStatement()
+{
+    if (options_.statementsPerBatch > 1)
+        buffer_ += ';';
+    buffer_ += kLineEnd;
+    rowsInStatement_ = 0;
+    if (++statementsInBatch_ == options_.statementsPerBatch) {
+        line("GO");
+        statementsInBatch_ = 0;
+    }
 }
 
 void DataScriptWriter::writeRow(std::span<const Value> values)
@@ -74,16 +92,29 @@ void DataScriptWriter::writeRow(std::span<const Value> values)
                     + " values for " + std::to_string(columns_.size()) + " columns");
     // The row is put together apart, so a value that fails leaves no half row.
     row_.clear();
-    row_ += header_;
     for (std::size_t k = 0; k < written_.size(); ++k) {
         std::size_t column = written_[k];
         appendLiteral(row_, columns_[column], values[column]);
-        row_ += k + 1 < written_.size() ? ',' : ')';
-        row_ += kLineEnd;
+        if (k + 1 < written_.size()) {
+            row_ += ',';
+            row_ += kLineEnd;
+        }
     }
-    row_ += "GO";
-    row_ += kLineEnd;
-    buffer_ += row_;
+    if (rowsInStatement_ > 0) {
+        buffer_ += ',';
+        buffer_ += kLineEnd;
+        buffer_ += '(';
+        buffer_ += kLineEnd;
+    } else {
+        buffer_ += header_;
+    }
+    if (!written_.empty()) {
+        buffer_ += row_;
+        buffer_ += ')';
+    }
+    // A DEFAULT VALUES statement holds one row.
+    if (++rowsInStatement_ == options_.rowsPerInsert || written_.empty())
+        closeStatement();
     if (buffer_.size() >= chunkSize_)
         flush();
 }
@@ -92,6 +123,12 @@ void DataScriptWriter::endTable()
 {
     if (!open_)
         throw Error("No table is being scripted");
+    if (rowsInStatement_ > 0)
+        closeStatement();
+    if (statementsInBatch_ > 0) {
+        line("GO");
+        statementsInBatch_ = 0;
+    }
     line("");
     if (framed_) {
         line("set identity_insert " + table_ + " off");

@@ -117,6 +117,23 @@ std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& ses
     return groups;
 }
 
+std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& session,
+                                          const std::string& table)
+{
+    OdbcStatement statement(session);
+    SqlWideString name = toSqlWide(table);
+    statement.check(SQLForeignKeysW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
+                                    nullptr, 0, nullptr, 0, name.data(), SQL_NTS),
+                    "SQLForeignKeys");
+    std::vector<std::string> names;
+    while (statement.fetch()) {
+        std::string parent = statement.text(3).value_or(std::string());
+        if (!parent.empty() && std::find(names.begin(), names.end(), parent) == names.end())
+            names.push_back(std::move(parent));
+    }
+    return names;
+}
+
 std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
                                          const CatalogOptions& options, const std::string& table)
 {

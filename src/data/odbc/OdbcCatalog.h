@@ -41,6 +41,11 @@ std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& ses
 std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
                                          const CatalogOptions& options, const std::string& table);
 
+// Names of the tables the table refers to by foreign keys (SQLForeignKeys),
+// each once, in the driver's order.
+std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& session,
+                                          const std::string& table);
+
 // A name made literal for a catalog function's pattern argument.
 std::string escapePattern(const std::string& name, const std::string& escape);
 

@@ -55,6 +55,12 @@ public:
 
     std::unique_ptr<RowCursor> openTable(const std::string& table) override
     {
+        return openRows(table, {});
+    }
+
+    std::unique_ptr<RowCursor> openRows(const std::string& table,
+                                        const std::string& condition) override
+    {
         if (table.empty())
             throw Error("No table name was given");
         // The catalog is read before the rows: many drivers serve one
@@ -63,7 +69,10 @@ public:
         std::vector<std::string> computed = computedColumns(m_session, m_options, table);
 
         auto statement = std::make_unique<OdbcStatement>(m_session);
-        statement->execute("SELECT * FROM " + quoted(table));
+        std::string sql = "SELECT * FROM " + quoted(table);
+        if (!isBlankText(condition))
+            sql += " WHERE (" + condition + ")";
+        statement->execute(sql);
         std::vector<ResultColumn> result = describeResult(*statement);
         std::vector<sqltext::ColumnDesc> columns = chooseColumns(catalog, result);
         for (auto& column : columns)
@@ -71,6 +80,11 @@ public:
                 std::find(computed.begin(), computed.end(), column.name) != computed.end();
         return std::make_unique<OdbcCursor>(std::move(statement), std::move(result),
                                             std::move(columns));
+    }
+
+    std::vector<std::string> referencedTables(const std::string& table) override
+    {
+        return data::referencedTables(m_session, table);
     }
 
     void executeBatch(const std::string& sql) override

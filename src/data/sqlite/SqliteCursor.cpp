@@ -6,7 +6,8 @@ namespace varnett::data {
 
 namespace {
 
-std::string selectText(const std::string& table, const std::vector<sqltext::ColumnDesc>& columns)
+std::string selectText(const std::string& table, const std::vector<sqltext::ColumnDesc>& columns,
+                       const std::string& condition)
 {
     std::string sql = "SELECT ";
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -16,14 +17,17 @@ std::string selectText(const std::string& table, const std::vector<sqltext::Colu
     }
     if (columns.empty())
         sql += "NULL";
-    return sql + " FROM main." + sqliteQuote(table);
+    sql += " FROM main." + sqliteQuote(table);
+    if (!condition.empty())
+        sql += " WHERE (" + condition + ")";
+    return sql;
 }
 
 } // namespace
 
 SqliteCursor::SqliteCursor(sqlite3* db, const std::string& table,
-                           std::vector<sqltext::ColumnDesc> columns)
-    : m_columns(std::move(columns)), m_statement(db, selectText(table, m_columns))
+                           std::vector<sqltext::ColumnDesc> columns, const std::string& condition)
+    : m_columns(std::move(columns)), m_statement(db, selectText(table, m_columns, condition))
 {
 }
 

@@ -11,7 +11,9 @@ namespace varnett::data {
 // The rows of one table or view, read from SQLite one step at a time.
 class SqliteCursor final : public RowCursor {
 public:
-    SqliteCursor(sqlite3* db, const std::string& table, std::vector<sqltext::ColumnDesc> columns);
+    // `condition`, SQLite's SQL, keeps only the rows that meet it; empty keeps all.
+    SqliteCursor(sqlite3* db, const std::string& table, std::vector<sqltext::ColumnDesc> columns,
+                 const std::string& condition = {});
 
     const std::vector<sqltext::ColumnDesc>& columns() const override { return m_columns; }
     bool next() override;

@@ -3,8 +3,10 @@
 #include "data/sqlite/BatchPlan.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/HelpTextRows.h"
+#include "data/sqlite/PreparedInserts.h"
 #include "data/sqlite/ProcedureCatalog.h"
 #include "data/sqlite/SqliteCursor.h"
+#include "data/sqlite/SqliteDialect.h"
 #include "data/sqlite/SqliteSchema.h"
 #include "data/sqlite/SqliteStatement.h"
 #include "data/sqlite/TsqlTokens.h"
@@ -37,10 +39,15 @@ std::string joinParts(const NameParts& parts)
 
 class SqliteEngine final : public Engine {
 public:
-    SqliteEngine(sqlite3* db, std::string name) : m_db(db), m_name(std::move(name)), m_catalog(db)
+    SqliteEngine(sqlite3* db, std::string name)
+        : m_db(db), m_name(std::move(name)), m_catalog(db), m_inserts(db)
     {
     }
-    ~SqliteEngine() override { sqlite3_close_v2(m_db); }
+    ~SqliteEngine() override
+    {
+        m_inserts.clear();
+        sqlite3_close_v2(m_db);
+    }
 
     std::string databaseName() const override { return m_name; }
 
@@ -60,8 +67,33 @@ public:
         return std::make_unique<SqliteCursor>(m_db, table, describeColumns(m_db, table));
     }
 
+    std::unique_ptr<RowCursor> openRows(const std::string& table,
+                                        const std::string& condition) override
+    {
+        std::string sql;
+        if (condition.find_first_not_of(" \t\r\n") != std::string::npos) {
+            TsqlTokens tokens(condition);
+            sql = toSqliteText(tokens, 0, tokens.tokens().size());
+        }
+        return std::make_unique<SqliteCursor>(m_db, table, describeColumns(m_db, table), sql);
+    }
+
+    std::vector<std::string> referencedTables(const std::string& table) override
+    {
+        describeColumns(m_db, table);   // an unknown table fails as it does when opened
+        SqliteStatement keys(m_db, "SELECT DISTINCT \"table\" FROM pragma_foreign_key_list(?1)");
+        keys.bind(1, table);
+        std::vector<std::string> names;
+        while (keys.step())
+            names.push_back(keys.text(0));
+        return names;
+    }
+
     void executeBatch(const std::string& sql) override
     {
+        // Rows of a data script: bound to statements prepared once.
+        if (m_inserts.run(sql))
+            return;
         BatchPlan plan = planBatch(sql);
         if (plan.createsProcedure) {
             createProcedure(plan.procedureName, sql);
@@ -163,6 +195,7 @@ private:
     sqlite3* m_db;
     std::string m_name;
     ProcedureCatalog m_catalog;
+    PreparedInserts m_inserts;
 };
 
 // Opens an existing file; throws naming the path when it cannot.
