@@ -1,7 +1,12 @@
 // Times varnett-script on large inputs:
-//  1. data-script of an embedded table of 1,000,000 rows with eight columns of
-//     mixed types, against "sqlite3 FILE .dump TABLE" of the same table: both
-//     wall times, their ratio and the peak memory of our process;
+//  1. the data transfer of an embedded table of 1,000,000 rows with eight
+//     columns of mixed types into an empty copy, end to end (data-script,
+//     then load), for
+//       (a) the default script format,
+//       (b) --rows-per-insert 1000 --batch 10,
+//     against (c) "sqlite3 FILE .dump TABLE" and sqlite3 reading that output
+//     into an empty database: wall times, ratios, and each run's peak memory
+//     (the larger of its two processes);
 //  2. proc-script of 5,000 procedures of 200 lines that call one another in
 //     chains.
 //
@@ -18,6 +23,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -37,9 +43,10 @@ struct RunResult {
     long maxRssKiB = 0;
 };
 
-// Runs a program with stdout sent to `outFile` (or left alone when empty);
-// fails unless it ends with status 0.
-RunResult run(const std::vector<std::string>& args, const std::string& outFile = {})
+// Runs a program with stdout sent to `outFile` and stdin taken from
+// `inFile` (each left alone when empty); fails unless it ends with status 0.
+RunResult run(const std::vector<std::string>& args, const std::string& outFile = {},
+              const std::string& inFile = {})
 {
     std::vector<char*> argv;
     for (const std::string& arg : args)
@@ -51,6 +58,8 @@ RunResult run(const std::vector<std::string>& args, const std::string& outFile =
     if (!outFile.empty())
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!inFile.empty())
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, inFile.c_str(), O_RDONLY, 0);
     auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -78,6 +87,39 @@ void exec(sqlite3* db, const char* sql)
     check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
 }
 
+const char* const kOrdersTable = "CREATE TABLE Orders ("
+                                 " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                 " customer nvarchar(60),"
+                                 " code varchar(20),"
+                                 " amount decimal(12,2),"
+                                 " ratio float,"
+                                 " created datetime,"
+                                 " active bit,"
+                                 " payload varbinary(16))";
+
+// A database of the embedded engine holding the table Orders, empty.
+void buildEmptyCopy(const std::string& path)
+{
+    varnett::data::createSqliteDatabase(path);
+    sqlite3* db = nullptr;
+    check(db, sqlite3_open(path.c_str(), &db));
+    exec(db, kOrdersTable);
+    sqlite3_close(db);
+}
+
+long rowCount(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    check(db, sqlite3_open(path.c_str(), &db));
+    sqlite3_stmt* count = nullptr;
+    check(db, sqlite3_prepare_v2(db, "SELECT count(*) FROM Orders", -1, &count, nullptr));
+    check(db, sqlite3_step(count));
+    long rows = static_cast<long>(sqlite3_column_int64(count, 0));
+    sqlite3_finalize(count);
+    sqlite3_close(db);
+    return rows;
+}
+
 // The table Orders with `rows` rows of mixed values: quotes, Unicode, NULLs,
 // fractions, binary.
 void buildTable(const std::string& path, long rows)
@@ -85,15 +127,7 @@ void buildTable(const std::string& path, long rows)
     varnett::data::createSqliteDatabase(path);
     sqlite3* db = nullptr;
     check(db, sqlite3_open(path.c_str(), &db));
-    exec(db, "CREATE TABLE Orders ("
-             " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-             " customer nvarchar(60),"
-             " code varchar(20),"
-             " amount decimal(12,2),"
-             " ratio float,"
-             " created datetime,"
-             " active bit,"
-             " payload varbinary(16))");
+    exec(db, kOrdersTable);
     exec(db, "BEGIN");
     sqlite3_stmt* insert = nullptr;
     check(db, sqlite3_prepare_v2(db, "INSERT INTO Orders (customer, code, amount, ratio, created,"
@@ -182,8 +216,11 @@ void buildProcedures(const std::string& path, int count)
 std::string defaultScriptPath()
 {
     std::error_code error;
-    fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return (self.parent_path() / "varnett-script").string();
+    fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
+    for (const fs::path& candidate : {folder / "varnett-script", folder / "src" / "varnett-script"})
+        if (fs::exists(candidate, error))
+            return candidate.string();
+    return "varnett-script";
 }
 
 double mib(long kib) { return static_cast<double>(kib) / 1024.0; }
@@ -191,6 +228,22 @@ double mib(long kib) { return static_cast<double>(kib) / 1024.0; }
 double fileMiB(const std::string& path)
 {
     return static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
+}
+
+// One way of carrying the table over: writing, then reading into the copy.
+struct Transfer {
+    RunResult write;
+    RunResult read;
+    double seconds() const { return write.seconds + read.seconds; }
+    long peakKiB() const { return std::max(write.maxRssKiB, read.maxRssKiB); }
+};
+
+void printTransfer(const char* name, const Transfer& t, const std::string& file, long rows)
+{
+    std::printf("%-40s %8.3f s  (write %7.3f s, read %7.3f s)  %7.1f MiB script"
+                "  peak memory %5.1f MiB  %ld rows\n",
+                name, t.seconds(), t.write.seconds, t.read.seconds, fileMiB(file),
+                mib(t.peakKiB()), rows);
 }
 
 } // namespace
@@ -228,19 +281,45 @@ int main(int argc, char** argv)
         std::cout << "Building " << rows << " rows in " << db << " ..." << std::endl;
         buildTable(db, rows);
 
-        std::string ours = (folder / "data.sql").string();
-        std::string dump = (folder / "dump.sql").string();
-        RunResult script1 = run({script, "--connection", "Provider=SQLite;Data Source=" + db,
-                                 "data-script", "--out", ours, "Orders"});
-        RunResult sqlite = run({"sqlite3", db, ".dump Orders"}, dump);
+        const std::string connection = "Provider=SQLite;Data Source=";
+        auto ourTransfer = [&](const std::string& name, std::vector<std::string> options) {
+            std::string out = (folder / (name + ".sql")).string();
+            std::string copy = (folder / (name + ".db")).string();
+            buildEmptyCopy(copy);
+            std::vector<std::string> write = {script, "--connection", connection + db,
+                                              "data-script", "--out", out};
+            write.insert(write.end(), options.begin(), options.end());
+            write.push_back("Orders");
+            Transfer t;
+            t.write = run(write);
+            t.read = run({script, "--connection", connection + copy, "load", out});
+            if (rowCount(copy) != rows)
+                throw varnett::Error("the copy " + copy + " does not hold every row");
+            return t;
+        };
+        Transfer plain = ourTransfer("default", {});
+        Transfer multi = ourTransfer("multirow", {"--rows-per-insert", "1000", "--batch", "10"});
 
-        std::printf("data-script:    %8.3f s  %8.1f MiB written  peak memory %.1f MiB\n",
-                    script1.seconds, fileMiB(ours), mib(script1.maxRssKiB));
-        std::printf("sqlite3 .dump:  %8.3f s  %8.1f MiB written\n", sqlite.seconds,
-                    fileMiB(dump));
-        std::printf("ratio (data-script / sqlite3 .dump): %.3f   (target at most 1.0)\n",
-                    script1.seconds / sqlite.seconds);
-        std::printf("peak memory: %.1f MiB   (target under 64 MiB)\n", mib(script1.maxRssKiB));
+        std::string dump = (folder / "dump.sql").string();
+        std::string dumpCopy = (folder / "dump.db").string();
+        Transfer sqlite;
+        sqlite.write = run({"sqlite3", db, ".dump Orders"}, dump);
+        sqlite.read = run({"sqlite3", dumpCopy}, {}, dump);
+        if (rowCount(dumpCopy) != rows)
+            throw varnett::Error("the copy " + dumpCopy + " does not hold every row");
+
+        std::printf("Data transfer of %ld rows into an empty copy:\n", rows);
+        printTransfer("(a) data-script + load", plain, (folder / "default.sql").string(), rows);
+        printTransfer("(b) --rows-per-insert 1000 --batch 10", multi,
+                      (folder / "multirow.sql").string(), rows);
+        printTransfer("(c) sqlite3 .dump + sqlite3", sqlite, dump, rows);
+        std::printf("ratio (a) / (c): %.3f   (target at most 3.0)\n",
+                    plain.seconds() / sqlite.seconds());
+        std::printf("ratio (b) / (c): %.3f   (target at most 1.0)\n",
+                    multi.seconds() / sqlite.seconds());
+        std::printf("peak memory (a) %.1f MiB, (b) %.1f MiB, (c) %.1f MiB   (target under 64 MiB"
+                    " each)\n",
+                    mib(plain.peakKiB()), mib(multi.peakKiB()), mib(sqlite.peakKiB()));
 
         std::string procDb = (folder / "Procs.db").string();
         std::cout << "Building " << procedures << " procedures of 200 lines ..." << std::endl;

@@ -165,3 +165,81 @@ TEST(DataScript, WholeTableFromACursor)
                      "INSERT INTO T2(", "[id],", "[v])", "VALUES(", "2,", "NULL)", "GO",
                      "", "set identity_insert T2 off", "GO"}));
 }
+
+TEST(DataScript, RowsPerInsertAndStatementsPerBatch)
+{
+    const std::vector<ColumnDesc> columns = {col("id", SqlType::Int, true),
+                                             col("name", SqlType::VarChar)};
+    const std::vector<std::vector<Value>> rows = {{integerValue(1), textValue("a")},
+                                                  {integerValue(2), Value{}},
+                                                  {integerValue(3), textValue("O'Neil")}};
+    struct Case {
+        DataScriptOptions options;
+        Lines lines;    // between "set identity_insert T on", GO and the empty line
+    };
+    const Case cases[] = {
+        {{2, 1},
+         {"INSERT INTO T(", "[id],", "[name])", "VALUES(", "1,", "'a'),", "(", "2,", "NULL)",
+          "GO", "INSERT INTO T(", "[id],", "[name])", "VALUES(", "3,", "'O''Neil')", "GO"}},
+        {{1, 2},
+         {"INSERT INTO T(", "[id],", "[name])", "VALUES(", "1,", "'a');", "INSERT INTO T(",
+          "[id],", "[name])", "VALUES(", "2,", "NULL);", "GO", "INSERT INTO T(", "[id],",
+          "[name])", "VALUES(", "3,", "'O''Neil');", "GO"}},
+        {{1000, 10},
+         {"INSERT INTO T(", "[id],", "[name])", "VALUES(", "1,", "'a'),", "(", "2,", "NULL),",
+          "(", "3,", "'O''Neil');", "GO"}},
+        {{3, 1},
+         {"INSERT INTO T(", "[id],", "[name])", "VALUES(", "1,", "'a'),", "(", "2,", "NULL),",
+          "(", "3,", "'O''Neil')", "GO"}},
+    };
+    for (const Case& c : cases) {
+        Capture out;
+        DataScriptWriter writer(out.sink(), 1 << 16, c.options);
+        VectorCursor cursor(columns, rows);
+        writer.writeTable("T", cursor);
+        writer.flush();
+        Lines expected = {"set identity_insert T on", "GO"};
+        expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+        expected.insert(expected.end(), {"", "set identity_insert T off", "GO"});
+        EXPECT_EQ(linesOf(out.text), expected)
+            << c.options.rowsPerInsert << " rows, " << c.options.statementsPerBatch;
+    }
+}
+
+TEST(DataScript, OptionsWithServerFilledTablesAndEmptyTables)
+{
+    Capture out;
+    DataScriptWriter writer(out.sink(), 1 << 16, {5, 2});
+    // DEFAULT VALUES takes one row: each row is its own statement.
+    writer.beginTable("Stamps", {col("id", SqlType::Int, true), col("ts", SqlType::Timestamp)});
+    writer.endTable();
+    writer.beginTable("Stamps", {col("ts", SqlType::Timestamp)});
+    for (int i = 0; i < 3; ++i)
+        writer.writeRow(std::vector<Value>{blobValue("12345678")});
+    writer.endTable();
+    writer.flush();
+    EXPECT_EQ(linesOf(out.text),
+              (Lines{"set identity_insert Stamps on", "GO", "", "set identity_insert Stamps off",
+                     "GO", "INSERT INTO Stamps DEFAULT VALUES;",
+                     "INSERT INTO Stamps DEFAULT VALUES;", "GO",
+                     "INSERT INTO Stamps DEFAULT VALUES;", "GO", ""}));
+
+    for (DataScriptOptions bad : {DataScriptOptions{0, 1}, DataScriptOptions{1001, 1},
+                                  DataScriptOptions{1, 0}})
+        EXPECT_THROW(DataScriptWriter(out.sink(), 64, bad), varnett::Error);
+}
+
+TEST(DataScript, AFailingValueInAMultiRowInsertLeavesTheStatementWhole)
+{
+    Capture out;
+    DataScriptWriter writer(out.sink(), 1 << 16, {2, 1});
+    writer.beginTable("T", {col("d", SqlType::Date)});
+    writer.writeRow(std::vector<Value>{textValue("2024-01-31")});
+    EXPECT_THROW(writer.writeRow(std::vector<Value>{textValue("soon")}), varnett::Error);
+    writer.writeRow(std::vector<Value>{Value{}});
+    writer.endTable();
+    writer.flush();
+    EXPECT_EQ(linesOf(out.text),
+              (Lines{"INSERT INTO T(", "[d])", "VALUES(", "'2024-01-31'),", "(", "NULL)", "GO",
+                     ""}));
+}

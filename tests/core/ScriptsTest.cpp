@@ -295,12 +295,14 @@ TEST(DataScriptFile, EveryValueLoadsBackAsItWas)
     EXPECT_EQ(after[2][20].bytes, "13:45:30.1234567");
 }
 
-TEST(LoadScript, RunsBatchByBatchAndStopsAtTheFirstFailure)
+TEST(LoadScript, WithoutATransactionTheBatchesBeforeAFailureStayDone)
 {
     TempDir dir;
     auto engine = freshEngine(dir, "Sales.db");
-    std::vector<int> positions;
-    Progress progress{{}, [&](int position) { positions.push_back(position); }};
+    std::vector<varnett::data::LoadProgress> reports;
+    varnett::data::LoadOptions options;
+    options.transaction = false;
+    options.progress = [&](const varnett::data::LoadProgress& p) { reports.push_back(p); };
     std::string message = errorOf([&] {
         varnett::data::loadScript(*engine,
                                   "\xEF\xBB\xBF"
@@ -311,21 +313,29 @@ TEST(LoadScript, RunsBatchByBatchAndStopsAtTheFirstFailure)
                                   "insert into t values (1);\n"
                                   "insert into t values (2)\n"
                                   "Go\n"
-                                  "insert into nosuch values (3)\r\n"
+                                  "\r\n"
+                                  "  insert into nosuch values (3)\r\n"
                                   "GO\r\n"
                                   "insert into t values (4)\r\n",
-                                  progress);
+                                  options);
     });
-    EXPECT_EQ(message, "Batch 3: no such table: nosuch");
-    EXPECT_EQ(positions, (std::vector<int>{1, 2}));
+    EXPECT_EQ(message, "Batch 3 (line 9): no such table: nosuch");
+    // Reported at the start only: the script is shorter than a report's step.
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].batchesDone, 0u);
+    EXPECT_EQ(reports[0].bytesTotal, 158u);
     auto rows = rowsOf(*engine, "t");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][0].integer, 1);
     EXPECT_EQ(rows[1][0].integer, 2);
 
     // A script of blank batches does nothing and is no error.
-    varnett::data::loadScript(*engine, "\r\nGO\r\n  \r\nGO\r\n");
+    reports.clear();
+    varnett::data::loadScript(*engine, "\r\nGO\r\n  \r\nGO\r\n", options);
     EXPECT_EQ(rowsOf(*engine, "t").size(), 2u);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[1].bytesDone, 14u);
+    EXPECT_EQ(reports[1].batchesDone, 0u);
 }
 
 TEST(LoadScript, AProcedureScriptRecreatesItsProceduresElsewhere)

@@ -60,6 +60,7 @@ sqlite3_stmt* PreparedInserts::statementFor(const InsertStatement& insert)
         sqlite3_finalize(statement);
         return nullptr;
     }
+    ++m_prepared;
     m_entries.push_back({std::string(insert.header), insert.rows, insert.columns, statement});
     return statement;
 }

@@ -28,6 +28,8 @@ public:
     bool run(std::string_view batch);
     // Finalizes the kept statements.
     void clear();
+    // Statements prepared so far, kept or not.
+    std::size_t preparedCount() const { return m_prepared; }
 
 private:
     struct Entry {
@@ -46,6 +48,7 @@ private:
     std::vector<Entry> m_entries;       // the one used last at the back
     std::vector<sqlite3_stmt*> m_plan;  // per statement of the batch at hand
     InsertBatch m_batch;
+    std::size_t m_prepared = 0;
 };
 
 } // namespace varnett::data
