@@ -121,6 +121,25 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"proc-script", "P"}, "command 'proc-script' needs --out FILE"},
         {{"data-script", "--out", "f.sql"}, "command 'data-script' needs at least one argument"},
         {{"tables", "--out", "f.sql"}, "command 'tables' takes no --out"},
+        {{"data-script", "--out", "f", "T", "--rows-per-insert", "0"},
+         "option '--rows-per-insert' needs a whole number from 1 to 1000, not '0'"},
+        {{"data-script", "--out", "f", "T", "--rows-per-insert=1001"},
+         "option '--rows-per-insert' needs a whole number from 1 to 1000, not '1001'"},
+        {{"data-script", "--out", "f", "T", "--batch", "ten"},
+         "option '--batch' needs a whole number from 1 to 1000000, not 'ten'"},
+        {{"data-script", "--out", "f", "T", "--batch", "2", "--batch", "3"},
+         "option '--batch' is given more than once"},
+        {{"data-script", "--out", "f", "T", "--where", "T"}, "--where needs TABLE:CONDITION, not 'T'"},
+        {{"data-script", "--out", "f", "T", "--where", "T: "},
+         "--where needs TABLE:CONDITION, not 'T: '"},
+        {{"data-script", "--out", "f", "T", "--where", "T:a=1", "--where", "t:b=2"},
+         "--where names the table 't' more than once"},
+        {{"data-script", "--out", "f", "T", "--no-transaction"},
+         "command 'data-script' takes no --no-transaction"},
+        {{"load", "f", "--batch", "2"}, "command 'load' takes no --batch"},
+        {{"load", "f", "--order-by-keys"}, "command 'load' takes no --order-by-keys"},
+        {{"load", "f", "--no-transaction=yes"}, "option '--no-transaction' takes no value"},
+        {{"update", "T", "--rows-per-insert", "2"}, "command 'update' takes no --rows-per-insert"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
@@ -286,5 +305,69 @@ TEST(Cli, ScriptsAreWrittenAndLoadedBack)
 
     Outcome again = runScript(dir, {"--connection", copy, "load", "-"}, readFile(dir.file("data.sql")));
     EXPECT_EQ(again.status, 1);
-    EXPECT_EQ(again.err, "varnett-script: Batch 2: UNIQUE constraint failed: Customers.id\n");
+    EXPECT_EQ(again.err,
+              "varnett-script: Batch 2 (line 3): UNIQUE constraint failed: Customers.id\n");
+    runScript(dir, {"--connection", copy, "data-script", "--out", dir.file("copy.sql"),
+                    "Customers", "Order Details"});
+    EXPECT_EQ(readFile(dir.file("copy.sql")), readFile(dir.file("data.sql")));
+}
+
+TEST(Cli, DataScriptOptionsAndLoadsInOneTransaction)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    runScript(dir, {"--connection", connection, "exec", "-"},
+              "create table Lines (id int references Customers (id), n int);"
+              "insert into Customers values (8, 'Ann', NULL, NULL, NULL);"
+              "insert into Lines values (7, 1), (9, 2), (7, 3)");
+    Outcome data = runScript(dir, {"--connection", connection, "data-script", "--out",
+                                   dir.file("data.sql"), "--rows-per-insert", "2", "--batch=2",
+                                   "--where", "customers:id <> 8 AND Name <> 'x:y'",
+                                   "--order-by-keys", "Lines", "Customers"});
+    EXPECT_EQ(data.status, 0) << data.err;
+    EXPECT_EQ(readFile(dir.file("data.sql")),
+              "set identity_insert Customers on\r\nGO\r\n"
+              "INSERT INTO Customers(\r\n[id],\r\n[Name],\r\n[Order Date],\r\n[a:b],\r\n"
+              "[Shape])\r\nVALUES(\r\n7,\r\n'O''Neil',\r\n'2024-01-02T00:00:00',\r\n1,\r\n"
+              "NULL),\r\n(\r\n9,\r\n'',\r\nNULL,\r\nNULL,\r\nNULL);\r\nGO\r\n"
+              "\r\nset identity_insert Customers off\r\nGO\r\n"
+              "INSERT INTO Lines(\r\n[id],\r\n[n])\r\nVALUES(\r\n7,\r\n1),\r\n(\r\n9,\r\n2);"
+              "\r\nINSERT INTO Lines(\r\n[id],\r\n[n])\r\nVALUES(\r\n7,\r\n3);\r\nGO\r\n"
+              "\r\n");
+
+    // A failure in the last batch leaves the target as it was.
+    std::string copy = salesDatabase(dir, "Copy.db", false);
+    runScript(dir, {"--connection", copy, "exec", "-"}, "create table Lines (id int, n int)");
+    writeFile(dir.file("bad.sql"), readFile(dir.file("data.sql")) + "insert into Nope values (1)\r\n");
+    Outcome bad = runScript(dir, {"--connection", copy, "load", dir.file("bad.sql")});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.err, "varnett-script: Batch 5 (line 42): no such table: Nope\n");
+    EXPECT_EQ(bad.out, "");
+    Outcome empty = runScript(dir, {"--connection", copy, "data-script", "--out",
+                                    dir.file("empty.sql"), "Customers"});
+    EXPECT_EQ(readFile(dir.file("empty.sql")),
+              "set identity_insert Customers on\r\nGO\r\n\r\n"
+              "set identity_insert Customers off\r\nGO\r\n");
+
+    // Without a transaction, what ran before the failure stays.
+    Outcome loose = runScript(dir, {"--connection", copy, "load", "--no-transaction", "-"},
+                              readFile(dir.file("bad.sql")));
+    EXPECT_EQ(loose.status, 1);
+    EXPECT_EQ(loose.err, "varnett-script: Batch 5 (line 42): no such table: Nope\n");
+    Outcome lines = runScript(dir, {"--connection", copy, "data-script", "--out",
+                                    dir.file("lines.sql"), "--rows-per-insert", "1000", "Lines"});
+    EXPECT_EQ(readFile(dir.file("lines.sql")),
+              "INSERT INTO Lines(\r\n[id],\r\n[n])\r\nVALUES(\r\n7,\r\n1),\r\n(\r\n9,\r\n"
+              "2),\r\n(\r\n7,\r\n3)\r\nGO\r\n\r\n");
+
+    // What a transaction cannot hold is refused before anything runs.
+    Outcome refused = runScript(dir, {"--connection", copy, "load", "-"},
+                                "delete from Lines\r\nGO\r\nBACKUP DATABASE Copy TO DISK = 'x'\r\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "varnett-script: Batch 2 (line 3): BACKUP cannot run inside a "
+                           "transaction. Load the script with --no-transaction to run it batch "
+                           "by batch.\n");
+    runScript(dir, {"--connection", copy, "data-script", "--out", dir.file("lines.sql"),
+                    "--rows-per-insert", "1000", "Lines"});
+    EXPECT_NE(readFile(dir.file("lines.sql")).find("INSERT"), std::string::npos);
 }

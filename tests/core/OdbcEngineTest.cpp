@@ -1,6 +1,7 @@
 // The SQL Server engine's ODBC side, run against the SQLite3 ODBC driver
 // (Debian package libsqliteodbc), loaded by its library path.
 #include "data/Connection.h"
+#include "data/Scripts.h"
 #include "sqltext/Error.h"
 #include "sqltext/TypeText.h"
 #include "support/TempDir.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace varnett::data;
@@ -273,4 +275,49 @@ TEST_F(OdbcEngineTest, ConnectionReportsTheOleDbForm)
     EXPECT_EQ(connection.connectionString(),
               std::string("Provider=MSDASQL;Driver=") + kSqliteDriver + ";Database=" + file
                   + ";User ID=u");
+}
+
+TEST_F(OdbcEngineTest, AFailingLoadLeavesTheTargetAsItWas)
+{
+    engine->executeBatch("INSERT INTO zeta VALUES (1)");
+    const std::string script = "INSERT INTO zeta VALUES (2)\r\nGO\r\n"
+                               "INSERT INTO alpha (n, s) VALUES (1, 'a')\r\nGO\r\n"
+                               "\r\nINSERT INTO nowhere VALUES (3)\r\nGO\r\n"
+                               "INSERT INTO zeta VALUES (4)\r\n";
+    try {
+        loadScript(*engine, script);
+        ADD_FAILURE() << "no error";
+    } catch (const varnett::Error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Batch 3 (line 6): ", 0), 0u) << e.what();
+        EXPECT_NE(std::string(e.what()).find("nowhere"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(rowCount("zeta"), 1);
+    EXPECT_EQ(rowCount("alpha"), 0);
+    // The connection is back in autocommit: a later batch stays.
+    engine->executeBatch("INSERT INTO zeta VALUES (5)");
+    EXPECT_EQ(rowCount("zeta"), 2);
+
+    LoadOptions options;
+    options.transaction = false;
+    EXPECT_THROW(loadScript(*engine, script, options), varnett::Error);
+    EXPECT_EQ(rowCount("zeta"), 3);
+    EXPECT_EQ(rowCount("alpha"), 1);
+}
+
+TEST_F(OdbcEngineTest, ForeignKeysAndRowConditions)
+{
+    runSqlite(file, "CREATE TABLE parent (id int primary key, name varchar(10));"
+                    "CREATE TABLE child (id int, pid int references parent (id),"
+                    " other int references alpha (n), again int references parent (id));"
+                    "INSERT INTO parent VALUES (1, 'a'), (2, 'b'), (3, 'O''Neil')");
+    auto fresh = openEngine(connectionString());
+    auto referenced = fresh->referencedTables("child");
+    std::sort(referenced.begin(), referenced.end());
+    EXPECT_EQ(referenced, (std::vector<std::string>{"alpha", "parent"}));
+    EXPECT_TRUE(fresh->referencedTables("parent").empty());
+
+    auto rows = fresh->openRows("parent", "id >= 2 AND name <> 'O''Neil'");
+    ASSERT_TRUE(rows->next());
+    EXPECT_EQ(rows->value(0).integer, 2);
+    EXPECT_FALSE(rows->next());
 }

@@ -251,34 +251,69 @@ TEST(DataScriptFile, EveryValueLoadsBackAsItWas)
           " '2024-03-10T02:30:00-08:00', X'FFFFFFFF', X'0D0A2700', X'89504E47',"
           " '00000000-0000-0000-0000-000000000000', '', '2024-01-01T00:00:00', -1, NULL)");
 
-    std::string path = dir.file("data.sql");
-    varnett::data::writeDataScript(*source, {"AllTypes"}, path);
-    std::string script = readFile(path);
-    // The server fills timestamps and computed columns: they are not inserted.
-    EXPECT_EQ(script.find("[ts]"), std::string::npos);
-    EXPECT_EQ(script.find("[twice]"), std::string::npos);
-
-    auto target = freshEngine(dir, "Target.db");
-    target->executeBatch(table);
-    varnett::data::loadScript(*target, script);
-
+    // A second table that refers to the first, chosen before it.
+    source->executeBatch("create table Child (id int references AllTypes (id), note nvarchar(5));"
+                         "insert into Child values (1, N'a''b'), (1000, NULL)");
     auto before = rowsOf(*source, "AllTypes");
-    auto after = rowsOf(*target, "AllTypes");
-    ASSERT_EQ(after.size(), 3u);
     ASSERT_EQ(before.size(), 3u);
-    const std::size_t tsColumn = 30;
-    for (std::size_t r = 0; r < before.size(); ++r) {
-        ASSERT_EQ(after[r].size(), before[r].size());
-        for (std::size_t c = 0; c < before[r].size(); ++c) {
-            if (c == tsColumn)
-                EXPECT_TRUE(after[r][c].isNull());
-            else
-                EXPECT_TRUE(sameValue(before[r][c], after[r][c]))
-                    << "row " << r << ", column " << c << ": " << before[r][c].bytes << " / "
-                    << after[r][c].bytes;
+
+    struct Setting {
+        const char* what;
+        varnett::data::DataScriptSettings settings;
+        std::vector<std::size_t> rows;  // of `before`, in the target
+    };
+    auto with = [](int rowsPerInsert, int batch, std::string condition, bool byKeys) {
+        varnett::data::DataScriptSettings s;
+        s.format = {rowsPerInsert, batch};
+        if (!condition.empty())
+            s.conditions.emplace_back("alltypes", condition);
+        s.orderByKeys = byKeys;
+        return s;
+    };
+    const Setting settings[] = {
+        {"default", with(1, 1, "", false), {0, 1, 2}},
+        {"two rows an INSERT", with(2, 1, "", false), {0, 1, 2}},
+        {"three statements a batch", with(1, 3, "", false), {0, 1, 2}},
+        {"1000 rows, 10 statements", with(1000, 10, "", false), {0, 1, 2}},
+        {"a condition", with(1, 1, "id <> 2 AND vc IS NULL OR vc = N'O''Neil'", false), {0, 2}},
+        {"foreign key order", with(2, 2, "", true), {0, 1, 2}},
+    };
+    int run = 0;
+    for (const Setting& setting : settings) {
+        SCOPED_TRACE(setting.what);
+        std::string path = dir.file("data.sql");
+        varnett::data::writeDataScript(*source, {"Child", "AllTypes"}, path, setting.settings);
+        std::string script = readFile(path);
+        // The server fills timestamps and computed columns: they are not inserted.
+        EXPECT_EQ(script.find("[ts]"), std::string::npos);
+        EXPECT_EQ(script.find("[twice]"), std::string::npos);
+        EXPECT_EQ(script.find("INSERT INTO Child") < script.find("INSERT INTO AllTypes"),
+                  !setting.settings.orderByKeys);
+
+        auto target = freshEngine(dir, "Target" + std::to_string(++run) + ".db");
+        target->executeBatch(table);
+        target->executeBatch("create table Child (id int references AllTypes (id), note nvarchar(5))");
+        varnett::data::loadScript(*target, script);
+
+        EXPECT_EQ(rowsOf(*target, "Child").size(), 2u);
+        auto after = rowsOf(*target, "AllTypes");
+        ASSERT_EQ(after.size(), setting.rows.size());
+        const std::size_t tsColumn = 30;
+        for (std::size_t r = 0; r < after.size(); ++r) {
+            const auto& expected = before[setting.rows[r]];
+            ASSERT_EQ(after[r].size(), expected.size());
+            for (std::size_t c = 0; c < expected.size(); ++c) {
+                if (c == tsColumn)
+                    EXPECT_TRUE(after[r][c].isNull());
+                else
+                    EXPECT_TRUE(sameValue(expected[c], after[r][c]))
+                        << "row " << r << ", column " << c << ": " << expected[c].bytes << " / "
+                        << after[r][c].bytes;
+            }
         }
     }
     // Spot checks that the values are the awkward ones meant.
+    const auto& after = before;
     EXPECT_EQ(after[0][2].bytes, "Ωμέγα ‘q’ 'x' 日本 😀");
     EXPECT_EQ(after[0][5].bytes, "line1\r\nline2\nGO x\n");
     EXPECT_EQ(after[0][6].kind, Value::Kind::Text);
@@ -293,6 +328,46 @@ TEST(DataScriptFile, EveryValueLoadsBackAsItWas)
     EXPECT_TRUE(after[1][2].isNull());
     EXPECT_EQ(after[2][0].integer, 1000);
     EXPECT_EQ(after[2][20].bytes, "13:45:30.1234567");
+}
+
+TEST(DataScriptFile, ConditionsMustNameAScriptedTableOnce)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("create table T (id int); insert into T values (1), (2), (3)");
+    std::string path = dir.file("data.sql");
+    writeFile(path, "old data");
+    auto settings = [](std::vector<std::pair<std::string, std::string>> conditions) {
+        varnett::data::DataScriptSettings s;
+        s.conditions = std::move(conditions);
+        return s;
+    };
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> conditions;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{{"U", "id = 1"}}, "The condition for 'U' names a table that is not scripted."},
+        {{{"T", "id = 1"}, {"t", "id = 2"}}, "The table 't' has more than one condition."},
+        {{{"T", "nosuch = 1"}}, "no such column: nosuch"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(errorOf([&] {
+                      varnett::data::writeDataScript(*engine, {"T"}, path, settings(c.conditions));
+                  }),
+                  c.error);
+    writeFile(path, "old data");
+    EXPECT_EQ(errorOf([&] {
+                  varnett::data::writeDataScript(*engine, {"T"}, path,
+                                                 settings({{"T", "id = 1; DROP TABLE T"}}));
+              }),
+              "near \";\": syntax error");
+    EXPECT_EQ(readFile(path), "old data");
+    // A blank condition is none.
+    varnett::data::writeDataScript(*engine, {"T"}, path, settings({{"T", " "}, {"T", "id >= 2"}}));
+    EXPECT_EQ(readFile(path),
+              "INSERT INTO T(\r\n[id])\r\nVALUES(\r\n2)\r\nGO\r\n"
+              "INSERT INTO T(\r\n[id])\r\nVALUES(\r\n3)\r\nGO\r\n\r\n");
 }
 
 TEST(LoadScript, WithoutATransactionTheBatchesBeforeAFailureStayDone)
