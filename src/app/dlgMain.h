@@ -94,6 +94,7 @@ public:
     // Scripts.
     void mniScriptClick();
     void mniDatatransferScriptClick();
+    void mniLoadScriptClick();
 
     SchemaLists& schema() { return *m_schema; }
     PageDocuments& documents() { return *m_documents; }

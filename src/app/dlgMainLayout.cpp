@@ -236,6 +236,7 @@ void TfrmMain::buildDataBaseMenu()
     addAction(menu, "mniScript", QStringLiteral("Generate SQL Proc Script"));
     menu->addSeparator();
     addAction(menu, "mniDatatransferScript", QStringLiteral("Data Transfer Script"));
+    addAction(menu, "mniLoadScript", QStringLiteral("Load script..."));
 }
 
 void TfrmMain::buildViewMenu()

@@ -1,5 +1,5 @@
-// The DataBase menu's script commands: the procedure script and the data
-// transfer script.
+// The DataBase menu's script commands: the procedure script, the data
+// transfer script and loading a script.
 #include "app/dlgMain.h"
 
 #include "data/Scripts.h"
@@ -9,6 +9,10 @@
 #include "ui/Modal.h"
 
 #include <QProgressBar>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 
 namespace varnett {
 
@@ -28,6 +32,17 @@ public:
                     show(0);
                 },
                 [this](int position) { show(position); }};
+    }
+
+    // A load's bytes on a bar of a thousand steps.
+    std::function<void(const data::LoadProgress&)> loadProgress()
+    {
+        m_bar->setRange(0, 1000);
+        return [this](const data::LoadProgress& progress) {
+            const std::uint64_t total = std::max<std::uint64_t>(progress.bytesTotal, 1);
+            show(static_cast<int>(std::min<std::uint64_t>(progress.bytesDone, total) * 1000
+                                  / total));
+        };
     }
 
 private:
@@ -78,13 +93,44 @@ void TfrmMain::mniDatatransferScriptClick()
     const std::optional<QString> path = askScriptFileName();
     if (!path)
         return;
-    const std::vector<std::string> tables = chooseTables(*m_dataMain, this);
-    if (tables.empty())
+    const DataScriptChoice choice = chooseDataScript(*m_dataMain, this);
+    if (choice.tables.empty())
         return;
     ProgressDisplay display(pbMain);
-    data::writeDataScript(m_dataMain->db().engine(), tables, path->toStdString(),
-                          display.progress());
+    data::writeDataScript(m_dataMain->db().engine(), choice.tables, path->toStdString(),
+                          choice.settings, display.progress());
     ui::information(QStringLiteral("The script is created successfully"));
+}
+
+void TfrmMain::mniLoadScriptClick()
+{
+    ui::FileRequest request;
+    request.objectName = QStringLiteral("odScript");
+    request.caption = QStringLiteral("Load script");
+    request.defaultSuffix = QStringLiteral("SQL");
+    request.nameFilters = {QStringLiteral("Script (*.SQL *.sql)"), QStringLiteral("All (*)")};
+    request.proposedName = m_lastScriptName;
+    const std::optional<QString> path = ui::getOpenFileName(request);
+    if (!path)
+        return;
+    m_lastScriptName = *path;
+
+    ProgressDisplay display(pbMain);
+    data::LoadOptions options;
+    options.progress = display.loadProgress();
+    data::Engine& engine = m_dataMain->db().engine();
+    try {
+        data::loadScriptFile(engine, path->toStdString(), options);
+    } catch (const data::TransactionRefused& refused) {
+        if (!ui::confirm(QString::fromStdString(refused.what())
+                         + QStringLiteral("\n\nLoad the script batch by batch, without a "
+                                          "transaction? A batch that fails then leaves the "
+                                          "batches before it done.")))
+            return;
+        options.transaction = false;
+        data::loadScriptFile(engine, path->toStdString(), options);
+    }
+    ui::information(QStringLiteral("The script is loaded successfully"));
 }
 
 } // namespace varnett

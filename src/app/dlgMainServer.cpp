@@ -46,6 +46,7 @@ void TfrmMain::connectServerCommands()
     on("mniDeleteProcedure", [this] { mniDeleteProcedureClick(); });
     on("mniScript", [this] { mniScriptClick(); });
     on("mniDatatransferScript", [this] { mniDatatransferScriptClick(); });
+    on("mniLoadScript", [this] { mniLoadScriptClick(); });
     for (const InsertionEntry& entry : kInsertionEntries) {
         const QString name = QString::fromLatin1(entry.name);
         on(entry.name, [this, name] { mniOperatorClick(name); });

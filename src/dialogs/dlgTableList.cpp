@@ -3,10 +3,14 @@
 #include "data/dmMain.h"
 #include "ui/Modal.h"
 
+#include <QCheckBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -39,18 +43,125 @@ Tfrm_TableList::Tfrm_TableList(QWidget* parent)
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    OptionsBtn = new QPushButton(QStringLiteral("Options >"), this);
+    OptionsBtn->setObjectName(QStringLiteral("OptionsBtn"));
+    BackBtn = new QPushButton(QStringLiteral("< Tables"), this);
+    BackBtn->setObjectName(QStringLiteral("BackBtn"));
+    BackBtn->hide();
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(OptionsBtn, &QPushButton::clicked, this, &Tfrm_TableList::showOptions);
+    connect(BackBtn, &QPushButton::clicked, this, &Tfrm_TableList::showTables);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(OptionsBtn);
+    buttons->addWidget(BackBtn);
     buttons->addStretch();
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
 
+    auto* tablesStep = new QWidget(this);
+    tablesStep->setObjectName(QStringLiteral("pnlTables"));
+    auto* tablesLayout = new QVBoxLayout(tablesStep);
+    tablesLayout->setContentsMargins(0, 0, 0, 0);
+    tablesLayout->addWidget(label);
+    tablesLayout->addWidget(lvTables, 1);
+
+    pcSteps = new QStackedWidget(this);
+    pcSteps->setObjectName(QStringLiteral("pcSteps"));
+    pcSteps->addWidget(tablesStep);
+    pcSteps->addWidget(buildOptionsStep());
+
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label);
-    layout->addWidget(lvTables, 1);
+    layout->addWidget(pcSteps, 1);
     layout->addLayout(buttons);
+}
+
+QWidget* Tfrm_TableList::buildOptionsStep()
+{
+    auto* step = new QWidget(this);
+    step->setObjectName(QStringLiteral("pnlOptions"));
+    seRowsPerInsert = new QSpinBox(step);
+    seRowsPerInsert->setObjectName(QStringLiteral("seRowsPerInsert"));
+    seRowsPerInsert->setRange(1, 1000);
+    seBatch = new QSpinBox(step);
+    seBatch->setObjectName(QStringLiteral("seBatch"));
+    seBatch->setRange(1, 1000000);
+    cbOrderByKeys = new QCheckBox(QStringLiteral("Tables referred to by foreign keys first"), step);
+    cbOrderByKeys->setObjectName(QStringLiteral("cbOrderByKeys"));
+
+    lvConditions = new QTreeWidget(step);
+    lvConditions->setObjectName(QStringLiteral("lvConditions"));
+    lvConditions->setColumnCount(2);
+    lvConditions->setHeaderLabels({QStringLiteral("Table name"), QStringLiteral("Condition")});
+    lvConditions->setRootIsDecorated(false);
+    lvConditions->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    lvConditions->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    lvConditions->header()->setStretchLastSection(true);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Rows per INSERT:"), seRowsPerInsert);
+    form->addRow(QStringLiteral("Statements per batch (GO):"), seBatch);
+    auto* layout = new QVBoxLayout(step);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(form);
+    layout->addWidget(cbOrderByKeys);
+    auto* conditions = new QLabel(QStringLiteral("Only the rows that meet a condition (T-SQL):"), step);
+    conditions->setObjectName(QStringLiteral("Label2"));
+    layout->addWidget(conditions);
+    layout->addWidget(lvConditions, 1);
+    return step;
+}
+
+void Tfrm_TableList::keepConditions()
+{
+    for (int i = 0; i < lvConditions->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvConditions->topLevelItem(i);
+        m_conditions.insert(item->text(0), item->text(1));
+    }
+}
+
+void Tfrm_TableList::showOptions()
+{
+    keepConditions();
+    lvConditions->clear();
+    for (const std::string& table : chosenTables()) {
+        const QString name = QString::fromStdString(table);
+        auto* item = new QTreeWidgetItem({name, m_conditions.value(name)});
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        lvConditions->addTopLevelItem(item);
+    }
+    pcSteps->setCurrentIndex(1);
+    OptionsBtn->hide();
+    BackBtn->show();
+}
+
+void Tfrm_TableList::showTables()
+{
+    keepConditions();
+    pcSteps->setCurrentIndex(0);
+    BackBtn->hide();
+    OptionsBtn->show();
+}
+
+data::DataScriptSettings Tfrm_TableList::chosenSettings() const
+{
+    data::DataScriptSettings settings;
+    settings.format.rowsPerInsert = seRowsPerInsert->value();
+    settings.format.statementsPerBatch = seBatch->value();
+    settings.orderByKeys = cbOrderByKeys->isChecked();
+    // The conditions of the tables still chosen, as the options step shows them.
+    QMap<QString, QString> conditions = m_conditions;
+    for (int i = 0; i < lvConditions->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvConditions->topLevelItem(i);
+        conditions.insert(item->text(0), item->text(1));
+    }
+    for (const std::string& table : chosenTables()) {
+        const QString condition = conditions.value(QString::fromStdString(table)).trimmed();
+        if (!condition.isEmpty())
+            settings.conditions.emplace_back(table, condition.toStdString());
+    }
+    return settings;
 }
 
 void Tfrm_TableList::setTables(const std::vector<std::string>& tables)
@@ -82,6 +193,16 @@ std::vector<std::string> chooseTables(data::TDataMain& dataMain, QWidget* parent
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.chosenTables();
+}
+
+DataScriptChoice chooseDataScript(data::TDataMain& dataMain, QWidget* parent)
+{
+    const std::vector<std::string> tables = dataMain.listTables();
+    Tfrm_TableList dialog(parent);
+    dialog.setTables(tables);
+    if (ui::exec(dialog) != QDialog::Accepted)
+        return {};
+    return {dialog.chosenTables(), dialog.chosenSettings()};
 }
 
 } // namespace varnett

@@ -1,18 +1,26 @@
 #pragma once
 
+#include "data/Scripts.h"
+
 #include <QDialog>
+#include <QMap>
 
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QPushButton;
+class QSpinBox;
+class QStackedWidget;
 class QTreeWidget;
 
 namespace varnett {
 
 namespace data { class TDataMain; }
 
-// The table chooser of the data transfer script.
+// The table chooser of the data transfer script, with a second step for
+// the script's options: rows to an INSERT, statements to a batch, foreign-key
+// order and a condition per chosen table. OK closes from either step.
 class Tfrm_TableList : public QDialog {
     Q_OBJECT
 public:
@@ -22,11 +30,40 @@ public:
     void setTables(const std::vector<std::string>& tables);
     // Names of the selected entries, in list order.
     std::vector<std::string> chosenTables() const;
+    // The options as set; all off unless the options step changed them.
+    data::DataScriptSettings chosenSettings() const;
+
+    // Shows the options step, its conditions listing the chosen tables.
+    void showOptions();
+    // Back to the table list.
+    void showTables();
 
     QTreeWidget* lvTables = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
+    QPushButton* OptionsBtn = nullptr;
+    QPushButton* BackBtn = nullptr;
+    QStackedWidget* pcSteps = nullptr;
+    QSpinBox* seRowsPerInsert = nullptr;
+    QSpinBox* seBatch = nullptr;
+    QCheckBox* cbOrderByKeys = nullptr;
+    QTreeWidget* lvConditions = nullptr;
+
+private:
+    QWidget* buildOptionsStep();
+    // Conditions typed so far, by table, kept when the step is left.
+    void keepConditions();
+    QMap<QString, QString> m_conditions;
 };
+
+// What the chooser gave for the data transfer script.
+struct DataScriptChoice {
+    std::vector<std::string> tables;        // empty after Cancel
+    data::DataScriptSettings settings;
+};
+
+// chooseTables with the options step's settings.
+DataScriptChoice chooseDataScript(data::TDataMain& dataMain, QWidget* parent = nullptr);
 
 // Fills the chooser with the tables and views of the current database and
 // shows it. Returns the chosen names in list order; none after Cancel.

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -175,4 +176,77 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptWritesTheChosenTables)
               "INSERT INTO Orders(\r\n[OrderID],\r\n[CustomerName],\r\n[Amount],\r\n[OrderDate])\r\n"
               "VALUES(\r\n1,\r\n'Smith',\r\n12.5,\r\n'2024-01-31T00:00:00')\r\nGO\r\n"
               "\r\nset identity_insert Orders off\r\nGO\r\n");
+}
+
+TEST_F(MainWindowCommandsTest, DataTransferScriptTakesTheOptionsStep)
+{
+    window->dataMain().executeLines({"INSERT INTO Orders VALUES (2, 'Jones', NULL, NULL)"});
+    responder.answerSave(QString::fromStdString(dir.file("data.SQL")));
+    responder.answerDialog([](QDialog& dialog) {
+        auto* list = child<QTreeWidget>(&dialog, "lvTables");
+        list->findItems(QStringLiteral("Orders"), Qt::MatchExactly).value(0)->setSelected(true);
+        child<QPushButton>(&dialog, "OptionsBtn")->click();
+        child<QSpinBox>(&dialog, "seRowsPerInsert")->setValue(5);
+        child<QTreeWidget>(&dialog, "lvConditions")->topLevelItem(0)->setText(1, "OrderID > 1");
+        dialog.accept();
+        return dialog.result();
+    });
+    trigger(*window, "mniDatatransferScript");
+    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(readFile(dir.file("data.SQL")),
+              "set identity_insert Orders on\r\nGO\r\n"
+              "INSERT INTO Orders(\r\n[OrderID],\r\n[CustomerName],\r\n[Amount],\r\n[OrderDate])\r\n"
+              "VALUES(\r\n2,\r\n'Jones',\r\nNULL,\r\nNULL)\r\nGO\r\n"
+              "\r\nset identity_insert Orders off\r\nGO\r\n");
+}
+
+TEST_F(MainWindowCommandsTest, LoadScriptRunsTheFileInOneTransaction)
+{
+    auto customers = [&] {
+        auto rows = window->dataMain().openTable("customers");
+        int count = 0;
+        while (rows->next())
+            ++count;
+        return count;
+    };
+    const QString path = QString::fromStdString(dir.file("load.SQL"));
+    writeFile(dir.file("load.SQL"), "INSERT INTO customers VALUES (1, N'Ann', 'A1')\r\nGO\r\n"
+                                    "insert into nope values (1)\r\n");
+    responder.answerOpen(std::nullopt);     // Cancel
+    trigger(*window, "mniLoadScript");
+    EXPECT_EQ(responder.events, QStringList({"open:odScript"}));
+
+    responder.answerOpen(path);
+    trigger(*window, "mniLoadScript");
+    EXPECT_EQ(responder.messages.back().kind, ui::MessageKind::General);
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("Batch 2 (line 3): no such table: nope."));
+    EXPECT_EQ(customers(), 0);
+    EXPECT_EQ(child<QProgressBar>(window.get(), "pbMain")->value(), 0);
+
+    writeFile(dir.file("load.SQL"), "INSERT INTO customers VALUES (1, N'Ann', 'A1')\r\nGO\r\n"
+                                    "BACKUP DATABASE Sales TO DISK = 'x'\r\n");
+    responder.answerOpen(path);
+    responder.answerConfirmation(false);
+    trigger(*window, "mniLoadScript");
+    EXPECT_EQ(responder.messages.back().kind, ui::MessageKind::Confirmation);
+    EXPECT_TRUE(responder.messages.back().text.startsWith(
+        "Batch 2 (line 3): BACKUP cannot run inside a transaction.\n\nLoad the script batch by "
+        "batch, without a transaction?"))
+        << responder.messages.back().text.toStdString();
+    EXPECT_EQ(customers(), 0);
+    // Yes: batch by batch, up to the batch the engine refuses.
+    responder.answerOpen(path);
+    responder.answerConfirmation(true);
+    trigger(*window, "mniLoadScript");
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("Batch 2 (line 3): near \"BACKUP\": syntax error."));
+    EXPECT_EQ(customers(), 1);
+
+    writeFile(dir.file("load.SQL"), "INSERT INTO customers VALUES (2, N'Bo', 'B2')\r\nGO\r\n");
+    responder.answerOpen(path);
+    trigger(*window, "mniLoadScript");
+    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is loaded successfully"));
+    EXPECT_EQ(customers(), 2);
+    EXPECT_TRUE(responder.everythingAnswered());
 }

@@ -4,7 +4,11 @@
 #include "sqltext/Error.h"
 #include "dialogs/dlgTableList.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -52,4 +56,68 @@ TEST(TableListDialogTest, ACatalogErrorKeepsTheChooserAway)
     ScriptedResponder responder;
     EXPECT_THROW(chooseTables(db.dataMain()), Error);
     EXPECT_TRUE(responder.events.isEmpty());
+}
+
+TEST(TableListDialogTest, TheOptionsStepGivesTheScriptsSettings)
+{
+    ProcedureDatabase db;
+    ScriptedResponder responder;
+    responder.answerDialog([](QDialog& dialog) -> int {
+        auto* list = child<QTreeWidget>(&dialog, "lvTables");
+        auto* conditions = child<QTreeWidget>(&dialog, "lvConditions");
+        auto* options = child<QPushButton>(&dialog, "OptionsBtn");
+        auto* back = child<QPushButton>(&dialog, "BackBtn");
+        list->topLevelItem(2)->setSelected(true);
+        list->topLevelItem(0)->setSelected(true);
+        options->click();
+        EXPECT_EQ(child<QStackedWidget>(&dialog, "pcSteps")->currentIndex(), 1);
+        EXPECT_TRUE(options->isHidden());
+        EXPECT_FALSE(back->isHidden());
+        EXPECT_EQ(conditions->headerItem()->text(1), QStringLiteral("Condition"));
+        EXPECT_EQ(conditions->topLevelItemCount(), 2);
+        if (conditions->topLevelItemCount() != 2)
+            return QDialog::Rejected;
+        EXPECT_EQ(conditions->topLevelItem(0)->text(0), QStringLiteral("customers"));
+        EXPECT_EQ(conditions->topLevelItem(1)->text(0), QStringLiteral("BigOrders"));
+        EXPECT_TRUE(conditions->topLevelItem(1)->flags() & Qt::ItemIsEditable);
+        conditions->topLevelItem(0)->setText(1, QStringLiteral("Name LIKE 'A%'"));
+        conditions->topLevelItem(1)->setText(1, QStringLiteral("  "));
+        child<QSpinBox>(&dialog, "seRowsPerInsert")->setValue(1001);    // held to 1000
+        child<QSpinBox>(&dialog, "seBatch")->setValue(10);
+        child<QCheckBox>(&dialog, "cbOrderByKeys")->setChecked(true);
+        // Back, one more table: the condition typed stays with its table.
+        back->click();
+        EXPECT_EQ(child<QStackedWidget>(&dialog, "pcSteps")->currentIndex(), 0);
+        list->topLevelItem(1)->setSelected(true);
+        options->click();
+        EXPECT_EQ(conditions->topLevelItemCount(), 3);
+        if (conditions->topLevelItemCount() != 3)
+            return QDialog::Rejected;
+        EXPECT_EQ(conditions->topLevelItem(0)->text(1), QStringLiteral("Name LIKE 'A%'"));
+        EXPECT_EQ(conditions->topLevelItem(1)->text(0), QStringLiteral("Orders"));
+        EXPECT_EQ(conditions->topLevelItem(1)->text(1), QString());
+        dialog.accept();
+        return dialog.result();
+    });
+    DataScriptChoice choice = chooseDataScript(db.dataMain());
+    EXPECT_EQ(choice.tables, std::vector<std::string>({"customers", "Orders", "BigOrders"}));
+    EXPECT_EQ(choice.settings.format.rowsPerInsert, 1000);
+    EXPECT_EQ(choice.settings.format.statementsPerBatch, 10);
+    EXPECT_TRUE(choice.settings.orderByKeys);
+    using Conditions = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(choice.settings.conditions, (Conditions{{"customers", "Name LIKE 'A%'"}}));
+
+    // Without the options step, everything is off.
+    responder.answerDialog([](QDialog& dialog) {
+        child<QTreeWidget>(&dialog, "lvTables")->topLevelItem(1)->setSelected(true);
+        dialog.accept();
+        return dialog.result();
+    });
+    choice = chooseDataScript(db.dataMain());
+    EXPECT_EQ(choice.tables, std::vector<std::string>({"Orders"}));
+    EXPECT_EQ(choice.settings.format.rowsPerInsert, 1);
+    EXPECT_EQ(choice.settings.format.statementsPerBatch, 1);
+    EXPECT_FALSE(choice.settings.orderByKeys);
+    EXPECT_TRUE(choice.settings.conditions.empty());
+    EXPECT_TRUE(responder.everythingAnswered());
 }
