@@ -66,7 +66,7 @@ std::string readInput(const std::string& path)
 }
 
 LoadDisplay::LoadDisplay()
-    : m_terminal(::isatty(STDERR_FILENO) != 0), m_start(std::chrono::steady_clock::now())
+    : m_terminal(standardErrorIsTerminal()), m_start(std::chrono::steady_clock::now())
 {
 }
 
