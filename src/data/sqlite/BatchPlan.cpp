@@ -33,6 +33,9 @@ public:
     {
         if (m_sig.empty())
             throw Error(kEmptyBatch);
+        // A comment or string left open swallows the rest of the batch,
+        // whatever the batch does.
+        checkTerminated();
         if (keywordAt(0, "CREATE") && procedureKeywordAt(1))
             return planCreate();
         if ((keywordAt(0, "ALTER") && procedureKeywordAt(1))
@@ -279,7 +282,6 @@ private:
 
     BatchPlan planCreate() const
     {
-        checkTerminated();
         if (hasGoLine() || procedureStatementFrom(2))
             throw Error(kNotFirst);
 
