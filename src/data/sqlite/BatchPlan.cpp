@@ -31,11 +31,11 @@ public:
 
     BatchPlan run()
     {
-        if (m_sig.empty())
-            throw Error(kEmptyBatch);
         // A comment or string left open swallows the rest of the batch,
         // whatever the batch does.
         checkTerminated();
+        if (m_sig.empty())
+            throw Error(kEmptyBatch);
         if (keywordAt(0, "CREATE") && procedureKeywordAt(1))
             return planCreate();
         if ((keywordAt(0, "ALTER") && procedureKeywordAt(1))
