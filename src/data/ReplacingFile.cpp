@@ -92,6 +92,15 @@ ReplacingFile::ReplacingFile(const std::string& target, const std::string& prote
         if (!protectedFile.empty() && fs::equivalent(m_final, protectedFile, error))
             throw Error("'" + target + "' is the database file of the current connection;"
                         " writing there would replace the database.");
+        // The rename needs only the folder's permission; a file the user may
+        // not write stays as it is all the same.
+#ifdef _WIN32
+        if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
+            throw Error(writeErrorMessage(target, EACCES));
+#else
+        if (::access(m_final.c_str(), W_OK) != 0)
+            throw Error(writeErrorMessage(target, errno));
+#endif
     }
 
     for (int attempt = 0; attempt < kNameAttempts && !m_file; ++attempt) {

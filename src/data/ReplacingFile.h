@@ -14,7 +14,8 @@ namespace varnett::data {
 // A symbolic link is followed: the file it points to is replaced and the link
 // stays. A target that exists but is no regular file (a folder, a device such
 // as /dev/null, a pipe) is refused, and so is `protectedFile` under any of its
-// names (the database file of the current connection). Every error is a
+// names (the database file of the current connection) and a file the user
+// may not write (a read-only file is not replaced). Every error is a
 // varnett::Error naming the file and the cause as the system states it
 // ("No space left on device").
 class ReplacingFile {

@@ -10,6 +10,8 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -205,5 +207,37 @@ TEST(FileWriting, WriteErrorsNameTheirCauseAndKeepTheOldFile)
         file.write("half");
     }
     EXPECT_EQ(readFile(target), "the old script");
+    EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+// Replacing needs only the folder's permission, yet a read-only file is the
+// user's word that it stays. Root may write anything, so the check runs in a
+// child that takes an ordinary user's identity first.
+TEST(FileWriting, AReadOnlyFileIsNotReplaced)
+{
+    TempDir dir;
+    const std::string target = dir.file("kept.sql");
+    writeFile(target, "read-only");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const uid_t nobody = 65534;
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(dir.path().c_str(), nobody, nobody), 0);
+        ASSERT_EQ(::chown(target.c_str(), nobody, nobody), 0);
+    }
+    const std::string expected = "Cannot write the file '" + target + "': Permission denied.";
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (root && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            ::_exit(3);
+        std::string message = errorOf([&] { replaceFile(target, "replaced"); });
+        ::_exit(message == expected ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: another message or none; 3: no ordinary user";
+    EXPECT_EQ(readFile(target), "read-only");
     EXPECT_EQ(entriesIn(dir.path()), 1u);
 }
