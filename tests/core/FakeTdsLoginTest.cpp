@@ -63,7 +63,9 @@ TEST(FakeTdsLogin, BracesSemicolonsAndEqualsReachTheServerUnchanged)
         // The fake server hangs up after the login, so opening fails.
         const std::string error = errorOf([&] { openEngine(cs.render()); });
         EXPECT_NE(error, "(no error)");
-        EXPECT_EQ(error.find(c.password), std::string::npos) << error;
+        if (c.password.size() >= 3) { // shorter ones may stand in any message by chance
+            EXPECT_EQ(error.find(c.password), std::string::npos) << error;
+        }
         auto login = server.login();
         ASSERT_TRUE(login.has_value()) << server.problem();
         EXPECT_EQ(login->userName, c.user);
