@@ -15,8 +15,9 @@ class ConnectionString {
 public:
     using Item = std::pair<std::string, std::string>;
 
-    // Throws varnett::Error naming the problem, and the entry by its number,
-    // for malformed text; the message quotes none of the text.
+    // Throws varnett::Error naming the problem for malformed text. The
+    // entry at fault is named by its key while no Password or Pwd came
+    // before it, else by its number: no message quotes a password.
     static ConnectionString parse(std::string_view text);
     // The well-formed entries before the first malformed one (all of them
     // for well-formed text).

@@ -95,10 +95,11 @@ std::string passThrough(std::string_view value)
     return isBraced(value) ? std::string(value) : odbcValue(value);
 }
 
-// A FreeTDS driver reads a braced value literally, up to the first "}"
-// that is followed by ";" or ends the string; it does not undouble "}}".
-// So a value is braced without doubling, and the string must go on with a
-// ";" after it. A value holding "};" cannot be given at all.
+// A FreeTDS driver reads a braced value literally up to the first "}" that
+// is followed by ";" (at the very end of the string it keeps the closing
+// brace as part of the value), and it does not undouble "}}". So a value is
+// braced without doubling, and the string goes on with a ";" after it. A
+// value holding "};" cannot be given at all.
 std::string freeTdsValue(std::string_view key, std::string_view value)
 {
     std::string standard = odbcValue(value);
