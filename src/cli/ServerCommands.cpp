@@ -9,7 +9,7 @@ namespace varnett::cli {
 
 void executeFile(Session& session, const std::string& path)
 {
-    std::string text = readInput(path);
+    std::string text = readScript(path);
     session.engine().executeBatch(text);
 }
 
@@ -20,7 +20,7 @@ void dropProcedures(Session& session, const std::vector<std::string>& procedures
 
 void loadFile(Session& session, const std::string& path)
 {
-    std::string script = readInput(path);
+    std::string script = readScript(path);
     data::Engine& engine = session.engine();
     TerminalProgress progress({"running batch"});
     data::loadScript(engine, script, progress.progress());

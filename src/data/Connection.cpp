@@ -58,7 +58,10 @@ std::string Connection::connectionString() const
     try {
         return ConnectionString::parse(m_text).renderForDisplay();
     } catch (const Error&) {
-        return m_text; // a malformed string is shown as it was given
+        // A malformed string may hold a password whose ";" broke it: only
+        // what reads well before the fault and before any password is shown
+        // (and stored back).
+        return ConnectionString::parseLeading(m_text).renderBeforePassword();
     }
 }
 

@@ -1,14 +1,13 @@
 #include "data/Scripts.h"
 
+#include "data/ReplacingFile.h"
 #include "sqltext/Error.h"
 #include "sqltext/Batches.h"
 #include "sqltext/DataScript.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/ProcedureFilter.h"
 #include "sqltext/ProcedureText.h"
-
-#include <QFileInfo>
-#include <QSaveFile>
+#include "sqltext/ScriptText.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -18,46 +17,6 @@ namespace varnett::data {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
-
-// A file written under a temporary name beside its target and put in the
-// target's place by commit(). Until then the target is untouched; a file that
-// is not committed is removed when the object goes.
-class ReplacingFile {
-public:
-    explicit ReplacingFile(const std::string& target)
-        : m_target(target), m_file(QString::fromStdString(target))
-    {
-        if (target.empty())
-            throw Error("No file name is given for the script.");
-        if (QFileInfo(m_file.fileName()).isDir())
-            throw Error("'" + target + "' is a folder, not a file.");
-        if (!m_file.open(QIODevice::WriteOnly))
-            fail();
-    }
-
-    void write(std::string_view bytes)
-    {
-        if (m_file.write(bytes.data(), static_cast<qint64>(bytes.size()))
-            != static_cast<qint64>(bytes.size()))
-            fail();
-    }
-
-    void commit()
-    {
-        if (!m_file.commit())
-            fail();
-    }
-
-private:
-    [[noreturn]] void fail() const
-    {
-        throw Error("Cannot write the file '" + m_target + "': "
-                    + m_file.errorString().toStdString() + ".");
-    }
-
-    std::string m_target;
-    QSaveFile m_file;
-};
 
 void startPhase(const Progress& progress, std::size_t max)
 {
@@ -166,7 +125,7 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     const std::vector<std::string> names = distinctNames(procedures);
     if (names.empty())
         throw Error("No procedure is chosen for the script.");
-    ReplacingFile file(path);
+    ReplacingFile file(path, engine.databaseFile());
 
     // The ordering looks at the lines that can execute a procedure; each text
     // is kept in one piece and cut into lines again when written, so the
@@ -228,7 +187,7 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
     const std::vector<std::string> names = distinctNames(tables);
     if (names.empty())
         throw Error("No table is chosen for the script.");
-    ReplacingFile file(path);
+    ReplacingFile file(path, engine.databaseFile());
 
     sqltext::DataScriptWriter writer([&](std::string_view chunk) { file.write(chunk); }, kChunk);
     startPhase(progress, names.size());
@@ -244,6 +203,9 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
 
 void loadScript(Engine& engine, std::string_view script, const Progress& progress)
 {
+    // Refused before any batch runs: nothing of a script that cannot be
+    // read whole is loaded.
+    sqltext::checkNoNul(script);
     const std::vector<std::string_view> batches = scriptBatches(script);
     startPhase(progress, batches.size());
     std::string batch;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -287,6 +288,62 @@ TEST(Cli, ScriptsAreWrittenAndLoadedBack)
     Outcome again = runScript(dir, {"--connection", copy, "load", "-"}, readFile(dir.file("data.sql")));
     EXPECT_EQ(again.status, 1);
     EXPECT_EQ(again.err, "varnett-script: Batch 2: UNIQUE constraint failed: Customers.id\n");
+}
+
+TEST(Cli, BadFilesAreClearErrorsAndLoseNothing)
+{
+    TempDir dir;
+    const std::string connection = salesDatabase(dir);
+    const std::string database = dir.file("Sales.db");
+    const std::string before = readFile(database);
+    fs::create_directory(dir.path() / "folder");
+    using namespace std::string_literals;
+    writeFile(dir.file("nul.sql"), "insert into Customers (id) values (50)\nGO\n"
+                                   "insert into Customers (id) values (51) -- \0 x\n"s);
+    // As SQL Server's tools save scripts: UTF-16 LE with a byte order mark.
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t c : std::u16string(u"insert into [Order Details] values (4, N'\u00DC')\r\nGO\r\n"))
+        utf16 += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    writeFile(dir.file("utf16.sql"), utf16);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"data-script", "--out", "/dev/null", "Customers"},
+         "'/dev/null' is a device or other special file, not a file to write into."},
+        {{"data-script", "--out", dir.file("folder"), "Customers"},
+         "'" + dir.file("folder") + "' is a folder, not a file."},
+        {{"data-script", "--out", database, "Customers"},
+         "'" + database + "' is the database file of the current connection; writing there"
+                          " would replace the database."},
+        {{"load", dir.file("folder")}, "Cannot read the file '" + dir.file("folder") + "': it is a folder."},
+        {{"exec", dir.file("none.sql")},
+         "Cannot read the file '" + dir.file("none.sql") + "': No such file or directory."},
+        {{"load", dir.file("nul.sql")}, "Line 3 of the script holds a NUL character."},
+        {{"exec", dir.file("nul.sql")}, "Line 3 of the script holds a NUL character."},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--connection", connection};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Outcome run = runScript(dir, args);
+        EXPECT_EQ(run.status, 1) << c.err;
+        EXPECT_EQ(run.err, "varnett-script: " + c.err + "\n");
+    }
+    EXPECT_EQ(readFile(database), before);
+    struct stat info {};
+    ASSERT_EQ(::lstat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    Outcome load = runScript(dir, {"--connection", connection, "load", dir.file("utf16.sql")});
+    EXPECT_EQ(load.status, 0) << load.err;
+    Outcome data = runScript(dir, {"--connection", connection, "data-script", "--out",
+                                   dir.file("details.sql"), "Order Details"});
+    EXPECT_EQ(data.status, 0) << data.err;
+    EXPECT_NE(readFile(dir.file("details.sql")).find("VALUES(\r\n4,\r\nN'\xC3\x9C')"),
+              std::string::npos)
+        << readFile(dir.file("details.sql"));
 }
 
 TEST(Cli, VersionIsTheProjectVersionAndHelpWinsOverIt)

@@ -31,6 +31,9 @@ public:
 
     BatchPlan run()
     {
+        // A comment or string left open swallows the rest of the batch,
+        // whatever the batch does.
+        checkTerminated();
         if (m_sig.empty())
             throw Error(kEmptyBatch);
         if (keywordAt(0, "CREATE") && procedureKeywordAt(1))
@@ -279,7 +282,6 @@ private:
 
     BatchPlan planCreate() const
     {
-        checkTerminated();
         if (hasGoLine() || procedureStatementFrom(2))
             throw Error(kNotFirst);
 

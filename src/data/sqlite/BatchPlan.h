@@ -36,8 +36,9 @@ struct BatchPlan {
 // and comments) with CREATE PROC or CREATE PROCEDURE creates a procedure;
 // any other batch is cut into steps at the statements the engine answers
 // itself, each of which starts a line (or follows a ";") and ends one.
-// Throws varnett::Error with the server's words for an empty batch and for a
-// procedure batch that the server refuses.
+// Throws varnett::Error with the server's words for an empty batch, for a
+// comment or string left open, and for a procedure batch that the server
+// refuses.
 BatchPlan planBatch(std::string_view batch);
 
 } // namespace varnett::data

@@ -37,12 +37,14 @@ std::string joinParts(const NameParts& parts)
 
 class SqliteEngine final : public Engine {
 public:
-    SqliteEngine(sqlite3* db, std::string name) : m_db(db), m_name(std::move(name)), m_catalog(db)
+    SqliteEngine(sqlite3* db, std::string name, std::string file)
+        : m_db(db), m_name(std::move(name)), m_file(std::move(file)), m_catalog(db)
     {
     }
     ~SqliteEngine() override { sqlite3_close_v2(m_db); }
 
     std::string databaseName() const override { return m_name; }
+    std::string databaseFile() const override { return m_file; }
 
     std::vector<std::string> listTables() override { return listTablesAndViews(m_db); }
 
@@ -162,6 +164,7 @@ private:
 
     sqlite3* m_db;
     std::string m_name;
+    std::string m_file;
     ProcedureCatalog m_catalog;
 };
 
@@ -185,12 +188,20 @@ std::unique_ptr<Engine> openSqliteEngine(const std::string& path)
 {
     if (path.empty())
         throw Error("No database file is given.");
+    // The file name goes to SQLite as a C string: a NUL would cut it short
+    // and name another file.
+    if (path.find('\0') != std::string::npos)
+        throw Error("The Data Source holds a NUL character; a file name cannot hold one.");
     std::error_code error;
-    auto status = fs::status(path, error);
+    auto status = fs::status(path, error); // through symbolic links
     if (!fs::exists(status))
         throw Error("The database file '" + path + "' does not exist.");
     if (fs::is_directory(status))
         throw Error("'" + path + "' is a folder, not a database file.");
+    // A device such as /dev/null reads as an empty database and takes
+    // writes into nowhere.
+    if (!fs::is_regular_file(status))
+        throw Error("'" + path + "' is a device or other special file, not a database file.");
 
     sqlite3* db = openFile(path, SQLITE_OPEN_READWRITE);
     try {
@@ -200,7 +211,7 @@ std::unique_ptr<Engine> openSqliteEngine(const std::string& path)
         sqlite3_close_v2(db);
         throw Error("Cannot open the database file '" + path + "': " + e.what() + ".");
     }
-    return std::make_unique<SqliteEngine>(db, fs::path(path).stem().string());
+    return std::make_unique<SqliteEngine>(db, fs::path(path).stem().string(), path);
 }
 
 void createSqliteDatabase(const std::string& path)
