@@ -1,7 +1,5 @@
 #include "ui/Application.h"
 
-#include "ui/Modal.h"
-
 namespace varnett::ui {
 
 Application::Application(int& argc, char** argv)
@@ -11,18 +9,6 @@ Application::Application(int& argc, char** argv)
     setApplicationDisplayName(QStringLiteral("Varnett"));
     setOrganizationName(QStringLiteral("Varnett"));
     setApplicationVersion(QStringLiteral("1.0.0.1"));
-}
-
-bool Application::notify(QObject* receiver, QEvent* event)
-{
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& failure) {
-        generalError(messageOf(failure));
-    } catch (...) {
-        generalError(QStringLiteral("Unknown error"));
-    }
-    return false;
 }
 
 } // namespace varnett::ui
