@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include "data/Version.h"
+
 namespace varnett::ui {
 
 Application::Application(int& argc, char** argv)
@@ -8,7 +10,7 @@ Application::Application(int& argc, char** argv)
     setApplicationName(QStringLiteral("Varnett"));
     setApplicationDisplayName(QStringLiteral("Varnett"));
     setOrganizationName(QStringLiteral("Varnett"));
-    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setApplicationVersion(QString::fromLatin1(data::versionText()));
 }
 
 } // namespace varnett::ui
