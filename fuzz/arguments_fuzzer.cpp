@@ -37,7 +37,7 @@ std::vector<std::string> canonical(const Invocation& invocation)
 
 bool same(const Invocation& a, const Invocation& b)
 {
-    return a.help == b.help && a.connection == b.connection && a.command == b.command
+    return a.help == b.help && a.version == b.version && a.connection == b.connection && a.command == b.command
         && a.operands == b.operands && a.fields == b.fields && a.wheres == b.wheres
         && a.name == b.name && a.out == b.out;
 }
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const UsageError&) {
         return 0;
     }
-    if (invocation.help)
+    if (invocation.help || invocation.version)
         return 0;
     FUZZ_CHECK(!invocation.command.empty());
     for (const std::string& where : invocation.wheres) {
