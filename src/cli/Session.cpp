@@ -3,6 +3,7 @@
 #include "data/Connection.h"
 #include "sqltext/Error.h"
 #include "data/SettingsStore.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/ProcedureFilter.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "data/ConnectionString.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 
 #include <algorithm>
@@ -9,16 +10,11 @@ namespace varnett::data {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+using sqltext::equalsNoCase;
 
-std::string_view trim(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
+constexpr bool isBlank(char c) { return sqltext::isBlankOrLineBreak(c); }
+
+std::string_view trim(std::string_view text) { return sqltext::trim(text, isBlank); }
 
 // A value needs quotes when it holds ";", starts with a quote or "=" (after
 // the key's "=" a second one reads as "==", an "=" inside the key) or has
@@ -56,15 +52,6 @@ bool isTrue(std::string_view value)
 }
 
 } // namespace
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x))
-                   == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // Reads the entries of a connection string in order. A malformed entry
 // throws, or, with `stopAtFault`, ends the reading with the entries before

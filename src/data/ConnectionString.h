@@ -49,7 +49,4 @@ private:
     std::vector<Item> m_items;
 };
 
-// Case-insensitive comparison of two ASCII texts.
-bool equalsNoCase(std::string_view a, std::string_view b);
-
 } // namespace varnett::data

@@ -1,6 +1,9 @@
 #include "data/Scripts.h"
 
 #include "data/ReplacingFile.h"
+#include "data/Transaction.h"
+
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/Batches.h"
 #include "sqltext/DataScript.h"
@@ -86,7 +89,7 @@ std::vector<std::string_view> scriptBatches(std::string_view script)
 // are cut.
 std::vector<std::string> executingLines(std::string_view text)
 {
-    auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+    using sqltext::lowerAscii;
     auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
     std::vector<std::string> kept;
     std::size_t lineStart = 0;
@@ -95,8 +98,8 @@ std::vector<std::string> executingLines(std::string_view text)
         char c = text[i];
         if (isBreak(c)) {
             lineStart = i + 1;
-        } else if (lower(c) == 'e' && size - i >= 4 && lower(text[i + 1]) == 'x'
-                   && lower(text[i + 2]) == 'e' && lower(text[i + 3]) == 'c') {
+        } else if (lowerAscii(c) == 'e' && size - i >= 4 && lowerAscii(text[i + 1]) == 'x'
+                   && lowerAscii(text[i + 2]) == 'e' && lowerAscii(text[i + 3]) == 'c') {
             std::size_t end = i + 4;
             while (end < size && !isBreak(text[end]))
                 ++end;
@@ -105,15 +108,6 @@ std::vector<std::string> executingLines(std::string_view text)
         }
     }
     return kept;
-}
-
-void rollbackQuietly(Engine& engine)
-{
-    try {
-        engine.rollback();
-    } catch (const Error&) {
-        // the first failure is the one to report
-    }
 }
 
 } // namespace
@@ -137,8 +131,8 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     startPhase(progress, names.size());
     // The texts are read in one transaction: they come from one state of the
     // catalog, and the engine need not take its locks again for each.
-    engine.beginTransaction();
-    try {
+    {
+        Transaction transaction(engine);
         for (const std::string& name : names) {
             // The text is cut at its own line breaks when it is written.
             std::string text = sqltext::joinRows(
@@ -149,11 +143,8 @@ void writeProcedureScript(Engine& engine, const std::string& database,
             texts.push_back(std::move(text));
             stepTo(progress, entries.size());
         }
-    } catch (...) {
-        rollbackQuietly(engine);
-        throw;
+        transaction.commit();
     }
-    engine.commit();
 
     startPhase(progress, entries.size());
     std::size_t scanned = 0;

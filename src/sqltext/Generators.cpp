@@ -1,5 +1,6 @@
 #include "sqltext/Generators.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
 
@@ -8,15 +9,6 @@
 namespace varnett::sqltext {
 
 namespace {
-
-std::string upperAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - ('a' - 'A'));
-    return out;
-}
 
 std::string variableName(std::string_view field) { return "@p" + variableSafe(field); }
 
@@ -153,7 +145,7 @@ std::vector<std::string> updateProcedure(std::string_view table, const std::vect
         if (row.field.empty())
             throw Error("A condition has no field name");
         operatorItem(row.op);
-        std::string key = upperAscii(variableSafe(row.field));
+        std::string key = toUpperAscii(variableSafe(row.field));
         if (std::find(declared.begin(), declared.end(), key) != declared.end())
             continue;
         declared.push_back(key);
@@ -162,7 +154,7 @@ std::vector<std::string> updateProcedure(std::string_view table, const std::vect
     }
     // Then every selected field whose variable is not declared yet.
     for (const Field& field : fields) {
-        std::string key = upperAscii(variableSafe(field.name));
+        std::string key = toUpperAscii(variableSafe(field.name));
         if (std::find(declared.begin(), declared.end(), key) != declared.end())
             continue;
         parameters.push_back(variableName(field.name) + " "

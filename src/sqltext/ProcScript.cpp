@@ -1,5 +1,6 @@
 #include "sqltext/ProcScript.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ProcedureFilter.h"
 
@@ -13,8 +14,7 @@ namespace {
 
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
-bool isSpace(char c) { return static_cast<unsigned char>(c) <= 32; }
-bool isDelimiter(char c) { return isSpace(c) || c == ','; }
+bool isDelimiter(char c) { return isSpaceOrControl(c) || c == ','; }
 
 // Characters of an unquoted name part or variable name.
 bool isNameChar(char c)
@@ -42,7 +42,7 @@ std::size_t wordEnd(std::string_view text, std::string_view word)
 
 void skipSpace(std::string_view text, std::size_t& p)
 {
-    while (p < text.size() && isSpace(text[p]))
+    while (p < text.size() && isSpaceOrControl(text[p]))
         ++p;
 }
 

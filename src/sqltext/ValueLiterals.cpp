@@ -1,5 +1,6 @@
 #include "sqltext/ValueLiterals.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 
 #include <charconv>
@@ -79,14 +80,7 @@ std::string shown(const Value& value)
     return std::string(buffer, result.ptr);
 }
 
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    return text;
-}
+std::string_view trimBlanks(std::string_view text) { return trim(text, isSpaceOrControl); }
 
 void appendQuoted(std::string& out, std::string_view text, bool unicode)
 {

@@ -122,6 +122,7 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"proc-script", "P"}, "command 'proc-script' needs --out FILE"},
         {{"data-script", "--out", "f.sql"}, "command 'data-script' needs at least one argument"},
         {{"tables", "--out", "f.sql"}, "command 'tables' takes no --out"},
+        {{"update-procedure"}, "command 'update-procedure' needs an argument"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
@@ -246,6 +247,38 @@ TEST(Cli, ProceduresAreCreatedListedReadAndDropped)
     EXPECT_EQ(dropAgain.status, 1);
     EXPECT_EQ(dropAgain.err, "varnett-script: Cannot drop the procedure 'P1', because it does not "
                              "exist or you do not have permission.\n");
+}
+
+TEST(Cli, UpdateProcedureReplacesTheProcedureItsTextCreates)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    auto run = [&](std::vector<std::string> args, const std::string& input = {}) {
+        args.insert(args.begin(), {"--connection", connection});
+        return runScript(dir, args, input);
+    };
+    ASSERT_EQ(run({"exec", "-"}, "create procedure [O'Brien] as select 1").status, 0);
+
+    Outcome fromInput = run({"update-procedure", "-"},
+                            "-- edited\ncreate procedure [dbo].[O'Brien] as\nselect 2\n");
+    EXPECT_EQ(fromInput.status, 0) << fromInput.err;
+    EXPECT_EQ(fromInput.out, "");
+    EXPECT_EQ(run({"text", "O'Brien"}).out, "-- edited\ncreate procedure [dbo].[O'Brien] as\nselect 2\n");
+
+    // A new procedure is created; a text the server refuses keeps the old one.
+    writeFile(dir.file("p2.sql"), "CREATE PROCEDURE P2 AS\r\nSELECT 3\r\n");
+    EXPECT_EQ(run({"update-procedure", dir.file("p2.sql")}).status, 0);
+    Outcome refused = run({"update-procedure", "-"}, "CREATE PROCEDURE P2 AS SELECT 4\nGO\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "varnett-script: 'CREATE/ALTER PROCEDURE' must be the first statement "
+                           "in a query batch.\n");
+    Outcome notAProcedure = run({"update-procedure", "-"}, "drop table Customers");
+    EXPECT_EQ(notAProcedure.status, 1);
+    EXPECT_EQ(notAProcedure.err,
+              "varnett-script: The text does not start with CREATE PROCEDURE.\n");
+    EXPECT_EQ(run({"text", "P2"}).out, "CREATE PROCEDURE P2 AS\nSELECT 3\n");
+    EXPECT_EQ(run({"procedures"}).out, "O'Brien\nP2\n");
+    EXPECT_EQ(run({"tables"}).out.find("Customers"), 0u) << "nothing else ran";
 }
 
 TEST(Cli, ScriptsAreWrittenAndLoadedBack)

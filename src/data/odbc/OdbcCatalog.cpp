@@ -3,6 +3,7 @@
 #ifdef VARNETT_HAVE_ODBC
 
 #include "data/ConnectionString.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/Identifiers.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ namespace {
 
 bool isSystemSchema(const std::string& schema)
 {
-    return equalsNoCase(schema, "sys") || equalsNoCase(schema, "INFORMATION_SCHEMA");
+    return sqltext::equalsNoCase(schema, "sys") || sqltext::equalsNoCase(schema, "INFORMATION_SCHEMA");
 }
 
 void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const CatalogOptions& options,

@@ -1,5 +1,6 @@
 #include "data/odbc/OdbcConnectionString.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 
 #include <algorithm>
@@ -13,27 +14,15 @@ namespace {
 
 constexpr int kDefaultLoginTimeout = 15; // seconds, as the OLE DB providers have it
 
+using sqltext::equalsNoCase;
+using sqltext::startsWithNoCase;
+
 std::string trim(std::string_view text)
 {
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(begin, end - begin + 1));
+    return std::string(sqltext::trim(text, sqltext::isBlankOrLineBreak));
 }
 
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
-}
+std::string lower(std::string_view text) { return sqltext::toLowerAscii(text); }
 
 bool isDigits(std::string_view text)
 {
@@ -318,8 +307,8 @@ bool isFreeTdsDriver(std::string_view driver)
 std::string odbcValue(std::string_view value)
 {
     bool needsBraces = value.find_first_of(";{}=") != std::string_view::npos
-        || (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front()))
-                               || std::isspace(static_cast<unsigned char>(value.back()))));
+        || (!value.empty()
+            && (sqltext::isWhiteSpace(value.front()) || sqltext::isWhiteSpace(value.back())));
     if (!needsBraces)
         return std::string(value);
     std::string out = "{";

@@ -1,6 +1,7 @@
 #include "data/odbc/OdbcEngine.h"
 
 #include "data/ConnectionString.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/odbc/OdbcConnectionString.h"
 
@@ -22,10 +23,7 @@ namespace {
 
 #ifdef VARNETT_HAVE_ODBC
 
-bool isBlankText(std::string_view text)
-{
-    return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
-}
+bool isBlankText(std::string_view text) { return sqltext::isBlankText(text, sqltext::isWhiteSpace); }
 
 class OdbcEngine final : public Engine {
 public:
@@ -33,7 +31,7 @@ public:
         : m_session(std::make_shared<OdbcSession>(request.connectionString, request.loginTimeout))
     {
         std::string dbms = m_session->info(SQL_DBMS_NAME);
-        m_options.sqlServer = equalsNoCase(dbms, "Microsoft SQL Server");
+        m_options.sqlServer = sqltext::equalsNoCase(dbms, "Microsoft SQL Server");
         m_options.patternEscape = m_session->info(SQL_SEARCH_PATTERN_ESCAPE);
         m_quote = m_session->info(SQL_IDENTIFIER_QUOTE_CHAR);
         if (isBlankText(m_quote))

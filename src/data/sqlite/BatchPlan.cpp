@@ -1,5 +1,6 @@
 #include "data/sqlite/BatchPlan.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/SqliteDialect.h"
 #include "data/sqlite/TsqlTokens.h"
@@ -156,7 +157,7 @@ private:
             && symbol('(') && keyword("ID") && symbol(',') && string(property) && symbol(')')
             && symbol('=') && one() && symbol(')') && keyword("DROP") && procedureKeywordAt(q)
             && ++q;
-        if (!matched || !equalsIgnoringCase(property, "IsProcedure"))
+        if (!matched || !sqltext::equalsNoCase(property, "IsProcedure"))
             return std::nullopt;
         auto dropped = readName(q);
         if (!dropped)

@@ -1,6 +1,7 @@
 #include "data/sqlite/SqliteEngine.h"
 
 #include "data/sqlite/BatchPlan.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/HelpTextRows.h"
 #include "data/sqlite/ProcedureCatalog.h"
@@ -51,7 +52,7 @@ public:
     std::vector<std::string> listProcedures() override
     {
         auto names = m_catalog.names();
-        std::sort(names.begin(), names.end(), lessIgnoringCase);
+        std::sort(names.begin(), names.end(), sqltext::lessNoCase);
         for (auto& name : names)
             name += ";1";
         return names;
@@ -130,11 +131,11 @@ private:
     {
         if (parts.empty() || parts.size() > 3 || parts.back().empty())
             return std::nullopt;
-        if (parts.size() == 3 && !parts[0].empty() && !equalsIgnoringCase(parts[0], m_name))
+        if (parts.size() == 3 && !parts[0].empty() && !sqltext::equalsNoCase(parts[0], m_name))
             return std::nullopt;
         if (parts.size() >= 2) {
             const std::string& owner = parts[parts.size() - 2];
-            if (!owner.empty() && !equalsIgnoringCase(owner, "dbo"))
+            if (!owner.empty() && !sqltext::equalsNoCase(owner, "dbo"))
                 return std::nullopt;
         }
         return parts.back();

@@ -1,5 +1,6 @@
 #include "data/sqlite/SqliteSchema.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/ProcedureCatalog.h"
 #include "data/sqlite/SqliteStatement.h"
@@ -28,8 +29,8 @@ constexpr int kHiddenColumn = 1;
 
 bool isHiddenTable(std::string_view name)
 {
-    return equalsIgnoringCase(name.substr(0, 7), "sqlite_")
-        || equalsIgnoringCase(name, ProcedureCatalog::kTableName);
+    return sqltext::equalsNoCase(name.substr(0, 7), "sqlite_")
+        || sqltext::equalsNoCase(name, ProcedureCatalog::kTableName);
 }
 
 std::vector<std::string> listTablesAndViews(sqlite3* db)
@@ -43,8 +44,8 @@ std::vector<std::string> listTablesAndViews(sqlite3* db)
             continue;
         (query.text(0) == "table" ? tables : views).push_back(std::move(name));
     }
-    std::sort(tables.begin(), tables.end(), lessIgnoringCase);
-    std::sort(views.begin(), views.end(), lessIgnoringCase);
+    std::sort(tables.begin(), tables.end(), sqltext::lessNoCase);
+    std::sort(views.begin(), views.end(), sqltext::lessNoCase);
     tables.insert(tables.end(), views.begin(), views.end());
     return tables;
 }
@@ -80,7 +81,7 @@ std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string&
             continue;
         auto column = sqltext::describeDeclaredType(row.name, row.declared);
         column.computed = row.hidden > kHiddenColumn;
-        if (autoincrement && row.pk == 1 && equalsIgnoringCase(row.declared, "INTEGER"))
+        if (autoincrement && row.pk == 1 && sqltext::equalsNoCase(row.declared, "INTEGER"))
             column.identity = true;
         columns.push_back(std::move(column));
     }
