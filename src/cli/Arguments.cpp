@@ -167,6 +167,9 @@ private:
             throw UsageError("command '" + command + "' needs --out FILE");
         for (const std::string& where : m_result.wheres)
             parseWhere(where);
+        // An UPDATE without a condition would set every row of the table.
+        if (command == "update" && m_result.wheres.empty())
+            throw UsageError("command 'update' needs at least one --where FIELD:OPERATOR");
 
         std::size_t count = m_result.operands.size();
         if (count < m_rule->minOperands)

@@ -1,5 +1,7 @@
 #include "sqltext/ProcScript.h"
 
+#include "sqltext/Batches.h"
+#include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ProcedureFilter.h"
 
@@ -255,22 +257,55 @@ std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedu
     return result;
 }
 
-std::vector<std::string> procedureBlock(std::string_view name,
-                                        const std::vector<std::string>& lines)
+std::string settingsLine(const ProcedureSettings& settings)
 {
-    std::vector<std::string> block;
-    block.reserve(lines.size() + 10);
-    block.push_back(dropTest(name) + " " + dropStatement(name));
-    block.emplace_back("GO");
-    block.emplace_back();
-    block.emplace_back(kScriptSettingsLine);
-    block.emplace_back("GO");
-    block.emplace_back();
-    block.insert(block.end(), lines.begin(), lines.end());
-    block.emplace_back();
-    block.emplace_back("GO");
-    block.emplace_back(kScriptSettingsLine);
-    block.emplace_back("GO");
+    return std::string("SET QUOTED_IDENTIFIER  ") + (settings.quotedIdentifier ? "ON" : "OFF")
+        + "    SET ANSI_NULLS  " + (settings.ansiNulls ? "ON" : "OFF");
+}
+
+std::string procedureBlock(std::string_view name, const ProcedureSettings& settings,
+                           std::string_view text)
+{
+    // Lines end at LF (a CR before it belongs to the break) or at a lone CR,
+    // as the script reader cuts them.
+    std::size_t start = 0;
+    for (std::size_t line = 1; start <= text.size(); ++line) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (isGoLine(text.substr(start, end - start)))
+            throw Error("The procedure '" + std::string(name) + "' cannot be written to a script: "
+                        "its line " + std::to_string(line) + " ('"
+                        + std::string(text.substr(start, end - start))
+                        + "') holds only GO, which would end the script's batch there");
+        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+
+    constexpr std::string_view kBreak = "\r\n";
+    const std::string settingsText = settingsLine(settings);
+    std::string block;
+    block.reserve(text.size() + 2 * settingsText.size() + 200);
+    block += dropTest(name);
+    block += ' ';
+    block += dropStatement(name);
+    block += kBreak;
+    block += "GO";
+    block += kBreak;
+    block += kBreak;
+    block += settingsText;
+    block += kBreak;
+    block += "GO";
+    block += kBreak;
+    block += text;
+    block += kBreak;
+    block += "GO";
+    block += kBreak;
+    block += settingsText;
+    block += kBreak;
+    block += "GO";
+    block += kBreak;
     return block;
 }
 

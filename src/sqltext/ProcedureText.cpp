@@ -9,7 +9,7 @@ namespace {
 
 std::string quotedPart(std::string_view part)
 {
-    return isRegularIdentifier(part) ? std::string(part) : bracketQuote(part);
+    return isBareName(part) ? std::string(part) : bracketQuote(part);
 }
 
 } // namespace

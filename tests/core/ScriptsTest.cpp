@@ -65,7 +65,9 @@ bool sameValue(const Value& a, const Value& b)
     }
 }
 
-const char* const kSettings = "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON\r\n";
+const char* const kOnOn = "SET QUOTED_IDENTIFIER  ON    SET ANSI_NULLS  ON\r\n";
+const char* const kOffOff = "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  OFF\r\n";
+const char* const kOnOff = "SET QUOTED_IDENTIFIER  ON    SET ANSI_NULLS  OFF\r\n";
 
 } // namespace
 
@@ -74,13 +76,17 @@ TEST(ProcedureScript, CalleesFirstInExactBlocksWithTheTextAsKept)
     TempDir dir;
     auto engine = freshEngine(dir, "Sales.db");
     const std::string longLine = "-- " + std::string(297, 'x');
+    // Each procedure keeps the settings of the session that created it.
+    engine->executeBatch("SET QUOTED_IDENTIFIER OFF\r\nSET ANSI_NULLS OFF");
     engine->executeBatch("CREATE PROCEDURE A AS\r\n"
                          "  select 'abc' as Lower\r\n"
                          "\r\n"
                          "  EXEC @rc = dbo.C\r\n");
+    engine->executeBatch("SET QUOTED_IDENTIFIER ON");
+    engine->executeBatch("CREATE PROCEDURE [O'Brien] AS\r\n  exec (@sql)\r\n  EXEC A\r\n");
+    engine->executeBatch("SET ANSI_NULLS ON");
     engine->executeBatch("CREATE PROCEDURE B AS\n" + longLine + "\n  select 1\n");
     engine->executeBatch("create procedure C as\r\n  execute [dbo].[B];1 'O''Neil'");
-    engine->executeBatch("CREATE PROCEDURE [O'Brien] AS\r\n  exec (@sql)\r\n  EXEC A\r\n");
 
     std::vector<int> starts;
     Progress progress{[&](int max) { starts.push_back(max); }, {}};
@@ -89,19 +95,20 @@ TEST(ProcedureScript, CalleesFirstInExactBlocksWithTheTextAsKept)
                                         progress);
 
     auto block = [](const std::string& tested, const std::string& dropped,
-                    const std::string& text) {
+                    const std::string& settings, const std::string& text) {
         return "if exists (select * from sysobjects where id = object_id(N'[dbo].[" + tested
             + "]') and OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[" + dropped
-            + "]\r\nGO\r\n\r\n" + kSettings + "GO\r\n\r\n" + text + "\r\nGO\r\n" + kSettings
+            + "]\r\nGO\r\n\r\n" + settings + "GO\r\n" + text + "\r\nGO\r\n" + settings
             + "GO\r\n";
     };
+    // The texts byte for byte: B's lines end in LF alone, C's last line in nothing.
     EXPECT_EQ(readFile(path),
-              block("B", "B", "CREATE PROCEDURE B AS\r\n" + longLine + "\r\n  select 1\r\n")
-                  + block("C", "C", "create procedure C as\r\n  execute [dbo].[B];1 'O''Neil'\r\n")
-                  + block("A", "A", "CREATE PROCEDURE A AS\r\n  select 'abc' as Lower\r\n\r\n"
-                               "  EXEC @rc = dbo.C\r\n")
-                  + block("O''Brien", "O'Brien", "CREATE PROCEDURE [O'Brien] AS\r\n  exec (@sql)\r\n"
-                                      "  EXEC A\r\n"));
+              block("B", "B", kOnOn, "CREATE PROCEDURE B AS\n" + longLine + "\n  select 1\n")
+                  + block("C", "C", kOnOn, "create procedure C as\r\n  execute [dbo].[B];1 'O''Neil'")
+                  + block("A", "A", kOffOff, "CREATE PROCEDURE A AS\r\n  select 'abc' as Lower\r\n\r\n"
+                                    "  EXEC @rc = dbo.C\r\n")
+                  + block("O''Brien", "O'Brien", kOnOff,
+                          "CREATE PROCEDURE [O'Brien] AS\r\n  exec (@sql)\r\n  EXEC A\r\n"));
     // Reading, ordering and writing each report their progress over the four.
     EXPECT_EQ(starts, (std::vector<int>{4, 4, 4}));
     EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "procs.sql"}));

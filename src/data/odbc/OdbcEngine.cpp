@@ -99,6 +99,21 @@ public:
         }
     }
 
+    ProcedureSettings procedureSettings(const std::string& objectName) override
+    {
+        OdbcStatement statement(m_session);
+        statement.execute("SELECT OBJECTPROPERTY(OBJECT_ID(?), 'ExecIsQuotedIdentOn'),"
+                          " OBJECTPROPERTY(OBJECT_ID(?), 'ExecIsAnsiNullsOn')",
+                          {objectName, objectName});
+        if (!statement.fetch())
+            throw Error("The settings of the procedure '" + objectName + "' cannot be read.");
+        const auto quoted = statement.integer(1);
+        const auto ansiNulls = statement.integer(2);
+        if (!quoted || !ansiNulls)
+            throw Error("The object '" + objectName + "' does not exist or is not a procedure.");
+        return {*quoted != 0, *ansiNulls != 0};
+    }
+
     void beginTransaction() override
     {
         if (m_inTransaction)

@@ -187,14 +187,17 @@ private:
             "QUOTED_IDENTIFIER", "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS", "NOCOUNT",
             "ARITHABORT", "CONCAT_NULL_YIELDS_NULL", "XACT_ABORT"};
         std::size_t q = p;
-        while (keywordAt(q, "SET")
-               && std::any_of(std::begin(kOptions), std::end(kOptions),
-                              [&](std::string_view option) { return keywordAt(q + 1, option); })
-               && (keywordAt(q + 2, "ON") || keywordAt(q + 2, "OFF")))
+        while (keywordAt(q, "SET")) {
+            auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                       [&](std::string_view name) { return keywordAt(q + 1, name); });
+            if (option == std::end(kOptions) || !(keywordAt(q + 2, "ON") || keywordAt(q + 2, "OFF")))
+                break;
+            step.options.emplace_back(std::string(*option), keywordAt(q + 2, "ON"));
             q += 3;
+        }
         if (q == p)
             return std::nullopt;
-        step.kind = BatchStep::Kind::Ignore;
+        step.kind = BatchStep::Kind::SessionOptions;
         return q;
     }
 
@@ -304,6 +307,17 @@ private:
                         + "' contains more than the maximum number of prefixes. The maximum is 2.");
         if (name->back().empty())
             throw Error("An object or column name is missing or empty.");
+        // After the name: a group number, the parameters (perhaps in
+        // parentheses), WITH, FOR REPLICATION or AS. "CREATE PROCEDURE
+        // SP_INSERT_Order Details" names no procedure "SP_INSERT_Order".
+        const bool followed = symbolAt(p, ';') || symbolAt(p, '(') || keywordAt(p, "WITH")
+            || keywordAt(p, "FOR") || keywordAt(p, "AS")
+            || (p < count() && sig(p).kind == Token::Kind::Word
+                && m_tokens.text(sig(p)).front() == '@');
+        if (!followed)
+            throw Error(p < count() ? "Incorrect syntax near '" + std::string(m_tokens.text(sig(p))) + "'."
+                                    : std::string("Incorrect syntax near '")
+                                        + std::string(m_tokens.text(last)) + "'.");
 
         BatchPlan plan;
         plan.createsProcedure = true;

@@ -44,6 +44,29 @@ std::size_t maxTypeEnd(const TsqlTokens& tokens, std::size_t i, std::size_t last
     return close;
 }
 
+bool isStringToken(const Token& token)
+{
+    return token.kind == Token::Kind::String || token.kind == Token::Kind::NString;
+}
+
+// True when the "+" at i joins strings: a string literal stands before it,
+// or a string literal or a character function (NCHAR, CHAR) after it.
+bool joinsStrings(const TsqlTokens& tokens, std::size_t i, std::size_t first, std::size_t last)
+{
+    const auto& all = tokens.tokens();
+    std::size_t before = i;
+    while (before > first && !all[before - 1].significant())
+        --before;
+    if (before > first && isStringToken(all[before - 1]))
+        return true;
+    std::size_t after = i + 1;
+    while (after < last && !all[after].significant())
+        ++after;
+    return after < last
+        && (isStringToken(all[after]) || tokens.isKeyword(all[after], "NCHAR")
+            || tokens.isKeyword(all[after], "CHAR"));
+}
+
 } // namespace
 
 std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_t last)
@@ -87,6 +110,9 @@ std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_
                 break;
             }
             out += raw;
+            break;
+        case Token::Kind::Symbol:
+            out += tokens.isSymbol(token, '+') && joinsStrings(tokens, i, first, last) ? "||" : raw;
             break;
         default:
             out += raw;

@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -94,6 +95,14 @@ public:
                     note(cannotDrop(step.names.front()));
                 break;
             }
+            case BatchStep::Kind::SessionOptions:
+                for (const auto& [option, on] : step.options) {
+                    if (option == "QUOTED_IDENTIFIER")
+                        m_settings.quotedIdentifier = on;
+                    else if (option == "ANSI_NULLS")
+                        m_settings.ansiNulls = on;
+                }
+                break;
             case BatchStep::Kind::Ignore:
                 break;
             }
@@ -115,6 +124,21 @@ public:
             throw Error("The object '" + objectName + "' does not exist in database '" + m_name
                         + "' or is invalid for this operation.");
         return helpTextRows(*text);
+    }
+
+    ProcedureSettings procedureSettings(const std::string& objectName) override
+    {
+        std::optional<ProcedureSettings> settings;
+        try {
+            if (auto name = localName(sqltext::splitMultipartName(objectName)))
+                settings = m_catalog.settings(*name);
+        } catch (const Error&) {
+            // a malformed name names no procedure
+        }
+        if (!settings)
+            throw Error("The object '" + objectName + "' does not exist in database '" + m_name
+                        + "' or is not a procedure.");
+        return *settings;
     }
 
     void beginTransaction() override { execSqlite(m_db, "BEGIN"); }
@@ -157,13 +181,48 @@ private:
         objects.bind(1, name);
         if (objects.step() || m_catalog.contains(name))
             throw Error("There is already an object named '" + name + "' in the database.");
-        m_catalog.add(name, text);
+        m_catalog.add(name, text, m_settings);
     }
 
     sqlite3* m_db;
     std::string m_name;
     ProcedureCatalog m_catalog;
+    // The session's SET QUOTED_IDENTIFIER and ANSI_NULLS, which a procedure
+    // created in it keeps.
+    ProcedureSettings m_settings;
 };
+
+// NCHAR(n): the character of code point n, as SQLite's char(n) gives it.
+void ncharFunction(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const sqlite3_int64 code = sqlite3_value_int64(arguments[0]);
+    if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto c = static_cast<std::uint32_t>(code);
+    std::string text;
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (c >> 18));
+        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
 
 // Opens an existing file; throws naming the path when it cannot.
 sqlite3* openFile(const std::string& path, int flags)
@@ -176,6 +235,8 @@ sqlite3* openFile(const std::string& path, int flags)
         throw Error("Cannot open the database file '" + path + "': " + message + ".");
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_create_function(db, "nchar", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            ncharFunction, nullptr, nullptr);
     return db;
 }
 
