@@ -201,6 +201,23 @@ private:
         return q;
     }
 
+    std::optional<std::size_t> matchCreateSchema(std::size_t p, BatchStep& step) const
+    {
+        if (!keywordAt(p, "CREATE") || !keywordAt(p + 1, "SCHEMA"))
+            return std::nullopt;
+        std::size_t q = p + 2;
+        if (q >= count() || !TsqlTokens::isNamePart(sig(q)))
+            return std::nullopt;
+        step.names.push_back({m_tokens.nameValue(sig(q++))});
+        if (keywordAt(q, "AUTHORIZATION")) {
+            if (q + 1 >= count() || !TsqlTokens::isNamePart(sig(q + 1)))
+                return std::nullopt;
+            q += 2;
+        }
+        step.kind = BatchStep::Kind::CreateSchema;
+        return q;
+    }
+
     void addSql(BatchPlan& plan, std::size_t first, std::size_t last) const
     {
         const auto& all = m_tokens.tokens();
@@ -229,6 +246,8 @@ private:
                     end = matchIdentityInsert(p, step);
                 if (!end)
                     end = matchSessionOptions(p, step);
+                if (!end)
+                    end = matchCreateSchema(p, step);
                 if (end && endsStatement(*end)) {
                     std::size_t q = *end;
                     while (symbolAt(q, ';'))
@@ -322,6 +341,8 @@ private:
         BatchPlan plan;
         plan.createsProcedure = true;
         plan.procedureName = name->back();
+        if (name->size() == 2 && !name->front().empty())
+            plan.procedureSchema = name->front();
         return plan;
     }
 

@@ -19,6 +19,7 @@ struct BatchStep {
         DropIfProcedure,    // if exists (... object_id(N'tested') ... IsProcedure ...) drop procedure x
         Ignore,             // set identity_insert T on|off
         SessionOptions,     // SET QUOTED_IDENTIFIER OFF SET ANSI_NULLS ON ...
+        CreateSchema,       // CREATE SCHEMA name [AUTHORIZATION owner]: names[0][0]
     };
     Kind kind = Kind::RunSql;
     std::string sql;
@@ -33,6 +34,7 @@ struct BatchStep {
 struct BatchPlan {
     bool createsProcedure = false;
     std::string procedureName;      // the created procedure, without owner or brackets
+    std::string procedureSchema = "dbo";   // its schema, dbo when the name has none
     std::vector<BatchStep> steps;
 };
 

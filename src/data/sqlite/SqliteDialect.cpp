@@ -67,6 +67,18 @@ bool joinsStrings(const TsqlTokens& tokens, std::size_t i, std::size_t first, st
             || tokens.isKeyword(all[after], "CHAR"));
 }
 
+// True when the token at i is the schema dbo before a dot that starts a
+// name ("dbo.Orders", "[dbo].[Orders]"), not itself after a dot: the
+// objects of dbo live in SQLite's main database.
+bool isDboQualifier(const TsqlTokens& tokens, std::size_t i, std::size_t first, std::size_t last)
+{
+    const auto& all = tokens.tokens();
+    if (!equalsIgnoringCase(tokens.nameValue(all[i]), "dbo") || i + 2 >= last
+        || !tokens.isSymbol(all[i + 1], '.') || !TsqlTokens::isNamePart(all[i + 2]))
+        return false;
+    return i == first || !tokens.isSymbol(all[i - 1], '.');
+}
+
 } // namespace
 
 std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_t last)
@@ -95,6 +107,10 @@ std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_
         }
         case Token::Kind::Bracketed: {
             std::string name = tokens.nameValue(token);
+            if (isDboQualifier(tokens, i, first, last)) {
+                out += "main";
+                break;
+            }
             if (!token.unterminated && name.find(']') != std::string::npos)
                 out += backticked(name);
             else
@@ -102,6 +118,10 @@ std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_
             break;
         }
         case Token::Kind::Word:
+            if (isDboQualifier(tokens, i, first, last)) {
+                out += "main";
+                break;
+            }
             if (std::size_t close = maxTypeEnd(tokens, i, last)) {
                 out += '"';
                 out += raw;
