@@ -184,7 +184,8 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     try {
         for (const std::string& name : names) {
             // The text is written as it is, byte for byte.
-            const std::string objectName = sqltext::procedureObjectName(database, name);
+            const std::string objectName =
+                sqltext::procedureObjectName(database, sqltext::parseObjectName(name));
             std::string text = sqltext::joinRows(engine.procedureText(objectName));
             if (text.empty())
                 throw Error("The procedure '" + name + "' has no text.");

@@ -2,6 +2,7 @@
 
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/TypeText.h"
 
 #include <algorithm>
@@ -218,15 +219,20 @@ std::string conditionParameter(std::string_view field, int op)
 
 std::string proposedProcedureName(ProcedureKind kind, std::string_view table)
 {
+    // The procedure goes into the table's schema.
+    ObjectName object = objectNameOrWhole(table);
     switch (kind) {
     case ProcedureKind::Insert:
-        return "SP_INSERT_" + std::string(table);
+        object.name = "SP_INSERT_" + object.name;
+        break;
     case ProcedureKind::Update:
-        return "SP_UPDATE_" + std::string(table);
+        object.name = "SP_UPDATE_" + object.name;
+        break;
     case ProcedureKind::Delete:
-        return "SP_DELETE_" + std::string(table);
+        object.name = "SP_DELETE_" + object.name;
+        break;
     }
-    return {};
+    return displayName(object);
 }
 
 std::string procedureNameText(std::string_view procedureName)
@@ -242,7 +248,15 @@ std::string procedureNameText(std::string_view procedureName)
             // not a bracketed name after all
         }
     }
-    return quoteIfNeeded(procedureName);
+    try {
+        const ObjectName object = parseObjectName(procedureName);
+        if (procedureName.find('.') != std::string_view::npos && object.name != procedureName
+            && !object.schema.empty())
+            return quoteIfNeeded(object.schema) + "." + quoteIfNeeded(object.name);
+        return quoteIfNeeded(object.name);
+    } catch (const Error&) {
+        return quoteIfNeeded(procedureName);
+    }
 }
 
 std::vector<std::string> leftOutFields(ProcedureKind kind, const std::vector<Field>& fields)
@@ -276,7 +290,7 @@ std::vector<std::string> insertProcedure(std::string_view table, const std::vect
     Parameters names;
     std::vector<std::string> lines = procedureFrame(procedureName, fieldParameters(written, names));
 
-    lines.push_back("INSERT INTO " + quoteIfNeeded(table) + "(");
+    lines.push_back("INSERT INTO " + sqlName(parseObjectName(table)) + "(");
     std::vector<std::string> columns;
     for (const Field& field : written)
         columns.push_back(bracketQuote(field.name));
@@ -324,7 +338,7 @@ std::vector<std::string> updateProcedure(std::string_view table, const std::vect
     }
     std::vector<std::string> lines = procedureFrame(procedureName, std::move(parameters));
 
-    lines.push_back("UPDATE " + quoteIfNeeded(table) + " SET");
+    lines.push_back("UPDATE " + sqlName(parseObjectName(table)) + " SET");
     appendJoined(lines, assignments(written, names), ",");
     lines.push_back("WHERE ");
     std::vector<std::string> where;
@@ -349,7 +363,7 @@ std::vector<std::string> deleteProcedure(std::string_view table, const std::vect
     Parameters names;
     std::vector<std::string> lines = procedureFrame(procedureName, fieldParameters(fields, names));
 
-    lines.push_back("DELETE FROM " + quoteIfNeeded(table));
+    lines.push_back("DELETE FROM " + sqlName(parseObjectName(table)));
     lines.push_back("WHERE ");
     appendJoined(lines, assignments(fields, names), " AND");
     lines.insert(lines.end(), {"", "END"});

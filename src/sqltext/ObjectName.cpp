@@ -101,6 +101,15 @@ ObjectName parseObjectName(std::string_view text)
     return ObjectName{parts[0], parts[1]};
 }
 
+ObjectName objectNameOrWhole(std::string_view text)
+{
+    try {
+        return parseObjectName(text);
+    } catch (const Error&) {
+        return ObjectName{"dbo", std::string(text)};
+    }
+}
+
 std::string displayName(const ObjectName& object)
 {
     if (object.isDbo())

@@ -21,6 +21,9 @@ struct ObjectName {
 // name or part, more than two parts, or an unterminated bracket or quote.
 ObjectName parseObjectName(std::string_view text);
 
+// As parseObjectName, but a text it refuses is one name in dbo, as it stands.
+ObjectName objectNameOrWhole(std::string_view text);
+
 // The form the lists show: the bare name for dbo, "Schema.Name" otherwise;
 // a part holding a dot or starting with "[" or a double quote (or an empty
 // part) is bracketed, so that parseObjectName reads the display form back as
