@@ -6,7 +6,9 @@ namespace varnett::data {
 
 std::string ProcedureCatalog::table() const
 {
-    return (m_database == "main" ? std::string() : sqliteQuote(m_database) + ".")
+    // Always qualified: an unqualified name that main lacks would reach a
+    // schema's catalog.
+    return (m_database == "main" ? std::string("main") : sqliteQuote(m_database)) + "."
         + sqliteQuote(kTableName);
 }
 
