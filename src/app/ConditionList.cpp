@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kTypeTextRole = Qt::UserRole + 1;
 constexpr int kDeclaredTypeRole = Qt::UserRole + 2;
+constexpr int kTypeRole = Qt::UserRole + 3;
 
 // Keeps a column from being edited in place.
 class ReadOnlyColumn : public ui::GridLineDelegate {
@@ -98,6 +99,7 @@ void ConditionList::addCondition(const sqltext::Field& field)
 {
     if (!m_accepting)
         return;
+    sqltext::checkCondition(field.name, field.type, 0);
     const QString name = QString::fromStdString(field.name);
     auto* item = new QTreeWidgetItem(m_list, {name, QString(),
                                               QString::fromStdString(sqltext::conditionParameter(field.name, 0))});
@@ -105,13 +107,17 @@ void ConditionList::addCondition(const sqltext::Field& field)
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setData(0, kTypeTextRole, QString::fromStdString(field.typeText));
     item->setData(0, kDeclaredTypeRole, QString::fromStdString(field.declaredType));
+    item->setData(0, kTypeRole, static_cast<int>(field.type));
 
     auto* selector = new QComboBox;
     selector->setObjectName(QStringLiteral("cbOperator"));
     selector->setFrame(false);
     selector->setEditable(false);
-    for (std::string_view op : sqltext::kOperatorItems)
+    // LIKE only for the fields that hold characters.
+    for (int i = 0; i < sqltext::operatorCount(field.type); ++i) {
+        const std::string_view op = sqltext::kOperatorItems[static_cast<std::size_t>(i)];
         selector->addItem(QString::fromUtf8(op.data(), static_cast<int>(op.size())));
+    }
     selector->setCurrentIndex(0);
     m_list->setItemWidget(item, 1, selector);
     connect(selector, &QComboBox::activated, this, [this, item](int op) {
@@ -159,7 +165,8 @@ std::vector<sqltext::ConditionRow> ConditionList::rows() const
         const QComboBox* selector = operatorSelector(i);
         result.push_back({item->text(0).toStdString(), selector ? selector->currentIndex() : 0,
                           item->data(0, kTypeTextRole).toString().toStdString(),
-                          item->data(0, kDeclaredTypeRole).toString().toStdString()});
+                          item->data(0, kDeclaredTypeRole).toString().toStdString(),
+                          static_cast<sqltext::SqlType>(item->data(0, kTypeRole).toInt())});
     }
     return result;
 }

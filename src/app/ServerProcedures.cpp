@@ -38,7 +38,8 @@ QStringList ServerProcedures::procedureText(const QString& name)
 {
     data::Engine& engine = m_dataMain.db().engine();
     const std::string objectName =
-        sqltext::procedureObjectName(engine.databaseName(), name.toStdString());
+        sqltext::procedureObjectName(engine.databaseName(),
+                                     sqltext::objectNameOrWhole(name.toStdString()));
     QStringList lines;
     for (const std::string& line : sqltext::procedureLines(engine.procedureText(objectName)))
         lines << QString::fromStdString(line);

@@ -142,6 +142,7 @@ private:
     QToolBar* tbMain = nullptr;
     QProgressBar* pbMain = nullptr;
     QLabel* sbMainPanel = nullptr;
+    QLabel* sbMainNote = nullptr;      // what the last Build left out
     QWidget* pnlTable = nullptr;
     QGroupBox* gbTables = nullptr;
     QGroupBox* gbFields = nullptr;

@@ -9,6 +9,7 @@
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
@@ -82,6 +83,7 @@ void TfrmMain::buildProcedure(int page)
 
     QPlainTextEdit* target = m_editors[page];
     target->clear();
+    sbMainNote->clear();
     const QString name = askProcedureName(
         QString::fromStdString(sqltext::proposedProcedureName(kind, table)), this);
     PageDocuments::State& state = m_documents->state(page);
@@ -104,6 +106,7 @@ void TfrmMain::buildProcedure(int page)
         break;
     }
     ui::setLines(target, toLines(lines));
+    sbMainNote->setText(QString::fromStdString(sqltext::leftOutNote(kind, fields)));
 }
 
 } // namespace varnett

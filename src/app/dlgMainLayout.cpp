@@ -136,13 +136,16 @@ void TfrmMain::buildWidgets()
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
 
-    // Status bar: one panel with the database name.
+    // Status bar: a panel with the database name, then the notes of Build.
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("sbMain"));
     sbMainPanel = new QLabel(status);
     sbMainPanel->setObjectName(QStringLiteral("sbMainPanel"));
     sbMainPanel->setFixedWidth(200);
     status->addWidget(sbMainPanel);
+    sbMainNote = new QLabel(status);
+    sbMainNote->setObjectName(QStringLiteral("sbMainNote"));
+    status->addWidget(sbMainNote, 1);
     setStatusBar(status);
 }
 

@@ -152,6 +152,9 @@ private:
             throw UsageError("command '" + command + "' needs --out FILE");
         for (const std::string& where : m_result.wheres)
             parseWhere(where);
+        // An UPDATE without a condition would set every row of the table.
+        if (command == "update" && m_result.wheres.empty())
+            throw UsageError("command 'update' needs at least one --where FIELD:OPERATOR");
 
         std::size_t count = m_result.operands.size();
         if (count < m_rule->minOperands)
@@ -201,10 +204,12 @@ std::string usageText()
            "  tables                 the tables, then the views, one name a line\n"
            "  fields TABLE           the columns of TABLE: name, TAB, type text\n"
            "  insert TABLE [--field NAME]... [--name PROCEDURE]\n"
-           "  update TABLE [--field NAME]... [--where FIELD:OPERATOR]... [--name PROCEDURE]\n"
+           "  update TABLE [--field NAME]... --where FIELD:OPERATOR... [--name PROCEDURE]\n"
            "  delete TABLE [--field NAME]... [--name PROCEDURE]\n"
            "                         the text of a generated procedure; without --field\n"
-           "                         every column; OPERATOR is =, >, <, <>, >=, <= or LIKE\n"
+           "                         every column the statement can write (columns the\n"
+           "                         server fills are left out, with a note on standard\n"
+           "                         error); OPERATOR is =, >, <, <>, >=, <= or LIKE\n"
            "  procedures             the stored procedures, one name a line\n"
            "  text PROCEDURE         the source of a stored procedure\n"
            "  exec FILE|-            run the file (- for standard input) as one batch\n"

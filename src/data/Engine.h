@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sqltext/ProcScript.h"
 #include "sqltext/Value.h"
 
 #include <memory>
@@ -8,6 +9,7 @@
 
 namespace varnett::data {
 
+using sqltext::ProcedureSettings;
 using sqltext::RowCursor;
 using sqltext::Value;
 
@@ -33,6 +35,9 @@ public:
     // The rows of "exec sp_helptext" for the object name bound as its
     // parameter (database.owner.name); each row as the server sends it.
     virtual std::vector<std::string> procedureText(const std::string& objectName) = 0;
+    // The session settings the procedure was created under (QUOTED_IDENTIFIER
+    // and ANSI_NULLS), named as for procedureText.
+    virtual ProcedureSettings procedureSettings(const std::string& objectName) = 0;
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;

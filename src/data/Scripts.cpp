@@ -126,21 +126,25 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     // whole script is never held as lines.
     std::vector<sqltext::ScriptProcedure> entries;
     std::vector<std::string> texts;
+    std::vector<sqltext::ProcedureSettings> settings;
     entries.reserve(names.size());
     texts.reserve(names.size());
+    settings.reserve(names.size());
     startPhase(progress, names.size());
     // The texts are read in one transaction: they come from one state of the
     // catalog, and the engine need not take its locks again for each.
     {
         Transaction transaction(engine);
         for (const std::string& name : names) {
-            // The text is cut at its own line breaks when it is written.
-            std::string text = sqltext::joinRows(
-                engine.procedureText(sqltext::procedureObjectName(database, name)));
+            // The text is written as it is, byte for byte.
+            const std::string objectName =
+                sqltext::procedureObjectName(database, sqltext::parseObjectName(name));
+            std::string text = sqltext::joinRows(engine.procedureText(objectName));
             if (text.empty())
                 throw Error("The procedure '" + name + "' has no text.");
             entries.push_back({name, executingLines(text)});
             texts.push_back(std::move(text));
+            settings.push_back(engine.procedureSettings(objectName));
             stepTo(progress, entries.size());
         }
         transaction.commit();
@@ -157,14 +161,10 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     buffer.reserve(kChunk + 4096);
     std::size_t written = 0;
     for (std::size_t index : order) {
-        const auto lines = sqltext::splitLines(texts[index]);
-        for (const std::string& line : sqltext::procedureBlock(entries[index].name, lines)) {
-            buffer += line;
-            buffer += "\r\n";
-            if (buffer.size() >= kChunk) {
-                file.write(buffer);
-                buffer.clear();
-            }
+        buffer += sqltext::procedureBlock(entries[index].name, settings[index], texts[index]);
+        if (buffer.size() >= kChunk) {
+            file.write(buffer);
+            buffer.clear();
         }
         stepTo(progress, ++written);
     }

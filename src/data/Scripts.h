@@ -19,8 +19,10 @@ struct Progress {
 
 // Writes the procedure script of the named procedures (names as the lists
 // show them, without owner) of `database`: each procedure's source as the
-// server keeps it, in an order where a procedure comes after those it
-// executes, each in its drop-and-create block. A name given more than once
+// server keeps it, byte for byte, under its own QUOTED_IDENTIFIER and
+// ANSI_NULLS settings, in an order where a procedure comes after those it
+// executes, each in its drop-and-create block. A procedure with a line that
+// holds only GO is refused (no file is written). A name given more than once
 // is scripted once. The file is UTF-8 with CR LF line ends, written to a
 // temporary file beside `path` and renamed over it at the end (ReplacingFile:
 // a symbolic link is followed, a folder, a device or the engine's own

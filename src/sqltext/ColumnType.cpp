@@ -29,7 +29,7 @@ struct TypeRule {
     bool identityAllowed;
 };
 
-constexpr std::array<TypeRule, 32> kRules = {{
+constexpr std::array<TypeRule, 44> kRules = {{
     {"varchar", SqlType::VarChar, Args::MaxLength, 8000, false},
     {"nvarchar", SqlType::NVarChar, Args::MaxLength, 4000, false},
     {"char", SqlType::Char, Args::Length, 8000, false},
@@ -62,6 +62,19 @@ constexpr std::array<TypeRule, 32> kRules = {{
     {"uniqueidentifier", SqlType::UniqueIdentifier, Args::None, 0, false},
     {"sql_variant", SqlType::SqlVariant, Args::None, 0, false},
     {"xml", SqlType::Xml, Args::None, 0, false},
+    // The synonyms the server accepts for these types.
+    {"character", SqlType::Char, Args::Length, 8000, false},
+    {"char varying", SqlType::VarChar, Args::MaxLength, 8000, false},
+    {"character varying", SqlType::VarChar, Args::MaxLength, 8000, false},
+    {"national character", SqlType::NChar, Args::Length, 4000, false},
+    {"national char", SqlType::NChar, Args::Length, 4000, false},
+    {"national character varying", SqlType::NVarChar, Args::MaxLength, 4000, false},
+    {"national char varying", SqlType::NVarChar, Args::MaxLength, 4000, false},
+    {"nchar varying", SqlType::NVarChar, Args::MaxLength, 4000, false},
+    {"national text", SqlType::NText, Args::None, 0, false},
+    {"dec", SqlType::Decimal, Args::Decimal, 0, true},
+    {"double precision", SqlType::Float, Args::None, 0, false},
+    {"binary varying", SqlType::VarBinary, Args::MaxLength, 8000, false},
 }};
 
 bool isWordChar(char c)

@@ -1,6 +1,7 @@
 #include "sqltext/ValueLiterals.h"
 
 #include "sqltext/AsciiText.h"
+#include "sqltext/Batches.h"
 #include "sqltext/Error.h"
 
 #include <charconv>
@@ -82,7 +83,7 @@ std::string shown(const Value& value)
 
 std::string_view trimBlanks(std::string_view text) { return trim(text, isSpaceOrControl); }
 
-void appendQuoted(std::string& out, std::string_view text, bool unicode)
+void appendPlainQuoted(std::string& out, std::string_view text, bool unicode)
 {
     out += unicode ? "N'" : "'";
     for (;;) {
@@ -95,6 +96,67 @@ void appendQuoted(std::string& out, std::string_view text, bool unicode)
     }
     out.append(text);
     out += '\'';
+}
+
+// True when the text holds a NUL or a line that is only GO: written inside
+// one literal, such a line would end the script's batch there.
+bool needsConcatenation(std::string_view text)
+{
+    if (text.find('\0') != std::string_view::npos)
+        return true;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (isGoLine(text.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The text as a concatenation in which line breaks and NULs are character
+// functions: N'line 1' + NCHAR(13) + NCHAR(10) + N'GO'. A long text starts
+// from an empty (max) string, so the concatenation is not cut at 8000 bytes.
+void appendConcatenated(std::string& out, std::string_view text, bool unicode)
+{
+    constexpr std::size_t kLongestPlain = 4000;
+    bool first = true;
+    auto separate = [&] {
+        if (!first)
+            out += " + ";
+        first = false;
+    };
+    if (text.size() > kLongestPlain) {
+        out += unicode ? "CAST(N'' AS nvarchar(max))" : "CAST('' AS varchar(max))";
+        first = false;
+    }
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0')
+            ++end;
+        if (end > start) {
+            separate();
+            appendPlainQuoted(out, text.substr(start, end - start), unicode);
+        }
+        if (end < text.size()) {
+            separate();
+            out += unicode ? "NCHAR(" : "CHAR(";
+            out += std::to_string(static_cast<int>(text[end]));
+            out += ')';
+        }
+        start = end + 1;
+    }
+}
+
+void appendQuoted(std::string& out, std::string_view text, bool unicode)
+{
+    if (needsConcatenation(text))
+        appendConcatenated(out, text, unicode);
+    else
+        appendPlainQuoted(out, text, unicode);
 }
 
 void appendInteger(std::string& out, std::int64_t number)
@@ -446,6 +508,18 @@ void appendLiteral(std::string& out, const ColumnDesc& column, const Value& valu
         return;
     }
     Form form = formOf(column.type);
+    if (form == Form::Variant && column.type == SqlType::SqlVariant
+        && (value.kind == Kind::Integer || value.kind == Kind::Real)) {
+        // A bare number would take the type of its literal (int, numeric);
+        // the cast keeps the value's own type in the variant.
+        out += "CAST(";
+        if (value.kind == Kind::Integer)
+            appendInteger(out, value.integer);
+        else
+            appendFloat(out, column, value.real);
+        out += value.kind == Kind::Integer ? " AS bigint)" : " AS float)";
+        return;
+    }
     if (form == Form::Variant) {
         form = value.kind == Kind::Integer ? Form::Integer
             : value.kind == Kind::Real     ? Form::Float

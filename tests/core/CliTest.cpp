@@ -118,6 +118,7 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"update", "T", "--where", "Name:=="},
          "unknown operator '==' in --where (use =, >, <, <>, >=, <= or LIKE)"},
         {{"update", "T", "--name", "A", "--name=B"}, "option '--name' is given more than once"},
+        {{"update", "T", "--field", "A"}, "command 'update' needs at least one --where FIELD:OPERATOR"},
         {{"insert", "T", "--field"}, "option '--field' needs a value"},
         {{"proc-script", "P"}, "command 'proc-script' needs --out FILE"},
         {{"data-script", "--out", "f.sql"}, "command 'data-script' needs at least one argument"},
@@ -172,26 +173,35 @@ TEST(Cli, GeneratedProceduresFollowFieldsConditionsAndNames)
 {
     TempDir dir;
     std::string connection = salesDatabase(dir);
+    // The identity column is selected but left out, and standard error says so.
     Outcome insert = runScript(dir, {"--connection", connection, "insert", "Customers", "--field",
                                  "Name", "--field", "id"});
     EXPECT_EQ(insert.status, 0);
-    EXPECT_EQ(insert.out, "CREATE PROCEDURE SP_INSERT_Customers\n@pName [varchar](41),\n"
-                          "@pid [int]\n\nAS BEGIN\n\nINSERT INTO Customers(\n[Name],\n[id]\n)\n\n"
-                          "VALUES (\n@pName,\n@pid\n)\nEND\n");
+    EXPECT_EQ(insert.out, "CREATE PROCEDURE SP_INSERT_Customers\n@pName [varchar](41)\n\nAS BEGIN"
+                          "\n\nINSERT INTO Customers(\n[Name]\n)\n\nVALUES (\n@pName\n)\nEND\n");
+    EXPECT_EQ(insert.err, "varnett-script: Left out, the server fills it: id.\n");
+
+    // Without --field: every column INSERT can write.
+    Outcome all = runScript(dir, {"--connection", connection, "insert", "Customers"});
+    EXPECT_EQ(all.out, "CREATE PROCEDURE SP_INSERT_Customers\n@pName [varchar](41),\n"
+                       "@pOrder_Date [datetime],\n@pa_b [int],\n@pShape [geography]\n\nAS BEGIN"
+                       "\n\nINSERT INTO Customers(\n[Name],\n[Order Date],\n[a:b],\n[Shape]\n)\n"
+                       "\nVALUES (\n@pName,\n@pOrder_Date,\n@pa_b,\n@pShape\n)\nEND\n");
+    EXPECT_EQ(all.err, "");
 
     // The operator is the text after the last colon; the field may hold colons.
     Outcome update = runScript(dir, {"--connection", connection, "update", "Customers", "--field",
-                                 "Name", "--where", "a:b:like", "--where", "Order Date: <> ",
+                                 "Order Date", "--where", "a:b:>=", "--where", "Name: like ",
                                  "--name", "UpdCust"});
     EXPECT_EQ(update.status, 0) << update.err;
-    EXPECT_EQ(update.out, "CREATE PROCEDURE UpdCust\n@pA_B [int],\n@pORDER_DATE [datetime],\n"
-                          "@pName [varchar](41)\n\nAS BEGIN\n\nUPDATE Customers SET\n"
-                          "[Name] = @pName\nWHERE \n[a:b] LIKE @pa_b+'%' AND\n"
-                          "[Order Date] <> @pOrder_Date\n\nEND\n");
+    EXPECT_EQ(update.out, "CREATE PROCEDURE UpdCust\n@pa_b [int],\n@pName [varchar](41),\n"
+                          "@pOrder_Date [datetime]\n\nAS BEGIN\n\nUPDATE Customers SET\n"
+                          "[Order Date] = @pOrder_Date\nWHERE \n[a:b] >= @pa_b AND\n"
+                          "Name LIKE @pName+'%'\n\nEND\n");
 
     // Every column without --field; a column without a type text gets its declared type.
     Outcome remove = runScript(dir, {"--connection", connection, "delete", "Order Details"});
-    EXPECT_EQ(remove.out, "CREATE PROCEDURE SP_DELETE_Order Details\n@pQty [smallint],\n"
+    EXPECT_EQ(remove.out, "CREATE PROCEDURE [SP_DELETE_Order Details]\n@pQty [smallint],\n"
                           "@pNote [nvarchar](11)\n\nAS BEGIN\n\nDELETE FROM [Order Details]\n"
                           "WHERE \n[Qty] = @pQty AND\n[Note] = @pNote\n\nEND\n");
     Outcome shape = runScript(dir, {"--connection", connection, "delete", "Customers", "--field",
@@ -201,6 +211,10 @@ TEST(Cli, GeneratedProceduresFollowFieldsConditionsAndNames)
     const std::vector<std::pair<std::vector<std::string>, std::string>> failures = {
         {{"insert", "Customers", "--field", "Nope"}, "The table 'Customers' has no field 'Nope'."},
         {{"update", "Customers", "--where", "Nope:="}, "The table 'Customers' has no field 'Nope'."},
+        {{"update", "Customers", "--where", "a:b:LIKE"},
+         "The field 'a:b' holds no characters; LIKE is only for character fields"},
+        {{"update", "Customers", "--field", "id", "--where", "Name:="},
+         "Every selected field is filled by the server; select a field it does not fill"},
         {{"insert", "Customers", "--field", "Name", "--field", "NAME"},
          "The field 'Name' is given more than once."},
         {{"delete", "Nope"}, "The table 'Nope' does not exist."},

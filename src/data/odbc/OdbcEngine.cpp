@@ -13,6 +13,7 @@
 #include "data/odbc/OdbcCursor.h"
 #include "data/odbc/OdbcSession.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 
 #include <algorithm>
 #endif
@@ -51,17 +52,23 @@ public:
         return catalogProcedures(m_session, m_options);
     }
 
-    std::unique_ptr<RowCursor> openTable(const std::string& table) override
+    std::unique_ptr<RowCursor> openTable(const std::string& shown) override
     {
-        if (table.empty())
+        if (shown.empty())
             throw Error("No table name was given");
+        // The table as the lists show it: "Name" in dbo, or "Schema.Name".
+        const sqltext::ObjectName object = sqltext::parseObjectName(shown);
+        const std::string& table = object.name;
+        const std::string schema = object.isDbo() ? std::string() : object.schema;
         // The catalog is read before the rows: many drivers serve one
         // active statement per connection.
-        std::vector<OwnedColumns> catalog = catalogColumns(m_session, m_options, table);
-        std::vector<std::string> computed = computedColumns(m_session, m_options, table);
+        std::vector<OwnedColumns> catalog = ownedBy(catalogColumns(m_session, m_options, table),
+                                                    object.isDbo() ? "dbo" : object.schema);
+        std::vector<std::string> computed = computedColumns(m_session, m_options, table, schema);
 
         auto statement = std::make_unique<OdbcStatement>(m_session);
-        statement->execute("SELECT * FROM " + quoted(table));
+        statement->execute("SELECT * FROM " + (schema.empty() ? "" : quoted(schema) + ".")
+                           + quoted(table));
         std::vector<ResultColumn> result = describeResult(*statement);
         std::vector<sqltext::ColumnDesc> columns = chooseColumns(catalog, result);
         for (auto& column : columns)
@@ -95,6 +102,21 @@ public:
             if (rc == SQL_NO_DATA)
                 return rows;
         }
+    }
+
+    ProcedureSettings procedureSettings(const std::string& objectName) override
+    {
+        OdbcStatement statement(m_session);
+        statement.execute("SELECT OBJECTPROPERTY(OBJECT_ID(?), 'ExecIsQuotedIdentOn'),"
+                          " OBJECTPROPERTY(OBJECT_ID(?), 'ExecIsAnsiNullsOn')",
+                          {objectName, objectName});
+        if (!statement.fetch())
+            throw Error("The settings of the procedure '" + objectName + "' cannot be read.");
+        const auto quoted = statement.integer(1);
+        const auto ansiNulls = statement.integer(2);
+        if (!quoted || !ansiNulls)
+            throw Error("The object '" + objectName + "' does not exist or is not a procedure.");
+        return {*quoted != 0, *ansiNulls != 0};
     }
 
     void beginTransaction() override
@@ -144,6 +166,20 @@ private:
             out += name[i];
         }
         return out + m_quote;
+    }
+
+    // The column groups of the owners in the schema (or, for dbo, in no
+    // schema); all of them when none is.
+    static std::vector<OwnedColumns> ownedBy(std::vector<OwnedColumns> groups,
+                                             const std::string& schema)
+    {
+        std::vector<OwnedColumns> kept;
+        for (auto& group : groups) {
+            const std::string owner = group.owner.substr(group.owner.rfind('.') + 1);
+            if (equalsNoCase(owner, schema) || (owner.empty() && equalsNoCase(schema, "dbo")))
+                kept.push_back(std::move(group));
+        }
+        return kept.empty() ? groups : kept;
     }
 
     // The catalog's columns of the table the SELECT read: of the owners

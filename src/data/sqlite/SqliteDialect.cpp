@@ -1,5 +1,7 @@
 #include "data/sqlite/SqliteDialect.h"
 
+#include "sqltext/AsciiText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -162,6 +164,41 @@ std::size_t maxTypeEnd(const TsqlTokens& tokens, std::size_t i, std::size_t last
     return close;
 }
 
+bool isStringToken(const Token& token)
+{
+    return token.kind == Token::Kind::String || token.kind == Token::Kind::NString;
+}
+
+// True when the "+" at i joins strings: a string literal stands before it,
+// or a string literal or a character function (NCHAR, CHAR) after it.
+bool joinsStrings(const TsqlTokens& tokens, std::size_t i, std::size_t first, std::size_t last)
+{
+    const auto& all = tokens.tokens();
+    std::size_t before = i;
+    while (before > first && !all[before - 1].significant())
+        --before;
+    if (before > first && isStringToken(all[before - 1]))
+        return true;
+    std::size_t after = i + 1;
+    while (after < last && !all[after].significant())
+        ++after;
+    return after < last
+        && (isStringToken(all[after]) || tokens.isKeyword(all[after], "NCHAR")
+            || tokens.isKeyword(all[after], "CHAR"));
+}
+
+// True when the token at i is the schema dbo before a dot that starts a
+// name ("dbo.Orders", "[dbo].[Orders]"), not itself after a dot: the
+// objects of dbo live in SQLite's main database.
+bool isDboQualifier(const TsqlTokens& tokens, std::size_t i, std::size_t first, std::size_t last)
+{
+    const auto& all = tokens.tokens();
+    if (!sqltext::equalsNoCase(tokens.nameValue(all[i]), "dbo") || i + 2 >= last
+        || !tokens.isSymbol(all[i + 1], '.') || !TsqlTokens::isNamePart(all[i + 2]))
+        return false;
+    return i == first || !tokens.isSymbol(all[i - 1], '.');
+}
+
 } // namespace
 
 std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_t last)
@@ -190,6 +227,10 @@ std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_
         }
         case Token::Kind::Bracketed: {
             std::string name = tokens.nameValue(token);
+            if (isDboQualifier(tokens, i, first, last)) {
+                out += "main";
+                break;
+            }
             if (!token.unterminated && name.find(']') != std::string::npos)
                 out += backticked(name);
             else
@@ -200,6 +241,10 @@ std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_
             out += exactSqliteNumber(raw);
             break;
         case Token::Kind::Word:
+            if (isDboQualifier(tokens, i, first, last)) {
+                out += "main";
+                break;
+            }
             if (std::size_t close = maxTypeEnd(tokens, i, last)) {
                 out += '"';
                 out += raw;
@@ -208,6 +253,9 @@ std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_
                 break;
             }
             out += raw;
+            break;
+        case Token::Kind::Symbol:
+            out += tokens.isSymbol(token, '+') && joinsStrings(tokens, i, first, last) ? "||" : raw;
             break;
         default:
             out += raw;
