@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kTypeTextRole = Qt::UserRole + 1;
 constexpr int kDeclaredTypeRole = Qt::UserRole + 2;
+constexpr int kTypeRole = Qt::UserRole + 3;
 
 // Keeps a column from being edited in place.
 class ReadOnlyColumn : public ui::GridLineDelegate {
@@ -42,8 +43,9 @@ ConditionList::ConditionList(QTreeWidget* lvWhere, QObject* parent)
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     m_list->setItemDelegateForColumn(1, new ReadOnlyColumn(m_list));
     m_list->setItemDelegateForColumn(2, new ReadOnlyColumn(m_list));
-    m_list->viewport()->setAcceptDrops(true);
-    m_list->viewport()->installEventFilter(this);
+    m_viewport = m_list->viewport();
+    m_viewport->setAcceptDrops(true);
+    m_viewport->installEventFilter(this);
     // An edited field name carries its parameter text along.
     connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column != 0)
@@ -57,9 +59,17 @@ ConditionList::ConditionList(QTreeWidget* lvWhere, QObject* parent)
     });
 }
 
+ConditionList::~ConditionList()
+{
+    if (m_viewport)
+        m_viewport->removeEventFilter(this);
+}
+
 bool ConditionList::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_list->viewport())
+    // Compared with the pointer kept: while the list is destroyed, asking it
+    // for its viewport would call into a part of it that is already gone.
+    if (watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::DragEnter:
@@ -89,6 +99,7 @@ void ConditionList::addCondition(const sqltext::Field& field)
 {
     if (!m_accepting)
         return;
+    sqltext::checkCondition(field.name, field.type, 0);
     const QString name = QString::fromStdString(field.name);
     auto* item = new QTreeWidgetItem(m_list, {name, QString(),
                                               QString::fromStdString(sqltext::conditionParameter(field.name, 0))});
@@ -96,13 +107,17 @@ void ConditionList::addCondition(const sqltext::Field& field)
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     item->setData(0, kTypeTextRole, QString::fromStdString(field.typeText));
     item->setData(0, kDeclaredTypeRole, QString::fromStdString(field.declaredType));
+    item->setData(0, kTypeRole, static_cast<int>(field.type));
 
     auto* selector = new QComboBox;
     selector->setObjectName(QStringLiteral("cbOperator"));
     selector->setFrame(false);
     selector->setEditable(false);
-    for (std::string_view op : sqltext::kOperatorItems)
+    // LIKE only for the fields that hold characters.
+    for (int i = 0; i < sqltext::operatorCount(field.type); ++i) {
+        const std::string_view op = sqltext::kOperatorItems[static_cast<std::size_t>(i)];
         selector->addItem(QString::fromUtf8(op.data(), static_cast<int>(op.size())));
+    }
     selector->setCurrentIndex(0);
     m_list->setItemWidget(item, 1, selector);
     connect(selector, &QComboBox::activated, this, [this, item](int op) {
@@ -150,7 +165,8 @@ std::vector<sqltext::ConditionRow> ConditionList::rows() const
         const QComboBox* selector = operatorSelector(i);
         result.push_back({item->text(0).toStdString(), selector ? selector->currentIndex() : 0,
                           item->data(0, kTypeTextRole).toString().toStdString(),
-                          item->data(0, kDeclaredTypeRole).toString().toStdString()});
+                          item->data(0, kDeclaredTypeRole).toString().toStdString(),
+                          static_cast<sqltext::SqlType>(item->data(0, kTypeRole).toInt())});
     }
     return result;
 }

@@ -17,6 +17,8 @@ namespace varnett {
 namespace {
 
 constexpr int kDeclaredTypeRole = Qt::UserRole + 1;
+constexpr int kTypeRole = Qt::UserRole + 2;
+constexpr int kServerFilledRole = Qt::UserRole + 3;
 
 } // namespace
 
@@ -77,7 +79,10 @@ void SchemaLists::lvTablesClick()
             texts << QString::fromStdString(*type);
         auto* item = new QTreeWidgetItem(m_fields, texts);
         item->setIcon(0, images::listImage(1));
-        item->setData(0, kDeclaredTypeRole, QString::fromStdString(column.typeName));
+        const sqltext::Field field = sqltext::fieldOf(column);
+        item->setData(0, kDeclaredTypeRole, QString::fromStdString(field.declaredType));
+        item->setData(0, kTypeRole, static_cast<int>(field.type));
+        item->setData(0, kServerFilledRole, field.serverFilled);
     }
     m_fields->resizeColumnToContents(0);
     m_shownTable = table;
@@ -115,7 +120,9 @@ void SchemaLists::lvFieldsSelectItem()
 sqltext::Field SchemaLists::fieldOf(const QTreeWidgetItem* item)
 {
     return {item->text(0).toStdString(), item->text(1).toStdString(),
-            item->data(0, kDeclaredTypeRole).toString().toStdString()};
+            item->data(0, kDeclaredTypeRole).toString().toStdString(),
+            static_cast<sqltext::SqlType>(item->data(0, kTypeRole).toInt()),
+            item->data(0, kServerFilledRole).toBool()};
 }
 
 std::vector<SchemaLists::Entry> SchemaLists::fieldEntries() const

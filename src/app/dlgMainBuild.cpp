@@ -9,6 +9,7 @@
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
@@ -20,8 +21,7 @@ void TfrmMain::connectProcedureCommands()
     ui::onTriggered(mniBuildAll, this, [this] { mniBuildAllClick(); });
     ui::onTriggered(mniCreate, this, [this] { mniCreateClick(); });
     ui::onTriggered(mniCreateAll, this, [this] { mniCreateAllClick(); });
-    ui::onTriggered(findChild<QAction*>(QStringLiteral("Delete1")), this,
-                    [this] { m_conditions->Delete1Click(); });
+    ui::onTriggered(Delete1, this, [this] { m_conditions->Delete1Click(); });
     connect(lvFields, &QTreeWidget::itemDoubleClicked, this,
             [this] { ui::guarded([this] { lvFieldsDblClick(); }); });
     connect(m_conditions, &ConditionList::fieldDropped, this, [this] { lvFieldsDblClick(); });
@@ -83,6 +83,7 @@ void TfrmMain::buildProcedure(int page)
 
     QPlainTextEdit* target = m_editors[page];
     target->clear();
+    sbMainNote->clear();
     const QString name = askProcedureName(
         QString::fromStdString(sqltext::proposedProcedureName(kind, table)), this);
     PageDocuments::State& state = m_documents->state(page);
@@ -105,6 +106,7 @@ void TfrmMain::buildProcedure(int page)
         break;
     }
     ui::setLines(target, toLines(lines));
+    sbMainNote->setText(QString::fromStdString(sqltext::leftOutNote(kind, fields)));
 }
 
 } // namespace varnett

@@ -1,5 +1,7 @@
 #include "cli/Arguments.h"
 
+#include "sqltext/AsciiText.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -24,7 +26,7 @@ struct CommandRule {
 constexpr std::size_t kMany = SIZE_MAX;
 constexpr int kMaxBatch = 1000000;
 
-constexpr std::array<CommandRule, 12> kCommands = {{
+constexpr std::array<CommandRule, 13> kCommands = {{
     {"tables", 0, 0},
     {"fields", 1, 1},
     {"insert", 1, 1, true},
@@ -34,6 +36,7 @@ constexpr std::array<CommandRule, 12> kCommands = {{
     {"text", 1, 1},
     {"exec", 1, 1},
     {"drop", 1, kMany},
+    {"update-procedure", 1, 1},
     {"proc-script", 1, kMany, false, false, true},
     {"data-script", 1, kMany, false, true, true, true},
     {"load", 1, 1, false, false, false, false, true},
@@ -45,24 +48,6 @@ const CommandRule* findCommand(std::string_view name)
         if (rule.name == name)
             return &rule;
     return nullptr;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
 }
 
 class Parser {
@@ -205,7 +190,7 @@ private:
         if (m_rule->dataOptions) {
             std::vector<std::string> tables;
             for (const std::string& where : m_result.wheres) {
-                std::string table = upper(parseTableCondition(where).table);
+                std::string table = sqltext::toUpperAscii(parseTableCondition(where).table);
                 if (std::find(tables.begin(), tables.end(), table) != tables.end())
                     throw UsageError("--where names the table '"
                                      + parseTableCondition(where).table + "' more than once");
@@ -215,6 +200,9 @@ private:
             for (const std::string& where : m_result.wheres)
                 parseWhere(where);
         }
+        // An UPDATE without a condition would set every row of the table.
+        if (command == "update" && m_result.wheres.empty())
+            throw UsageError("command 'update' needs at least one --where FIELD:OPERATOR");
 
         std::size_t count = m_result.operands.size();
         if (count < m_rule->minOperands)
@@ -248,7 +236,7 @@ WhereCondition parseWhere(std::string_view text)
     auto colon = text.rfind(':');
     if (colon == std::string_view::npos || colon == 0)
         throw UsageError("--where needs FIELD:OPERATOR, not '" + std::string(text) + "'");
-    std::string op = upper(trimmed(text.substr(colon + 1)));
+    std::string op = sqltext::toUpperAscii(sqltext::trim(text.substr(colon + 1), sqltext::isSpaceOrTab));
     auto found = std::find(kOperators.begin(), kOperators.end(), op);
     if (found == kOperators.end())
         throw UsageError("unknown operator '" + std::string(text.substr(colon + 1))
@@ -259,8 +247,11 @@ WhereCondition parseWhere(std::string_view text)
 TableCondition parseTableCondition(std::string_view text)
 {
     auto colon = text.find(':');
-    if (colon == std::string_view::npos || trimmed(text.substr(0, colon)).empty()
-        || trimmed(text.substr(colon + 1)).empty())
+    auto blank = [](std::string_view part) {
+        return sqltext::trim(part, sqltext::isSpaceOrTab).empty();
+    };
+    if (colon == std::string_view::npos || blank(text.substr(0, colon))
+        || blank(text.substr(colon + 1)))
         throw UsageError("--where needs TABLE:CONDITION, not '" + std::string(text) + "'");
     return {std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
 }
@@ -273,14 +264,19 @@ std::string usageText()
            "  tables                 the tables, then the views, one name a line\n"
            "  fields TABLE           the columns of TABLE: name, TAB, type text\n"
            "  insert TABLE [--field NAME]... [--name PROCEDURE]\n"
-           "  update TABLE [--field NAME]... [--where FIELD:OPERATOR]... [--name PROCEDURE]\n"
+           "  update TABLE [--field NAME]... --where FIELD:OPERATOR... [--name PROCEDURE]\n"
            "  delete TABLE [--field NAME]... [--name PROCEDURE]\n"
            "                         the text of a generated procedure; without --field\n"
-           "                         every column; OPERATOR is =, >, <, <>, >=, <= or LIKE\n"
+           "                         every column the statement can write (columns the\n"
+           "                         server fills are left out, with a note on standard\n"
+           "                         error); OPERATOR is =, >, <, <>, >=, <= or LIKE\n"
            "  procedures             the stored procedures, one name a line\n"
            "  text PROCEDURE         the source of a stored procedure\n"
            "  exec FILE|-            run the file (- for standard input) as one batch\n"
            "  drop PROCEDURE...      drop the procedures in one batch\n"
+           "  update-procedure FILE|-\n"
+           "                         replace the procedure the file creates with its text:\n"
+           "                         drop and create in one transaction\n"
            "  proc-script --out FILE PROCEDURE...\n"
            "                         write the procedure script, callees before callers\n"
            "  data-script --out FILE [--rows-per-insert N] [--batch N]\n"

@@ -3,9 +3,9 @@
 
 #include "sqltext/Error.h"
 #include "sqltext/Generators.h"
-#include "sqltext/TypeText.h"
 
 #include <algorithm>
+#include <iostream>
 
 namespace varnett::cli {
 
@@ -16,11 +16,12 @@ using sqltext::ConditionRow;
 using sqltext::Field;
 using sqltext::ProcedureKind;
 
-// A field as the field list holds it: its type text, and its declared type
-// for the generators to fall back on when it has none.
-Field fieldOf(const ColumnDesc& column)
+// True when the statement of the procedure can write the column: INSERT
+// and UPDATE leave out what the server fills, DELETE what it cannot compare.
+bool writable(ProcedureKind kind, const Field& field)
 {
-    return {column.name, sqltext::typeText(column).value_or(std::string()), column.typeName};
+    return kind == ProcedureKind::Delete ? sqltext::isComparable(field.type)
+                                         : !field.serverFilled;
 }
 
 ProcedureKind kindOf(const std::string& command)
@@ -43,10 +44,13 @@ void generateProcedure(Session& session, const Invocation& invocation)
     std::vector<Field> fields;
     if (invocation.fields.empty()) {
         for (const ColumnDesc& column : columns)
-            fields.push_back(fieldOf(column));
+            if (Field field = sqltext::fieldOf(column); writable(kind, field))
+                fields.push_back(std::move(field));
+        if (fields.empty())
+            throw Error("The table '" + table + "' has no field the procedure can write.");
     }
     for (const std::string& name : invocation.fields) {
-        Field field = fieldOf(findColumn(columns, name, table));
+        Field field = sqltext::fieldOf(findColumn(columns, name, table));
         if (std::any_of(fields.begin(), fields.end(),
                         [&](const Field& f) { return f.name == field.name; }))
             throw Error("The field '" + field.name + "' is given more than once.");
@@ -57,22 +61,28 @@ void generateProcedure(Session& session, const Invocation& invocation)
     std::vector<ConditionRow> conditions;
     for (const std::string& where : invocation.wheres) {
         WhereCondition condition = parseWhere(where);
-        Field field = fieldOf(findColumn(columns, condition.field, table));
-        conditions.push_back({field.name, condition.op, field.typeText, field.declaredType});
+        Field field = sqltext::fieldOf(findColumn(columns, condition.field, table));
+        sqltext::checkCondition(field.name, field.type, condition.op);
+        conditions.push_back({field.name, condition.op, field.typeText, field.declaredType,
+                              field.type});
     }
 
     const std::string name = invocation.name.value_or(sqltext::proposedProcedureName(kind, table));
+    std::vector<std::string> lines;
     switch (kind) {
     case ProcedureKind::Insert:
-        printLines(sqltext::insertProcedure(table, fields, name));
+        lines = sqltext::insertProcedure(table, fields, name);
         break;
     case ProcedureKind::Update:
-        printLines(sqltext::updateProcedure(table, fields, conditions, name));
+        lines = sqltext::updateProcedure(table, fields, conditions, name);
         break;
     case ProcedureKind::Delete:
-        printLines(sqltext::deleteProcedure(table, fields, name));
+        lines = sqltext::deleteProcedure(table, fields, name);
         break;
     }
+    if (const std::string note = sqltext::leftOutNote(kind, fields); !note.empty())
+        std::cerr << "varnett-script: " << note << ".\n";
+    printLines(lines);
 }
 
 } // namespace varnett::cli

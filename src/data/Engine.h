@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sqltext/Error.h"
+#include "sqltext/ProcScript.h"
 #include "sqltext/Value.h"
 
 #include <memory>
@@ -9,6 +10,7 @@
 
 namespace varnett::data {
 
+using sqltext::ProcedureSettings;
 using sqltext::RowCursor;
 using sqltext::Value;
 
@@ -20,6 +22,9 @@ public:
 
     // Name of the database in use.
     virtual std::string databaseName() const = 0;
+    // The file that holds the database, for an engine that keeps it in one
+    // on this machine; empty for a server.
+    virtual std::string databaseFile() const { return {}; }
     // Tables, then views, each in catalog order.
     virtual std::vector<std::string> listTables() = 0;
     // Stored procedures as "name;group", in catalog order.
@@ -43,6 +48,9 @@ public:
     // The rows of "exec sp_helptext" for the object name bound as its
     // parameter (database.owner.name); each row as the server sends it.
     virtual std::vector<std::string> procedureText(const std::string& objectName) = 0;
+    // The session settings the procedure was created under (QUOTED_IDENTIFIER
+    // and ANSI_NULLS), named as for procedureText.
+    virtual ProcedureSettings procedureSettings(const std::string& objectName) = 0;
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;

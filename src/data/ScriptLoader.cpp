@@ -1,5 +1,5 @@
-// Loading scripts: batch by batch, in one transaction unless asked not to,
-// read a chunk at a time.
+// Loading scripts: checked whole, then run batch by batch, in one
+// transaction unless asked not to, read a chunk at a time.
 #include "data/Scripts.h"
 
 #include "data/Transaction.h"
@@ -63,14 +63,19 @@ private:
     std::uint64_t m_reported = 0;
 };
 
-// Before anything runs: no batch may hold what a transaction cannot.
-void checkTransactionable(BatchReader& reader)
+// Before anything runs: the whole script is read, so a NUL character or
+// broken UTF-16 anywhere in it stops the load while nothing is done; in a
+// transaction no batch may hold what a transaction cannot.
+void checkScript(BatchReader& reader, const LoadOptions& options)
 {
     ScriptBatch batch;
-    while (reader.next(batch))
+    while (reader.next(batch)) {
+        if (!options.transaction)
+            continue;
         if (auto statement = sqltext::statementRefusedInTransaction(batch.text))
             throw TransactionRefused(batchPrefix(batch) + *statement
                                      + " cannot run inside a transaction.");
+    }
 }
 
 void runBatches(Engine& engine, BatchReader& reader, const LoadOptions& options,
@@ -117,10 +122,8 @@ BatchReader::Source fileSource(QFile& file, const std::string& name)
 
 void loadScript(Engine& engine, std::string_view script, const LoadOptions& options)
 {
-    if (options.transaction) {
-        BatchReader check(script);
-        checkTransactionable(check);
-    }
+    BatchReader check(script);
+    checkScript(check, options);
     BatchReader reader(script);
     runScript(engine, reader, options, script.size());
 }
@@ -136,41 +139,40 @@ void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& 
     } else {
         file.setFileName(QString::fromStdString(path));
         if (QFileInfo(file.fileName()).isDir())
-            throw Error("'" + path + "' is a folder, not a file.");
+            throw Error("Cannot read the file '" + path + "': it is a folder.");
         if (!file.open(QIODevice::ReadOnly))
             throw Error("Cannot read the file '" + path + "': " + file.errorString().toStdString()
                         + ".");
     }
 
-    // Input that cannot be read twice is kept in a temporary file while it
-    // is checked, and loaded from there.
+    // The script is checked whole before it runs; input that cannot be read
+    // twice is kept in a temporary file while it is checked, and loaded from
+    // there.
     QTemporaryFile spool;
     QFile* input = &file;
     std::uint64_t total = file.isSequential() ? 0 : static_cast<std::uint64_t>(file.size());
-    if (options.transaction) {
-        BatchReader::Source source = fileSource(file, name);
-        if (file.isSequential()) {
-            if (!spool.open())
-                throw Error("Cannot create a temporary file for " + name + ": "
+    BatchReader::Source source = fileSource(file, name);
+    if (file.isSequential()) {
+        if (!spool.open())
+            throw Error("Cannot create a temporary file for " + name + ": "
+                        + spool.errorString().toStdString() + ".");
+        source = [&, read = std::move(source)](char* buffer, std::size_t size) {
+            std::size_t got = read(buffer, size);
+            if (spool.write(buffer, static_cast<qint64>(got)) != static_cast<qint64>(got))
+                throw Error("Cannot write a temporary file for " + name + ": "
                             + spool.errorString().toStdString() + ".");
-            source = [&, read = std::move(source)](char* buffer, std::size_t size) {
-                std::size_t got = read(buffer, size);
-                if (spool.write(buffer, static_cast<qint64>(got)) != static_cast<qint64>(got))
-                    throw Error("Cannot write a temporary file for " + name + ": "
-                                + spool.errorString().toStdString() + ".");
-                total += got;
-                return got;
-            };
-        }
-        BatchReader check(std::move(source));
-        checkTransactionable(check);
-        if (file.isSequential()) {
-            spool.seek(0);
-            input = &spool;
-        } else if (!file.seek(0)) {
-            throw Error("Cannot read the file '" + path + "' again: "
-                        + file.errorString().toStdString() + ".");
-        }
+            total += got;
+            return got;
+        };
+    }
+    BatchReader check(std::move(source));
+    checkScript(check, options);
+    if (file.isSequential()) {
+        spool.seek(0);
+        input = &spool;
+    } else if (!file.seek(0)) {
+        throw Error("Cannot read the file '" + path + "' again: " + file.errorString().toStdString()
+                    + ".");
     }
     BatchReader reader(fileSource(*input, name));
     runScript(engine, reader, options, total);

@@ -1,14 +1,16 @@
 #include "data/Scripts.h"
 
+#include "data/ReplacingFile.h"
+#include "data/Transaction.h"
+
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/DataScript.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/ProcedureFilter.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/ProcedureText.h"
 #include "sqltext/TableOrder.h"
-
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <unordered_set>
@@ -18,46 +20,6 @@ namespace varnett::data {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
-
-// A file written under a temporary name beside its target and put in the
-// target's place by commit(). Until then the target is untouched; a file that
-// is not committed is removed when the object goes.
-class ReplacingFile {
-public:
-    explicit ReplacingFile(const std::string& target)
-        : m_target(target), m_file(QString::fromStdString(target))
-    {
-        if (target.empty())
-            throw Error("No file name is given for the script.");
-        if (QFileInfo(m_file.fileName()).isDir())
-            throw Error("'" + target + "' is a folder, not a file.");
-        if (!m_file.open(QIODevice::WriteOnly))
-            fail();
-    }
-
-    void write(std::string_view bytes)
-    {
-        if (m_file.write(bytes.data(), static_cast<qint64>(bytes.size()))
-            != static_cast<qint64>(bytes.size()))
-            fail();
-    }
-
-    void commit()
-    {
-        if (!m_file.commit())
-            fail();
-    }
-
-private:
-    [[noreturn]] void fail() const
-    {
-        throw Error("Cannot write the file '" + m_target + "': "
-                    + m_file.errorString().toStdString() + ".");
-    }
-
-    std::string m_target;
-    QSaveFile m_file;
-};
 
 void startPhase(const Progress& progress, std::size_t max)
 {
@@ -83,13 +45,20 @@ std::vector<std::string> distinctNames(const std::vector<std::string>& names)
     return out;
 }
 
+// A table's name as the lists show it, in capitals: "Sales.T", "[Sales].[T]"
+// and "sales.t" name one table.
+std::string tableKey(const std::string& name)
+{
+    return sqltext::toUpperAscii(sqltext::displayName(sqltext::objectNameOrWhole(name)));
+}
+
 // The lines of a procedure text that can execute a procedure: those holding
 // EXEC (or EXECUTE) in any letter case; no other line names a callee. A line
 // is what lies between line break characters (CR, LF), as the text's lines
 // are cut.
 std::vector<std::string> executingLines(std::string_view text)
 {
-    auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+    using sqltext::lowerAscii;
     auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
     std::vector<std::string> kept;
     std::size_t lineStart = 0;
@@ -98,8 +67,8 @@ std::vector<std::string> executingLines(std::string_view text)
         char c = text[i];
         if (isBreak(c)) {
             lineStart = i + 1;
-        } else if (lower(c) == 'e' && size - i >= 4 && lower(text[i + 1]) == 'x'
-                   && lower(text[i + 2]) == 'e' && lower(text[i + 3]) == 'c') {
+        } else if (lowerAscii(c) == 'e' && size - i >= 4 && lowerAscii(text[i + 1]) == 'x'
+                   && lowerAscii(text[i + 2]) == 'e' && lowerAscii(text[i + 3]) == 'c') {
             std::size_t end = i + 4;
             while (end < size && !isBreak(text[end]))
                 ++end;
@@ -108,15 +77,6 @@ std::vector<std::string> executingLines(std::string_view text)
         }
     }
     return kept;
-}
-
-void rollbackQuietly(Engine& engine)
-{
-    try {
-        engine.rollback();
-    } catch (const Error&) {
-        // the first failure is the one to report
-    }
 }
 
 } // namespace
@@ -128,35 +88,36 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     const std::vector<std::string> names = distinctNames(procedures);
     if (names.empty())
         throw Error("No procedure is chosen for the script.");
-    ReplacingFile file(path);
+    ReplacingFile file(path, engine.databaseFile());
 
     // The ordering looks at the lines that can execute a procedure; each text
     // is kept in one piece and cut into lines again when written, so the
     // whole script is never held as lines.
     std::vector<sqltext::ScriptProcedure> entries;
     std::vector<std::string> texts;
+    std::vector<sqltext::ProcedureSettings> settings;
     entries.reserve(names.size());
     texts.reserve(names.size());
+    settings.reserve(names.size());
     startPhase(progress, names.size());
     // The texts are read in one transaction: they come from one state of the
     // catalog, and the engine need not take its locks again for each.
-    engine.beginTransaction();
-    try {
+    {
+        Transaction transaction(engine);
         for (const std::string& name : names) {
-            // The text is cut at its own line breaks when it is written.
-            std::string text = sqltext::joinRows(
-                engine.procedureText(sqltext::procedureObjectName(database, name)));
+            // The text is written as it is, byte for byte.
+            const std::string objectName =
+                sqltext::procedureObjectName(database, sqltext::parseObjectName(name));
+            std::string text = sqltext::joinRows(engine.procedureText(objectName));
             if (text.empty())
                 throw Error("The procedure '" + name + "' has no text.");
             entries.push_back({name, executingLines(text)});
             texts.push_back(std::move(text));
+            settings.push_back(engine.procedureSettings(objectName));
             stepTo(progress, entries.size());
         }
-    } catch (...) {
-        rollbackQuietly(engine);
-        throw;
+        transaction.commit();
     }
-    engine.commit();
 
     startPhase(progress, entries.size());
     std::size_t scanned = 0;
@@ -169,14 +130,10 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     buffer.reserve(kChunk + 4096);
     std::size_t written = 0;
     for (std::size_t index : order) {
-        const auto lines = sqltext::splitLines(texts[index]);
-        for (const std::string& line : sqltext::procedureBlock(entries[index].name, lines)) {
-            buffer += line;
-            buffer += "\r\n";
-            if (buffer.size() >= kChunk) {
-                file.write(buffer);
-                buffer.clear();
-            }
+        buffer += sqltext::procedureBlock(entries[index].name, settings[index], texts[index]);
+        if (buffer.size() >= kChunk) {
+            file.write(buffer);
+            buffer.clear();
         }
         stepTo(progress, ++written);
     }
@@ -202,7 +159,7 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
         if (condition.find_first_not_of(" \t\r\n") == std::string::npos)
             continue;
         auto found = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-            return sqltext::toUpperAscii(name) == sqltext::toUpperAscii(table);
+            return tableKey(name) == tableKey(table);
         });
         if (found == names.end())
             throw Error("The condition for '" + table + "' names a table that is not scripted.");
@@ -212,12 +169,17 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
         slot = condition;
     }
     if (settings.orderByKeys) {
+        std::vector<std::string> keys;
         std::vector<std::vector<std::string>> referenced;
-        for (const std::string& table : names)
+        for (const std::string& table : names) {
+            keys.push_back(tableKey(table));
             referenced.push_back(engine.referencedTables(table));
+            for (std::string& parent : referenced.back())
+                parent = tableKey(parent);
+        }
         std::vector<std::string> ordered;
         std::vector<std::string> orderedConditions;
-        for (std::size_t i : sqltext::foreignKeyOrder(names, referenced)) {
+        for (std::size_t i : sqltext::foreignKeyOrder(keys, referenced)) {
             ordered.push_back(names[i]);
             orderedConditions.push_back(conditions[i]);
         }
@@ -226,7 +188,7 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
     }
     // Checked before the file is touched.
     sqltext::DataScriptWriter writer({}, kChunk, settings.format);
-    ReplacingFile file(path);
+    ReplacingFile file(path, engine.databaseFile());
 
     writer = sqltext::DataScriptWriter([&](std::string_view chunk) { file.write(chunk); }, kChunk,
                                        settings.format);

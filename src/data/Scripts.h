@@ -24,18 +24,22 @@ struct Progress {
 
 // Writes the procedure script of the named procedures (names as the lists
 // show them, without owner) of `database`: each procedure's source as the
-// server keeps it, in an order where a procedure comes after those it
-// executes, each in its drop-and-create block. A name given more than once
+// server keeps it, byte for byte, under its own QUOTED_IDENTIFIER and
+// ANSI_NULLS settings, in an order where a procedure comes after those it
+// executes, each in its drop-and-create block. A procedure with a line that
+// holds only GO is refused (no file is written). A name given more than once
 // is scripted once. The file is UTF-8 with CR LF line ends, written to a
-// temporary file beside `path` and renamed over it at the end; on failure
-// no temporary file stays and an old file at `path` is unchanged. Throws
+// temporary file beside `path` and renamed over it at the end (ReplacingFile:
+// a symbolic link is followed, a folder, a device or the engine's own
+// database file is refused); on failure no temporary file stays and an old
+// file at `path` is unchanged. Throws
 // varnett::Error.
 void writeProcedureScript(Engine& engine, const std::string& database,
                           const std::vector<std::string>& procedures, const std::string& path,
                           const Progress& progress = {});
 
-// Writes the data transfer script of the tables (bare names, as the table
-// list shows them): every row as an INSERT statement. Rows are streamed to
+// Writes the data transfer script of the tables (as the table list shows
+// them: "Name" in dbo, "Schema.Name" otherwise): every row as an INSERT statement. Rows are streamed to
 // the file as they are read, so memory does not grow with their number.
 // A table given more than once is scripted once. Written and replaced as
 // writeProcedureScript writes its file. Throws varnett::Error.
@@ -85,14 +89,17 @@ public:
 // batch is sent exactly as the script holds it (line breaks included). Stops
 // at the first batch that fails and throws varnett::Error
 // "Batch N (line L): MESSAGE", N counting the batches that hold something
-// from 1, L the line of the batch's first character that is no blank. In a
-// transaction, a batch holding CREATE DATABASE, BACKUP and the like throws
-// TransactionRefused, naming it so, before any batch runs.
+// from 1, L the line of the batch's first character that is no blank. The
+// script is read as sqltext::BatchReader reads it (UTF-8, or UTF-16 after its
+// byte order mark); a NUL character or broken UTF-16 anywhere in it is
+// refused before any batch runs ("Line N of the script holds a NUL
+// character."). In a transaction, a batch holding CREATE DATABASE, BACKUP and
+// the like throws TransactionRefused, naming it so, before any batch runs.
 void loadScript(Engine& engine, std::string_view script, const LoadOptions& options = {});
 
 // loadScript over a file ("-" for standard input), read a chunk at a time,
 // so memory does not grow with the script. Throws varnett::Error naming the
-// file when it cannot be read.
+// file when it cannot be read (a folder included).
 void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& options = {});
 
 } // namespace varnett::data

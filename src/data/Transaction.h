@@ -1,40 +1,26 @@
 #pragma once
 
 #include "data/Engine.h"
-#include "sqltext/Error.h"
 
 namespace varnett::data {
 
-// A transaction on an engine, begun by the constructor and rolled back when
-// the object goes without commit() (an exception on the way out included).
-// A failed rollback is not reported: the failure that led to it is the one
-// that matters.
+// A transaction on an engine for the length of a scope: begun when the guard
+// is made, rolled back when the scope is left without commit(). A failure of
+// that rollback is swallowed: the failure that ended the scope is the one to
+// report.
 class Transaction {
 public:
-    explicit Transaction(Engine& engine) : m_engine(engine) { m_engine.beginTransaction(); }
-    ~Transaction()
-    {
-        if (m_open) {
-            try {
-                m_engine.rollback();
-            } catch (const Error&) {
-                // the first failure is the one to report
-            }
-        }
-    }
+    explicit Transaction(Engine& engine);
+    ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    // Commits; when the commit fails, the destructor still rolls back.
-    void commit()
-    {
-        m_engine.commit();
-        m_open = false;
-    }
+    // Commits. When the commit fails the guard still rolls back on leaving.
+    void commit();
 
 private:
     Engine& m_engine;
-    bool m_open = true;
+    bool m_open = false;
 };
 
 } // namespace varnett::data

@@ -1,6 +1,7 @@
 #include "sqltext/BatchReader.h"
 
 #include "sqltext/Batches.h"
+#include "sqltext/Error.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,8 +9,6 @@
 namespace varnett::sqltext {
 
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool isBlank(char c)
 {
@@ -35,8 +34,13 @@ BatchReader::BatchReader(std::string_view text)
           text.remove_prefix(n);
           return n;
       }),
-      m_chunkSize(std::max<std::size_t>(text.size(), 16))
+      m_chunkSize(std::clamp<std::size_t>(text.size(), 16, 1 << 20))
 {
+}
+
+std::uint64_t BatchReader::bytesRead() const
+{
+    return m_sourceBytes - m_decoder.heldBack() - m_decoder.inputBytesOf(m_buffer.size() - m_pos);
 }
 
 bool BatchReader::fill()
@@ -47,26 +51,25 @@ bool BatchReader::fill()
         m_buffer.erase(0, m_pos);
         m_pos = 0;
     }
-    std::size_t had = m_buffer.size();
-    m_buffer.resize(had + m_chunkSize);
-    std::size_t got = m_source(m_buffer.data() + had, m_chunkSize);
-    m_buffer.resize(had + got);
-    if (got == 0)
-        m_end = true;
-    return got > 0;
+    const std::size_t had = m_buffer.size();
+    // A few bytes may be held back (a byte order mark or a UTF-16 character
+    // cut in two), so reading goes on until text comes or the input ends.
+    while (m_buffer.size() == had) {
+        m_chunk.resize(m_chunkSize);
+        const std::size_t got = m_source(m_chunk.data(), m_chunkSize);
+        m_sourceBytes += got;
+        if (got == 0) {
+            m_end = true;
+            m_decoder.finish(m_buffer);
+            break;
+        }
+        m_decoder.decode(std::string_view(m_chunk.data(), got), m_buffer);
+    }
+    return m_buffer.size() > had;
 }
 
 bool BatchReader::nextLine(std::string_view& line)
 {
-    if (!m_started) {
-        m_started = true;
-        while (m_buffer.size() < kByteOrderMark.size() && fill()) {
-        }
-        if (std::string_view(m_buffer).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-            m_pos = kByteOrderMark.size();
-            m_consumed += kByteOrderMark.size();
-        }
-    }
     std::size_t searchFrom = m_pos;
     for (;;) {
         const char* start = m_buffer.data() + searchFrom;
@@ -87,8 +90,9 @@ bool BatchReader::nextLine(std::string_view& line)
         searchFrom = m_pos + searched;
     }
     m_pos += line.size();
-    m_consumed += line.size();
     ++m_lineNumber;
+    if (std::memchr(line.data(), '\0', line.size()))
+        throw Error(nulCharacterMessage(m_lineNumber));
     return true;
 }
 

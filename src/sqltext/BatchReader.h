@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sqltext/ScriptText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -17,11 +19,14 @@ struct ScriptBatch {
 };
 
 // Reads a script batch by batch from a source of bytes, holding only the
-// batch at hand and one chunk of input in memory. A line holding only GO
-// (any letter case, blanks around allowed) ends a batch; batches of blanks
-// only are left out; a UTF-8 byte order mark at the start is skipped. Each
-// batch keeps the bytes of its lines as they are, line breaks included (a
-// value holding a lone LF loads back as it was).
+// batch at hand and one chunk of input in memory. The bytes are read as
+// ScriptDecoder reads them (UTF-8, or UTF-16 after its byte order mark). A
+// line holding only GO (any letter case, blanks around allowed) ends a batch;
+// batches of blanks only are left out. Each batch keeps the bytes of its
+// lines as they are, line breaks included (a value holding a lone LF loads
+// back as it was). A NUL character throws varnett::Error "Line N of the
+// script holds a NUL character.": a server reads none, and the embedded
+// engine would end the statement at it without a word.
 class BatchReader {
 public:
     // Fills the buffer with up to `size` bytes; 0 at the end of the input.
@@ -33,8 +38,9 @@ public:
 
     // The next batch; false when the script holds no more.
     bool next(ScriptBatch& batch);
-    // Bytes of the script taken so far (the batch handed over last included).
-    std::uint64_t bytesRead() const { return m_consumed; }
+    // Bytes of the script taken so far (the batch handed over last included);
+    // for UTF-16 input an estimate until the end.
+    std::uint64_t bytesRead() const;
 
 private:
     // The next line with its line break (if any); false at the end.
@@ -43,11 +49,12 @@ private:
 
     Source m_source;
     std::size_t m_chunkSize;
-    std::string m_buffer;
+    ScriptDecoder m_decoder;
+    std::string m_chunk;            // bytes as the source gives them
+    std::string m_buffer;           // the text they make
     std::size_t m_pos = 0;
     bool m_end = false;
-    bool m_started = false;
-    std::uint64_t m_consumed = 0;
+    std::uint64_t m_sourceBytes = 0;
     std::size_t m_lineNumber = 0;
     std::size_t m_batchNumber = 0;
 };

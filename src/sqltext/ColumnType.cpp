@@ -1,5 +1,7 @@
 #include "sqltext/ColumnType.h"
 
+#include "sqltext/AsciiText.h"
+
 #include <array>
 #include <charconv>
 #include <optional>
@@ -27,7 +29,7 @@ struct TypeRule {
     bool identityAllowed;
 };
 
-constexpr std::array<TypeRule, 32> kRules = {{
+constexpr std::array<TypeRule, 44> kRules = {{
     {"varchar", SqlType::VarChar, Args::MaxLength, 8000, false},
     {"nvarchar", SqlType::NVarChar, Args::MaxLength, 4000, false},
     {"char", SqlType::Char, Args::Length, 8000, false},
@@ -60,24 +62,27 @@ constexpr std::array<TypeRule, 32> kRules = {{
     {"uniqueidentifier", SqlType::UniqueIdentifier, Args::None, 0, false},
     {"sql_variant", SqlType::SqlVariant, Args::None, 0, false},
     {"xml", SqlType::Xml, Args::None, 0, false},
+    // The synonyms the server accepts for these types.
+    {"character", SqlType::Char, Args::Length, 8000, false},
+    {"char varying", SqlType::VarChar, Args::MaxLength, 8000, false},
+    {"character varying", SqlType::VarChar, Args::MaxLength, 8000, false},
+    {"national character", SqlType::NChar, Args::Length, 4000, false},
+    {"national char", SqlType::NChar, Args::Length, 4000, false},
+    {"national character varying", SqlType::NVarChar, Args::MaxLength, 4000, false},
+    {"national char varying", SqlType::NVarChar, Args::MaxLength, 4000, false},
+    {"nchar varying", SqlType::NVarChar, Args::MaxLength, 4000, false},
+    {"national text", SqlType::NText, Args::None, 0, false},
+    {"dec", SqlType::Decimal, Args::Decimal, 0, true},
+    {"double precision", SqlType::Float, Args::None, 0, false},
+    {"binary varying", SqlType::VarBinary, Args::MaxLength, 8000, false},
 }};
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool isWordChar(char c)
 {
-    return c != '(' && c != ')' && c != ',' && !isBlank(c);
+    return c != '(' && c != ')' && c != ',' && !isBlankOrLineBreak(c);
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = lower(c);
-    return out;
-}
+std::string lowered(std::string_view text) { return toLowerAscii(text); }
 
 // The declared text cut into words and the punctuation ( ) and ,.
 std::vector<std::string_view> tokenize(std::string_view text)
@@ -85,7 +90,7 @@ std::vector<std::string_view> tokenize(std::string_view text)
     std::vector<std::string_view> tokens;
     std::size_t i = 0;
     while (i < text.size()) {
-        if (isBlank(text[i])) {
+        if (isBlankOrLineBreak(text[i])) {
             ++i;
         } else if (!isWordChar(text[i])) {
             tokens.push_back(text.substr(i, 1));

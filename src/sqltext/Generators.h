@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sqltext/ColumnType.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -12,6 +14,8 @@ struct Field {
     std::string name;
     std::string typeText{};       // as the field list shows it; may be empty
     std::string declaredType{};   // declared type name, used when typeText is empty
+    SqlType type = SqlType::Unknown;
+    bool serverFilled = false;    // identity, rowversion/timestamp or computed
 };
 
 // One row of the WHERE condition list of the Update procedure.
@@ -20,6 +24,7 @@ struct ConditionRow {
     int op = 0;                   // index into kOperatorItems
     std::string typeText{};       // the field's type text when the row was added
     std::string declaredType{};   // declared type name, used when typeText is empty
+    SqlType type = SqlType::Unknown;
 };
 
 enum class ProcedureKind { Insert, Update, Delete };
@@ -30,8 +35,26 @@ inline constexpr std::array<std::string_view, 7> kOperatorItems = {
 };
 inline constexpr int kLikeOperator = 6;
 
+// The field entry of a column: its type text (empty when it has none), its
+// declared type, its type and whether the server fills it.
+Field fieldOf(const ColumnDesc& column);
+
 // The operator item at index 0..6; throws varnett::Error for any other index.
 std::string_view operatorItem(int op);
+
+// False for the types the server cannot compare with = < > (text, ntext,
+// image, xml).
+bool isComparable(SqlType type);
+
+// The number of operator items offered for a column of the type: all seven
+// for character columns (char, varchar, nchar, nvarchar) and columns of a
+// type not known here, the six without LIKE for the others.
+int operatorCount(SqlType type);
+
+// Throws varnett::Error naming the field when a condition on it cannot be
+// written: its type cannot be compared, or LIKE on a column that holds no
+// characters.
+void checkCondition(std::string_view field, SqlType type, int op);
 
 // A condition row's parameter: "@p" + the field's variable name, followed by
 // "+'%'" for LIKE. Throws varnett::Error for an operator index out of range.
@@ -41,22 +64,47 @@ std::string conditionParameter(std::string_view field, int op);
 // "SP_DELETE_" followed by the table name.
 std::string proposedProcedureName(ProcedureKind kind, std::string_view table);
 
+// The procedure name as the CREATE line writes it: bare when it is a regular
+// identifier and no keyword, as typed when it is already a bracketed name
+// ("[a b]", "[dbo].[x]"), else bracketed ("SP_INSERT_Order Details" gives
+// "[SP_INSERT_Order Details]").
+std::string procedureNameText(std::string_view procedureName);
+
+// The selected fields a generator leaves out because the server fills them
+// (identity, rowversion and computed columns): the INSERT column list and
+// the UPDATE SET list. None for DELETE.
+std::vector<std::string> leftOutFields(ProcedureKind kind, const std::vector<Field>& fields);
+
+// The note that tells which selected fields were left out, or empty text.
+std::string leftOutNote(ProcedureKind kind, const std::vector<Field>& fields);
+
+// Every generator:
+// - writes the procedure name as procedureNameText does, table and condition
+//   names bare when they can be, column lists bracketed;
+// - gives each column one parameter "@p" + the name with the characters a
+//   variable cannot hold made "_"; a name that another column has taken
+//   already (compared without regard to case) gets the suffix 2, 3, ...;
+// - throws varnett::Error for an empty table or procedure name, no fields,
+//   a field without any type, or a parameter name past 128 characters.
+
 // The text of a procedure inserting one row into the table, one line per
-// element. Fields come in display order. Table and field names are quoted
-// where the statement needs it. Throws varnett::Error for an empty table or
-// procedure name, no fields, or a field without any type.
+// element. Fields come in display order; those the server fills are left
+// out (an error when no other field is selected).
 std::vector<std::string> insertProcedure(std::string_view table, const std::vector<Field>& fields,
                                          std::string_view procedureName);
 
 // The text of a procedure setting the fields of the rows that meet every
 // condition. Each condition field is declared once, first in the parameter
-// list; a selected field declared that way gets no parameter of its own.
+// list, with the name its WHERE line uses; a selected field declared that way
+// gets no parameter of its own. Fields the server fills are not set (an
+// error when no other field is selected) but may be conditions. A condition
+// that checkCondition refuses is an error.
 std::vector<std::string> updateProcedure(std::string_view table, const std::vector<Field>& fields,
                                          const std::vector<ConditionRow>& conditions,
                                          std::string_view procedureName);
 
 // The text of a procedure deleting the rows whose fields all equal the
-// parameters.
+// parameters. A field of a type that cannot be compared is an error.
 std::vector<std::string> deleteProcedure(std::string_view table, const std::vector<Field>& fields,
                                          std::string_view procedureName);
 

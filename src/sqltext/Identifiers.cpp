@@ -1,6 +1,8 @@
 #include "sqltext/Identifiers.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
+#include "sqltext/UnicodeClasses.h"
 
 #include <algorithm>
 #include <array>
@@ -38,20 +40,17 @@ constexpr std::array<std::string_view, 184> kReserved = {
     "WRITETEXT",
 };
 
-bool isAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-// Characters a regular identifier may hold after its first; bytes of
-// non-ASCII UTF-8 sequences count as letters.
-bool isIdentifierChar(unsigned char c)
+// Characters a regular identifier may hold after its first: letters and
+// decimal digits (by Unicode), "_", "@", "#" and "$".
+bool isIdentifierChar(char32_t c)
 {
-    return isAsciiLetter(c) || isDigit(c) || c == '_' || c == '@' || c == '#' || c == '$'
-        || c >= 0x80;
+    return isUnicodeLetter(c) || isUnicodeDigit(c) || c == U'_' || c == U'@' || c == U'#'
+        || c == U'$';
 }
 
-bool isIdentifierStart(unsigned char c)
+bool isIdentifierStart(char32_t c)
 {
-    return isAsciiLetter(c) || c == '_' || c == '@' || c == '#' || c >= 0x80;
+    return isUnicodeLetter(c) || c == U'_' || c == U'@' || c == U'#';
 }
 
 } // namespace
@@ -82,33 +81,48 @@ std::string stringLiteral(std::string_view text, bool unicode)
 
 bool isRegularIdentifier(std::string_view name)
 {
-    if (name.empty() || !isIdentifierStart(static_cast<unsigned char>(name.front())))
+    if (name.empty())
         return false;
-    return std::all_of(name.begin(), name.end(),
-                       [](char c) { return isIdentifierChar(static_cast<unsigned char>(c)); });
+    std::size_t pos = 0;
+    if (!isIdentifierStart(nextCodePoint(name, pos)))
+        return false;
+    while (pos < name.size())
+        if (!isIdentifierChar(nextCodePoint(name, pos)))
+            return false;
+    return true;
+}
+
+bool isBareName(std::string_view name)
+{
+    return isRegularIdentifier(name) && name.front() != '#' && name.front() != '@';
 }
 
 bool isReservedKeyword(std::string_view name)
 {
-    std::string upper(name);
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = toUpperAscii(name);
     return std::binary_search(kReserved.begin(), kReserved.end(), std::string_view(upper));
 }
 
 std::string quoteIfNeeded(std::string_view name)
 {
-    if (isRegularIdentifier(name) && !isReservedKeyword(name))
+    if (isBareName(name) && !isReservedKeyword(name))
         return std::string(name);
     return bracketQuote(name);
 }
 
 std::string variableSafe(std::string_view name)
 {
-    std::string out(name);
-    for (char& c : out)
-        if (!isIdentifierChar(static_cast<unsigned char>(c)))
-            c = '_';
+    std::string out;
+    out.reserve(name.size());
+    std::size_t pos = 0;
+    while (pos < name.size()) {
+        const std::size_t start = pos;
+        const char32_t c = nextCodePoint(name, pos);
+        if (isUnicodeLetter(c) || isUnicodeDigit(c) || c == U'_')
+            out.append(name.substr(start, pos - start));
+        else
+            out += '_';
+    }
     return out;
 }
 

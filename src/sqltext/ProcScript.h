@@ -16,9 +16,17 @@ struct ScriptProcedure {
     std::vector<std::string> lines;
 };
 
-// The line between the drop and the text of a procedure block, and after it.
-inline constexpr std::string_view kScriptSettingsLine =
-    "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON";
+// The session settings a procedure was created under; the server applies
+// them whenever it runs the procedure. ON is the default of every client.
+struct ProcedureSettings {
+    bool quotedIdentifier = true;
+    bool ansiNulls = true;
+};
+
+// The line between the drop and the text of a procedure block, and after it:
+// "SET QUOTED_IDENTIFIER  ON    SET ANSI_NULLS  ON" with the procedure's own
+// settings (two blanks before each value, four before the second SET).
+std::string settingsLine(const ProcedureSettings& settings);
 
 // The procedure a source line executes, upper-cased, or none. The name
 // follows the first word EXEC, or else the first word EXECUTE (any letter
@@ -42,11 +50,15 @@ std::optional<std::string> calleeName(std::string_view line);
 std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedures,
                                      const std::function<void()>& step = {});
 
-// The drop-and-create block of one procedure in the script: the conditional
-// drop on one line, GO, an empty line, the settings line, GO, an empty line,
-// the source lines as given, an empty line, GO, the settings line, GO.
-std::vector<std::string> procedureBlock(std::string_view name,
-                                        const std::vector<std::string>& lines);
+// The drop-and-create block of one procedure in the script, each line ended
+// by CR LF: the conditional drop on one line, GO, an empty line, the settings
+// line, GO, then the procedure's text byte for byte (its own line breaks
+// kept), a line break (which leaves an empty line when the text ends in one),
+// GO, the settings line, GO. Loading the block back by its GO lines gives the
+// text exactly. Throws varnett::Error naming the procedure and the line when
+// a line of the text holds only GO: it would cut the procedure in two.
+std::string procedureBlock(std::string_view name, const ProcedureSettings& settings,
+                           std::string_view text);
 
 // The two lines that drop a dbo procedure when it exists, as they go before
 // the re-created text of an edited procedure.

@@ -1,6 +1,6 @@
 #include "sqltext/TableOrder.h"
 
-#include "sqltext/ProcedureFilter.h"
+#include "sqltext/AsciiText.h"
 
 #include <functional>
 #include <unordered_map>

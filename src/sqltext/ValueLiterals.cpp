@@ -1,5 +1,7 @@
 #include "sqltext/ValueLiterals.h"
 
+#include "sqltext/AsciiText.h"
+#include "sqltext/Batches.h"
 #include "sqltext/Error.h"
 
 #include <charconv>
@@ -79,16 +81,9 @@ std::string shown(const Value& value)
     return std::string(buffer, result.ptr);
 }
 
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    return text;
-}
+std::string_view trimBlanks(std::string_view text) { return trim(text, isSpaceOrControl); }
 
-void appendQuoted(std::string& out, std::string_view text, bool unicode)
+void appendPlainQuoted(std::string& out, std::string_view text, bool unicode)
 {
     out += unicode ? "N'" : "'";
     for (;;) {
@@ -103,6 +98,67 @@ void appendQuoted(std::string& out, std::string_view text, bool unicode)
     out += '\'';
 }
 
+// True when the text holds a NUL or a line that is only GO: written inside
+// one literal, such a line would end the script's batch there.
+bool needsConcatenation(std::string_view text)
+{
+    if (text.find('\0') != std::string_view::npos)
+        return true;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (isGoLine(text.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The text as a concatenation in which line breaks and NULs are character
+// functions: N'line 1' + NCHAR(13) + NCHAR(10) + N'GO'. A long text starts
+// from an empty (max) string, so the concatenation is not cut at 8000 bytes.
+void appendConcatenated(std::string& out, std::string_view text, bool unicode)
+{
+    constexpr std::size_t kLongestPlain = 4000;
+    bool first = true;
+    auto separate = [&] {
+        if (!first)
+            out += " + ";
+        first = false;
+    };
+    if (text.size() > kLongestPlain) {
+        out += unicode ? "CAST(N'' AS nvarchar(max))" : "CAST('' AS varchar(max))";
+        first = false;
+    }
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0')
+            ++end;
+        if (end > start) {
+            separate();
+            appendPlainQuoted(out, text.substr(start, end - start), unicode);
+        }
+        if (end < text.size()) {
+            separate();
+            out += unicode ? "NCHAR(" : "CHAR(";
+            out += std::to_string(static_cast<int>(text[end]));
+            out += ')';
+        }
+        start = end + 1;
+    }
+}
+
+void appendQuoted(std::string& out, std::string_view text, bool unicode)
+{
+    if (needsConcatenation(text))
+        appendConcatenated(out, text, unicode);
+    else
+        appendPlainQuoted(out, text, unicode);
+}
+
 void appendInteger(std::string& out, std::int64_t number)
 {
     char buffer[24];
@@ -111,8 +167,9 @@ void appendInteger(std::string& out, std::int64_t number)
 }
 
 // The shortest text that reads back to the same double, with "E" before an
-// exponent. A real column's value that a float holds exactly is written as
-// the shortest float text ("0.1" rather than "0.10000000149011612").
+// exponent. A real column's value is written as the double it is, even when
+// it is a float: a server's real column rounds it to the same float, and the
+// embedded engine, which keeps doubles in real columns, gets it back whole.
 void appendFloat(std::string& out, const ColumnDesc& column, double number)
 {
     if (!std::isfinite(number))
@@ -122,24 +179,28 @@ void appendFloat(std::string& out, const ColumnDesc& column, double number)
         return;
     }
     char buffer[40];
-    std::to_chars_result result;
-    float single = static_cast<float>(number);
-    if (column.type == SqlType::Real && std::isfinite(single)
-        && static_cast<double>(single) == number)
-        result = std::to_chars(buffer, buffer + sizeof buffer, single);
-    else
-        result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, number);
     for (char* c = buffer; c != result.ptr; ++c)
         if (*c == 'e')
             *c = 'E';
     out.append(buffer, result.ptr);
 }
 
+// The text without a leading "+", for from_chars, which reads "-" only. A
+// second sign after it ("+-5") is no number.
+std::string_view withoutPlus(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+            return {};
+    }
+    return text;
+}
+
 double parseDouble(const ColumnDesc& column, std::string_view text)
 {
-    std::string_view trimmed = trimBlanks(text);
-    if (!trimmed.empty() && trimmed.front() == '+')
-        trimmed.remove_prefix(1);
+    std::string_view trimmed = withoutPlus(trimBlanks(text));
     double number = 0;
     auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
     if (trimmed.empty() || result.ec != std::errc() || result.ptr != trimmed.data() + trimmed.size())
@@ -149,9 +210,7 @@ double parseDouble(const ColumnDesc& column, std::string_view text)
 
 std::int64_t parseInteger(const ColumnDesc& column, std::string_view text)
 {
-    std::string_view trimmed = trimBlanks(text);
-    if (!trimmed.empty() && trimmed.front() == '+')
-        trimmed.remove_prefix(1);
+    std::string_view trimmed = withoutPlus(trimBlanks(text));
     std::int64_t number = 0;
     auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
     if (trimmed.empty() || result.ec != std::errc() || result.ptr != trimmed.data() + trimmed.size())
@@ -178,9 +237,7 @@ void appendExact(std::string& out, const ColumnDesc& column, std::string_view te
             digits += s[p];
     long exponent = 0;
     if (p < s.size() && (s[p] == 'e' || s[p] == 'E')) {
-        std::string_view rest = s.substr(p + 1);
-        if (!rest.empty() && rest.front() == '+')
-            rest.remove_prefix(1);
+        std::string_view rest = withoutPlus(s.substr(p + 1));
         auto result = std::from_chars(rest.data(), rest.data() + rest.size(), exponent);
         if (rest.empty() || result.ec != std::errc() || result.ptr != rest.data() + rest.size()
             || exponent < -400 || exponent > 400)
@@ -451,6 +508,18 @@ void appendLiteral(std::string& out, const ColumnDesc& column, const Value& valu
         return;
     }
     Form form = formOf(column.type);
+    if (form == Form::Variant && column.type == SqlType::SqlVariant
+        && (value.kind == Kind::Integer || value.kind == Kind::Real)) {
+        // A bare number would take the type of its literal (int, numeric);
+        // the cast keeps the value's own type in the variant.
+        out += "CAST(";
+        if (value.kind == Kind::Integer)
+            appendInteger(out, value.integer);
+        else
+            appendFloat(out, column, value.real);
+        out += value.kind == Kind::Integer ? " AS bigint)" : " AS float)";
+        return;
+    }
     if (form == Form::Variant) {
         form = value.kind == Kind::Integer ? Form::Integer
             : value.kind == Kind::Real     ? Form::Float

@@ -1,4 +1,5 @@
 #include "sqltext/BatchReader.h"
+#include "sqltext/Error.h"
 #include "sqltext/TransactionRules.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,50 @@ TEST(BatchReader, BatchesKeepTheirBytesAndNameTheirFirstLine)
     // Any chunk size gives the same batches, the byte order mark cut or not.
     for (std::size_t chunk : {16u, 17u, 23u, 64u, 1000u})
         EXPECT_EQ(readInChunks(script, chunk), expected) << "chunk " << chunk;
+}
+
+TEST(BatchReader, Utf16CutAnywhereReadsAsItsUtf8)
+{
+    // "x\r\nGO\r\n" then a second batch with a character outside the BMP.
+    const std::u16string text = u"select N'\u00E9'\r\nGO\r\ninsert into t values (N'\U0001F600')";
+    const std::vector<Read> expected = {
+        {"select N'\xC3\xA9'", 1, 1},
+        {"insert into t values (N'\xF0\x9F\x98\x80')", 2, 3},
+    };
+    for (bool bigEndian : {false, true}) {
+        std::string script = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t c : text) {
+            char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+            script += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        BatchReader whole(script);
+        EXPECT_EQ(readAll(whole), expected);
+        // Chunks cut the mark, code units and the surrogate pair; the bytes
+        // read still come to the whole file.
+        for (std::size_t chunk : {16u, 17u, 19u, 23u, 64u})
+            EXPECT_EQ(readInChunks(script, chunk), expected) << "chunk " << chunk;
+    }
+}
+
+TEST(BatchReader, ANulCharacterNamesItsLine)
+{
+    using namespace std::string_literals;
+    const std::pair<std::string, std::size_t> cases[] = {
+        {"a\0"s, 1},
+        {"select 1\r\nGO\r\ninsert into t values ('a\0b')\r\n"s, 3},
+        {"\n\n\n\0\0"s, 4},
+    };
+    for (const auto& [script, line] : cases) {
+        for (std::size_t chunk : {16u, 1000u}) {
+            std::string message;
+            try {
+                readInChunks(script, chunk);
+            } catch (const varnett::Error& e) {
+                message = e.what();
+            }
+            EXPECT_EQ(message, "Line " + std::to_string(line) + " of the script holds a NUL character.");
+        }
+    }
 }
 
 TEST(BatchReader, EmptyAndBlankScriptsHoldNoBatch)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -117,6 +118,7 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"update", "T", "--where", "Name:=="},
          "unknown operator '==' in --where (use =, >, <, <>, >=, <= or LIKE)"},
         {{"update", "T", "--name", "A", "--name=B"}, "option '--name' is given more than once"},
+        {{"update", "T", "--field", "A"}, "command 'update' needs at least one --where FIELD:OPERATOR"},
         {{"insert", "T", "--field"}, "option '--field' needs a value"},
         {{"proc-script", "P"}, "command 'proc-script' needs --out FILE"},
         {{"data-script", "--out", "f.sql"}, "command 'data-script' needs at least one argument"},
@@ -140,6 +142,7 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"load", "f", "--order-by-keys"}, "command 'load' takes no --order-by-keys"},
         {{"load", "f", "--no-transaction=yes"}, "option '--no-transaction' takes no value"},
         {{"update", "T", "--rows-per-insert", "2"}, "command 'update' takes no --rows-per-insert"},
+        {{"update-procedure"}, "command 'update-procedure' needs an argument"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
@@ -189,26 +192,35 @@ TEST(Cli, GeneratedProceduresFollowFieldsConditionsAndNames)
 {
     TempDir dir;
     std::string connection = salesDatabase(dir);
+    // The identity column is selected but left out, and standard error says so.
     Outcome insert = runScript(dir, {"--connection", connection, "insert", "Customers", "--field",
                                  "Name", "--field", "id"});
     EXPECT_EQ(insert.status, 0);
-    EXPECT_EQ(insert.out, "CREATE PROCEDURE SP_INSERT_Customers\n@pName [varchar](41),\n"
-                          "@pid [int]\n\nAS BEGIN\n\nINSERT INTO Customers(\n[Name],\n[id]\n)\n\n"
-                          "VALUES (\n@pName,\n@pid\n)\nEND\n");
+    EXPECT_EQ(insert.out, "CREATE PROCEDURE SP_INSERT_Customers\n@pName [varchar](41)\n\nAS BEGIN"
+                          "\n\nINSERT INTO Customers(\n[Name]\n)\n\nVALUES (\n@pName\n)\nEND\n");
+    EXPECT_EQ(insert.err, "varnett-script: Left out, the server fills it: id.\n");
+
+    // Without --field: every column INSERT can write.
+    Outcome all = runScript(dir, {"--connection", connection, "insert", "Customers"});
+    EXPECT_EQ(all.out, "CREATE PROCEDURE SP_INSERT_Customers\n@pName [varchar](41),\n"
+                       "@pOrder_Date [datetime],\n@pa_b [int],\n@pShape [geography]\n\nAS BEGIN"
+                       "\n\nINSERT INTO Customers(\n[Name],\n[Order Date],\n[a:b],\n[Shape]\n)\n"
+                       "\nVALUES (\n@pName,\n@pOrder_Date,\n@pa_b,\n@pShape\n)\nEND\n");
+    EXPECT_EQ(all.err, "");
 
     // The operator is the text after the last colon; the field may hold colons.
     Outcome update = runScript(dir, {"--connection", connection, "update", "Customers", "--field",
-                                 "Name", "--where", "a:b:like", "--where", "Order Date: <> ",
+                                 "Order Date", "--where", "a:b:>=", "--where", "Name: like ",
                                  "--name", "UpdCust"});
     EXPECT_EQ(update.status, 0) << update.err;
-    EXPECT_EQ(update.out, "CREATE PROCEDURE UpdCust\n@pA_B [int],\n@pORDER_DATE [datetime],\n"
-                          "@pName [varchar](41)\n\nAS BEGIN\n\nUPDATE Customers SET\n"
-                          "[Name] = @pName\nWHERE \n[a:b] LIKE @pa_b+'%' AND\n"
-                          "[Order Date] <> @pOrder_Date\n\nEND\n");
+    EXPECT_EQ(update.out, "CREATE PROCEDURE UpdCust\n@pa_b [int],\n@pName [varchar](41),\n"
+                          "@pOrder_Date [datetime]\n\nAS BEGIN\n\nUPDATE Customers SET\n"
+                          "[Order Date] = @pOrder_Date\nWHERE \n[a:b] >= @pa_b AND\n"
+                          "Name LIKE @pName+'%'\n\nEND\n");
 
     // Every column without --field; a column without a type text gets its declared type.
     Outcome remove = runScript(dir, {"--connection", connection, "delete", "Order Details"});
-    EXPECT_EQ(remove.out, "CREATE PROCEDURE SP_DELETE_Order Details\n@pQty [smallint],\n"
+    EXPECT_EQ(remove.out, "CREATE PROCEDURE [SP_DELETE_Order Details]\n@pQty [smallint],\n"
                           "@pNote [nvarchar](11)\n\nAS BEGIN\n\nDELETE FROM [Order Details]\n"
                           "WHERE \n[Qty] = @pQty AND\n[Note] = @pNote\n\nEND\n");
     Outcome shape = runScript(dir, {"--connection", connection, "delete", "Customers", "--field",
@@ -218,6 +230,10 @@ TEST(Cli, GeneratedProceduresFollowFieldsConditionsAndNames)
     const std::vector<std::pair<std::vector<std::string>, std::string>> failures = {
         {{"insert", "Customers", "--field", "Nope"}, "The table 'Customers' has no field 'Nope'."},
         {{"update", "Customers", "--where", "Nope:="}, "The table 'Customers' has no field 'Nope'."},
+        {{"update", "Customers", "--where", "a:b:LIKE"},
+         "The field 'a:b' holds no characters; LIKE is only for character fields"},
+        {{"update", "Customers", "--field", "id", "--where", "Name:="},
+         "Every selected field is filled by the server; select a field it does not fill"},
         {{"insert", "Customers", "--field", "Name", "--field", "NAME"},
          "The field 'Name' is given more than once."},
         {{"delete", "Nope"}, "The table 'Nope' does not exist."},
@@ -264,6 +280,38 @@ TEST(Cli, ProceduresAreCreatedListedReadAndDropped)
     EXPECT_EQ(dropAgain.status, 1);
     EXPECT_EQ(dropAgain.err, "varnett-script: Cannot drop the procedure 'P1', because it does not "
                              "exist or you do not have permission.\n");
+}
+
+TEST(Cli, UpdateProcedureReplacesTheProcedureItsTextCreates)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    auto run = [&](std::vector<std::string> args, const std::string& input = {}) {
+        args.insert(args.begin(), {"--connection", connection});
+        return runScript(dir, args, input);
+    };
+    ASSERT_EQ(run({"exec", "-"}, "create procedure [O'Brien] as select 1").status, 0);
+
+    Outcome fromInput = run({"update-procedure", "-"},
+                            "-- edited\ncreate procedure [dbo].[O'Brien] as\nselect 2\n");
+    EXPECT_EQ(fromInput.status, 0) << fromInput.err;
+    EXPECT_EQ(fromInput.out, "");
+    EXPECT_EQ(run({"text", "O'Brien"}).out, "-- edited\ncreate procedure [dbo].[O'Brien] as\nselect 2\n");
+
+    // A new procedure is created; a text the server refuses keeps the old one.
+    writeFile(dir.file("p2.sql"), "CREATE PROCEDURE P2 AS\r\nSELECT 3\r\n");
+    EXPECT_EQ(run({"update-procedure", dir.file("p2.sql")}).status, 0);
+    Outcome refused = run({"update-procedure", "-"}, "CREATE PROCEDURE P2 AS SELECT 4\nGO\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "varnett-script: 'CREATE/ALTER PROCEDURE' must be the first statement "
+                           "in a query batch.\n");
+    Outcome notAProcedure = run({"update-procedure", "-"}, "drop table Customers");
+    EXPECT_EQ(notAProcedure.status, 1);
+    EXPECT_EQ(notAProcedure.err,
+              "varnett-script: The text does not start with CREATE PROCEDURE.\n");
+    EXPECT_EQ(run({"text", "P2"}).out, "CREATE PROCEDURE P2 AS\nSELECT 3\n");
+    EXPECT_EQ(run({"procedures"}).out, "O'Brien\nP2\n");
+    EXPECT_EQ(run({"tables"}).out.find("Customers"), 0u) << "nothing else ran";
 }
 
 TEST(Cli, ScriptsAreWrittenAndLoadedBack)
@@ -370,6 +418,62 @@ TEST(Cli, DataScriptOptionsAndLoadsInOneTransaction)
     runScript(dir, {"--connection", copy, "data-script", "--out", dir.file("lines.sql"),
                     "--rows-per-insert", "1000", "Lines"});
     EXPECT_NE(readFile(dir.file("lines.sql")).find("INSERT"), std::string::npos);
+}
+
+TEST(Cli, BadFilesAreClearErrorsAndLoseNothing)
+{
+    TempDir dir;
+    const std::string connection = salesDatabase(dir);
+    const std::string database = dir.file("Sales.db");
+    const std::string before = readFile(database);
+    fs::create_directory(dir.path() / "folder");
+    using namespace std::string_literals;
+    writeFile(dir.file("nul.sql"), "insert into Customers (id) values (50)\nGO\n"
+                                   "insert into Customers (id) values (51) -- \0 x\n"s);
+    // As SQL Server's tools save scripts: UTF-16 LE with a byte order mark.
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t c : std::u16string(u"insert into [Order Details] values (4, N'\u00DC')\r\nGO\r\n"))
+        utf16 += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    writeFile(dir.file("utf16.sql"), utf16);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"data-script", "--out", "/dev/null", "Customers"},
+         "'/dev/null' is a device or other special file, not a file to write into."},
+        {{"data-script", "--out", dir.file("folder"), "Customers"},
+         "'" + dir.file("folder") + "' is a folder, not a file."},
+        {{"data-script", "--out", database, "Customers"},
+         "'" + database + "' is the database file of the current connection; writing there"
+                          " would replace the database."},
+        {{"load", dir.file("folder")}, "Cannot read the file '" + dir.file("folder") + "': it is a folder."},
+        {{"exec", dir.file("none.sql")},
+         "Cannot read the file '" + dir.file("none.sql") + "': No such file or directory."},
+        {{"load", dir.file("nul.sql")}, "Line 3 of the script holds a NUL character."},
+        {{"exec", dir.file("nul.sql")}, "Line 3 of the script holds a NUL character."},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--connection", connection};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Outcome run = runScript(dir, args);
+        EXPECT_EQ(run.status, 1) << c.err;
+        EXPECT_EQ(run.err, "varnett-script: " + c.err + "\n");
+    }
+    EXPECT_EQ(readFile(database), before);
+    struct stat info {};
+    ASSERT_EQ(::lstat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    Outcome load = runScript(dir, {"--connection", connection, "load", dir.file("utf16.sql")});
+    EXPECT_EQ(load.status, 0) << load.err;
+    Outcome data = runScript(dir, {"--connection", connection, "data-script", "--out",
+                                   dir.file("details.sql"), "Order Details"});
+    EXPECT_EQ(data.status, 0) << data.err;
+    EXPECT_NE(readFile(dir.file("details.sql")).find("VALUES(\r\n4,\r\nN'\xC3\x9C')"),
+              std::string::npos)
+        << readFile(dir.file("details.sql"));
 }
 
 TEST(Cli, VersionIsTheProjectVersionAndHelpWinsOverIt)

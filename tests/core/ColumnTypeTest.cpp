@@ -1,4 +1,5 @@
 #include "sqltext/ColumnType.h"
+#include "sqltext/TypeText.h"
 
 #include <gtest/gtest.h>
 
@@ -105,7 +106,7 @@ TEST(ColumnType, IdentityIsReadAfterTheType)
 TEST(ColumnType, AnythingElseIsUnknownWithItsNameKept)
 {
     const Expected cases[] = {
-        {"double  precision", SqlType::Unknown, "double precision", 0, 0, 0, false},
+        {"double  varying", SqlType::Unknown, "double varying", 0, 0, 0, false},
         {"geography", SqlType::Unknown, "geography", 0, 0, 0, false},
         {"varchar2(20)", SqlType::Unknown, "varchar2", 0, 0, 0, false},
         {"", SqlType::Unknown, "", 0, 0, 0, false},
@@ -121,6 +122,31 @@ TEST(ColumnType, AnythingElseIsUnknownWithItsNameKept)
     };
     for (const Expected& e : cases)
         check(e);
+}
+
+TEST(ColumnType, SynonymsAreTheTypesTheyStandFor)
+{
+    const Expected cases[] = {
+        {"double  precision", SqlType::Float, "double precision", 0, 0, 0, false},
+        {"DEC(10, 2)", SqlType::Decimal, "DEC", 0, 10, 2, false},
+        {"dec", SqlType::Decimal, "dec", 0, 18, 0, false},
+        {"character varying(30)", SqlType::VarChar, "character varying", 30, 0, 0, false},
+        {"char varying(max)", SqlType::VarChar, "char varying", kMaxLength, 0, 0, false},
+        {"character(4)", SqlType::Char, "character", 4, 0, 0, false},
+        {"national character varying(20)", SqlType::NVarChar, "national character varying", 20, 0, 0, false},
+        {"national char(3)", SqlType::NChar, "national char", 3, 0, 0, false},
+        {"nchar varying(9)", SqlType::NVarChar, "nchar varying", 9, 0, 0, false},
+        {"national text", SqlType::NText, "national text", 0, 0, 0, false},
+        {"binary varying(16)", SqlType::VarBinary, "binary varying", 16, 0, 0, false},
+        {"integer identity(1,1)", SqlType::Int, "integer", 0, 0, 0, true},
+    };
+    for (const Expected& e : cases)
+        check(e);
+    // The type texts of the types they stand for.
+    EXPECT_EQ(typeText(describeDeclaredType("c", "double precision")), "[float]");
+    EXPECT_EQ(typeText(describeDeclaredType("c", "dec(10,2)")), "[decimal](19,2)");
+    EXPECT_EQ(typeText(describeDeclaredType("c", "character varying(30)")), "[varchar](31)");
+    EXPECT_EQ(typeText(describeDeclaredType("c", "integer")), "[int]");
 }
 
 TEST(ColumnType, ServerFilledColumns)

@@ -138,5 +138,5 @@ TEST(LoadFile, ReadsInChunksAndReportsBytesAndBatches)
     EXPECT_EQ(errorOf([&] { varnett::data::loadScriptFile(*engine, missing); }),
               "Cannot read the file '" + missing + "': No such file or directory.");
     EXPECT_EQ(errorOf([&] { varnett::data::loadScriptFile(*engine, dir.path().string()); }),
-              "'" + dir.path().string() + "' is a folder, not a file.");
+              "Cannot read the file '" + dir.path().string() + "': it is a folder.");
 }

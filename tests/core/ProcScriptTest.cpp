@@ -1,3 +1,4 @@
+#include "sqltext/Error.h"
 #include "sqltext/ProcScript.h"
 
 #include <gtest/gtest.h>
@@ -100,28 +101,54 @@ TEST(ProcScript, LongCallChainIsOrdered)
 
 TEST(ProcScript, BlockLayout)
 {
-    Lines block = procedureBlock("SP_X", {"CREATE PROCEDURE SP_X AS", "", "SELECT 'abc'"});
-    Lines expected = {
-        "if exists (select * from sysobjects where id = object_id(N'[dbo].[SP_X]') and "
-        "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[SP_X]",
-        "GO",
-        "",
-        "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON",
-        "GO",
-        "",
-        "CREATE PROCEDURE SP_X AS",
-        "",
-        "SELECT 'abc'",
-        "",
-        "GO",
-        "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON",
-        "GO",
-    };
-    EXPECT_EQ(block, expected);
+    // The text byte for byte: a lone LF inside a string stays, no empty line
+    // comes before it, the procedure's own settings frame it.
+    EXPECT_EQ(procedureBlock("SP_X", {false, true},
+                             "CREATE PROCEDURE SP_X AS\r\n\r\nSELECT 'a\nb'\r\n"),
+              "if exists (select * from sysobjects where id = object_id(N'[dbo].[SP_X]') and "
+              "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[SP_X]\r\n"
+              "GO\r\n"
+              "\r\n"
+              "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON\r\n"
+              "GO\r\n"
+              "CREATE PROCEDURE SP_X AS\r\n\r\nSELECT 'a\nb'\r\n"
+              "\r\n"
+              "GO\r\n"
+              "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON\r\n"
+              "GO\r\n");
+    // A text without a final line break gets one, and no empty line.
+    EXPECT_EQ(procedureBlock("P", {true, false}, "CREATE PROC P AS SELECT 1"),
+              "if exists (select * from sysobjects where id = object_id(N'[dbo].[P]') and "
+              "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[P]\r\n"
+              "GO\r\n\r\nSET QUOTED_IDENTIFIER  ON    SET ANSI_NULLS  OFF\r\nGO\r\n"
+              "CREATE PROC P AS SELECT 1\r\nGO\r\n"
+              "SET QUOTED_IDENTIFIER  ON    SET ANSI_NULLS  OFF\r\nGO\r\n");
 
-    EXPECT_EQ(procedureBlock("O'Brien]x", {}).front(),
+    std::string odd = procedureBlock("O'Brien]x", {}, "x");
+    EXPECT_EQ(odd.substr(0, odd.find('\r')),
               "if exists (select * from sysobjects where id = object_id(N'[dbo].[O''Brien]]x]') and "
               "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[O'Brien]]x]");
+}
+
+TEST(ProcScript, ALineOfOnlyGoIsRefused)
+{
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"CREATE PROC P AS\r\nSELECT 1\r\nGO\r\nSELECT 2", "3 ('GO')"},
+        {"CREATE PROC P AS\nSELECT '\n  go \n'", "3 ('  go ')"},
+        {"CREATE PROC P AS SELECT 'a\rGo\r'", "2 ('Go')"},
+    };
+    for (const auto& [text, line] : rows) {
+        try {
+            procedureBlock("P", {}, text);
+            ADD_FAILURE() << "accepted: " << text;
+        } catch (const varnett::Error& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "The procedure 'P' cannot be written to a script: its line " + line
+                          + " holds only GO, which would end the script's batch there");
+        }
+    }
+    // GO inside a line, or GOTO, is no GO line.
+    EXPECT_NO_THROW(procedureBlock("P", {}, "CREATE PROC P AS\r\nGOTO x\r\nx: SELECT 'GO'\r\n"));
 }
 
 TEST(ProcScript, DropTexts)

@@ -111,8 +111,10 @@ TEST(ValueLiterals, FloatsReadBackToTheSameValue)
     EXPECT_EQ(lit(SqlType::Float, realValue(-0.0)), "-0E0");
     EXPECT_EQ(lit(SqlType::Float, integerValue(7)), "7");
     EXPECT_EQ(lit(SqlType::Float, textValue("2.5e3")), "2500");
-    // A real column's value is written as the float it holds.
-    EXPECT_EQ(lit(SqlType::Real, realValue(static_cast<double>(0.1f))), "0.1");
+    // A real column's float is written as the double it is: a real column
+    // rounds it to the same float, an embedded engine's keeps it whole.
+    EXPECT_EQ(lit(SqlType::Real, realValue(static_cast<double>(0.1f))), "0.10000000149011612");
+    EXPECT_EQ(lit(SqlType::Real, realValue(0.5)), "0.5");
     EXPECT_EQ(lit(SqlType::Float, realValue(static_cast<double>(0.1f))), "0.10000000149011612");
     EXPECT_THROW(lit(SqlType::Float, realValue(std::numeric_limits<double>::infinity())),
                  varnett::Error);
@@ -172,10 +174,42 @@ TEST(ValueLiterals, IdentifiersAndBinary)
     EXPECT_THROW(lit(SqlType::VarBinary, integerValue(1)), varnett::Error);
 }
 
+TEST(ValueLiterals, TextsWithGoLinesOrNulAreConcatenations)
+{
+    struct Row {
+        SqlType type;
+        std::string text;
+        std::string literal;
+    };
+    const std::vector<Row> rows = {
+        {SqlType::NVarChar, "line 1\r\nGO\r\nline 3",
+         "N'line 1' + NCHAR(13) + NCHAR(10) + N'GO' + NCHAR(13) + NCHAR(10) + N'line 3'"},
+        {SqlType::VarChar, "a\n  go \nb'c", "'a' + CHAR(10) + '  go ' + CHAR(10) + 'b''c'"},
+        {SqlType::NText, std::string("x\0y", 3), "N'x' + NCHAR(0) + N'y'"},
+        {SqlType::Char, std::string("\0", 1), "CHAR(0)"},
+        {SqlType::NVarChar, "GO\n", "N'GO' + NCHAR(10)"},
+        // No GO line: the literal as it is, line breaks inside.
+        {SqlType::NVarChar, "a\r\nGOTO\nb", "N'a\r\nGOTO\nb'"},
+        {SqlType::VarChar, "GO", "'GO'"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(lit(row.type, textValue(row.text)), row.literal) << row.text;
+
+    // A long value starts from a (max) string, so the joins are not cut.
+    const std::string longText = std::string(4000, 'x') + "\nGO";
+    EXPECT_EQ(lit(SqlType::NVarChar, textValue(longText)),
+              "CAST(N'' AS nvarchar(max)) + N'" + std::string(4000, 'x') + "' + NCHAR(10) + N'GO'");
+    EXPECT_EQ(lit(SqlType::Text, textValue(longText)).substr(0, 29), "CAST('' AS varchar(max)) + 'x");
+}
+
 TEST(ValueLiterals, VariantsTakeTheFormOfTheirValue)
 {
-    EXPECT_EQ(lit(SqlType::SqlVariant, integerValue(-3)), "-3");
-    EXPECT_EQ(lit(SqlType::SqlVariant, realValue(0.5)), "0.5");
+    // Numbers keep their type in the variant.
+    EXPECT_EQ(lit(SqlType::SqlVariant, integerValue(-3)), "CAST(-3 AS bigint)");
+    EXPECT_EQ(lit(SqlType::SqlVariant, integerValue(5000000000)), "CAST(5000000000 AS bigint)");
+    EXPECT_EQ(lit(SqlType::SqlVariant, realValue(3.14159)), "CAST(3.14159 AS float)");
+    EXPECT_EQ(lit(SqlType::SqlVariant, realValue(0.5)), "CAST(0.5 AS float)");
+    EXPECT_EQ(lit(SqlType::Unknown, integerValue(-3)), "-3");
     EXPECT_EQ(lit(SqlType::SqlVariant, textValue("it's")), "N'it''s'");
     EXPECT_EQ(lit(SqlType::Unknown, blobValue("\x10")), "0x10");
     EXPECT_EQ(lit(SqlType::Unknown, Value{}), "NULL");

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -77,7 +78,7 @@ TEST_F(MainWindowCommandsTest, ShowRelatedProceduresOffersThoseNamedLikeTheTable
         for (int i = 0; i < box->count(); ++i)
             offered << box->item(i)->text();
         box->setCurrentRow(0);
-        pressKey(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Return);
         return dialog.result();
     });
     trigger(*window, "mniRelated");
@@ -98,7 +99,7 @@ TEST_F(MainWindowCommandsTest, PopupEntriesInsertIntoTheCurrentPage)
         auto* box = child<QListWidget>(&dialog, "lboxCommand");
         box->setCurrentRow(0, QItemSelectionModel::Select);
         box->setCurrentRow(2, QItemSelectionModel::Select);
-        pressKey(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Return);
         return dialog.result();
     });
     trigger(*window, "mniVartype");

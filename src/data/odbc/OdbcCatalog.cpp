@@ -3,7 +3,9 @@
 #ifdef VARNETT_HAVE_ODBC
 
 #include "data/ConnectionString.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 
 #include <algorithm>
 
@@ -13,12 +15,34 @@ namespace {
 
 bool isSystemSchema(const std::string& schema)
 {
-    return equalsNoCase(schema, "sys") || equalsNoCase(schema, "INFORMATION_SCHEMA");
+    return sqltext::equalsNoCase(schema, "sys") || sqltext::equalsNoCase(schema, "INFORMATION_SCHEMA");
+}
+
+// The object of a catalog row: a driver without schemas (no TABLE_SCHEM)
+// keeps everything in dbo.
+sqltext::ObjectName objectOf(std::string schema, std::string name)
+{
+    if (schema.empty())
+        schema = "dbo";
+    return sqltext::ObjectName{std::move(schema), std::move(name)};
+}
+
+// The display names of the objects, ordered as the lists order them,
+// whatever order the driver delivered them in.
+std::vector<std::string> orderedNames(std::vector<sqltext::ObjectName> objects)
+{
+    std::stable_sort(objects.begin(), objects.end(), sqltext::lessObjectName);
+    std::vector<std::string> names;
+    names.reserve(objects.size());
+    for (const sqltext::ObjectName& object : objects)
+        names.push_back(sqltext::displayName(object));
+    return names;
 }
 
 void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const CatalogOptions& options,
                         const char* type, std::vector<std::string>& names)
 {
+    std::vector<sqltext::ObjectName> objects;
     OdbcStatement statement(session);
     SqlWideString all = toSqlWide("%");
     SqlWideString types = toSqlWide(type);
@@ -30,8 +54,10 @@ void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const Catal
         std::string name = statement.text(3).value_or(std::string());
         if (options.sqlServer && isSystemSchema(schema))
             continue;
-        names.push_back(std::move(name));
+        objects.push_back(objectOf(std::move(schema), std::move(name)));
     }
+    for (std::string& name : orderedNames(std::move(objects)))
+        names.push_back(std::move(name));
 }
 
 bool isDigits(std::string_view text)
@@ -71,17 +97,33 @@ std::vector<std::string> catalogProcedures(const std::shared_ptr<OdbcSession>& s
     SqlWideString all = toSqlWide("%");
     statement.check(SQLProceduresW(statement.handle(), nullptr, 0, nullptr, 0, all.data(), SQL_NTS),
                     "SQLProcedures");
-    std::vector<std::string> names;
+    // Each name without its group number, which goes back on after ordering.
+    std::vector<sqltext::ObjectName> objects;
+    std::vector<std::string> groups;
     while (statement.fetch()) {
         std::string schema = statement.text(2).value_or(std::string());
         std::string name = statement.text(3).value_or(std::string());
         if (options.sqlServer && isSystemSchema(schema))
             continue;
+        std::string group = ";1";
         auto semicolon = name.rfind(';');
-        if (semicolon == std::string::npos || !isDigits(std::string_view(name).substr(semicolon + 1)))
-            name += ";1";
-        names.push_back(std::move(name));
+        if (semicolon != std::string::npos && isDigits(std::string_view(name).substr(semicolon + 1))) {
+            group = name.substr(semicolon);
+            name.erase(semicolon);
+        }
+        objects.push_back(objectOf(std::move(schema), std::move(name)));
+        groups.push_back(std::move(group));
     }
+    std::vector<std::size_t> order(objects.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return sqltext::lessObjectName(objects[a], objects[b]);
+    });
+    std::vector<std::string> names;
+    names.reserve(order.size());
+    for (std::size_t i : order)
+        names.push_back(sqltext::displayName(objects[i]) + groups[i]);
     return names;
 }
 
@@ -118,24 +160,33 @@ std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& ses
 }
 
 std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& session,
-                                          const std::string& table)
+                                          const sqltext::ObjectName& table)
 {
     OdbcStatement statement(session);
-    SqlWideString name = toSqlWide(table);
+    SqlWideString name = toSqlWide(table.name);
     statement.check(SQLForeignKeysW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
                                     nullptr, 0, nullptr, 0, name.data(), SQL_NTS),
                     "SQLForeignKeys");
     std::vector<std::string> names;
     while (statement.fetch()) {
-        std::string parent = statement.text(3).value_or(std::string());
-        if (!parent.empty() && std::find(names.begin(), names.end(), parent) == names.end())
+        // Columns are read in ascending order, as every driver allows.
+        const std::string parentSchema = statement.text(2).value_or(std::string());
+        const std::string parentName = statement.text(3).value_or(std::string());
+        const std::string schema = statement.text(6).value_or(std::string());
+        // Only the keys of the table in its own schema (a driver without
+        // schemas keeps everything in dbo).
+        if (parentName.empty() || !sqltext::equalsNoCase(objectOf(schema, {}).schema, table.schema))
+            continue;
+        std::string parent = sqltext::displayName(objectOf(parentSchema, parentName));
+        if (std::find(names.begin(), names.end(), parent) == names.end())
             names.push_back(std::move(parent));
     }
     return names;
 }
 
 std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
-                                         const CatalogOptions& options, const std::string& table)
+                                         const CatalogOptions& options, const std::string& table,
+                                         const std::string& schema)
 {
     if (!options.sqlServer)
         return {};
@@ -143,7 +194,8 @@ std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& ses
     // OBJECT_ID resolves the bracketed name as "SELECT * FROM [table]" does.
     statement.execute("SELECT name FROM syscolumns WHERE id = OBJECT_ID(?)"
                       " AND COLUMNPROPERTY(id, name, 'IsComputed') = 1",
-                      {sqltext::bracketQuote(table)});
+                      {(schema.empty() ? std::string() : sqltext::bracketQuote(schema) + ".")
+                       + sqltext::bracketQuote(table)});
     std::vector<std::string> names;
     while (statement.fetch())
         names.push_back(statement.text(1).value_or(std::string()));

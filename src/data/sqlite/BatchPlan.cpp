@@ -1,5 +1,6 @@
 #include "data/sqlite/BatchPlan.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/SqliteDialect.h"
 #include "data/sqlite/TsqlTokens.h"
@@ -31,6 +32,9 @@ public:
 
     BatchPlan run()
     {
+        // A comment or string left open swallows the rest of the batch,
+        // whatever the batch does.
+        checkTerminated();
         if (m_sig.empty())
             throw Error(kEmptyBatch);
         if (keywordAt(0, "CREATE") && procedureKeywordAt(1))
@@ -153,7 +157,7 @@ private:
             && symbol('(') && keyword("ID") && symbol(',') && string(property) && symbol(')')
             && symbol('=') && one() && symbol(')') && keyword("DROP") && procedureKeywordAt(q)
             && ++q;
-        if (!matched || !equalsIgnoringCase(property, "IsProcedure"))
+        if (!matched || !sqltext::equalsNoCase(property, "IsProcedure"))
             return std::nullopt;
         auto dropped = readName(q);
         if (!dropped)
@@ -187,14 +191,34 @@ private:
             "QUOTED_IDENTIFIER", "ANSI_NULLS", "ANSI_PADDING", "ANSI_WARNINGS", "NOCOUNT",
             "ARITHABORT", "CONCAT_NULL_YIELDS_NULL", "XACT_ABORT"};
         std::size_t q = p;
-        while (keywordAt(q, "SET")
-               && std::any_of(std::begin(kOptions), std::end(kOptions),
-                              [&](std::string_view option) { return keywordAt(q + 1, option); })
-               && (keywordAt(q + 2, "ON") || keywordAt(q + 2, "OFF")))
+        while (keywordAt(q, "SET")) {
+            auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                       [&](std::string_view name) { return keywordAt(q + 1, name); });
+            if (option == std::end(kOptions) || !(keywordAt(q + 2, "ON") || keywordAt(q + 2, "OFF")))
+                break;
+            step.options.emplace_back(std::string(*option), keywordAt(q + 2, "ON"));
             q += 3;
+        }
         if (q == p)
             return std::nullopt;
-        step.kind = BatchStep::Kind::Ignore;
+        step.kind = BatchStep::Kind::SessionOptions;
+        return q;
+    }
+
+    std::optional<std::size_t> matchCreateSchema(std::size_t p, BatchStep& step) const
+    {
+        if (!keywordAt(p, "CREATE") || !keywordAt(p + 1, "SCHEMA"))
+            return std::nullopt;
+        std::size_t q = p + 2;
+        if (q >= count() || !TsqlTokens::isNamePart(sig(q)))
+            return std::nullopt;
+        step.names.push_back({m_tokens.nameValue(sig(q++))});
+        if (keywordAt(q, "AUTHORIZATION")) {
+            if (q + 1 >= count() || !TsqlTokens::isNamePart(sig(q + 1)))
+                return std::nullopt;
+            q += 2;
+        }
+        step.kind = BatchStep::Kind::CreateSchema;
         return q;
     }
 
@@ -226,6 +250,8 @@ private:
                     end = matchIdentityInsert(p, step);
                 if (!end)
                     end = matchSessionOptions(p, step);
+                if (!end)
+                    end = matchCreateSchema(p, step);
                 if (end && endsStatement(*end)) {
                     std::size_t q = *end;
                     while (symbolAt(q, ';'))
@@ -279,7 +305,6 @@ private:
 
     BatchPlan planCreate() const
     {
-        checkTerminated();
         if (hasGoLine() || procedureStatementFrom(2))
             throw Error(kNotFirst);
 
@@ -304,10 +329,23 @@ private:
                         + "' contains more than the maximum number of prefixes. The maximum is 2.");
         if (name->back().empty())
             throw Error("An object or column name is missing or empty.");
+        // After the name: a group number, the parameters (perhaps in
+        // parentheses), WITH, FOR REPLICATION or AS. "CREATE PROCEDURE
+        // SP_INSERT_Order Details" names no procedure "SP_INSERT_Order".
+        const bool followed = symbolAt(p, ';') || symbolAt(p, '(') || keywordAt(p, "WITH")
+            || keywordAt(p, "FOR") || keywordAt(p, "AS")
+            || (p < count() && sig(p).kind == Token::Kind::Word
+                && m_tokens.text(sig(p)).front() == '@');
+        if (!followed)
+            throw Error(p < count() ? "Incorrect syntax near '" + std::string(m_tokens.text(sig(p))) + "'."
+                                    : std::string("Incorrect syntax near '")
+                                        + std::string(m_tokens.text(last)) + "'.");
 
         BatchPlan plan;
         plan.createsProcedure = true;
         plan.procedureName = name->back();
+        if (name->size() == 2 && !name->front().empty())
+            plan.procedureSchema = name->front();
         return plan;
     }
 

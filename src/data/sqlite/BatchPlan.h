@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace varnett::data {
@@ -17,27 +18,34 @@ struct BatchStep {
         DropProcedures,     // DROP PROCEDURE [IF EXISTS] a, b, ...
         DropIfProcedure,    // if exists (... object_id(N'tested') ... IsProcedure ...) drop procedure x
         Ignore,             // set identity_insert T on|off
+        SessionOptions,     // SET QUOTED_IDENTIFIER OFF SET ANSI_NULLS ON ...
+        CreateSchema,       // CREATE SCHEMA name [AUTHORIZATION owner]: names[0][0]
     };
     Kind kind = Kind::RunSql;
     std::string sql;
     std::vector<NameParts> names;   // DropProcedures: the names; DropIfProcedure: dropped name
     NameParts tested;               // DropIfProcedure: the name given to object_id (may be empty)
     bool ifExists = false;          // DropProcedures: a missing procedure is no error
+    // SessionOptions: each option (upper case) and whether it is set ON.
+    std::vector<std::pair<std::string, bool>> options;
 };
 
 // What a batch does: create one procedure, or run its steps in order.
 struct BatchPlan {
     bool createsProcedure = false;
     std::string procedureName;      // the created procedure, without owner or brackets
+    std::string procedureSchema = "dbo";   // its schema, dbo when the name has none
     std::vector<BatchStep> steps;
 };
 
 // Reads a batch as the server would see it. A batch that starts (after blanks
-// and comments) with CREATE PROC or CREATE PROCEDURE creates a procedure;
+// and comments) with CREATE PROC or CREATE PROCEDURE creates a procedure
+// (its name must be followed by a group number, parameters, WITH, FOR or AS);
 // any other batch is cut into steps at the statements the engine answers
 // itself, each of which starts a line (or follows a ";") and ends one.
-// Throws varnett::Error with the server's words for an empty batch and for a
-// procedure batch that the server refuses.
+// Throws varnett::Error with the server's words for an empty batch, for a
+// comment or string left open, and for a procedure batch that the server
+// refuses.
 BatchPlan planBatch(std::string_view batch);
 
 } // namespace varnett::data

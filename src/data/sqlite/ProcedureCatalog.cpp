@@ -4,15 +4,18 @@
 
 namespace varnett::data {
 
-namespace {
-
-std::string table() { return sqliteQuote(ProcedureCatalog::kTableName); }
-
-} // namespace
+std::string ProcedureCatalog::table() const
+{
+    // Always qualified: an unqualified name that main lacks would reach a
+    // schema's catalog.
+    return (m_database == "main" ? std::string("main") : sqliteQuote(m_database)) + "."
+        + sqliteQuote(kTableName);
+}
 
 bool ProcedureCatalog::exists() const
 {
-    SqliteStatement query(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    SqliteStatement query(m_db, "SELECT 1 FROM " + sqliteQuote(m_database)
+                                    + ".sqlite_master WHERE type = 'table' AND name = ?1");
     query.bind(1, kTableName);
     return query.step();
 }
@@ -40,13 +43,48 @@ std::optional<std::string> ProcedureCatalog::text(std::string_view name) const
     return query.text(0);
 }
 
-void ProcedureCatalog::add(std::string_view name, std::string_view text)
+bool ProcedureCatalog::hasSettingsColumns() const
+{
+    SqliteStatement query(m_db,
+                          "SELECT 1 FROM pragma_table_info(?1, ?2) WHERE name = 'ansi_nulls'");
+    query.bind(1, kTableName).bind(2, m_database);
+    return query.step();
+}
+
+std::optional<sqltext::ProcedureSettings> ProcedureCatalog::settings(std::string_view name) const
+{
+    if (!exists())
+        return std::nullopt;
+    if (!hasSettingsColumns())
+        return contains(name) ? std::optional<sqltext::ProcedureSettings>(sqltext::ProcedureSettings{})
+                              : std::nullopt;
+    SqliteStatement query(m_db, "SELECT quoted_identifier, ansi_nulls FROM " + table()
+                                    + " WHERE name = ?1 COLLATE NOCASE");
+    query.bind(1, name);
+    if (!query.step())
+        return std::nullopt;
+    return sqltext::ProcedureSettings{query.integer(0) != 0, query.integer(1) != 0};
+}
+
+void ProcedureCatalog::add(std::string_view name, std::string_view text,
+                           const sqltext::ProcedureSettings& settings)
 {
     execSqlite(m_db, "CREATE TABLE IF NOT EXISTS " + table()
                          + " (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE,"
-                           " definition TEXT NOT NULL)");
-    SqliteStatement insert(m_db, "INSERT INTO " + table() + " (name, definition) VALUES (?1, ?2)");
-    insert.bind(1, name).bind(2, text);
+                           " definition TEXT NOT NULL,"
+                           " quoted_identifier INTEGER NOT NULL DEFAULT 1,"
+                           " ansi_nulls INTEGER NOT NULL DEFAULT 1)");
+    // A catalog made before the settings were kept gains their columns.
+    if (!hasSettingsColumns())
+        execSqlite(m_db, "ALTER TABLE " + table()
+                             + " ADD COLUMN quoted_identifier INTEGER NOT NULL DEFAULT 1;"
+                               " ALTER TABLE " + table()
+                             + " ADD COLUMN ansi_nulls INTEGER NOT NULL DEFAULT 1");
+    SqliteStatement insert(m_db, "INSERT INTO " + table()
+                                     + " (name, definition, quoted_identifier, ansi_nulls)"
+                                       " VALUES (?1, ?2, ?3, ?4)");
+    insert.bind(1, name).bind(2, text).bind(3, settings.quotedIdentifier ? "1" : "0")
+        .bind(4, settings.ansiNulls ? "1" : "0");
     insert.step();
 }
 

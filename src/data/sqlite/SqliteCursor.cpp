@@ -6,7 +6,8 @@ namespace varnett::data {
 
 namespace {
 
-std::string selectText(const std::string& table, const std::vector<sqltext::ColumnDesc>& columns,
+std::string selectText(const std::string& database, const std::string& table,
+                       const std::vector<sqltext::ColumnDesc>& columns,
                        const std::string& condition)
 {
     std::string sql = "SELECT ";
@@ -17,7 +18,8 @@ std::string selectText(const std::string& table, const std::vector<sqltext::Colu
     }
     if (columns.empty())
         sql += "NULL";
-    sql += " FROM main." + sqliteQuote(table);
+    sql += " FROM " + (database == "main" ? std::string("main") : sqliteQuote(database)) + "."
+        + sqliteQuote(table);
     if (!condition.empty())
         sql += " WHERE (" + condition + ")";
     return sql;
@@ -26,8 +28,10 @@ std::string selectText(const std::string& table, const std::vector<sqltext::Colu
 } // namespace
 
 SqliteCursor::SqliteCursor(sqlite3* db, const std::string& table,
-                           std::vector<sqltext::ColumnDesc> columns, const std::string& condition)
-    : m_columns(std::move(columns)), m_statement(db, selectText(table, m_columns, condition))
+                           std::vector<sqltext::ColumnDesc> columns, const std::string& database,
+                           const std::string& condition)
+    : m_columns(std::move(columns)),
+      m_statement(db, selectText(database, table, m_columns, condition))
 {
 }
 

@@ -11,9 +11,10 @@ namespace varnett::data {
 // The rows of one table or view, read from SQLite one step at a time.
 class SqliteCursor final : public RowCursor {
 public:
-    // `condition`, SQLite's SQL, keeps only the rows that meet it; empty keeps all.
+    // `database` is "main" or the attached schema that holds the table;
+    // `condition`, SQLite's SQL, keeps only the rows that meet it (empty keeps all).
     SqliteCursor(sqlite3* db, const std::string& table, std::vector<sqltext::ColumnDesc> columns,
-                 const std::string& condition = {});
+                 const std::string& database = "main", const std::string& condition = {});
 
     const std::vector<sqltext::ColumnDesc>& columns() const override { return m_columns; }
     bool next() override;

@@ -1,6 +1,8 @@
 #include "data/sqlite/SqliteEngine.h"
 
 #include "data/sqlite/BatchPlan.h"
+#include "sqltext/AsciiText.h"
+#include "sqltext/Utf8.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/HelpTextRows.h"
 #include "data/sqlite/PreparedInserts.h"
@@ -11,10 +13,12 @@
 #include "data/sqlite/SqliteStatement.h"
 #include "data/sqlite/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -37,10 +41,30 @@ std::string joinParts(const NameParts& parts)
     return out;
 }
 
+// The file of a schema: the database file's name, "-schema-" and the schema
+// name with every character but letters, digits, "_" and "-" written %XX.
+std::string schemaFileName(const std::string& databaseFile, std::string_view schema)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out = fs::path(databaseFile).filename().string() + "-schema-";
+    for (char c : schema) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'
+            || c == '-') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 0x0F];
+        }
+    }
+    return out;
+}
+
 class SqliteEngine final : public Engine {
 public:
-    SqliteEngine(sqlite3* db, std::string name)
-        : m_db(db), m_name(std::move(name)), m_catalog(db), m_inserts(db)
+    SqliteEngine(sqlite3* db, std::string name, std::string file)
+        : m_db(db), m_name(std::move(name)), m_file(std::move(file)), m_catalog(db), m_inserts(db)
     {
     }
     ~SqliteEngine() override
@@ -50,43 +74,79 @@ public:
     }
 
     std::string databaseName() const override { return m_name; }
+    std::string databaseFile() const override { return m_file; }
 
-    std::vector<std::string> listTables() override { return listTablesAndViews(m_db); }
+    std::vector<std::string> listTables() override { return listTablesAndViews(m_db, m_schemas); }
 
     std::vector<std::string> listProcedures() override
     {
-        auto names = m_catalog.names();
-        std::sort(names.begin(), names.end(), lessIgnoringCase);
-        for (auto& name : names)
-            name += ";1";
+        std::vector<sqltext::ObjectName> objects;
+        for (const std::string& name : m_catalog.names())
+            objects.push_back({"dbo", name});
+        for (const std::string& schema : m_schemas)
+            for (const std::string& name : ProcedureCatalog(m_db, schema).names())
+                objects.push_back({schema, name});
+        std::sort(objects.begin(), objects.end(), sqltext::lessObjectName);
+        std::vector<std::string> names;
+        for (const sqltext::ObjectName& object : objects)
+            names.push_back(sqltext::displayName(object) + ";1");
         return names;
     }
 
     std::unique_ptr<RowCursor> openTable(const std::string& table) override
     {
-        return std::make_unique<SqliteCursor>(m_db, table, describeColumns(m_db, table));
+        return openRows(table, {});
     }
 
     std::unique_ptr<RowCursor> openRows(const std::string& table,
                                         const std::string& condition) override
     {
+        const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        const std::string database = databaseFor(object, table);
         std::string sql;
         if (condition.find_first_not_of(" \t\r\n") != std::string::npos) {
             TsqlTokens tokens(condition);
             sql = toSqliteText(tokens, 0, tokens.tokens().size());
         }
-        return std::make_unique<SqliteCursor>(m_db, table, describeColumns(m_db, table), sql);
+        return std::make_unique<SqliteCursor>(m_db, object.name,
+                                              describeColumns(m_db, object.name, database),
+                                              database, sql);
     }
 
+    // The tables a table refers to, as the lists show them: SQLite's keys
+    // refer to tables of the same database file, so of the same schema.
     std::vector<std::string> referencedTables(const std::string& table) override
     {
-        describeColumns(m_db, table);   // an unknown table fails as it does when opened
-        SqliteStatement keys(m_db, "SELECT DISTINCT \"table\" FROM pragma_foreign_key_list(?1)");
-        keys.bind(1, table);
+        const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        const std::string database = databaseFor(object, table);
+        describeColumns(m_db, object.name, database);   // an unknown table fails as when opened
+        SqliteStatement keys(m_db,
+                             "SELECT DISTINCT \"table\" FROM pragma_foreign_key_list(?1, ?2)");
+        keys.bind(1, object.name).bind(2, database);
         std::vector<std::string> names;
         while (keys.step())
-            names.push_back(keys.text(0));
+            names.push_back(sqltext::displayName({object.schema, keys.text(0)}));
         return names;
+    }
+
+    // Attaches the file of every schema the database has made.
+    void attachSchemas()
+    {
+        SqliteStatement find(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+        find.bind(1, kSchemaTable);
+        if (!find.step())
+            return;
+        SqliteStatement query(m_db, "SELECT name, file FROM " + sqliteQuote(kSchemaTable));
+        while (query.step()) {
+            const std::string schema = query.text(0);
+            const std::string file = (fs::path(m_file).parent_path() / query.text(1)).string();
+            std::error_code ignored;
+            if (!fs::exists(file, ignored))
+                throw Error("The file '" + file + "' of the schema '" + schema
+                            + "' is missing.");
+            attach(file, schema);
+        }
+        std::sort(m_schemas.begin(), m_schemas.end(), sqltext::lessNoCase);
     }
 
     void executeBatch(const std::string& sql) override
@@ -96,7 +156,7 @@ public:
             return;
         BatchPlan plan = planBatch(sql);
         if (plan.createsProcedure) {
-            createProcedure(plan.procedureName, sql);
+            createProcedure(plan.procedureSchema, plan.procedureName, sql);
             return;
         }
         std::optional<std::string> firstError;
@@ -120,12 +180,28 @@ public:
                     if (!dropProcedure(name) && !step.ifExists)
                         note(cannotDrop(name));
                 break;
+            case BatchStep::Kind::CreateSchema:
+                try {
+                    createSchema(step.names.front().front());
+                } catch (const Error& error) {
+                    note(error.what());
+                }
+                break;
             case BatchStep::Kind::DropIfProcedure: {
                 auto tested = localName(step.tested);
-                if (tested && m_catalog.contains(*tested) && !dropProcedure(step.names.front()))
+                if (tested && ProcedureCatalog(m_db, tested->first).contains(tested->second)
+                    && !dropProcedure(step.names.front()))
                     note(cannotDrop(step.names.front()));
                 break;
             }
+            case BatchStep::Kind::SessionOptions:
+                for (const auto& [option, on] : step.options) {
+                    if (option == "QUOTED_IDENTIFIER")
+                        m_settings.quotedIdentifier = on;
+                    else if (option == "ANSI_NULLS")
+                        m_settings.ansiNulls = on;
+                }
+                break;
             case BatchStep::Kind::Ignore:
                 break;
             }
@@ -139,7 +215,7 @@ public:
         std::optional<std::string> text;
         try {
             if (auto name = localName(sqltext::splitMultipartName(objectName)))
-                text = m_catalog.text(*name);
+                text = ProcedureCatalog(m_db, name->first).text(name->second);
         } catch (const Error&) {
             // a malformed name names no procedure
         }
@@ -149,31 +225,130 @@ public:
         return helpTextRows(*text);
     }
 
+    ProcedureSettings procedureSettings(const std::string& objectName) override
+    {
+        std::optional<ProcedureSettings> settings;
+        try {
+            if (auto name = localName(sqltext::splitMultipartName(objectName)))
+                settings = ProcedureCatalog(m_db, name->first).settings(name->second);
+        } catch (const Error&) {
+            // a malformed name names no procedure
+        }
+        if (!settings)
+            throw Error("The object '" + objectName + "' does not exist in database '" + m_name
+                        + "' or is not a procedure.");
+        return *settings;
+    }
+
     void beginTransaction() override { execSqlite(m_db, "BEGIN"); }
     void commit() override { execSqlite(m_db, "COMMIT"); }
     void rollback() override { execSqlite(m_db, "ROLLBACK"); }
 
 private:
-    // The procedure a name of up to three parts (database, owner, name) means
-    // here: the database part must be this database, the owner dbo.
-    std::optional<std::string> localName(const NameParts& parts) const
+    static constexpr std::string_view kSchemaTable = "varnett_schemas";
+
+    // The SQLite database of a table's schema; an unknown schema is an
+    // unknown object, as the server reports it.
+    std::string databaseFor(const sqltext::ObjectName& object, const std::string& shown) const
+    {
+        const auto database = databaseOf(object.schema);
+        if (!database)
+            throw Error("Invalid object name '" + shown + "'.");
+        return *database;
+    }
+
+    // The SQLite database that holds a schema's objects: "main" for dbo, the
+    // attached schema (as attached) for another one, none for an unknown one.
+    std::optional<std::string> databaseOf(std::string_view schema) const
+    {
+        if (sqltext::equalsNoCase(schema, "dbo"))
+            return std::string("main");
+        for (const std::string& attached : m_schemas)
+            if (sqltext::equalsNoCase(attached, schema))
+                return attached;
+        return std::nullopt;
+    }
+
+    // The procedure a name of up to three parts (database, schema, name)
+    // means here, as the SQLite database of its schema and its own name: the
+    // database part must be this database; no schema means dbo.
+    std::optional<std::pair<std::string, std::string>> localName(const NameParts& parts) const
     {
         if (parts.empty() || parts.size() > 3 || parts.back().empty())
             return std::nullopt;
-        if (parts.size() == 3 && !parts[0].empty() && !equalsIgnoringCase(parts[0], m_name))
+        if (parts.size() == 3 && !parts[0].empty() && !sqltext::equalsNoCase(parts[0], m_name))
             return std::nullopt;
-        if (parts.size() >= 2) {
-            const std::string& owner = parts[parts.size() - 2];
-            if (!owner.empty() && !equalsIgnoringCase(owner, "dbo"))
-                return std::nullopt;
-        }
-        return parts.back();
+        std::string schema = "dbo";
+        if (parts.size() >= 2 && !parts[parts.size() - 2].empty())
+            schema = parts[parts.size() - 2];
+        auto database = databaseOf(schema);
+        if (!database)
+            return std::nullopt;
+        return std::make_pair(*database, parts.back());
     }
 
     bool dropProcedure(const NameParts& parts)
     {
         auto name = localName(parts);
-        return name && m_catalog.remove(*name);
+        return name && ProcedureCatalog(m_db, name->first).remove(name->second);
+    }
+
+    void attach(const std::string& file, const std::string& schema)
+    {
+        SqliteStatement attach(m_db, "ATTACH DATABASE ?1 AS ?2");
+        attach.bind(1, file).bind(2, schema);
+        attach.step();
+        m_schemas.push_back(schema);
+    }
+
+    // CREATE SCHEMA: a new file beside the database file, attached under the
+    // schema's name and recorded in the main file.
+    void createSchema(const std::string& schema)
+    {
+        static constexpr std::string_view kTaken[] = {"dbo", "sys", "INFORMATION_SCHEMA", "guest"};
+        const bool taken = std::any_of(std::begin(kTaken), std::end(kTaken),
+                                       [&](std::string_view name) {
+                                           return sqltext::equalsNoCase(name, schema);
+                                       });
+        if (taken || databaseOf(schema))
+            throw Error("There is already an object named '" + schema + "' in the database.");
+        if (schema.empty() || sqltext::equalsNoCase(schema, "main") || sqltext::equalsNoCase(schema, "temp"))
+            throw Error("The embedded engine cannot hold a schema named '" + schema + "'.");
+        if (!sqlite3_get_autocommit(m_db))
+            throw Error("The embedded engine cannot create the schema '" + schema
+                        + "' inside a transaction.");
+        const std::string fileName = schemaFileName(m_file, schema);
+        const std::string file = (fs::path(m_file).parent_path() / fileName).string();
+        createSqliteDatabase(file);
+        try {
+            attach(file, schema);
+        } catch (const Error& error) {
+            std::error_code ignored;
+            fs::remove(file, ignored);
+            throw Error("Cannot create the schema '" + schema + "': " + error.what());
+        }
+        try {
+            execSqlite(m_db, "CREATE TABLE IF NOT EXISTS " + sqliteQuote(kSchemaTable)
+                                 + " (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE,"
+                                   " file TEXT NOT NULL)");
+            SqliteStatement record(m_db, "INSERT INTO " + sqliteQuote(kSchemaTable)
+                                             + " (name, file) VALUES (?1, ?2)");
+            record.bind(1, schema).bind(2, fileName);
+            record.step();
+        } catch (const Error&) {
+            m_schemas.pop_back();
+            SqliteStatement detach(m_db, "DETACH DATABASE ?1");
+            detach.bind(1, schema);
+            try {
+                detach.step();
+            } catch (const Error&) {
+                // the record's failure is the one to report
+            }
+            std::error_code ignored;
+            fs::remove(file, ignored);
+            throw;
+        }
+        std::sort(m_schemas.begin(), m_schemas.end(), sqltext::lessNoCase);
     }
 
     static std::string cannotDrop(const NameParts& parts)
@@ -182,21 +357,51 @@ private:
             + "', because it does not exist or you do not have permission.";
     }
 
-    void createProcedure(const std::string& name, const std::string& text)
+    void createProcedure(const std::string& schema, const std::string& name,
+                         const std::string& text)
     {
-        SqliteStatement objects(m_db, "SELECT 1 FROM sqlite_master WHERE type IN"
-                                      " ('table', 'view', 'trigger') AND name = ?1 COLLATE NOCASE");
+        const auto database = databaseOf(schema);
+        if (!database)
+            throw Error("The specified schema name \"" + schema
+                        + "\" either does not exist or you do not have permission to use it.");
+        SqliteStatement objects(m_db, "SELECT 1 FROM " + sqliteQuote(*database)
+                                          + ".sqlite_master WHERE type IN"
+                                            " ('table', 'view', 'trigger') AND name = ?1 COLLATE NOCASE");
         objects.bind(1, name);
-        if (objects.step() || m_catalog.contains(name))
+        ProcedureCatalog catalog(m_db, *database);
+        if (objects.step() || catalog.contains(name))
             throw Error("There is already an object named '" + name + "' in the database.");
-        m_catalog.add(name, text);
+        catalog.add(name, text, m_settings);
     }
 
     sqlite3* m_db;
     std::string m_name;
+    std::string m_file;
     ProcedureCatalog m_catalog;
     PreparedInserts m_inserts;
+    // The attached schemas besides dbo, ordered by name.
+    std::vector<std::string> m_schemas;
+    // The session's SET QUOTED_IDENTIFIER and ANSI_NULLS, which a procedure
+    // created in it keeps.
+    ProcedureSettings m_settings;
 };
+
+// NCHAR(n): the character of code point n, as SQLite's char(n) gives it.
+void ncharFunction(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const sqlite3_int64 code = sqlite3_value_int64(arguments[0]);
+    if (code < 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        sqlite3_result_null(context);
+        return;
+    }
+    std::string text;
+    sqltext::appendUtf8(text, static_cast<char32_t>(code));
+    sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
 
 // Opens an existing file; throws naming the path when it cannot.
 sqlite3* openFile(const std::string& path, int flags)
@@ -209,6 +414,8 @@ sqlite3* openFile(const std::string& path, int flags)
         throw Error("Cannot open the database file '" + path + "': " + message + ".");
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_create_function(db, "nchar", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                            ncharFunction, nullptr, nullptr);
     return db;
 }
 
@@ -218,12 +425,20 @@ std::unique_ptr<Engine> openSqliteEngine(const std::string& path)
 {
     if (path.empty())
         throw Error("No database file is given.");
+    // The file name goes to SQLite as a C string: a NUL would cut it short
+    // and name another file.
+    if (path.find('\0') != std::string::npos)
+        throw Error("The Data Source holds a NUL character; a file name cannot hold one.");
     std::error_code error;
-    auto status = fs::status(path, error);
+    auto status = fs::status(path, error); // through symbolic links
     if (!fs::exists(status))
         throw Error("The database file '" + path + "' does not exist.");
     if (fs::is_directory(status))
         throw Error("'" + path + "' is a folder, not a database file.");
+    // A device such as /dev/null reads as an empty database and takes
+    // writes into nowhere.
+    if (!fs::is_regular_file(status))
+        throw Error("'" + path + "' is a device or other special file, not a database file.");
 
     sqlite3* db = openFile(path, SQLITE_OPEN_READWRITE);
     try {
@@ -233,7 +448,9 @@ std::unique_ptr<Engine> openSqliteEngine(const std::string& path)
         sqlite3_close_v2(db);
         throw Error("Cannot open the database file '" + path + "': " + e.what() + ".");
     }
-    return std::make_unique<SqliteEngine>(db, fs::path(path).stem().string());
+    auto engine = std::make_unique<SqliteEngine>(db, fs::path(path).stem().string(), path);
+    engine->attachSchemas();
+    return engine;
 }
 
 void createSqliteDatabase(const std::string& path)
