@@ -30,6 +30,14 @@ std::vector<std::string> canonical(const Invocation& invocation)
         args.push_back("--name=" + *invocation.name);
     if (invocation.out)
         args.push_back("--out=" + *invocation.out);
+    if (invocation.rowsPerInsert)
+        args.push_back("--rows-per-insert=" + std::to_string(*invocation.rowsPerInsert));
+    if (invocation.batch)
+        args.push_back("--batch=" + std::to_string(*invocation.batch));
+    if (invocation.orderByKeys)
+        args.push_back("--order-by-keys");
+    if (invocation.noTransaction)
+        args.push_back("--no-transaction");
     args.push_back("--");
     args.insert(args.end(), invocation.operands.begin(), invocation.operands.end());
     return args;
@@ -39,7 +47,9 @@ bool same(const Invocation& a, const Invocation& b)
 {
     return a.help == b.help && a.version == b.version && a.connection == b.connection && a.command == b.command
         && a.operands == b.operands && a.fields == b.fields && a.wheres == b.wheres
-        && a.name == b.name && a.out == b.out;
+        && a.name == b.name && a.out == b.out && a.rowsPerInsert == b.rowsPerInsert
+        && a.batch == b.batch && a.orderByKeys == b.orderByKeys
+        && a.noTransaction == b.noTransaction;
 }
 
 } // namespace
@@ -67,6 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     FUZZ_CHECK(!invocation.command.empty());
     for (const std::string& where : invocation.wheres) {
+        // data-script takes TABLE:CONDITION, the generators FIELD:OPERATOR.
+        if (invocation.command == "data-script") {
+            TableCondition condition = parseTableCondition(where);
+            FUZZ_CHECK(!condition.table.empty() && !condition.condition.empty());
+            continue;
+        }
         WhereCondition condition = parseWhere(where);
         FUZZ_CHECK(condition.op >= 0 && condition.op < 7 && !condition.field.empty());
     }

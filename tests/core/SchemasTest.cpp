@@ -147,3 +147,77 @@ TEST(Schemas, ScriptsCarryTheSchemaAndLoadBack)
     engine->executeBatch("DROP PROCEDURE [Human Re.s].[Odd Name], Sales.Helper");
     EXPECT_EQ(engine->listProcedures(), Texts{"TopProc;1"});
 }
+
+TEST(Schemas, RowConditionsForeignKeysAndScriptOptionsTakeSchemaNames)
+{
+    TempDir dir;
+    auto engine = schemaDatabase(dir);
+    engine->executeBatch(
+        "CREATE TABLE Sales.Orders (Id int PRIMARY KEY, CustomerId int REFERENCES Customer (Id));\r\n"
+        "INSERT INTO Sales.Customer (Region) VALUES ('South'), ('East');\r\n"
+        "INSERT INTO Sales.Orders VALUES (10, 1), (11, 3), (12, 2)");
+
+    // A schema's keys refer to tables of that schema, named as the lists name them.
+    EXPECT_EQ(engine->referencedTables("Sales.Orders"), Texts{"Sales.Customer"});
+    EXPECT_EQ(engine->referencedTables("[sales].[orders]"), Texts{"sales.Customer"});
+    EXPECT_TRUE(engine->referencedTables("Customer").empty());
+    EXPECT_EQ(errorOf([&] { engine->referencedTables("Nowhere.Orders"); }),
+              "Invalid object name 'Nowhere.Orders'.");
+    EXPECT_EQ(errorOf([&] { engine->openRows("Nowhere.Orders", "1 = 1"); }),
+              "Invalid object name 'Nowhere.Orders'.");
+
+    struct Case {
+        const char* table;
+        const char* condition;
+        Texts values;       // first column of the rows met
+    };
+    const Case cases[] = {
+        {"Sales.Customer", "Region <> N'South'", {"1", "3"}},
+        {"[Sales].[Orders]", "CustomerId IN (SELECT Id FROM Sales.Customer WHERE Region = 'East')",
+         {"11"}},
+        {"Customer", "", {"1"}},
+        {"[Human Re.s].Customer", "Code IS NULL", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        auto rows = engine->openRows(c.table, c.condition);
+        Texts values;
+        while (rows->next())
+            values.push_back(std::to_string(rows->value(0).integer));
+        EXPECT_EQ(values, c.values);
+    }
+
+    // Orders chosen first come after the customers they refer to; the
+    // condition names its table in another written form.
+    data::DataScriptSettings settings;
+    settings.format = {2, 2};
+    settings.orderByKeys = true;
+    settings.conditions = {{"[sales].orders", "Id <> 11"}};
+    const std::string path = dir.file("data.sql");
+    data::writeDataScript(*engine, {"Sales.Orders", "Sales.Customer"}, path, settings);
+    const std::string script = varnett::testing::readFile(path);
+    const auto customers = script.find("INSERT INTO Sales.Customer(");
+    ASSERT_NE(customers, std::string::npos) << script;
+    EXPECT_LT(customers, script.find("INSERT INTO Sales.Orders(")) << script;
+    EXPECT_NE(script.find("'East'"), std::string::npos) << script;
+    EXPECT_EQ(script.find("\r\n11,"), std::string::npos) << script;
+    EXPECT_EQ(errorOf([&] {
+                  data::DataScriptSettings twice = settings;
+                  twice.conditions.emplace_back("Sales.Orders", "1 = 1");
+                  data::writeDataScript(*engine, {"Sales.Orders"}, path, twice);
+              }),
+              "The table 'Sales.Orders' has more than one condition.");
+
+    // Loaded with the keys enforced: whole, or on a failure not at all.
+    engine->executeBatch("DELETE FROM Sales.Orders;\r\nDELETE FROM Sales.Customer");
+    engine->executeBatch("PRAGMA foreign_keys = ON");
+    EXPECT_EQ(errorOf([&] { data::loadScript(*engine, script + "GO\r\nINSERT INTO Sales.Nope VALUES (1)\r\n"); }),
+              "Batch 5 (line 34): no such table: Sales.Nope");
+    EXPECT_FALSE(engine->openTable("Sales.Customer")->next());
+    data::loadScript(*engine, script);
+    auto orders = engine->openTable("Sales.Orders");
+    int count = 0;
+    while (orders->next())
+        ++count;
+    EXPECT_EQ(count, 2);
+}
