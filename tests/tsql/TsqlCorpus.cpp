@@ -1,6 +1,7 @@
 // Writes the T-SQL the program generates for a database of awkward names and
 // every column type: the three generators over single fields, all fields and
-// each operator, the procedure script and the data transfer script. Each file
+// each operator, the procedure script and the data transfer script (plain and
+// with several rows to an INSERT and statements to a batch). Each file
 // holds batches separated by lines that are only GO; check-tsql parses them
 // with an independent T-SQL parser.
 //
@@ -184,6 +185,11 @@ int main(int argc, char** argv)
 
         data::writeProcedureScript(*engine, "Awkward", created, folder + "/procedures.sql");
         data::writeDataScript(*engine, shown, folder + "/data.sql");
+        // The same with several rows to an INSERT and statements to a batch.
+        data::DataScriptSettings options;
+        options.format = {3, 2};
+        options.orderByKeys = true;
+        data::writeDataScript(*engine, shown, folder + "/data-options.sql", options);
         std::cout << corpus.written() << " generated procedures (" << corpus.refused()
                   << " refused), " << created.size() << " scripted procedures, "
                   << kTables.size() << " tables of data\n";
