@@ -95,7 +95,16 @@ void DataScriptWriter::writeRow(std::span<const Value> values)
     row_.clear();
     for (std::size_t k = 0; k < written_.size(); ++k) {
         std::size_t column = written_[k];
+        // The rows of one VALUES list take one type per column, as UNION ALL
+        // does: a sql_variant value of its own type would be converted to the
+        // type of another row's value. Cast to sql_variant, each keeps its own.
+        const bool variant = options_.rowsPerInsert > 1
+            && columns_[column].type == SqlType::SqlVariant && !values[column].isNull();
+        if (variant)
+            row_ += "CAST(";
         appendLiteral(row_, columns_[column], values[column]);
+        if (variant)
+            row_ += " AS sql_variant)";
         if (k + 1 < written_.size()) {
             row_ += ',';
             row_ += kLineEnd;

@@ -37,7 +37,9 @@ struct DataScriptOptions {
 // last value line of the one before, which ends in ")," instead of ")", on
 // lines of its own: "(", x1, ... xk. With several statements to a batch,
 // every statement ends in ";" and a GO line follows every Nth statement and
-// the last statement of a table.
+// the last statement of a table. With several rows to an INSERT, a
+// sql_variant value is written CAST(literal AS sql_variant), so that its type
+// is not that of another row's value.
 class DataScriptWriter {
 public:
     using Sink = std::function<void(std::string_view)>;

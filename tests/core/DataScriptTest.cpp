@@ -206,6 +206,42 @@ TEST(DataScript, RowsPerInsertAndStatementsPerBatch)
     }
 }
 
+TEST(DataScript, VariantsInAMultiRowInsertKeepTheirOwnType)
+{
+    const std::vector<ColumnDesc> columns = {col("n", SqlType::Int), col("v", SqlType::SqlVariant)};
+    const std::vector<std::vector<Value>> rows = {{integerValue(1), integerValue(5000000000)},
+                                                  {integerValue(2), realValue(2.5)},
+                                                  {integerValue(3), textValue("x")},
+                                                  {integerValue(4), Value{}}};
+    struct Case {
+        DataScriptOptions options;
+        Lines values;   // the value lines of the rows
+    };
+    const Case cases[] = {
+        // One row to an INSERT: as the plain script writes them.
+        {{1, 4},
+         {"1,", "CAST(5000000000 AS bigint));", "2,", "CAST(2.5 AS float));", "3,", "N'x');",
+          "4,", "NULL);"}},
+        {{4, 1},
+         {"1,", "CAST(CAST(5000000000 AS bigint) AS sql_variant)),", "2,",
+          "CAST(CAST(2.5 AS float) AS sql_variant)),", "3,", "CAST(N'x' AS sql_variant)),",
+          "4,", "NULL)"}},
+    };
+    for (const Case& c : cases) {
+        Capture out;
+        DataScriptWriter writer(out.sink(), 1 << 16, c.options);
+        VectorCursor cursor(columns, rows);
+        writer.writeTable("T", cursor);
+        writer.flush();
+        Lines values;
+        Lines lines = linesOf(out.text);
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i)
+            if (lines[i] == "VALUES(" || lines[i] == "(")
+                values.insert(values.end(), {lines[i + 1], lines[i + 2]});
+        EXPECT_EQ(values, c.values) << c.options.rowsPerInsert << " rows";
+    }
+}
+
 TEST(DataScript, OptionsWithServerFilledTablesAndEmptyTables)
 {
     Capture out;

@@ -196,3 +196,30 @@ TEST(PreparedInserts, ShapesAreKeptAndFailuresReportSqlitesMessage)
     ASSERT_TRUE(inserts.run("INSERT INTO T(id, v) VALUES (1, 'a')"));
     EXPECT_EQ(memory.rows("T"), (std::vector<std::string>{"text:a|int:1"}));
 }
+
+TEST(SqliteDialect, ACastToSqlVariantLeavesTheValueAlone)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"CAST(CAST(5000000000 AS bigint) AS sql_variant)", "(CAST(5000000000 AS bigint) )"},
+        {"cast ( N'a' + NCHAR(13) as [SQL_VARIANT] )", "( 'a' || NCHAR(13) )"},
+        {"VALUES(\r\nCAST(0x0A AS sql_variant),\r\nCAST(NULL AS int))",
+         "VALUES(\r\n(X'0A' ),\r\nCAST(NULL AS int))"},
+        // Other casts, and casts not to one type name, stay casts.
+        {"CAST(1 AS varchar(10))", "CAST(1 AS varchar(10))"},
+        {"CAST(1 AS sql_variant x)", "CAST(1 AS sql_variant x)"},
+        {"CAST(1 AS sql_variant", "CAST(1 AS sql_variant"},
+    };
+    for (const auto& [tsql, sqlite] : cases)
+        EXPECT_EQ(sqliteText(tsql), sqlite) << tsql;
+
+    // Stored as the value alone would be.
+    Memory memory;
+    memory.exec("CREATE TABLE Cast (v sql_variant); CREATE TABLE Alone (v sql_variant)");
+    memory.exec(sqliteText("INSERT INTO Cast VALUES (CAST(N'x' AS sql_variant)),"
+                           " (CAST(CAST(2.5 AS float) AS sql_variant)), (CAST(0x01 AS sql_variant)),"
+                           " (CAST(CAST(7 AS bigint) AS sql_variant))"));
+    memory.exec(sqliteText("INSERT INTO Alone VALUES (N'x'), (CAST(2.5 AS float)), (0x01),"
+                           " (CAST(7 AS bigint))"));
+    EXPECT_EQ(memory.rows("Cast"), memory.rows("Alone"));
+    EXPECT_EQ(memory.rows("Cast").front(), "text:x");
+}

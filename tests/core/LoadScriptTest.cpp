@@ -140,3 +140,39 @@ TEST(LoadFile, ReadsInChunksAndReportsBytesAndBatches)
     EXPECT_EQ(errorOf([&] { varnett::data::loadScriptFile(*engine, dir.path().string()); }),
               "Cannot read the file '" + dir.path().string() + "': it is a folder.");
 }
+
+TEST(LoadTransaction, VariantsOfEveryKindLoadBackFromMultiRowInserts)
+{
+    TempDir dir;
+    auto source = freshEngine(dir, "Source.db");
+    source->executeBatch("create table V (id int primary key, v sql_variant);"
+                         "insert into V values (1, 5000000000), (2, 2.5), (3, 'text'),"
+                         " (4, X'00FF'), (5, NULL)");
+    for (int rowsPerInsert : {1, 5}) {
+        SCOPED_TRACE(rowsPerInsert);
+        varnett::data::DataScriptSettings settings;
+        settings.format = {rowsPerInsert, 1};
+        varnett::data::writeDataScript(*source, {"V"}, dir.file("v.sql"), settings);
+        auto target = freshEngine(dir, "Target" + std::to_string(rowsPerInsert) + ".db");
+        target->executeBatch("create table V (id int primary key, v sql_variant)");
+        varnett::data::loadScriptFile(*target, dir.file("v.sql"));
+        auto rows = target->openTable("V");
+        const std::pair<varnett::data::Value::Kind, std::string> expected[] = {
+            {varnett::data::Value::Kind::Integer, ""}, {varnett::data::Value::Kind::Real, ""},
+            {varnett::data::Value::Kind::Text, "text"},
+            {varnett::data::Value::Kind::Blob, std::string("\x00\xFF", 2)},
+            {varnett::data::Value::Kind::Null, ""}};
+        for (const auto& [kind, bytes] : expected) {
+            ASSERT_TRUE(rows->next());
+            const auto value = rows->value(1);
+            EXPECT_EQ(value.kind, kind);
+            if (kind == varnett::data::Value::Kind::Integer)
+                EXPECT_EQ(value.integer, 5000000000);
+            else if (kind == varnett::data::Value::Kind::Real)
+                EXPECT_EQ(value.real, 2.5);
+            else
+                EXPECT_EQ(value.bytes, bytes);
+        }
+        EXPECT_FALSE(rows->next());
+    }
+}

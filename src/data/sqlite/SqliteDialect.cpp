@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace varnett::data {
 
@@ -164,6 +165,49 @@ std::size_t maxTypeEnd(const TsqlTokens& tokens, std::size_t i, std::size_t last
     return close;
 }
 
+// When tokens[i] starts "CAST ( expression AS sql_variant )", the indexes of
+// the opening parenthesis, of AS and of the closing parenthesis.
+struct VariantCast {
+    std::size_t open = 0;
+    std::size_t as = 0;
+    std::size_t close = 0;
+};
+
+std::optional<VariantCast> variantCast(const TsqlTokens& tokens, std::size_t i, std::size_t last)
+{
+    const auto& all = tokens.tokens();
+    if (!tokens.isKeyword(all[i], "CAST"))
+        return std::nullopt;
+    VariantCast cast;
+    cast.open = skipSpace(all, i + 1, last);
+    if (cast.open >= last || !tokens.isSymbol(all[cast.open], '('))
+        return std::nullopt;
+    int depth = 0;
+    std::size_t type = 0;
+    for (std::size_t k = cast.open; k < last && !cast.close; ++k) {
+        const Token& token = all[k];
+        if (tokens.isSymbol(token, '(')) {
+            ++depth;
+        } else if (tokens.isSymbol(token, ')')) {
+            if (--depth == 0)
+                cast.close = k;
+        } else if (depth == 1 && token.significant()) {
+            if (tokens.isKeyword(token, "AS")) {
+                cast.as = k;
+                type = 0;
+            } else if (cast.as && !type) {
+                type = k;
+            } else {
+                cast.as = 0;    // AS was not followed by one type name
+            }
+        }
+    }
+    if (!cast.close || !cast.as || !type || !TsqlTokens::isNamePart(all[type])
+        || !sqltext::equalsNoCase(tokens.nameValue(all[type]), "sql_variant"))
+        return std::nullopt;
+    return cast;
+}
+
 bool isStringToken(const Token& token)
 {
     return token.kind == Token::Kind::String || token.kind == Token::Kind::NString;
@@ -243,6 +287,15 @@ std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_
         case Token::Kind::Word:
             if (isDboQualifier(tokens, i, first, last)) {
                 out += "main";
+                break;
+            }
+            // SQLite has no type that leaves a value as it is: the value
+            // stands alone.
+            if (auto cast = variantCast(tokens, i, last)) {
+                out += '(';
+                out += toSqliteText(tokens, cast->open + 1, cast->as);
+                out += ')';
+                i = cast->close;
                 break;
             }
             if (std::size_t close = maxTypeEnd(tokens, i, last)) {

@@ -13,8 +13,10 @@ namespace varnett::data {
 // X'...', a bracketed name holding "]" becomes a `...` name, varchar(max),
 // nvarchar(max) and varbinary(max) become quoted type names, a "+" that
 // joins strings (a string literal on either side, or NCHAR or CHAR after it)
-// becomes "||", and comments become blanks (T-SQL comments nest, SQLite's do
-// not), and numbers are written as exactSqliteNumber gives them. The engine gives SQLite an NCHAR function like its CHAR.
+// becomes "||", CAST(x AS sql_variant) becomes (x), comments become blanks
+// (T-SQL comments nest, SQLite's do not), and numbers are written as
+// exactSqliteNumber gives them. The engine gives SQLite an NCHAR function
+// like its CHAR.
 std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_t last);
 
 // A number literal (digits, ".", an exponent; no sign) as SQLite must see it
