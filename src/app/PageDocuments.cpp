@@ -3,22 +3,23 @@
 #include "sqltext/Error.h"
 #include "ui/EditorOps.h"
 #include "ui/Modal.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
-#include <QPrinter>
+#include <Qsci/qsciprinter.h>
+
 #include <QPrinterInfo>
 #include <QSaveFile>
 
 namespace varnett {
 
-PageDocuments::PageDocuments(const std::array<QPlainTextEdit*, 4>& editors)
+PageDocuments::PageDocuments(const std::array<ui::SqlEditor*, 4>& editors)
     : m_editors(editors)
 {
 }
 
 bool PageDocuments::savePage(int page)
 {
-    QPlainTextEdit* editor = m_editors[page];
+    ui::SqlEditor* editor = m_editors[page];
     State& st = m_states[page];
     const QStringList pageLines = ui::lines(editor);
     if (pageLines.isEmpty())
@@ -60,9 +61,12 @@ void PageDocuments::print(int page)
     const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
     if (printerInfo.isNull())
         throw Error("No printer is installed. Install a printer to print a page");
-    QPrinter printer(printerInfo);
+    // The editor's own printing keeps the colours and the line numbers.
+    QsciPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(printerInfo.printerName());
     printer.setDocName(m_states[page].documentName);
-    m_editors[page]->print(&printer);
+    printer.setWrapMode(QsciScintilla::WrapWord);
+    printer.printRange(m_editors[page]);
 }
 
 void writeLinesFile(const QString& path, const QStringList& lines)

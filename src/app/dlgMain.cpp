@@ -4,18 +4,18 @@
 #include "app/Images.h"
 #include "app/PageDocuments.h"
 #include "app/RecentProcedures.h"
-#include "app/ServerProcedures.h"
 #include "app/SchemaLists.h"
+#include "app/ServerProcedures.h"
 #include "app/dlgAbout.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
 #include "dialogs/dlgConnEdit.h"
 #include "ui/Modal.h"
+#include "ui/SqlEditor.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
@@ -96,7 +96,7 @@ void TfrmMain::pcMainChange()
     if (Splitter3->count() > 1)
         Splitter3->handle(1)->setVisible(update);
 
-    for (QPlainTextEdit* edit : m_editors)
+    for (ui::SqlEditor* edit : m_editors)
         edit->viewport()->update();
 }
 

@@ -12,7 +12,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
+namespace varnett::ui { class SqlEditor; }
 class QProgressBar;
 class QSplitter;
 class QTabWidget;
@@ -49,8 +49,8 @@ public:
 
     int currentPage() const;
     void selectPage(int page);
-    QPlainTextEdit* editor(int page) const { return m_editors[page]; }
-    QPlainTextEdit* currentEditor() const { return m_editors[currentPage()]; }
+    ui::SqlEditor* editor(int page) const { return m_editors[page]; }
+    ui::SqlEditor* currentEditor() const { return m_editors[currentPage()]; }
     QString statusText() const;
 
     // Commands of the menus.
@@ -150,7 +150,7 @@ private:
     QWidget* pnlWhere = nullptr;
     QTreeWidget* lvWhere = nullptr;
     QTabWidget* pcMain = nullptr;
-    std::array<QPlainTextEdit*, 4> m_editors{};
+    std::array<ui::SqlEditor*, 4> m_editors{};
 
     QMenu* mnuFile = nullptr;
     QMenu* popTables = nullptr;

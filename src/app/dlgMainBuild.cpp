@@ -8,8 +8,8 @@
 #include "sqltext/Generators.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 namespace varnett {
@@ -81,7 +81,7 @@ void TfrmMain::buildProcedure(int page)
         sqltext::ProcedureKind::Delete};
     const sqltext::ProcedureKind kind = kinds[page];
 
-    QPlainTextEdit* target = m_editors[page];
+    ui::SqlEditor* target = m_editors[page];
     target->clear();
     const QString name = askProcedureName(
         QString::fromStdString(sqltext::proposedProcedureName(kind, table)), this);

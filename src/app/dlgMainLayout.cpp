@@ -4,13 +4,12 @@
 #include "app/Images.h"
 #include "ui/Commands.h"
 #include "ui/GridLineDelegate.h"
+#include "ui/SqlEditor.h"
 
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -96,19 +95,13 @@ void TfrmMain::buildWidgets()
     const std::array<QString, 4> captions = {
         QStringLiteral("Insert"), QStringLiteral("Update"), QStringLiteral("Delete"),
         QStringLiteral("Edit existing procedure")};
-    const QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         auto* sheet = new QWidget(pcMain);
         sheet->setObjectName(QString::fromLatin1(pages[i].first));
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
-        auto* edit = new QPlainTextEdit(sheet);
+        auto* edit = new ui::SqlEditor(sheet);
         edit->setObjectName(QString::fromLatin1(pages[i].second));
-        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        edit->setFont(fixedFont);
-        edit->setContextMenuPolicy(Qt::CustomContextMenu);
         layout->addWidget(edit);
         pcMain->addTab(sheet, captions[i]);
         m_editors[i] = edit;
@@ -287,7 +280,7 @@ void TfrmMain::buildPopupMenus()
     addAction(variableMenu, "mniVar", QStringLiteral("@pVar"));
     addAction(variableMenu, "mniVartype", QStringLiteral("@pVar [type]"));
     addAction(variableMenu, "mniVarEq", QStringLiteral("@pVar ="));
-    for (QPlainTextEdit* edit : m_editors) {
+    for (ui::SqlEditor* edit : m_editors) {
         connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint& at) {
             popCommand->popup(edit->viewport()->mapToGlobal(at));
         });

@@ -5,8 +5,8 @@
 #include "app/SchemaLists.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 namespace varnett {
@@ -72,7 +72,7 @@ void TfrmMain::mniClearClick()
 
 void TfrmMain::mniClearAllClick()
 {
-    for (QPlainTextEdit* edit : m_editors)
+    for (ui::SqlEditor* edit : m_editors)
         edit->clear();
 }
 
@@ -81,7 +81,7 @@ void TfrmMain::lvTablesDblClick()
     const QString table = m_schema->selectedTable();
     if (table.isEmpty())
         return;
-    QPlainTextEdit* edit = currentEditor();
+    ui::SqlEditor* edit = currentEditor();
     ui::insertIntoLine(edit, ui::selectionStart(edit), table + QLatin1Char(' '));
 }
 

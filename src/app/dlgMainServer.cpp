@@ -12,8 +12,8 @@
 #include "lists/dlgCommand.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
 
 namespace varnett {
 

@@ -6,8 +6,8 @@
 #include "lists/dlgVariable.h"
 #include "ui/EditorOps.h"
 #include "ui/Modal.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
 
 namespace varnett {
 
@@ -22,7 +22,7 @@ void registerList(const char* className)
 }
 
 // Shows a list and puts its result into the caret's line.
-QString insertStep(QPlainTextEdit* editor, const QString& className, int listMode,
+QString insertStep(ui::SqlEditor* editor, const QString& className, int listMode,
                    const InsertionContext& context)
 {
     const ui::Caret caret = ui::selectionEnd(editor);
@@ -32,7 +32,7 @@ QString insertStep(QPlainTextEdit* editor, const QString& className, int listMod
 }
 
 // The procedure list after "EXEC": the name and one blank go in at the caret.
-QString insertProcedureStep(QPlainTextEdit* editor, const InsertionContext& context)
+QString insertProcedureStep(ui::SqlEditor* editor, const InsertionContext& context)
 {
     const ui::Caret caret = ui::selectionEnd(editor);
     const QString line = ui::lineText(editor, caret.line);
@@ -71,7 +71,7 @@ QString showInsertionList(const QString& className, const QString& initialText, 
     return list->resultText();
 }
 
-void insertFromList(QPlainTextEdit* editor, const QString& className, int listMode,
+void insertFromList(ui::SqlEditor* editor, const QString& className, int listMode,
                     const InsertionContext& context)
 {
     using sqltext::FollowUp;

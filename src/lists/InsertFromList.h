@@ -2,7 +2,7 @@
 
 #include "lists/dlgCommand.h"
 
-class QPlainTextEdit;
+namespace varnett::ui { class SqlEditor; }
 
 namespace varnett {
 
@@ -22,7 +22,7 @@ QString showInsertionList(const QString& className, const QString& initialText, 
 // end; then shows the follow-up lists: the typed variables after "DECLARE",
 // the field comparisons after a text containing "WHERE", the procedures
 // after "EXEC" (the chosen name followed by one blank).
-void insertFromList(QPlainTextEdit* editor, const QString& className, int listMode,
+void insertFromList(ui::SqlEditor* editor, const QString& className, int listMode,
                     const InsertionContext& context);
 
 } // namespace varnett

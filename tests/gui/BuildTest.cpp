@@ -4,9 +4,9 @@
 #include "app/PageDocuments.h"
 #include "app/dlgMain.h"
 #include "data/SettingsStore.h"
+#include "ui/SqlEditor.h"
 
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>

@@ -6,10 +6,10 @@
 #include "app/PageDocuments.h"
 #include "app/RecentProcedures.h"
 #include "data/dmMain.h"
+#include "ui/SqlEditor.h"
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -90,7 +90,7 @@ TEST_F(MainWindowCommandsTest, PopupEntriesInsertIntoTheCurrentPage)
     pickTableAndFields(*window, "Orders", {});
     window->selectPage(TfrmMain::DeletePage);
     window->editor(2)->setPlainText(QStringLiteral("x"));
-    window->editor(2)->moveCursor(QTextCursor::End);
+    window->editor(2)->setCursorPosition(0, 1);
     responder.answerDialog([](QDialog& dialog) {
         EXPECT_EQ(dialog.objectName(), QStringLiteral("frmVariable"));
         dialog.show();

@@ -5,9 +5,9 @@
 #include "app/dlgMain.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
+#include "ui/SqlEditor.h"
 
 #include <QMenu>
-#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
