@@ -41,6 +41,7 @@ bool PageDocuments::savePage(int page)
     }
     writeLinesFile(st.documentName, pageLines);
     st.askForFileName = false;
+    editor->markSaved();
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "data/dmMain.h"
 #include "sqltext/Compare.h"
 #include "sqltext/TypeText.h"
+#include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
 #include <QGroupBox>
@@ -69,6 +70,7 @@ void SchemaLists::lvTablesClick()
         return;
     if (m_hasShownTable && table == m_shownTable)
         return;
+    ui::BusyOperation busy({}, false);
     emptyFields();
     auto cursor = m_dataMain.openTable(table.toStdString());
     for (const sqltext::ColumnDesc& column : cursor->columns()) {

@@ -82,14 +82,11 @@ void TfrmMain::buildProcedure(int page)
     const sqltext::ProcedureKind kind = kinds[page];
 
     ui::SqlEditor* target = m_editors[page];
-    target->clear();
+    // A cancelled name dialog leaves the page and its document as they were.
     const QString name = askProcedureName(
         QString::fromStdString(sqltext::proposedProcedureName(kind, table)), this);
-    PageDocuments::State& state = m_documents->state(page);
-    state.documentName = name;
     if (name.isEmpty())
         return;
-    state.askForFileName = true;
 
     const std::string procedure = name.toStdString();
     std::vector<std::string> lines;
@@ -104,7 +101,12 @@ void TfrmMain::buildProcedure(int page)
         lines = sqltext::deleteProcedure(table, fields, procedure);
         break;
     }
+    // The new text replaces the old as one step that Undo takes back.
     ui::setLines(target, toLines(lines));
+    PageDocuments::State& state = m_documents->state(page);
+    state.documentName = name;
+    state.askForFileName = true;
+    updateTitles();
 }
 
 } // namespace varnett

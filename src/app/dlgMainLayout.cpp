@@ -164,18 +164,18 @@ void TfrmMain::buildMenus()
 
 void TfrmMain::buildFileMenu()
 {
-    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFile->setSeparatorsCollapsible(false);
-    addAction(mnuFile, "mniNew", QStringLiteral("New"), QKeySequence(QStringLiteral("Ctrl+N")));
-    addAction(mnuFile, "mniOpen", QStringLiteral("Open"), QKeySequence(QStringLiteral("Ctrl+O")));
-    addAction(mnuFile, "mniClose", QStringLiteral("Close"), QKeySequence(QStringLiteral("Ctrl+L")));
+    addAction(mnuFile, "mniNew", QStringLiteral("&New"), QKeySequence(QStringLiteral("Ctrl+N")));
+    addAction(mnuFile, "mniOpen", QStringLiteral("&Open"), QKeySequence(QStringLiteral("Ctrl+O")));
+    addAction(mnuFile, "mniClose", QStringLiteral("&Close"), QKeySequence(QStringLiteral("Ctrl+L")));
     mnuFile->addSeparator();
-    addAction(mnuFile, "mniSave", QStringLiteral("Save"), QKeySequence(QStringLiteral("Ctrl+S")));
-    addAction(mnuFile, "mniSaveAs", QStringLiteral("Save As..."));
-    addAction(mnuFile, "mniSaveAll", QStringLiteral("Save All"));
+    addAction(mnuFile, "mniSave", QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")));
+    addAction(mnuFile, "mniSaveAs", QStringLiteral("Save &As..."));
+    addAction(mnuFile, "mniSaveAll", QStringLiteral("Save A&ll"));
     mnuFile->addSeparator();
-    addAction(mnuFile, "mniPrint", QStringLiteral("Print"), QKeySequence(QStringLiteral("Ctrl+P")));
+    addAction(mnuFile, "mniPrint", QStringLiteral("&Print"), QKeySequence(QStringLiteral("Ctrl+P")));
     mnuFile->addSeparator();
     QAction* exit = addAction(mnuFile, "mniExit", QStringLiteral("E&xit"),
                               QKeySequence(QStringLiteral("Ctrl+Q")));
@@ -186,58 +186,70 @@ void TfrmMain::buildFileMenu()
 
 void TfrmMain::buildEditMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("Edit"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Edit"));
     menu->setObjectName(QStringLiteral("mnuEdit"));
     addAction(menu, "mniUndo", QStringLiteral("&Undo"), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QAction* redo = addAction(menu, "mniRedo", QStringLiteral("&Redo"));
+    redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")),
+                        QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     menu->addSeparator();
-    addAction(menu, "mniCut", QStringLiteral("Cut"), QKeySequence(QStringLiteral("Ctrl+X")));
-    addAction(menu, "mniCopy", QStringLiteral("Copy"), QKeySequence(QStringLiteral("Ctrl+C")));
-    addAction(menu, "mniPaste", QStringLiteral("Paste"), QKeySequence(QStringLiteral("Ctrl+V")));
-    addAction(menu, "mniSelectAll", QStringLiteral("Select All"),
+    addAction(menu, "mniCut", QStringLiteral("Cu&t"), QKeySequence(QStringLiteral("Ctrl+X")));
+    addAction(menu, "mniCopy", QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")));
+    addAction(menu, "mniPaste", QStringLiteral("&Paste"), QKeySequence(QStringLiteral("Ctrl+V")));
+    addAction(menu, "mniSelectAll", QStringLiteral("&Select All"),
               QKeySequence(QStringLiteral("Ctrl+A")));
-    addAction(menu, "mniClear", QStringLiteral("Clear"));
-    addAction(menu, "mniClearAll", QStringLiteral("Clear All"));
+    addAction(menu, "mniClear", QStringLiteral("Cl&ear"));
+    addAction(menu, "mniClearAll", QStringLiteral("Clear &All"));
     menu->addSeparator();
-    addAction(menu, "mniTemplate", QStringLiteral("Template"));
+    addAction(menu, "mniFind", QStringLiteral("&Find..."), QKeySequence(QStringLiteral("Ctrl+F")));
+    addAction(menu, "mniFindNext", QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3));
+    addAction(menu, "mniFindPrevious", QStringLiteral("Find Pre&vious"),
+              QKeySequence(QStringLiteral("Shift+F3")));
+    addAction(menu, "mniReplace", QStringLiteral("Rep&lace..."),
+              QKeySequence(QStringLiteral("Ctrl+H")));
+    addAction(menu, "mniGoToLine", QStringLiteral("&Go to Line..."),
+              QKeySequence(QStringLiteral("Ctrl+G")));
+    menu->addSeparator();
+    addAction(menu, "mniTemplate", QStringLiteral("Te&mplate"));
 }
 
 void TfrmMain::buildProcedureMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("Procedure"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Procedure"));
     menu->setObjectName(QStringLiteral("mnuProcedure"));
-    mniBuild = addAction(menu, "mniBuild", QStringLiteral("Build"));
+    mniBuild = addAction(menu, "mniBuild", QStringLiteral("&Build"));
     mniBuild->setIcon(images::menuImage(0));
-    mniCreate = addAction(menu, "mniCreate", QStringLiteral("Create"));
+    mniCreate = addAction(menu, "mniCreate", QStringLiteral("&Create"));
     mniCreate->setIcon(images::menuImage(1));
-    mniBuildAll = addAction(menu, "mniBuildAll", QStringLiteral("Build All"));
-    mniCreateAll = addAction(menu, "mniCreateAll", QStringLiteral("Create All"));
+    mniBuildAll = addAction(menu, "mniBuildAll", QStringLiteral("Build &All"));
+    mniCreateAll = addAction(menu, "mniCreateAll", QStringLiteral("Create A&ll"));
     menu->addSeparator();
-    addAction(menu, "mniDeleteProcedure", QStringLiteral("Delete procedure"));
+    addAction(menu, "mniDeleteProcedure", QStringLiteral("&Delete procedure"));
 }
 
 void TfrmMain::buildDataBaseMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("DataBase"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&DataBase"));
     menu->setObjectName(QStringLiteral("mnuDataBase"));
-    ui::onTriggered(addAction(menu, "mniChangeConnection", QStringLiteral("Change connection")),
+    ui::onTriggered(addAction(menu, "mniChangeConnection", QStringLiteral("C&hange connection")),
                     this, [this] { mniChangeConnectionClick(); });
-    ui::onTriggered(addAction(menu, "mniShowConnection", QStringLiteral("Show connection")),
+    ui::onTriggered(addAction(menu, "mniShowConnection", QStringLiteral("&Show connection")),
                     this, [this] { mniShowConnectionClick(); });
     menu->addSeparator();
-    ui::onTriggered(addAction(menu, "Loadtablelist1", QStringLiteral("Load table list")), this,
+    ui::onTriggered(addAction(menu, "Loadtablelist1", QStringLiteral("&Load table list")), this,
                     [this] { Loadtablelist1Click(); });
-    addAction(menu, "mniScript", QStringLiteral("Generate SQL Proc Script"));
+    addAction(menu, "mniScript", QStringLiteral("&Generate SQL Proc Script"));
     menu->addSeparator();
-    addAction(menu, "mniDatatransferScript", QStringLiteral("Data Transfer Script"));
+    addAction(menu, "mniDatatransferScript", QStringLiteral("Data &Transfer Script"));
 }
 
 void TfrmMain::buildViewMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("View"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&View"));
     menu->setObjectName(QStringLiteral("mnuView"));
     const std::array<std::pair<const char*, const char*>, 4> entries = {{
-        {"mniInsertW", "Insert"}, {"mniUpdateW", "Update"},
-        {"mniDeleteW", "Delete"}, {"mniEdit", "Edit"}}};
+        {"mniInsertW", "&Insert"}, {"mniUpdateW", "&Update"},
+        {"mniDeleteW", "&Delete"}, {"mniEdit", "&Edit"}}};
     for (int page = 0; page < 4; ++page) {
         QAction* action = addAction(menu, entries[page].first,
                                     QString::fromLatin1(entries[page].second));
@@ -247,11 +259,11 @@ void TfrmMain::buildViewMenu()
 
 void TfrmMain::buildHelpMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Help"));
     menu->setObjectName(QStringLiteral("mnuHelp"));
-    addAction(menu, "mniHelp", QStringLiteral("Help"));
+    addAction(menu, "mniHelp", QStringLiteral("&Help"));
     menu->addSeparator();
-    ui::onTriggered(addAction(menu, "mniAbout", QStringLiteral("About")), this,
+    ui::onTriggered(addAction(menu, "mniAbout", QStringLiteral("&About")), this,
                     [this] { mniAboutClick(); });
 }
 
@@ -280,10 +292,25 @@ void TfrmMain::buildPopupMenus()
     addAction(variableMenu, "mniVar", QStringLiteral("@pVar"));
     addAction(variableMenu, "mniVartype", QStringLiteral("@pVar [type]"));
     addAction(variableMenu, "mniVarEq", QStringLiteral("@pVar ="));
+    // The editing commands of the Edit menu, for the mouse.
+    popCommand->addSeparator();
+    for (const char* name : {"mniUndo", "mniRedo", "", "mniCut", "mniCopy", "mniPaste", "",
+                             "mniSelectAll"}) {
+        if (*name == '\0')
+            popCommand->addSeparator();
+        else
+            popCommand->addAction(findChild<QAction*>(QString::fromLatin1(name)));
+    }
     for (ui::SqlEditor* edit : m_editors) {
         connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint& at) {
             popCommand->popup(edit->viewport()->mapToGlobal(at));
         });
+        // Ctrl+Space opens the snippet list at the caret.
+        auto* snippets = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Space")), edit);
+        snippets->setObjectName(QStringLiteral("scSnippets"));
+        snippets->setContext(Qt::WidgetShortcut);
+        connect(snippets, &QShortcut::activated, this,
+                [this] { ui::guarded([this] { mniOperatorClick(QStringLiteral("mniOperator")); }); });
     }
 
     // The condition list's menu holds one hidden entry whose Del shortcut
@@ -313,11 +340,26 @@ void TfrmMain::buildToolBar()
     tbMain->addSeparator();
     pbMain = new QProgressBar(tbMain);
     pbMain->setObjectName(QStringLiteral("pbMain"));
-    pbMain->setFixedWidth(707);
+    pbMain->setMaximumWidth(707);
+    pbMain->setMinimumWidth(120);
     pbMain->setRange(0, 100);
     pbMain->setValue(0);
     pbMain->setTextVisible(false);
-    tbMain->addWidget(pbMain);
+    m_pbMainAction = tbMain->addWidget(pbMain);
+    // Idle, the bar is hidden: an empty bar looks like a text box.
+    m_pbMainAction->setVisible(false);
+    m_cancelButton = new QToolButton(tbMain);
+    m_cancelButton->setObjectName(QStringLiteral("btnCancelOperation"));
+    m_cancelButton->setText(QStringLiteral("Cancel"));
+    m_cancelButton->setToolTip(QStringLiteral("Stop writing the script (Esc)"));
+    m_cancelButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_cancelAction = tbMain->addWidget(m_cancelButton);
+    m_cancelAction->setVisible(false);
+}
+
+ui::BusyWidgets TfrmMain::busyWidgets() const
+{
+    return {pbMain, m_pbMainAction, m_cancelButton, m_cancelAction};
 }
 
 } // namespace varnett

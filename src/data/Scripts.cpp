@@ -230,7 +230,13 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
         throw Error("No table is chosen for the script.");
     ReplacingFile file(path);
 
-    sqltext::DataScriptWriter writer([&](std::string_view chunk) { file.write(chunk); }, kChunk);
+    sqltext::DataScriptWriter writer(
+        [&](std::string_view chunk) {
+            file.write(chunk);
+            if (progress.tick)
+                progress.tick();
+        },
+        kChunk);
     startPhase(progress, names.size());
     std::size_t done = 0;
     for (const std::string& table : names) {

@@ -135,7 +135,8 @@ TEST_F(MainWindowCommandsTest, ProcedureScriptPutsCalleesFirst)
     trigger(*window, "mniScript");
     EXPECT_EQ(responder.fileRequests.at(0).objectName, QStringLiteral("sdScript"));
     EXPECT_EQ(responder.fileRequests.at(0).defaultSuffix, QStringLiteral("SQL"));
-    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The script is created successfully: ") + QString::fromStdString(dir.file("procs.SQL")));
     EXPECT_EQ(bar->value(), 0);
     const std::string script = readFile(dir.file("procs.SQL"));
     const auto callee = script.find("CREATE PROCEDURE LogRead");
@@ -158,7 +159,7 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptWritesTheChosenTables)
 {
     responder.answerSave(std::nullopt); // Cancel: no chooser
     trigger(*window, "mniDatatransferScript");
-    EXPECT_EQ(responder.events, QStringList({"save:sdScript:"}));
+    EXPECT_EQ(responder.events, QStringList({"save:sdScript:Sales_Data.SQL"}));
 
     responder.answerSave(QString::fromStdString(dir.file("data.SQL")));
     responder.answerDialog([](QDialog& dialog) {
@@ -169,7 +170,8 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptWritesTheChosenTables)
         return dialog.result();
     });
     trigger(*window, "mniDatatransferScript");
-    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The script is created successfully: ") + QString::fromStdString(dir.file("data.SQL")));
     EXPECT_EQ(readFile(dir.file("data.SQL")),
               "set identity_insert Orders on\r\nGO\r\n"
               "INSERT INTO Orders(\r\n[OrderID],\r\n[CustomerName],\r\n[Amount],\r\n[OrderDate])\r\n"
