@@ -43,6 +43,7 @@ signals:
     void fieldDropped();
 
 private:
+    void fitColumns();
     void operatorChanged(QTreeWidgetItem* item, int op);
 
     QTreeWidget* m_list;

@@ -98,6 +98,10 @@ void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
     m_sortColumn = column;
     // Always ascending, by the lists' own rule; a missing sub-item counts
     // as the empty text.
+    // Taking the entries out clears their selection: it is put back after,
+    // so that what the user chose stays chosen (Build reads it).
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    QTreeWidgetItem* current = list->currentItem();
     QList<QTreeWidgetItem*> items;
     while (list->topLevelItemCount() > 0)
         items << list->takeTopLevelItem(0);
@@ -106,6 +110,10 @@ void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
             < 0;
     });
     list->addTopLevelItems(items);
+    if (current)
+        list->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    for (QTreeWidgetItem* item : selected)
+        item->setSelected(true);
 }
 
 void SchemaLists::lvFieldsSelectItem()

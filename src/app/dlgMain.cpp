@@ -216,6 +216,7 @@ void TfrmMain::mniChangeConnectionClick()
     data::Connection& db = m_dataMain->db();
     db.close();
     TConnEditForm dialog(this);
+    dialog.showCurrent(QString::fromStdString(db.heldText()));
     try {
         if (ui::exec(dialog) == QDialog::Accepted) {
             const std::string chosen = dialog.connectionString().toStdString();

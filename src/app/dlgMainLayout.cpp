@@ -127,6 +127,10 @@ void TfrmMain::buildWidgets()
     Splitter1->setSizes({257, 700});
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
+    // In a narrow window the pages keep a usable width and the lists give way.
+    pnlTable->setMinimumWidth(100);
+    pnlProc->setMinimumWidth(320);
+    Splitter1->setCollapsible(1, false);
 
     // Status bar: one panel with the database name.
     auto* status = new QStatusBar(this);

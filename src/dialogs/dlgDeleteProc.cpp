@@ -30,6 +30,7 @@ QListWidget* makeList(QWidget* parent, const char* name)
     list->setObjectName(QString::fromLatin1(name));
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSortingEnabled(false);
+    list->setMinimumWidth(220);
     return list;
 }
 
@@ -41,7 +42,7 @@ TfrmDeleteProc::TfrmDeleteProc(data::TDataMain& dataMain, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmDeleteProc"));
     setWindowTitle(QStringLiteral("Delete procedure"));
-    resize(470, 300);
+    resize(640, 420);
 
     SrcLabel = new QLabel(QStringLiteral("Source List:"), this);
     SrcLabel->setObjectName(QStringLiteral("SrcLabel"));

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,7 +24,7 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmProcOpen"));
     setWindowTitle(QStringLiteral("Stored procedure open"));
-    resize(330, 400);
+    resize(460, 440);
 
     Label1 = new QLabel(QStringLiteral("Current database: "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -43,12 +44,14 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
     auto* nameLabel = new QLabel(QStringLiteral("Procedure name:"), this);
     edtName = new QLineEdit(this);
     edtName->setObjectName(QStringLiteral("edtName"));
+    edtName->setMinimumWidth(280);
     nameLabel->setBuddy(edtName);
 
     auto* filterLabel = new QLabel(QStringLiteral("Filter:"), this);
     edtFilter = new QLineEdit(this);
     edtFilter->setObjectName(QStringLiteral("edtFilter"));
     filterLabel->setBuddy(edtFilter);
+    edtFilter->installEventFilter(this);
     auto* filterButton = new QAction(style()->standardIcon(QStyle::SP_ArrowDown),
                                      QStringLiteral("Filter"), edtFilter);
     filterButton->setObjectName(QStringLiteral("edtFilterButton"));
@@ -141,6 +144,14 @@ bool TfrmProcOpen::eventFilter(QObject* watched, QEvent* event)
     if (watched == lvProc->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         lvProcDblClick();
         return true;
+    }
+    // Enter in the filter box applies the filter; it does not close the dialog.
+    if (watched == edtFilter && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ui::guarded([this] { edtFilterButtonClick(); });
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

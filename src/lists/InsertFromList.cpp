@@ -26,7 +26,8 @@ QString insertStep(ui::SqlEditor* editor, const QString& className, int listMode
                    const InsertionContext& context)
 {
     const ui::Caret caret = ui::selectionEnd(editor);
-    const QString result = showInsertionList(className, QString(), listMode, context);
+    const QString result =
+        showInsertionList(className, QString(), listMode, context, editor->caretGlobalPosition());
     ui::insertIntoLine(editor, caret, result);
     return result;
 }
@@ -37,7 +38,8 @@ QString insertProcedureStep(ui::SqlEditor* editor, const InsertionContext& conte
     const ui::Caret caret = ui::selectionEnd(editor);
     const QString line = ui::lineText(editor, caret.line);
     const QString name = showInsertionList(QStringLiteral("TfrmProcList"), QString(),
-                                           sqltext::kListModePlain, context);
+                                           sqltext::kListModePlain, context,
+                                           editor->caretGlobalPosition());
     const int column = std::min<int>(caret.column, static_cast<int>(line.size()));
     const std::size_t characters = line.left(column).toStdU32String().size();
     const std::string text =
@@ -61,12 +63,14 @@ void registerInsertionLists()
 }
 
 QString showInsertionList(const QString& className, const QString& initialText, int listMode,
-                          const InsertionContext& context)
+                          const InsertionContext& context, const std::optional<QPoint>& anchor)
 {
     registerInsertionLists();
     std::unique_ptr<TfrmCommand> list = createListForm(className, context);
     list->setListMode(listMode);
     list->setResultText(initialText);
+    if (anchor)
+        list->setAnchor(*anchor);
     ui::exec(*list);
     return list->resultText();
 }

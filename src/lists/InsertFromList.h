@@ -2,6 +2,10 @@
 
 #include "lists/dlgCommand.h"
 
+#include <QPoint>
+
+#include <optional>
+
 namespace varnett::ui { class SqlEditor; }
 
 namespace varnett {
@@ -14,8 +18,10 @@ void registerInsertionLists();
 // Shows the list of the class registered under `className`, with the initial
 // text as its result text and the list mode, and returns its result text
 // once it has closed. Throws varnett::Error for an unknown class or list mode.
+// With an anchor the list opens there (the caret) instead of centred.
 QString showInsertionList(const QString& className, const QString& initialText, int listMode,
-                          const InsertionContext& context);
+                          const InsertionContext& context,
+                          const std::optional<QPoint>& anchor = std::nullopt);
 
 // Shows the list and inserts its result into the editor at the end of the
 // selection (the caret), rewriting that line and leaving the caret at its

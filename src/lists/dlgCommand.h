@@ -3,12 +3,14 @@
 #include "sqltext/InsertionLists.h"
 
 #include <QDialog>
+#include <QPoint>
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+class QLabel;
 class QListWidget;
 
 namespace varnett {
@@ -41,6 +43,12 @@ public:
     // Throws varnett::Error for a mode other than 0, 1 and 2.
     void setListMode(int mode);
 
+    // Opens the list with its top left corner at this screen point (kept
+    // on the screen) rather than centred.
+    void setAnchor(const QPoint& globalPosition) { m_anchor = globalPosition; m_hasAnchor = true; }
+    // The text typed so far: the list shows only the items that contain it.
+    QString filterText() const { return m_filter; }
+
     QListWidget* lboxCommand = nullptr;
 
 protected:
@@ -59,9 +67,10 @@ protected:
 
 private:
     void FormShow();
-    // Handles Enter and Escape for the form and the list box; false for any
-    // other key.
-    bool FormKeyPress(int key);
+    // Handles Enter and Escape for the form and the list box, and typing,
+    // which narrows the list; false for any other key.
+    bool FormKeyPress(QKeyEvent* event);
+    void applyFilter();
     void lboxCommandDblClick();
     void chooseAndClose();
     bool hasCurrentItem() const;
@@ -69,6 +78,10 @@ private:
     const InsertionContext& m_context;
     QString m_resultText;
     int m_listMode = 0;
+    QString m_filter;
+    QLabel* m_filterLabel = nullptr;
+    QPoint m_anchor;
+    bool m_hasAnchor = false;
 };
 
 using ListFactory =
