@@ -67,7 +67,7 @@ public:
 
     Invocation run()
     {
-        // --help wins over whatever else the line holds.
+        // --help, then --version, win over whatever else the line holds.
         for (const std::string& arg : m_args) {
             if (arg == "--")
                 break;
@@ -75,7 +75,11 @@ public:
                 m_result.help = true;
                 return m_result;
             }
+            if (arg == "--version")
+                m_result.version = true;
         }
+        if (m_result.version)
+            return m_result;
         bool optionsEnded = false;
         while (m_pos < m_args.size()) {
             const std::string& arg = m_args[m_pos++];
@@ -228,7 +232,8 @@ std::string usageText()
            "                         ends a batch\n"
            "\n"
            "Without --connection the connection string stored by Varnett is used.\n"
-           "  --help                 show this text\n";
+           "  --help                 show this text\n"
+           "  --version              show the version\n";
 }
 
 } // namespace varnett::cli

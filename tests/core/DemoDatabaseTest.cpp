@@ -1,5 +1,5 @@
+#include "data/DemoDatabase.h"
 #include "data/sqlite/SqliteEngine.h"
-#include "sqltext/Batches.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +13,9 @@ TEST(DemoDatabase, SalesScriptBuildsTheDemoDatabase)
 {
     varnett::testing::TempDir dir;
     const std::string file = dir.file("Sales.db");
-    varnett::data::createSqliteDatabase(file);
+    ASSERT_NO_THROW(varnett::data::buildDemoDatabase(
+        QString::fromUtf8(VARNETT_SOURCE_DIR "/demo/sales.sql"), QString::fromStdString(file)));
     auto engine = varnett::data::openSqliteEngine(file);
-    auto script = varnett::testing::readFile(VARNETT_SOURCE_DIR "/demo/sales.sql");
-    for (const std::string& batch : varnett::sqltext::splitBatches(script))
-        ASSERT_NO_THROW(engine->executeBatch(batch)) << batch;
 
     EXPECT_EQ(engine->databaseName(), "Sales");
     auto tables = engine->listTables();
