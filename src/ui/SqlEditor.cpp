@@ -38,6 +38,9 @@ SqlEditor::SqlEditor(QWidget* parent)
     setBackspaceUnindents(true);
     setWrapMode(WrapNone);
     SendScintilla(SCI_SETHSCROLLBAR, 1);
+    // The horizontal bar follows the longest line shown instead of a fixed
+    // width of 2000 pixels.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
     setContextMenuPolicy(Qt::CustomContextMenu);
     // The window's menus own these keys, so they act on the current page
