@@ -20,8 +20,7 @@ namespace {
 // cancel it.
 data::Progress progressOf(ui::BusyOperation& busy)
 {
-    return {[&busy](int max) { busy.start(max); }, [&busy](int position) { busy.step(position); },
-            [&busy] { busy.poll(); }};
+    return {[&busy](int max) { busy.start(max); }, [&busy](int position) { busy.step(position); }};
 }
 
 QString scriptWritten(const QString& path)

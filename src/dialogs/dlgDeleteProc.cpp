@@ -199,7 +199,11 @@ void TfrmDeleteProc::OKBtnClick()
         for (int i = 0; i < DstList->count(); ++i)
             names.push_back(DstList->item(i)->text().toStdString());
         m_dataMain.executeLines(sqltext::dropProcedureLines(names));
+        QStringList dropped;
+        for (int i = 0; i < DstList->count(); ++i)
+            dropped << DstList->item(i)->text();
         DstList->clear();
+        ui::information(QStringLiteral("Procedures dropped: %1").arg(dropped.join(QStringLiteral(", "))));
     } catch (const std::exception& failure) {
         ui::error(QStringLiteral("Can not delete procedure(s). Error message: ")
                   + ui::messageOf(failure));
