@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <set>
 
 namespace varnett {
 
@@ -44,10 +45,13 @@ SchemaLists::SchemaLists(data::TDataMain& dataMain, QTreeWidget* lvTables, QTree
 void SchemaLists::loadTables()
 {
     const std::vector<std::string> names = m_dataMain.listTables();
+    const std::vector<std::string> viewList = m_dataMain.listViews();
+    const std::set<std::string> views(viewList.begin(), viewList.end());
     m_tables->clear();
     for (const std::string& name : names) {
         auto* item = new QTreeWidgetItem(m_tables, {QString::fromStdString(name)});
-        item->setIcon(0, images::listImage(0));
+        // Views have their own icon.
+        item->setIcon(0, images::listImage(views.count(name) ? 2 : 0));
     }
     m_tables->resizeColumnToContents(0);
 }

@@ -88,6 +88,19 @@ TEST_F(EditorWindowTest, SortingKeepsTheSelectionAndBuildUsesIt)
     EXPECT_FALSE(text.contains(QStringLiteral("CustomerName")));
 }
 
+TEST_F(EditorWindowTest, ViewsHaveTheirOwnIcon)
+{
+    trigger(*window, "Loadtablelist1");
+    auto* tables = child<QTreeWidget>(window.get(), "lvTables");
+    ASSERT_EQ(tables->topLevelItemCount(), 3);
+    auto image = [tables](int row) {
+        return tables->topLevelItem(row)->icon(0).pixmap(16, 16).toImage();
+    };
+    EXPECT_EQ(tables->topLevelItem(2)->text(0), QStringLiteral("BigOrders"));
+    EXPECT_EQ(image(0), image(1)) << "two tables";
+    EXPECT_NE(image(0), image(2)) << "a table and a view";
+}
+
 TEST_F(EditorWindowTest, MenusHaveMnemonicsAndAltNeverTypes)
 {
     std::set<QChar> bar;

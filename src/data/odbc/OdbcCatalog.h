@@ -19,6 +19,8 @@ struct CatalogOptions {
 
 // Names of the tables, then of the views, each group in the driver's order.
 // On SQL Server the system schemas (sys, INFORMATION_SCHEMA) are left out.
+std::vector<std::string> catalogViews(const std::shared_ptr<OdbcSession>& session,
+                                      const CatalogOptions& options);
 std::vector<std::string> catalogTables(const std::shared_ptr<OdbcSession>& session,
                                        const CatalogOptions& options);
 

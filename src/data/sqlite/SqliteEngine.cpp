@@ -45,6 +45,7 @@ public:
     std::string databaseName() const override { return m_name; }
 
     std::vector<std::string> listTables() override { return listTablesAndViews(m_db); }
+    std::vector<std::string> listViews() override { return listViewNames(m_db); }
 
     std::vector<std::string> listProcedures() override
     {

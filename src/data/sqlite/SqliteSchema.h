@@ -17,6 +17,7 @@ bool isHiddenTable(std::string_view name);
 // Tables, then views, each ordered by name without regard to case, hidden
 // tables left out.
 std::vector<std::string> listTablesAndViews(sqlite3* db);
+std::vector<std::string> listViewNames(sqlite3* db);
 
 // The columns of a table or view in their order, each classified by its
 // declared type; generated columns are computed, and an INTEGER PRIMARY KEY
