@@ -3,6 +3,7 @@
 #include "data/dmMain.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/ProcedureFilter.h"
+#include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
 #include <QEvent>
@@ -224,7 +225,10 @@ bool TfrmDeleteProc::eventFilter(QObject* watched, QEvent* event)
 void showDeleteProcedures(data::TDataMain& dataMain, QWidget* parent)
 {
     TfrmDeleteProc dialog(dataMain, parent);
-    dialog.fill();
+    {
+        ui::BusyOperation busy({}, false);
+        dialog.fill();
+    }
     ui::exec(dialog);
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/dmMain.h"
 #include "sqltext/ProcedureFilter.h"
+#include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
 #include <QAction>
@@ -159,7 +160,10 @@ bool TfrmProcOpen::eventFilter(QObject* watched, QEvent* event)
 QString askOpenProcedure(data::TDataMain& dataMain, QWidget* parent)
 {
     TfrmProcOpen dialog(dataMain, parent);
-    dialog.prepare(false);
+    {
+        ui::BusyOperation busy({}, false);
+        dialog.prepare(false);
+    }
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.edtName->text();
@@ -168,7 +172,10 @@ QString askOpenProcedure(data::TDataMain& dataMain, QWidget* parent)
 std::vector<QString> askOpenProcedures(data::TDataMain& dataMain, QWidget* parent)
 {
     TfrmProcOpen dialog(dataMain, parent);
-    dialog.prepare(true);
+    {
+        ui::BusyOperation busy({}, false);
+        dialog.prepare(true);
+    }
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.selectedNames();
