@@ -1,6 +1,6 @@
 #include "sqltext/ObjectName.h"
 
-include "sqltext/AsciiText.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ProcedureFilter.h"
