@@ -177,7 +177,7 @@ private:
         std::vector<OwnedColumns> kept;
         for (auto& group : groups) {
             const std::string owner = group.owner.substr(group.owner.rfind('.') + 1);
-            if (equalsNoCase(owner, schema) || (owner.empty() && equalsNoCase(schema, "dbo")))
+            if (sqltext::equalsNoCase(owner, schema) || (owner.empty() && sqltext::equalsNoCase(schema, "dbo")))
                 kept.push_back(std::move(group));
         }
         return kept.empty() ? groups : kept;

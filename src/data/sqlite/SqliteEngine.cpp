@@ -115,7 +115,7 @@ public:
                             + "' is missing.");
             attach(file, schema);
         }
-        std::sort(m_schemas.begin(), m_schemas.end(), lessIgnoringCase);
+        std::sort(m_schemas.begin(), m_schemas.end(), sqltext::lessNoCase);
     }
 
     void executeBatch(const std::string& sql) override
@@ -304,7 +304,7 @@ private:
             fs::remove(file, ignored);
             throw;
         }
-        std::sort(m_schemas.begin(), m_schemas.end(), lessIgnoringCase);
+        std::sort(m_schemas.begin(), m_schemas.end(), sqltext::lessNoCase);
     }
 
     static std::string cannotDrop(const NameParts& parts)
