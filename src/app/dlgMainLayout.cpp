@@ -331,7 +331,7 @@ void TfrmMain::buildPopupMenus()
         snippets->setObjectName(QStringLiteral("scSnippets"));
         snippets->setContext(Qt::WidgetShortcut);
         connect(snippets, &QShortcut::activated, this,
-                [this] { ui::guarded([this] { mniOperatorClick(QStringLiteral("mniOperator")); }); });
+                [this] { ui::guarded([this] { mniOperatorClick(InsertionList::Operator, sqltext::ListMode::Plain); }); });
     }
 
     // The condition list's menu holds one hidden entry whose Del shortcut
