@@ -23,6 +23,7 @@ public:
     std::unique_ptr<data::RowCursor> openTable(const std::string&) override { return nullptr; }
     void executeBatch(const std::string&) override { calls += "run "; }
     std::vector<std::string> procedureText(const std::string&) override { return {}; }
+    data::ProcedureSettings procedureSettings(const std::string&) override { return {}; }
     void beginTransaction() override { calls += "begin "; }
     void commit() override
     {
