@@ -95,7 +95,7 @@ TEST_F(BuildTest, NoSelectionAsksNothingAndCancelLeavesThePageAsItWas)
 
 TEST_F(BuildTest, UndoBringsBackWhatBuildNewAndClearReplaced)
 {
-    pickTableAndFields(*window, "Orders", {"OrderID"});
+    pickTableAndFields(*window, "Orders", {"CustomerName"});
     window->editor(0)->setPlainText(QStringLiteral("my own text"));
     responder.answerDialog(acceptProposedName());
     trigger(*window, "mniBuild");

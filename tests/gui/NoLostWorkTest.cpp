@@ -34,7 +34,7 @@ protected:
 
     void buildInsert()
     {
-        pickTableAndFields(*window, "Orders", {"OrderID"});
+        pickTableAndFields(*window, "Orders", {"CustomerName"});
         responder.answerDialog(acceptProposedName());
         trigger(*window, "mniBuild");
     }
