@@ -2,6 +2,7 @@
 
 #include "data/sqlite/BatchPlan.h"
 #include "sqltext/AsciiText.h"
+#include "sqltext/Utf8.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/HelpTextRows.h"
 #include "data/sqlite/ProcedureCatalog.h"
@@ -353,23 +354,8 @@ void ncharFunction(sqlite3_context* context, int, sqlite3_value** arguments)
         sqlite3_result_null(context);
         return;
     }
-    const auto c = static_cast<std::uint32_t>(code);
     std::string text;
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (c >> 18));
-        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    sqltext::appendUtf8(text, static_cast<char32_t>(code));
     sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
