@@ -36,6 +36,13 @@ QIcon drawn(const QColor& fill, const QColor& line, int shape, int size = 16)
         painter.drawLine(QPointF(1 * s, 10 * s), QPointF(15 * s, 10 * s));
         painter.drawLine(QPointF(6 * s, 2 * s), QPointF(6 * s, 14 * s));
         break;
+    case 4: // view: a grid seen through a lens
+        painter.drawRect(QRectF(1 * s, 2 * s, 14 * s, 12 * s));
+        painter.drawLine(QPointF(1 * s, 6 * s), QPointF(15 * s, 6 * s));
+        painter.setBrush(Qt::white);
+        painter.drawEllipse(QPointF(9 * s, 10 * s), 3.5 * s, 3.5 * s);
+        painter.drawLine(QPointF(3 * s, 14 * s), QPointF(6.5 * s, 12.5 * s));
+        break;
     default: // field: one cell
         painter.drawRect(QRectF(2 * s, 5 * s, 12 * s, 6 * s));
         break;
@@ -53,8 +60,14 @@ QIcon menuImage(int index)
 
 QIcon listImage(int index)
 {
-    return index == 0 ? drawn(QColor(255, 250, 220), QColor(120, 90, 0), 2)
-                      : drawn(QColor(220, 240, 220), Qt::darkGreen, 3);
+    switch (index) {
+    case 0:
+        return drawn(QColor(255, 250, 220), QColor(120, 90, 0), 2);
+    case 2:
+        return drawn(QColor(225, 235, 255), QColor(40, 70, 150), 4);
+    default:
+        return drawn(QColor(220, 240, 220), Qt::darkGreen, 3);
+    }
 }
 
 QIcon programIcon()

@@ -4,7 +4,7 @@
 
 #include <array>
 
-class QPlainTextEdit;
+namespace varnett::ui { class SqlEditor; }
 
 namespace varnett {
 
@@ -18,7 +18,7 @@ public:
         QString procedureName;      // Edit page: the procedure it was opened from
     };
 
-    explicit PageDocuments(const std::array<QPlainTextEdit*, 4>& editors);
+    explicit PageDocuments(const std::array<ui::SqlEditor*, 4>& editors);
 
     State& state(int page) { return m_states[page]; }
     const State& state(int page) const { return m_states[page]; }
@@ -35,7 +35,7 @@ public:
     void print(int page);
 
 private:
-    std::array<QPlainTextEdit*, 4> m_editors;
+    std::array<ui::SqlEditor*, 4> m_editors;
     std::array<State, 4> m_states;
 };
 

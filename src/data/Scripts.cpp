@@ -190,10 +190,16 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
     sqltext::DataScriptWriter writer({}, kChunk, settings.format);
     ReplacingFile file(path, engine.databaseFile());
 
-    writer = sqltext::DataScriptWriter([&](std::string_view chunk) { file.write(chunk); }, kChunk,
-                                       settings.format);
-    startPhase(progress, names.size());
     std::size_t done = 0;
+    // Each piece written reports the position again, so that a long table
+    // does not leave the caller without word (or a chance to cancel).
+    writer = sqltext::DataScriptWriter(
+        [&](std::string_view chunk) {
+            file.write(chunk);
+            stepTo(progress, done);
+        },
+        kChunk, settings.format);
+    startPhase(progress, names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& table = names[i];
         auto rows = engine.openRows(table, conditions[i]);

@@ -16,7 +16,10 @@ namespace varnett::data {
 
 // How a long script operation reports its progress: `start` sets the number
 // of steps of the phase that begins (a phase may follow another), `step` the
-// steps done so far in it. Either may be empty.
+// steps done so far in it; within a long step it may be told the same
+// position again (the data script does so for each piece of the file it
+// writes). Either may be empty; an exception thrown from one ends the
+// operation as a failure does.
 struct Progress {
     std::function<void(int max)> start;
     std::function<void(int position)> step;
@@ -75,6 +78,7 @@ struct LoadOptions {
     // on its own and the batches before a failing one stay done.
     bool transaction = true;
     // Called at the start, now and then while batches run, and at the end.
+    // An exception thrown from it ends the load as a failing batch does.
     std::function<void(const LoadProgress&)> progress;
 };
 

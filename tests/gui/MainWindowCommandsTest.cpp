@@ -6,14 +6,16 @@
 #include "app/PageDocuments.h"
 #include "app/RecentProcedures.h"
 #include "data/dmMain.h"
+#include "ui/SqlEditor.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -92,7 +94,7 @@ TEST_F(MainWindowCommandsTest, PopupEntriesInsertIntoTheCurrentPage)
     pickTableAndFields(*window, "Orders", {});
     window->selectPage(TfrmMain::DeletePage);
     window->editor(2)->setPlainText(QStringLiteral("x"));
-    window->editor(2)->moveCursor(QTextCursor::End);
+    window->editor(2)->setCursorPosition(0, 1);
     responder.answerDialog([](QDialog& dialog) {
         EXPECT_EQ(dialog.objectName(), QStringLiteral("frmVariable"));
         dialog.show();
@@ -137,7 +139,8 @@ TEST_F(MainWindowCommandsTest, ProcedureScriptPutsCalleesFirst)
     trigger(*window, "mniScript");
     EXPECT_EQ(responder.fileRequests.at(0).objectName, QStringLiteral("sdScript"));
     EXPECT_EQ(responder.fileRequests.at(0).defaultSuffix, QStringLiteral("SQL"));
-    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The script is created successfully: ") + QString::fromStdString(dir.file("procs.SQL")));
     EXPECT_EQ(bar->value(), 0);
     const std::string script = readFile(dir.file("procs.SQL"));
     const auto callee = script.find("CREATE PROCEDURE LogRead");
@@ -160,7 +163,7 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptWritesTheChosenTables)
 {
     responder.answerSave(std::nullopt); // Cancel: no chooser
     trigger(*window, "mniDatatransferScript");
-    EXPECT_EQ(responder.events, QStringList({"save:sdScript:"}));
+    EXPECT_EQ(responder.events, QStringList({"save:sdScript:Sales_Data.SQL"}));
 
     responder.answerSave(QString::fromStdString(dir.file("data.SQL")));
     responder.answerDialog([](QDialog& dialog) {
@@ -171,7 +174,8 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptWritesTheChosenTables)
         return dialog.result();
     });
     trigger(*window, "mniDatatransferScript");
-    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The script is created successfully: ") + QString::fromStdString(dir.file("data.SQL")));
     EXPECT_EQ(readFile(dir.file("data.SQL")),
               "set identity_insert Orders on\r\nGO\r\n"
               "INSERT INTO Orders(\r\n[OrderID],\r\n[CustomerName],\r\n[Amount],\r\n[OrderDate])\r\n"
@@ -193,7 +197,9 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptTakesTheOptionsStep)
         return dialog.result();
     });
     trigger(*window, "mniDatatransferScript");
-    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The script is created successfully: ")
+                  + QString::fromStdString(dir.file("data.SQL")));
     EXPECT_EQ(readFile(dir.file("data.SQL")),
               "set identity_insert Orders on\r\nGO\r\n"
               "INSERT INTO Orders(\r\n[OrderID],\r\n[CustomerName],\r\n[Amount],\r\n[OrderDate])\r\n"
@@ -249,5 +255,43 @@ TEST_F(MainWindowCommandsTest, LoadScriptRunsTheFileInOneTransaction)
     trigger(*window, "mniLoadScript");
     EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is loaded successfully"));
     EXPECT_EQ(customers(), 2);
+    EXPECT_TRUE(responder.everythingAnswered());
+}
+
+TEST_F(MainWindowCommandsTest, CancellingALoadLeavesTheDatabaseAsItWas)
+{
+    auto customers = [&] {
+        auto rows = window->dataMain().openTable("customers");
+        int count = 0;
+        while (rows->next())
+            ++count;
+        return count;
+    };
+    std::string script;
+    for (int i = 0; i < 40000; ++i)
+        script += "INSERT INTO customers VALUES (" + std::to_string(i) + ", N'Ann', 'A1')\r\nGO\r\n";
+    writeFile(dir.file("load.SQL"), script);
+    auto* cancel = child<QAbstractButton>(window.get(), "btnCancelOperation");
+    // Cancel is pressed once rows are in, as the user would while it runs.
+    int loadedWhenCancelled = 0;
+    QTimer timer;
+    timer.callOnTimeout([&] {
+        if (loadedWhenCancelled == 0 && (loadedWhenCancelled = customers()) > 0)
+            cancel->click();
+    });
+    timer.start(0);
+    responder.answerOpen(QString::fromStdString(dir.file("load.SQL")));
+    trigger(*window, "mniLoadScript");
+    timer.stop();
+    EXPECT_GT(loadedWhenCancelled, 0);
+    ASSERT_FALSE(responder.messages.empty());
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The load was cancelled; the database was not changed."));
+    EXPECT_EQ(customers(), 0);
+    EXPECT_EQ(child<QProgressBar>(window.get(), "pbMain")->value(), 0);
+    // The next load proposes the script loaded last.
+    responder.answerOpen(std::nullopt);
+    trigger(*window, "mniLoadScript");
+    EXPECT_EQ(responder.fileRequests.back().proposedName, QString::fromStdString(dir.file("load.SQL")));
     EXPECT_TRUE(responder.everythingAnswered());
 }
