@@ -155,12 +155,14 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
     if (names.empty())
         throw Error("No table is chosen for the script.");
     std::vector<std::string> conditions(names.size());
-    for (const auto& [table, condition] : settings.conditions) {
+    for (const auto& entry : settings.conditions) {
+        const std::string& table = entry.first;
+        const std::string& condition = entry.second;
         if (condition.find_first_not_of(" \t\r\n") == std::string::npos)
             continue;
-        auto found = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-            return tableKey(name) == tableKey(table);
-        });
+        const std::string key = tableKey(table);
+        auto found = std::find_if(names.begin(), names.end(),
+                                  [&](const std::string& name) { return tableKey(name) == key; });
         if (found == names.end())
             throw Error("The condition for '" + table + "' names a table that is not scripted.");
         std::string& slot = conditions[static_cast<std::size_t>(found - names.begin())];
