@@ -29,13 +29,13 @@ data::Progress progressOf(ui::BusyOperation& busy)
 
 QString scriptWritten(const QString& path)
 {
-    return QStringLiteral("The script is created successfully: %1")
+    return TfrmMain::tr("The script is created successfully: %1")
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
 QString scriptCancelled(const QString& path)
 {
-    return QStringLiteral("The script was cancelled; %1 was not changed.")
+    return TfrmMain::tr("The script was cancelled; %1 was not changed.")
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
@@ -59,10 +59,10 @@ std::optional<QString> TfrmMain::askScriptFileName(ScriptKind kind)
     QString& last = kind == ScriptKind::Procedures ? m_lastProcedureScript : m_lastDataScript;
     ui::FileRequest request;
     request.objectName = QStringLiteral("sdScript");
-    request.caption = kind == ScriptKind::Procedures ? QStringLiteral("Save procedure script")
-                                                     : QStringLiteral("Save data transfer script");
+    request.caption = kind == ScriptKind::Procedures ? TfrmMain::tr("Save procedure script")
+                                                     : TfrmMain::tr("Save data transfer script");
     request.defaultSuffix = QStringLiteral("SQL");
-    request.nameFilters = {QStringLiteral("Script (*.SQL *.sql)"), QStringLiteral("All (*)")};
+    request.nameFilters = {TfrmMain::tr("Script (*.SQL *.sql)"), TfrmMain::tr("All (*)")};
     if (!last.isEmpty()) {
         request.proposedName = last;
     } else {
@@ -122,9 +122,9 @@ void TfrmMain::mniLoadScriptClick()
 {
     ui::FileRequest request;
     request.objectName = QStringLiteral("odScript");
-    request.caption = QStringLiteral("Load script");
+    request.caption = tr("Load script");
     request.defaultSuffix = QStringLiteral("SQL");
-    request.nameFilters = {QStringLiteral("Script (*.SQL *.sql)"), QStringLiteral("All (*)")};
+    request.nameFilters = {tr("Script (*.SQL *.sql)"), tr("All (*)")};
     // The script loaded last, else the data script written last.
     request.proposedName = m_lastLoadedScript.isEmpty() ? m_lastDataScript : m_lastLoadedScript;
     const std::optional<QString> path = ui::getOpenFileName(request);
@@ -144,21 +144,19 @@ void TfrmMain::mniLoadScriptClick()
             load();
         } catch (const data::TransactionRefused& refused) {
             if (!ui::confirm(QString::fromStdString(refused.what())
-                             + QStringLiteral("\n\nLoad the script batch by batch, without a "
-                                              "transaction? A batch that fails then leaves the "
-                                              "batches before it done.")))
+                             + tr("\n\nLoad the script batch by batch, without a transaction? "
+                                  "A batch that fails then leaves the batches before it done.")))
                 return;
             options.transaction = false;
             load();
         }
     } catch (const ui::OperationCancelled&) {
         ui::information(options.transaction
-                            ? QStringLiteral("The load was cancelled; the database was not changed.")
-                            : QStringLiteral("The load was cancelled; the batches run before it "
-                                             "stay done."));
+                            ? tr("The load was cancelled; the database was not changed.")
+                            : tr("The load was cancelled; the batches run before it stay done."));
         return;
     }
-    ui::information(QStringLiteral("The script is loaded successfully"));
+    ui::information(tr("The script is loaded successfully"));
 }
 
 } // namespace varnett

@@ -44,9 +44,9 @@ Tfrm_TableList::Tfrm_TableList(QWidget* parent)
     OKBtn->setDefault(true);
     CancelBtn = new QPushButton(tr("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    OptionsBtn = new QPushButton(QStringLiteral("Options >"), this);
+    OptionsBtn = new QPushButton(tr("Options >"), this);
     OptionsBtn->setObjectName(QStringLiteral("OptionsBtn"));
-    BackBtn = new QPushButton(QStringLiteral("< Tables"), this);
+    BackBtn = new QPushButton(tr("< Tables"), this);
     BackBtn->setObjectName(QStringLiteral("BackBtn"));
     BackBtn->hide();
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
@@ -88,26 +88,26 @@ QWidget* Tfrm_TableList::buildOptionsStep()
     seBatch = new QSpinBox(step);
     seBatch->setObjectName(QStringLiteral("seBatch"));
     seBatch->setRange(1, 1000000);
-    cbOrderByKeys = new QCheckBox(QStringLiteral("Tables referred to by foreign keys first"), step);
+    cbOrderByKeys = new QCheckBox(tr("Tables referred to by foreign keys first"), step);
     cbOrderByKeys->setObjectName(QStringLiteral("cbOrderByKeys"));
 
     lvConditions = new QTreeWidget(step);
     lvConditions->setObjectName(QStringLiteral("lvConditions"));
     lvConditions->setColumnCount(2);
-    lvConditions->setHeaderLabels({QStringLiteral("Table name"), QStringLiteral("Condition")});
+    lvConditions->setHeaderLabels({tr("Table name"), tr("Condition")});
     lvConditions->setRootIsDecorated(false);
     lvConditions->setEditTriggers(QAbstractItemView::AllEditTriggers);
     lvConditions->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     lvConditions->header()->setStretchLastSection(true);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Rows per INSERT:"), seRowsPerInsert);
-    form->addRow(QStringLiteral("Statements per batch (GO):"), seBatch);
+    form->addRow(tr("Rows per INSERT:"), seRowsPerInsert);
+    form->addRow(tr("Statements per batch (GO):"), seBatch);
     auto* layout = new QVBoxLayout(step);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(form);
     layout->addWidget(cbOrderByKeys);
-    auto* conditions = new QLabel(QStringLiteral("Only the rows that meet a condition (T-SQL):"), step);
+    auto* conditions = new QLabel(tr("Only the rows that meet a condition (T-SQL):"), step);
     conditions->setObjectName(QStringLiteral("Label2"));
     layout->addWidget(conditions);
     layout->addWidget(lvConditions, 1);
