@@ -4,6 +4,7 @@
 
 #include "data/odbc/OdbcColumnType.h"
 #include "data/odbc/OdbcSession.h"
+#include "sqltext/TableKeys.h"
 
 #include <memory>
 #include <string>
@@ -40,6 +41,14 @@ std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& ses
 // properties; none unless the server is SQL Server.
 std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
                                          const CatalogOptions& options, const std::string& table);
+
+// The key of the table from SQLPrimaryKeys, else from the first unique index
+// SQLStatistics names; its rowversion columns from SQLSpecialColumns
+// (SQL_ROWVER); on SQL Server its identity and computed columns from the
+// server's column properties. Where a table of that name has several
+// owners, the first one the driver names.
+sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
+                               const CatalogOptions& options, const std::string& table);
 
 // A name made literal for a catalog function's pattern argument.
 std::string escapePattern(const std::string& name, const std::string& escape);

@@ -114,6 +114,13 @@ public:
         return {*quoted != 0, *ansiNulls != 0};
     }
 
+    sqltext::TableKeys tableKeys(const std::string& table) override
+    {
+        if (table.empty())
+            throw Error("No table name was given");
+        return catalogKeys(m_session, m_options, table);
+    }
+
     void beginTransaction() override
     {
         if (m_inTransaction)

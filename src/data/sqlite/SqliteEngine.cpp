@@ -65,7 +65,10 @@ public:
     {
         BatchPlan plan = planBatch(sql);
         if (plan.createsProcedure) {
-            createProcedure(plan.procedureName, sql);
+            if (plan.createOrAlter && m_catalog.contains(plan.procedureName))
+                replaceProcedure(plan.procedureName, sql);
+            else
+                createProcedure(plan.procedureName, sql);
             return;
         }
         std::optional<std::string> firstError;
@@ -141,6 +144,11 @@ public:
         return *settings;
     }
 
+    sqltext::TableKeys tableKeys(const std::string& table) override
+    {
+        return describeKeys(m_db, table);
+    }
+
     void beginTransaction() override { execSqlite(m_db, "BEGIN"); }
     void commit() override { execSqlite(m_db, "COMMIT"); }
     void rollback() override { execSqlite(m_db, "ROLLBACK"); }
@@ -182,6 +190,21 @@ private:
         if (objects.step() || m_catalog.contains(name))
             throw Error("There is already an object named '" + name + "' in the database.");
         m_catalog.add(name, text, m_settings);
+    }
+
+    // CREATE OR ALTER of an existing procedure: the new text and the
+    // session's settings take the old ones' place, all or nothing.
+    void replaceProcedure(const std::string& name, const std::string& text)
+    {
+        execSqlite(m_db, "SAVEPOINT varnett_alter");
+        try {
+            m_catalog.remove(name);
+            m_catalog.add(name, text, m_settings);
+        } catch (...) {
+            execSqlite(m_db, "ROLLBACK TO varnett_alter; RELEASE varnett_alter");
+            throw;
+        }
+        execSqlite(m_db, "RELEASE varnett_alter");
     }
 
     sqlite3* m_db;

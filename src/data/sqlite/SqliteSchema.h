@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sqltext/ColumnType.h"
+#include "sqltext/TableKeys.h"
 
 #include <sqlite3.h>
 
@@ -23,5 +24,11 @@ std::vector<std::string> listTablesAndViews(sqlite3* db);
 // AUTOINCREMENT column is an identity. A table that does not exist throws
 // "Invalid object name 'X'.".
 std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table);
+
+// The table's key from SQLite's own catalog: the PRIMARY KEY columns in key
+// order, else the columns of the unique index (neither partial nor on an
+// expression) whose name sorts first; identity, rowversion and computed
+// columns as describeColumns sees them. A view has no key.
+sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table);
 
 } // namespace varnett::data
