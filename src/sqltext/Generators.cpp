@@ -448,14 +448,20 @@ std::vector<std::string> updateProcedure(std::string_view table, const std::vect
                                          const GeneratorOptions& options, const TableFacts& facts)
 {
     checkInputs(table, fields, procedureName);
-    const std::vector<Field> written = writtenFields(fields);
+    std::vector<Field> written = writtenFields(fields);
 
     Parameters names;
     Conditions where;
-    if (options.keyConditions && conditions.empty())
+    if (options.keyConditions && conditions.empty()) {
+        // The row is found by its key, so the key columns are not set.
         where.addFields(requireKey(table, facts), names);
-    else
+        std::erase_if(written, [&](const Field& field) { return where.declares(field.name); });
+        if (written.empty())
+            throw Error("Every selected field is part of the key of the table '"
+                        + std::string(table) + "'; select a field to set");
+    } else {
         where.addRows(conditions, written, names);
+    }
     std::vector<std::string> parameters = where.parameters;
     // Then every field set whose column is not declared yet.
     for (const Field& field : written) {

@@ -126,7 +126,8 @@ std::vector<std::string> insertProcedure(std::string_view table, const std::vect
 // error when no other field is selected) but may be conditions. A condition
 // that checkCondition refuses is an error.
 // With keyConditions and no condition rows the conditions are the key
-// columns, each "= "; a table without a key is then an error. With
+// columns, each "= ", and the key columns are not set; a table without a
+// key, or a selection of key columns only, is then an error. With
 // rowversionCheck and a rowversion column the row must also have the
 // rowversion given in a parameter (last in the list), and the procedure
 // throws error 50001 when no row was changed.

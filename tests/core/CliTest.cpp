@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
 
 using varnett::testing::readFile;
 using varnett::testing::TempDir;
@@ -122,6 +123,11 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"proc-script", "P"}, "command 'proc-script' needs --out FILE"},
         {{"data-script", "--out", "f.sql"}, "command 'data-script' needs at least one argument"},
         {{"tables", "--out", "f.sql"}, "command 'tables' takes no --out"},
+        {{"drop", "P", "--key"}, "command 'drop' takes no --key"},
+        {{"insert", "T", "--nocount=yes"}, "option '--nocount' takes no value"},
+        {{"select", "T", "--out", "f.sql"}, "command 'select' takes no --out"},
+        {{"select"}, "command 'select' needs an argument"},
+        {{"delete", "T", "--where", "a:="}, "command 'delete' takes no --where"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
@@ -301,4 +307,60 @@ TEST(Cli, ScriptsAreWrittenAndLoadedBack)
     Outcome again = runScript(dir, {"--connection", copy, "load", "-"}, readFile(dir.file("data.sql")));
     EXPECT_EQ(again.status, 1);
     EXPECT_EQ(again.err, "varnett-script: Batch 2: UNIQUE constraint failed: Customers.id\n");
+}
+
+TEST(Cli, GeneratorOptionsAndTheSelectCommand)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--connection", connection});
+        return runScript(dir, args);
+    };
+
+    Outcome insert = run({"insert", "Customers", "--field", "Name", "--identity-output",
+                          "--nocount", "--create-or-alter"});
+    EXPECT_EQ(insert.status, 0) << insert.err;
+    EXPECT_EQ(insert.out, "CREATE OR ALTER PROCEDURE SP_INSERT_Customers\n@pName [varchar](41),\n"
+                          "@pid [int] OUTPUT\n\nAS BEGIN\n\nSET NOCOUNT ON;\n"
+                          "INSERT INTO Customers(\n[Name]\n)\n\nVALUES (\n@pName\n)\n"
+                          "SET @pid = SCOPE_IDENTITY();\nEND\n");
+
+    // --key stands in for --where; the key is not set.
+    Outcome update = run({"update", "Customers", "--field", "id", "--field", "Name", "--key",
+                          "--try-catch"});
+    EXPECT_EQ(update.status, 0) << update.err;
+    EXPECT_EQ(update.out, "CREATE PROCEDURE SP_UPDATE_Customers\n@pid [int],\n"
+                          "@pName [varchar](41)\n\nAS BEGIN\n\nBEGIN TRY\nBEGIN TRANSACTION\n"
+                          "UPDATE Customers SET\n[Name] = @pName\nWHERE \n[id] = @pid\n"
+                          "COMMIT TRANSACTION\nEND TRY\nBEGIN CATCH\n"
+                          "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION;\nTHROW;\nEND CATCH\n\nEND\n");
+
+    Outcome remove = run({"delete", "Customers", "--key"});
+    EXPECT_EQ(remove.out, "CREATE PROCEDURE SP_DELETE_Customers\n@pid [int]\n\nAS BEGIN\n\n"
+                          "DELETE FROM Customers\nWHERE \n[id] = @pid\n\nEND\n");
+    Outcome keyless = run({"delete", "Order Details", "--key"});
+    EXPECT_EQ(keyless.status, 1);
+    EXPECT_EQ(keyless.err, "varnett-script: The table 'Order Details' has no primary key or unique "
+                           "index to take the conditions from\n");
+
+    // select: every column without --field, every row without --where.
+    Outcome all = run({"select", "order details"});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out, "CREATE PROCEDURE [SP_SELECT_Order Details]\n\nAS BEGIN\n\nSELECT\n"
+                       "[Qty],\n[Note]\nFROM [Order Details]\n\nEND\n");
+    Outcome some = run({"select", "Customers", "--field", "id", "--field", "Name", "--where",
+                        "Name:LIKE", "--where", "id:<>", "--name", "FindCust"});
+    EXPECT_EQ(some.out, "CREATE PROCEDURE FindCust\n@pName [varchar](41),\n@pid [int]\n\n"
+                        "AS BEGIN\n\nSELECT\n[id],\n[Name]\nFROM Customers\nWHERE \n"
+                        "Name LIKE @pName+'%' AND\nid <> @pid\n\nEND\n");
+
+    // What select writes is created like the others.
+    const std::string file = dir.file("select.sql");
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << some.out;
+    }
+    EXPECT_EQ(run({"exec", file}).status, 0);
+    EXPECT_EQ(run({"procedures"}).out, "FindCust\n");
 }

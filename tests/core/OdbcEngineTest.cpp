@@ -274,3 +274,30 @@ TEST_F(OdbcEngineTest, ConnectionReportsTheOleDbForm)
               std::string("Provider=MSDASQL;Driver=") + kSqliteDriver + ";Database=" + file
                   + ";User ID=u");
 }
+
+TEST_F(OdbcEngineTest, KeysComeFromTheCatalogFunctions)
+{
+    runSqlite(file, "CREATE TABLE keyed (a int, v varchar(5), b int, PRIMARY KEY (a, b));"
+                    "CREATE TABLE uniq (x int, y int, z int);"
+                    "CREATE UNIQUE INDEX uz ON uniq (z);"
+                    "CREATE UNIQUE INDEX ua ON uniq (y, x);"
+                    "CREATE INDEX plain ON uniq (x)");
+    engine = openEngine(connectionString());
+
+    varnett::sqltext::TableKeys keyed = engine->tableKeys("keyed");
+    EXPECT_EQ(keyed.key, (std::vector<std::string>{"a", "b"}));
+    EXPECT_TRUE(keyed.primaryKey);
+
+    // No primary key: the first unique index the driver names, in its
+    // column order; a plain index does not count.
+    varnett::sqltext::TableKeys uniq = engine->tableKeys("uniq");
+    EXPECT_EQ(uniq.key, (std::vector<std::string>{"y", "x"}));
+    EXPECT_FALSE(uniq.primaryKey);
+    EXPECT_EQ(uniq.keyName, "ua");
+
+    // The identity column shows in the catalog's type name.
+    varnett::sqltext::TableKeys details = engine->tableKeys("Order Details");
+    EXPECT_TRUE(details.key.empty());
+    EXPECT_EQ(details.identity, std::vector<std::string>{"id"});
+    EXPECT_TRUE(engine->tableKeys("zeta").key.empty());
+}
