@@ -35,6 +35,12 @@ QIcon drawn(const QColor& fill, const QColor& line, int shape, int size = 16)
         painter.drawLine(QPointF(1 * s, 10 * s), QPointF(15 * s, 10 * s));
         painter.drawLine(QPointF(6 * s, 2 * s), QPointF(6 * s, 14 * s));
         break;
+    case 4: // key field: a key
+        painter.drawEllipse(QRectF(1 * s, 4 * s, 7 * s, 7 * s));
+        painter.drawRect(QRectF(8 * s, 6.5 * s, 7 * s, 2 * s));
+        painter.drawRect(QRectF(11 * s, 8.5 * s, 1.5 * s, 2.5 * s));
+        painter.drawRect(QRectF(13.5 * s, 8.5 * s, 1.5 * s, 2.5 * s));
+        break;
     default: // field: one cell
         painter.drawRect(QRectF(2 * s, 5 * s, 12 * s, 6 * s));
         break;
@@ -52,8 +58,14 @@ QIcon menuImage(int index)
 
 QIcon listImage(int index)
 {
-    return index == 0 ? drawn(QColor(255, 250, 220), QColor(120, 90, 0), 2)
-                      : drawn(QColor(220, 240, 220), Qt::darkGreen, 3);
+    switch (index) {
+    case 0:
+        return drawn(QColor(255, 250, 220), QColor(120, 90, 0), 2);
+    case 2:
+        return drawn(QColor(255, 215, 0), QColor(130, 90, 0), 4);
+    default:
+        return drawn(QColor(220, 240, 220), Qt::darkGreen, 3);
+    }
 }
 
 QIcon programIcon()

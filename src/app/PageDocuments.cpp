@@ -11,7 +11,7 @@
 
 namespace varnett {
 
-PageDocuments::PageDocuments(const std::array<QPlainTextEdit*, 4>& editors)
+PageDocuments::PageDocuments(const std::array<QPlainTextEdit*, kPages>& editors)
     : m_editors(editors)
 {
 }
@@ -51,7 +51,7 @@ bool PageDocuments::saveAs(int page)
 
 void PageDocuments::saveAll()
 {
-    for (int page = 0; page < 4; ++page)
+    for (int page = 0; page < kPages; ++page)
         savePage(page);
 }
 

@@ -86,7 +86,8 @@ void TfrmMain::pcMainChange()
     mniBuildAll->setEnabled(generated);
     mniCreateAll->setEnabled(generated);
 
-    const bool update = page == UpdatePage;
+    // The condition list serves the Update and the Select procedure.
+    const bool update = page == UpdatePage || page == SelectPage;
     lvFields->setDragEnabled(update);
     lvFields->setDragDropMode(update ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
     m_conditions->setAccepting(update);

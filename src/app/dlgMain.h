@@ -34,11 +34,11 @@ class SchemaLists;
 class ServerProcedures;
 
 // The main window: menus, toolbar, status bar, the table and field lists on
-// the left, the four editor pages and the condition list on the right.
+// the left, the editor pages and the condition list on the right.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    enum Page { InsertPage = 0, UpdatePage = 1, DeletePage = 2, EditPage = 3 };
+    enum Page { InsertPage = 0, UpdatePage = 1, DeletePage = 2, EditPage = 3, SelectPage = 4 };
 
     // Creates the data module, opens the stored connection and, when that
     // fails, runs Change connection before the window is shown.
@@ -82,6 +82,8 @@ public:
     void mniCreateAllClick();
 
     void mniDeleteProcedureClick();
+    // Generator options: the dialog, kept in the settings store on OK.
+    void mniGeneratorOptionsClick();
 
     // Opening stored procedures into the Edit page.
     void mniOpenClick();
@@ -151,7 +153,7 @@ private:
     QWidget* pnlWhere = nullptr;
     QTreeWidget* lvWhere = nullptr;
     QTabWidget* pcMain = nullptr;
-    std::array<QPlainTextEdit*, 4> m_editors{};
+    std::array<QPlainTextEdit*, 5> m_editors{};
 
     QMenu* mnuFile = nullptr;
     QMenu* popTables = nullptr;

@@ -90,12 +90,12 @@ void TfrmMain::buildWidgets()
 
     pcMain = new QTabWidget(Splitter3);
     pcMain->setObjectName(QStringLiteral("pcMain"));
-    const std::array<std::pair<const char*, const char*>, 4> pages = {{
+    const std::array<std::pair<const char*, const char*>, 5> pages = {{
         {"tsInsert", "redtInsert"}, {"tsUpdate", "redtUpdate"},
-        {"tsDelete", "redtDelete"}, {"tsEdit", "redtEdit"}}};
-    const std::array<QString, 4> captions = {
+        {"tsDelete", "redtDelete"}, {"tsEdit", "redtEdit"}, {"tsSelect", "redtSelect"}}};
+    const std::array<QString, 5> captions = {
         QStringLiteral("Insert"), QStringLiteral("Update"), QStringLiteral("Delete"),
-        QStringLiteral("Edit existing procedure")};
+        QStringLiteral("Edit existing procedure"), QStringLiteral("Select")};
     const QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         auto* sheet = new QWidget(pcMain);
@@ -223,6 +223,8 @@ void TfrmMain::buildProcedureMenu()
     mniCreateAll = addAction(menu, "mniCreateAll", QStringLiteral("Create All"));
     menu->addSeparator();
     addAction(menu, "mniDeleteProcedure", QStringLiteral("Delete procedure"));
+    menu->addSeparator();
+    addAction(menu, "mniGeneratorOptions", QStringLiteral("Generator options"));
 }
 
 void TfrmMain::buildDataBaseMenu()
@@ -245,10 +247,10 @@ void TfrmMain::buildViewMenu()
 {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("View"));
     menu->setObjectName(QStringLiteral("mnuView"));
-    const std::array<std::pair<const char*, const char*>, 4> entries = {{
+    const std::array<std::pair<const char*, const char*>, 5> entries = {{
         {"mniInsertW", "Insert"}, {"mniUpdateW", "Update"},
-        {"mniDeleteW", "Delete"}, {"mniEdit", "Edit"}}};
-    for (int page = 0; page < 4; ++page) {
+        {"mniDeleteW", "Delete"}, {"mniEdit", "Edit"}, {"mniSelectW", "Select"}}};
+    for (int page = 0; page < static_cast<int>(entries.size()); ++page) {
         QAction* action = addAction(menu, entries[page].first,
                                     QString::fromLatin1(entries[page].second));
         ui::onTriggered(action, this, [this, page] { selectPage(page); });
