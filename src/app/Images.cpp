@@ -1,5 +1,6 @@
 #include "app/Images.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPixmap>
 
@@ -7,7 +8,7 @@ namespace varnett::images {
 
 namespace {
 
-// A small drawn pictogram, so the program needs no image files.
+// A small drawn pictogram for menus and lists.
 QIcon drawn(const QColor& fill, const QColor& line, int shape, int size = 16)
 {
     QPixmap pixmap(size, size);
@@ -70,7 +71,17 @@ QIcon listImage(int index)
 
 QIcon programIcon()
 {
-    return drawn(QColor(200, 220, 255), Qt::darkBlue, 1, 32);
+    // The installed icon: its PNG renderings where the build made them, the
+    // SVG itself otherwise.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString file = QStringLiteral(":/icons/%1x%1.png").arg(size);
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    if (icon.isNull())
+        icon.addFile(QStringLiteral(":/icons/varnett.svg"));
+    return icon;
 }
 
 } // namespace varnett::images

@@ -8,7 +8,8 @@ namespace varnett::images {
 QIcon menuImage(int index);
 // List images: 0 table, 1 field, 2 key field.
 QIcon listImage(int index);
-// The program's icon.
+// The program's icon, the one installed for the desktop: the window and the
+// About box show it.
 QIcon programIcon();
 
 } // namespace varnett::images

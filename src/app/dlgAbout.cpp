@@ -2,6 +2,7 @@
 
 #include "app/Images.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -63,7 +64,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 void TAboutBox::complete(const QString& applicationTitle)
 {
     ProductName->setText(ProductName->text() + QStringLiteral(": ") + applicationTitle);
-    Version->setText(Version->text() + QStringLiteral(": 1.0.0.1"));
+    Version->setText(Version->text() + QStringLiteral(": ") + QCoreApplication::applicationVersion());
     Copyright->setText(Copyright->text() + QStringLiteral(": The Varnett developers"));
     Comments->setText(Comments->text() + QStringLiteral(": Easy way to build stored procedures"));
 }

@@ -82,7 +82,7 @@ public:
 
     Invocation run()
     {
-        // --help wins over whatever else the line holds.
+        // --help, then --version, win over whatever else the line holds.
         for (const std::string& arg : m_args) {
             if (arg == "--")
                 break;
@@ -90,7 +90,11 @@ public:
                 m_result.help = true;
                 return m_result;
             }
+            if (arg == "--version")
+                m_result.version = true;
         }
+        if (m_result.version)
+            return m_result;
         bool optionsEnded = false;
         while (m_pos < m_args.size()) {
             const std::string& arg = m_args[m_pos++];
@@ -246,11 +250,13 @@ std::string usageText()
            "  tables                 the tables, then the views, one name a line\n"
            "  fields TABLE           the columns of TABLE: name, TAB, type text\n"
            "  insert TABLE [--field NAME]... [--name PROCEDURE]\n"
-           "  update TABLE [--field NAME]... [--where FIELD:OPERATOR]... [--name PROCEDURE]\n"
+           "  update TABLE [--field NAME]... --where FIELD:OPERATOR...|--key [--name PROCEDURE]\n"
            "  delete TABLE [--field NAME]... [--name PROCEDURE]\n"
            "  select TABLE [--field NAME]... [--where FIELD:OPERATOR]... [--name PROCEDURE]\n"
            "                         the text of a generated procedure; without --field\n"
-           "                         every column; OPERATOR is =, >, <, <>, >=, <= or LIKE\n"
+           "                         every column the statement can write (columns the\n"
+           "                         server fills are left out, with a note on standard\n"
+           "                         error); OPERATOR is =, >, <, <>, >=, <= or LIKE\n"
            "                         Options of the four: --nocount (SET NOCOUNT ON),\n"
            "                         --try-catch (TRY/CATCH with a transaction),\n"
            "                         --create-or-alter, --identity-output (insert: the new\n"
@@ -270,7 +276,8 @@ std::string usageText()
            "                         ends a batch\n"
            "\n"
            "Without --connection the connection string stored by Varnett is used.\n"
-           "  --help                 show this text\n";
+           "  --help                 show this text\n"
+           "  --version              show the version\n";
 }
 
 } // namespace varnett::cli

@@ -20,6 +20,7 @@ public:
 // The command line, read but not yet acted on.
 struct Invocation {
     bool help = false;
+    bool version = false;
     std::optional<std::string> connection;
     std::string command;
     std::vector<std::string> operands;      // the command's arguments in order

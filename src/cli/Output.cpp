@@ -2,7 +2,12 @@
 
 #include "sqltext/Error.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <stdio.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -12,6 +17,19 @@
 #include <sstream>
 
 namespace varnett::cli {
+
+namespace {
+
+bool standardErrorIsTerminal()
+{
+#ifdef _WIN32
+    return ::_isatty(::_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) != 0;
+#endif
+}
+
+} // namespace
 
 void printLines(const std::vector<std::string>& lines)
 {
@@ -48,7 +66,7 @@ std::string readInput(const std::string& path)
 
 TerminalProgress::TerminalProgress(std::vector<std::string> labels) : m_labels(std::move(labels))
 {
-    if (!::isatty(STDERR_FILENO) || m_labels.empty())
+    if (!standardErrorIsTerminal() || m_labels.empty())
         return;
     m_progress.start = [this](int max) {
         if (m_shown && m_phase + 1 < m_labels.size())

@@ -5,6 +5,7 @@
 #include "cli/Output.h"
 #include "cli/Session.h"
 
+#include "data/Version.h"
 #include "sqltext/Error.h"
 
 #include <exception>
@@ -18,6 +19,11 @@ int main(int argc, char** argv)
         Invocation invocation = parseArguments(std::vector<std::string>(argv + 1, argv + argc));
         if (invocation.help) {
             std::cout << usageText();
+            finishOutput();
+            return 0;
+        }
+        if (invocation.version) {
+            std::cout << "varnett-script " << varnett::data::versionText() << '\n';
             finishOutput();
             return 0;
         }

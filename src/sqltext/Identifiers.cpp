@@ -118,7 +118,8 @@ std::string variableSafe(std::string_view name)
     std::size_t pos = 0;
     while (pos < name.size()) {
         const std::size_t start = pos;
-        if (isIdentifierChar(nextCodePoint(name, pos)))
+        const char32_t c = nextCodePoint(name, pos);
+        if (isUnicodeLetter(c) || isUnicodeDigit(c) || c == U'_')
             out.append(name.substr(start, pos - start));
         else
             out += '_';

@@ -29,9 +29,10 @@ bool isReservedKeyword(std::string_view name);
 // (above) and no reserved keyword, otherwise bracket-quoted.
 std::string quoteIfNeeded(std::string_view name);
 
-// The name made fit for a variable name: every character that a regular
-// identifier cannot hold after its first becomes one "_" ("Order Date" gives
-// "Order_Date", "Preis€" gives "Preis_").
+// The name made fit to follow "@p" in a variable name: every character but
+// letters, decimal digits and "_" becomes one "_" ("Order Date" gives
+// "Order_Date", "Preis€" gives "Preis_"). "#", "$" and "@", which the server
+// would take, are replaced as well, so no name reads as another variable.
 std::string variableSafe(std::string_view name);
 
 // Splits a multi-part object name ("db.dbo.[a]]b]", "dbo.x", "\"q\".x") into

@@ -2,6 +2,8 @@
 
 #include "ui/Modal.h"
 
+#include "data/Version.h"
+
 namespace varnett::ui {
 
 Application::Application(int& argc, char** argv)
@@ -10,7 +12,7 @@ Application::Application(int& argc, char** argv)
     setApplicationName(QStringLiteral("Varnett"));
     setApplicationDisplayName(QStringLiteral("Varnett"));
     setOrganizationName(QStringLiteral("Varnett"));
-    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setApplicationVersion(QString::fromLatin1(data::versionText()));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

@@ -363,4 +363,34 @@ TEST(Cli, GeneratorOptionsAndTheSelectCommand)
     }
     EXPECT_EQ(run({"exec", file}).status, 0);
     EXPECT_EQ(run({"procedures"}).out, "FindCust\n");
+
+TEST(Cli, VersionIsTheProjectVersionAndHelpWinsOverIt)
+{
+    TempDir dir;
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+    };
+    const std::vector<Case> cases = {
+        {{"--version"}, 0, "varnett-script 1.0.0.1\n"},
+        {{"tables", "--version"}, 0, "varnett-script 1.0.0.1\n"},
+        {{"--version", "frobnicate"}, 0, "varnett-script 1.0.0.1\n"},
+        {{"--connection", "Provider=SQLite;Data Source=none.db", "--version"}, 0,
+         "varnett-script 1.0.0.1\n"},
+    };
+    for (const Case& c : cases) {
+        Outcome run = runScript(dir, c.args);
+        EXPECT_EQ(run.status, c.status) << c.args.front();
+        EXPECT_EQ(run.out, c.out) << c.args.front();
+        EXPECT_EQ(run.err, "") << c.args.front();
+    }
+    Outcome both = runScript(dir, {"--version", "--help"});
+    EXPECT_EQ(both.status, 0);
+    EXPECT_TRUE(startsWith(both.out, kUsageLine)) << both.out;
+    EXPECT_NE(both.out.find("  --version              show the version\n"), std::string::npos);
+    // After "--" it is an operand like any other.
+    Outcome operand = runScript(dir, {"fields", "--", "--version"});
+    EXPECT_EQ(operand.status, 1);
+    EXPECT_EQ(operand.out, "");
 }

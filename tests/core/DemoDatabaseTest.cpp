@@ -1,5 +1,6 @@
+#include "data/DemoDatabase.h"
 #include "data/sqlite/SqliteEngine.h"
-#include "sqltext/Batches.h"
+#include "sqltext/Generators.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +14,9 @@ TEST(DemoDatabase, SalesScriptBuildsTheDemoDatabase)
 {
     varnett::testing::TempDir dir;
     const std::string file = dir.file("Sales.db");
-    varnett::data::createSqliteDatabase(file);
+    ASSERT_NO_THROW(varnett::data::buildDemoDatabase(
+        QString::fromUtf8(VARNETT_SOURCE_DIR "/demo/sales.sql"), QString::fromStdString(file)));
     auto engine = varnett::data::openSqliteEngine(file);
-    auto script = varnett::testing::readFile(VARNETT_SOURCE_DIR "/demo/sales.sql");
-    for (const std::string& batch : varnett::sqltext::splitBatches(script))
-        ASSERT_NO_THROW(engine->executeBatch(batch)) << batch;
 
     EXPECT_EQ(engine->databaseName(), "Sales");
     auto tables = engine->listTables();
@@ -53,4 +52,44 @@ TEST(DemoDatabase, SalesScriptBuildsTheDemoDatabase)
         }
     }
     EXPECT_TRUE(foundTokyo);
+}
+
+TEST(DemoDatabase, OrderDetailsProceduresBuildAndCreate)
+{
+    using namespace varnett::sqltext;
+    varnett::testing::TempDir dir;
+    const std::string file = dir.file("Sales.db");
+    varnett::data::buildDemoDatabase(QString::fromUtf8(VARNETT_SOURCE_DIR "/demo/sales.sql"),
+                                     QString::fromStdString(file));
+    auto engine = varnett::data::openSqliteEngine(file);
+
+    std::vector<Field> fields;
+    auto details = engine->openTable("Order Details");
+    for (const ColumnDesc& column : details->columns())
+        fields.push_back(fieldOf(column));
+    const std::vector<ConditionRow> conditions = {
+        {"OrderID", 0, "[int]", "int", SqlType::Int},
+        {"ProductID", 0, "[int]", "int", SqlType::Int}};
+    const std::vector<std::vector<std::string>> procedures = {
+        insertProcedure("Order Details", fields,
+                        proposedProcedureName(ProcedureKind::Insert, "Order Details")),
+        updateProcedure("Order Details", fields, conditions,
+                        proposedProcedureName(ProcedureKind::Update, "Order Details")),
+        deleteProcedure("Order Details", fields,
+                        proposedProcedureName(ProcedureKind::Delete, "Order Details")),
+    };
+    EXPECT_EQ(procedures[0].front(), "CREATE PROCEDURE [SP_INSERT_Order Details]");
+    // The computed ExtendedPrice is neither inserted nor set.
+    EXPECT_EQ(leftOutNote(ProcedureKind::Insert, fields),
+              "Left out, the server fills it: ExtendedPrice");
+    for (const auto& lines : procedures) {
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\r\n";
+        EXPECT_NO_THROW(engine->executeBatch(text)) << text;
+    }
+    auto names = engine->listProcedures();
+    for (const char* name : {"SP_INSERT_Order Details;1", "SP_UPDATE_Order Details;1",
+                             "SP_DELETE_Order Details;1"})
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
 }

@@ -259,10 +259,10 @@ TEST(Identifiers, RegularNamesAreJudgedByCharacters)
         {"Preis\xE2\x82\xAC", "[Preis\xE2\x82\xAC]", "Preis_"},   // euro sign
         {"a\xC2\xA0" "b", "[a\xC2\xA0" "b]", "a_b"},              // no-break space
         {"x\xF0\x9F\x98\x80", "[x\xF0\x9F\x98\x80]", "x_"},       // emoji
-        {"#temp", "[#temp]", "#temp"},
-        {"@var", "[@var]", "@var"},
-        {"a#b$c@d", "a#b$c@d", "a#b$c@d"},
-        {"$x", "[$x]", "$x"},
+        {"#temp", "[#temp]", "_temp"},
+        {"@var", "[@var]", "_var"},
+        {"a#b$c@d", "a#b$c@d", "a_b_c_d"},
+        {"$x", "[$x]", "_x"},
         {"1st", "[1st]", "1st"},
         {"Order", "[Order]", "Order"},
         {"a]b", "[a]]b]", "a_b"},
@@ -301,12 +301,12 @@ TEST(Generators, ProcedureNamesAreWrittenAsTheServerNeedsThem)
 TEST(Generators, ParameterNamesAreUniqueAndValid)
 {
     std::vector<Field> fields = {{"a b", "[int]"}, {"a_b", "[int]"}, {"A-B", "[int]"},
-                                 {"#x", "[int]"}};
+                                 {"#x", "[int]"}, {"@x", "[int]"}};
     EXPECT_EQ(insertProcedure("T", fields, "I"),
               (Lines{"CREATE PROCEDURE I", "@pa_b [int],", "@pa_b2 [int],", "@pA_B3 [int],",
-                     "@p#x [int]", "", "AS BEGIN", "", "INSERT INTO T(", "[a b],", "[a_b],",
-                     "[A-B],", "[#x]", ")", "", "VALUES (", "@pa_b,", "@pa_b2,", "@pA_B3,",
-                     "@p#x", ")", "END"}));
+                     "@p_x [int],", "@p_x2 [int]", "", "AS BEGIN", "", "INSERT INTO T(", "[a b],",
+                     "[a_b],", "[A-B],", "[#x],", "[@x]", ")", "", "VALUES (", "@pa_b,",
+                     "@pa_b2,", "@pA_B3,", "@p_x,", "@p_x2", ")", "END"}));
 
     // A condition and a set field of clashing names keep their own variables.
     EXPECT_EQ(updateProcedure("T", {{"a_b", "[int]"}}, {{"a b", 0, "[int]"}}, "U"),

@@ -357,3 +357,119 @@ TEST(LoadScript, AProcedureScriptRecreatesItsProceduresElsewhere)
     // Loading it again replaces them once more: the blocks drop first.
     EXPECT_NO_THROW(varnett::data::loadScript(*target, readFile(path)));
 }
+
+TEST(DataScriptFile, HostileValuesSurviveScriptAndLoad)
+{
+    const std::string table =
+        "create table [Hostile Values] (id INTEGER PRIMARY KEY AUTOINCREMENT, n nvarchar(max),"
+        " v varchar(max), b varbinary(max), f float, i bigint, d datetime2, sv sql_variant)";
+    const std::string longGo = std::string(5000, 'x') + "\r\nGO\r\n" + std::string(10, 'y');
+    const std::vector<std::string> texts = {
+        "line 1\r\nGO\r\nline 3",
+        "  go  \n",
+        "\nGo",
+        std::string("nul\0inside", 10),
+        std::string("\0", 1),
+        "lone\rCR and lone\nLF",
+        "quotes ' '' \" ]] [x]",
+        "beyond the BMP \xF0\x9F\x98\x80 \xF0\x90\x8D\x88",
+        "GO",
+        longGo,
+    };
+    TempDir dir;
+    auto source = freshEngine(dir, "Source.db");
+    source->executeBatch(table);
+    // The texts go in through parameters of their own, byte for byte.
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        std::string hex;
+        for (unsigned char c : texts[i]) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            hex += kHex[c >> 4];
+            hex += kHex[c & 15];
+        }
+        source->executeBatch("insert into [Hostile Values] (n, v, b) values (CAST(X'" + hex
+                             + "' AS TEXT), CAST(X'" + hex + "' AS TEXT), X'" + hex + "')");
+    }
+    source->executeBatch(
+        "insert into [Hostile Values] (f, i, d, sv) values (-1.7976931348623157E308,"
+        " -9223372036854775808, '0001-01-01T00:00:00', 5000000000);"
+        "insert into [Hostile Values] (f, i, d, sv) values (4.9406564584124654E-324,"
+        " 9223372036854775807, '9999-12-31T23:59:59.9999999', 3.14159);"
+        "insert into [Hostile Values] (f, sv) values (-0.0, 'text')");
+
+    const std::string path = dir.file("data.sql");
+    varnett::data::writeDataScript(*source, {"Hostile Values"}, path);
+    const std::string script = readFile(path);
+    // No line of the script is a lone GO inside a value.
+    EXPECT_NE(script.find("N'line 1' + NCHAR(13) + NCHAR(10) + N'GO' + NCHAR(13) + NCHAR(10) + "
+                          "N'line 3',\r\n"),
+              std::string::npos);
+    EXPECT_NE(script.find("CAST(5000000000 AS bigint))"), std::string::npos);
+    EXPECT_NE(script.find("CAST(3.14159 AS float))"), std::string::npos);
+
+    auto target = freshEngine(dir, "Target.db");
+    target->executeBatch(table);
+    varnett::data::loadScript(*target, script);
+    const auto before = rowsOf(*source, "Hostile Values");
+    const auto after = rowsOf(*target, "Hostile Values");
+    ASSERT_EQ(after.size(), before.size());
+    ASSERT_EQ(after.size(), texts.size() + 3);
+    for (std::size_t r = 0; r < before.size(); ++r)
+        for (std::size_t c = 0; c < before[r].size(); ++c)
+            EXPECT_TRUE(sameValue(before[r][c], after[r][c]))
+                << "row " << r << ", column " << c << ": " << before[r][c].bytes.size() << " / "
+                << after[r][c].bytes.size() << " bytes";
+    // Spot checks that the values are the hostile ones meant.
+    EXPECT_EQ(after[0][1].bytes, "line 1\r\nGO\r\nline 3");
+    EXPECT_EQ(after[3][2].bytes, std::string("nul\0inside", 10));
+    EXPECT_EQ(after[9][1].bytes, longGo);
+    EXPECT_EQ(after[10][7].kind, Value::Kind::Integer);
+    EXPECT_EQ(after[11][7].kind, Value::Kind::Real);
+    EXPECT_EQ(after[11][6].bytes, "9999-12-31T23:59:59.9999999");
+}
+
+TEST(ProcedureScript, RoundTripKeepsTextAndSettings)
+{
+    TempDir dir;
+    auto source = freshEngine(dir, "Sales.db");
+    const std::string quoted = "CREATE PROCEDURE \"Quoted Proc\" AS\r\n"
+                               "  SELECT \"col\" FROM \"My Table\"\r\n"
+                               "  SELECT 'line\nbreak'\r\n";
+    const std::string plain = "create proc Plain as select 1";
+    source->executeBatch(quoted);
+    source->executeBatch("SET QUOTED_IDENTIFIER OFF");
+    source->executeBatch(plain);
+    const std::string path = dir.file("procs.sql");
+    varnett::data::writeProcedureScript(*source, "Sales", {"Quoted Proc", "Plain"}, path);
+
+    auto target = freshEngine(dir, "Copy.db");
+    varnett::data::loadScript(*target, readFile(path));
+    EXPECT_EQ(target->listProcedures(), (std::vector<std::string>{"Plain;1", "Quoted Proc;1"}));
+    std::string text;
+    for (const std::string& row : target->procedureText("Copy.dbo.[Quoted Proc]"))
+        text += row;
+    EXPECT_EQ(text, quoted);
+    text.clear();
+    for (const std::string& row : target->procedureText("Copy.dbo.Plain"))
+        text += row;
+    EXPECT_EQ(text, plain);
+    EXPECT_TRUE(target->procedureSettings("Copy.dbo.[Quoted Proc]").quotedIdentifier);
+    EXPECT_FALSE(target->procedureSettings("Copy.dbo.Plain").quotedIdentifier);
+    EXPECT_TRUE(target->procedureSettings("Copy.dbo.Plain").ansiNulls);
+}
+
+TEST(ProcedureScript, AProcedureWithAGoLineWritesNoFile)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("CREATE PROCEDURE Fine AS SELECT 1");
+    // Only a client that sends no GO separators can create this one.
+    engine->executeBatch("CREATE PROCEDURE Split AS\r\nSELECT 'a\r\n go\r\nb'\r\n");
+    const std::string path = dir.file("procs.sql");
+    EXPECT_EQ(errorOf([&] {
+                  varnett::data::writeProcedureScript(*engine, "Sales", {"Fine", "Split"}, path);
+              }),
+              "The procedure 'Split' cannot be written to a script: its line 3 (' go') holds only "
+              "GO, which would end the script's batch there");
+    EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db"}));
+}

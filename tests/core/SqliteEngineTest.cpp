@@ -193,6 +193,69 @@ TEST(SqliteEngine, ProceduresAreCreatedListedAndDropped)
     engine->executeBatch("set identity_insert [Orders] on\r\nset identity_insert Orders off");
 }
 
+TEST(SqliteEngine, ProcedureNamesAreReadAsTheServerReadsThem)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir);
+    // A name with a blank, unbracketed: the server sees a syntax error.
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"CREATE PROCEDURE SP_INSERT_Order Details\r\n@pQty [int]\r\nAS BEGIN SELECT 1 END",
+         "Incorrect syntax near 'Details'."},
+        {"create proc P x as select 1", "Incorrect syntax near 'x'."},
+        {"create proc P", "Incorrect syntax near 'P'."},
+        {"create proc P 'a' as select 1", "Incorrect syntax near ''a''."},
+    };
+    for (const auto& [batch, message] : refused)
+        EXPECT_EQ(errorOf([&] { engine->executeBatch(batch); }), message) << batch;
+    EXPECT_EQ(engine->listProcedures(), Texts{});
+
+    // What may follow a name: parameters, a group number, WITH, FOR, AS.
+    engine->executeBatch("CREATE PROCEDURE [SP_INSERT_Order Details]\r\n@pQty [int]\r\nAS SELECT 1");
+    engine->executeBatch("create proc P1;1 as select 1");
+    engine->executeBatch("create proc P2 (@a int) as select 1");
+    engine->executeBatch("create proc P3 with recompile as select 1");
+    engine->executeBatch("create proc P4 for replication as select 1");
+    engine->executeBatch("create proc P5\r\n-- note\r\nas select 1");
+    EXPECT_EQ(engine->listProcedures(), (Texts{"P1;1", "P2;1", "P3;1", "P4;1", "P5;1",
+                                               "SP_INSERT_Order Details;1"}));
+}
+
+TEST(SqliteEngine, ProceduresKeepTheSessionSettingsTheyWereCreatedUnder)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir);
+    engine->executeBatch("create proc Defaults as select 1");
+    engine->executeBatch("SET QUOTED_IDENTIFIER OFF SET ANSI_NULLS ON");
+    engine->executeBatch("create proc QuotedOff as select \"a\"");
+    engine->executeBatch("set ansi_nulls off;\r\nset quoted_identifier on");
+    engine->executeBatch("create proc NullsOff as select 1");
+
+    struct Row {
+        std::string name;
+        bool quotedIdentifier, ansiNulls;
+    };
+    for (const Row& row : {Row{"Defaults", true, true}, Row{"QuotedOff", false, true},
+                           Row{"NullsOff", true, false}}) {
+        auto settings = engine->procedureSettings("Sales.dbo." + row.name);
+        EXPECT_EQ(settings.quotedIdentifier, row.quotedIdentifier) << row.name;
+        EXPECT_EQ(settings.ansiNulls, row.ansiNulls) << row.name;
+    }
+    EXPECT_EQ(errorOf([&] { engine->procedureSettings("Sales.dbo.Nope"); }),
+              "The object 'Sales.dbo.Nope' does not exist in database 'Sales' or is not a "
+              "procedure.");
+
+    // A catalog written before settings were kept reads as ON and gains them.
+    auto old = freshEngine(dir, "Old.db");
+    old->executeBatch("create table varnett_procedures (name TEXT NOT NULL PRIMARY KEY"
+                      " COLLATE NOCASE, definition TEXT NOT NULL);"
+                      "insert into varnett_procedures values ('Kept', 'create proc Kept as select 1')");
+    EXPECT_TRUE(old->procedureSettings("Old.dbo.Kept").quotedIdentifier);
+    old->executeBatch("SET ANSI_NULLS OFF");
+    old->executeBatch("create proc Added as select 1");
+    EXPECT_FALSE(old->procedureSettings("Old.dbo.Added").ansiNulls);
+    EXPECT_TRUE(old->procedureSettings("Old.dbo.Kept").ansiNulls);
+}
+
 TEST(SqliteEngine, ProcedureTextComesInRowsOfAtMost255Characters)
 {
     TempDir dir;

@@ -6,6 +6,7 @@
 #include "data/SettingsStore.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
@@ -47,25 +48,25 @@ TEST_F(BuildTest, BuildWritesTheInsertProcedureAndSetsTheDocument)
     responder.answerDialog(acceptProposedName(&proposed));
     trigger(*window, "mniBuild");
     EXPECT_EQ(proposed, QStringLiteral("SP_INSERT_Orders"));
+    // The identity column is selected but left out, and the status bar says so.
     EXPECT_EQ(page(0), QStringLiteral("CREATE PROCEDURE SP_INSERT_Orders\n"
-                                      "@pOrderID [int],\n"
                                       "@pCustomerName [varchar](41),\n"
                                       "@pAmount [decimal](19,4)\n"
                                       "\n"
                                       "AS BEGIN\n"
                                       "\n"
                                       "INSERT INTO Orders(\n"
-                                      "[OrderID],\n"
                                       "[CustomerName],\n"
                                       "[Amount]\n"
                                       ")\n"
                                       "\n"
                                       "VALUES (\n"
-                                      "@pOrderID,\n"
                                       "@pCustomerName,\n"
                                       "@pAmount\n"
                                       ")\n"
                                       "END"));
+    EXPECT_EQ(child<QLabel>(window.get(), "sbMainNote")->text(),
+              QStringLiteral("Left out, the server fills it: OrderID"));
     EXPECT_EQ(window->documents().state(0).documentName, QStringLiteral("SP_INSERT_Orders"));
     EXPECT_TRUE(window->documents().state(0).askForFileName);
 }
@@ -103,6 +104,8 @@ TEST_F(BuildTest, UpdateUsesTheConditionRowsAndTheirOperators)
     QComboBox* selector = window->conditions().operatorSelector(1);
     ASSERT_NE(selector, nullptr);
     EXPECT_EQ(selector->count(), 7);
+    // LIKE only for the fields that hold characters.
+    EXPECT_EQ(window->conditions().operatorSelector(0)->count(), 6);
     selector->setCurrentIndex(6);
     emit selector->activated(6);
     emit selector->activated(6);
@@ -118,15 +121,15 @@ TEST_F(BuildTest, UpdateUsesTheConditionRowsAndTheirOperators)
     trigger(*window, "mniUpdateW"); // the same page again keeps the rows and their declarations
     responder.answerDialog(acceptProposedName());
     trigger(*window, "mniBuild");
+    // Each condition declared as its WHERE line spells it; the identity is not set.
     EXPECT_EQ(page(1), QStringLiteral("CREATE PROCEDURE SP_UPDATE_Orders\n"
-                                      "@pORDERID [int],\n"
-                                      "@pCUSTOMERNAME [varchar](41),\n"
+                                      "@pOrderID [int],\n"
+                                      "@pCustomerName [varchar](41),\n"
                                       "@pAmount [decimal](19,4)\n"
                                       "\n"
                                       "AS BEGIN\n"
                                       "\n"
                                       "UPDATE Orders SET\n"
-                                      "[OrderID] = @pOrderID,\n"
                                       "[CustomerName] = @pCustomerName,\n"
                                       "[Amount] = @pAmount\n"
                                       "WHERE \n"
@@ -161,7 +164,7 @@ TEST_F(BuildTest, ConditionsOnlyOnTheUpdatePageAndDelRemovesTheSelectedRow)
     responder.answerDialog(acceptProposedName());
     trigger(*window, "mniBuild");
     EXPECT_EQ(page(1), QStringLiteral("CREATE PROCEDURE SP_UPDATE_Orders\n"
-                                      "@pAMOUNT [decimal](19,4),\n"
+                                      "@pAmount [decimal](19,4),\n"
                                       "@pCustomerName [varchar](41)\n"
                                       "\n"
                                       "AS BEGIN\n"

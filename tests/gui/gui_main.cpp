@@ -4,15 +4,13 @@
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 int main(int argc, char** argv)
 {
     // Keep every test away from the user's own settings and data folders.
     static varnett::testing::TempDir home;
-    setenv("HOME", home.path().c_str(), 1);
-    setenv("XDG_CONFIG_HOME", home.file("config").c_str(), 1);
-    setenv("XDG_DATA_HOME", home.file("data").c_str(), 1);
+    qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home.file("config")));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.file("data")));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     varnett::ui::Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

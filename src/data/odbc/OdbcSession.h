@@ -2,6 +2,9 @@
 
 #ifdef VARNETT_HAVE_ODBC
 
+#ifdef _WIN32
+#include <windows.h> // the ODBC headers of Windows need its types first
+#endif
 #include <sql.h>
 #include <sqlext.h>
 

@@ -1,0 +1,190 @@
+// Writes the T-SQL the program generates for a database of awkward names and
+// every column type: the three generators over single fields, all fields and
+// each operator, the procedure script and the data transfer script. Each file
+// holds batches separated by lines that are only GO; check-tsql parses them
+// with an independent T-SQL parser.
+//
+// Usage: tsql_corpus FOLDER   (the folder must exist and hold no Awkward.db)
+#include "data/Scripts.h"
+#include "data/sqlite/SqliteEngine.h"
+#include "sqltext/Error.h"
+#include "sqltext/Generators.h"
+
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <vector>
+
+using namespace varnett;
+using namespace varnett::sqltext;
+
+namespace {
+
+// Column definitions, in the embedded engine's T-SQL: awkward names and
+// every type the program knows, synonyms included.
+const std::string kColumns =
+    "([Id Col] INTEGER PRIMARY KEY AUTOINCREMENT, [a b] varchar(50), [a_b] nvarchar(20),"
+    " [Select] char(10), [#hash] nchar(5), [@at] text, [1st] ntext, [Größe] int,"
+    " [Preis€] smallint, [x😀] tinyint, [nb\u00A0sp] bigint, [a]]b] bit,"
+    " [O'Brien] decimal(10,2), [\"q\"] numeric(38,10), [dot.ted] money, [sm] smallmoney,"
+    " [Float] float, [real] real, [When] datetime, [sdt] smalldatetime, [d] date, [t] time,"
+    " [dt2] datetime2, [dto] datetimeoffset, [bin] binary(4), [vb] varbinary(max), [img] image,"
+    " [guid] uniqueidentifier, [sv] sql_variant, [x] xml, [ts] timestamp,"
+    " [twice] int GENERATED ALWAYS AS ([Größe] * 2), [vcmax] varchar(max),"
+    " [" + std::string(126, 'L') + "] int, [dp] double precision, [dec] dec(5,2),"
+    " [cv] character varying(30), [Order] nvarchar(max))";
+
+const std::vector<std::string> kTables = {
+    "Order Details", "dbo.Dotted", "a]b", "O'Brien", "Select", "#Hash", "@At", "1stTable",
+    "Preis€", "Größe", "x😀", "nb\u00A0sp", "\"quoted\"", std::string(128, 'T'),
+};
+
+// Hostile values for the first table: GO lines, NUL, CR, lone LF, quotes,
+// characters beyond the BMP, extreme numbers, range-end dates, zero bytes.
+const std::string kRows =
+    "INSERT INTO [Order Details] ([a b], [a_b], [Select], [@at], [1st], [Größe], [nb\u00A0sp],"
+    " [Float], [When], [dt2], [bin], [vb], [sv], [x], [vcmax], [Order]) VALUES"
+    " ('line 1' || char(13, 10) || 'GO' || char(13, 10) || 'x', 'O''Neil 😀', 'a' || char(0),"
+    " char(10) || '  go  ' || char(10), 'Ωμέγα', -2147483648, -9223372036854775808,"
+    " -1.7976931348623157E308, '1753-01-01T00:00:00', '9999-12-31T23:59:59.9999999',"
+    " X'00000000', X'', 5000000000, '<a b=\"1\"/>', char(13) || 'lone CR', 'lone' || char(10)"
+    " || 'LF]]'); "
+    "INSERT INTO [Order Details] ([a b], [sv], [Float], [dto], [guid]) VALUES"
+    " ('', 3.14159, 4.9406564584124654E-324, '2020-01-01T00:00:00+05:30',"
+    " '6F9619FF-8B86-D011-B42D-00C04FC964FF')";
+
+std::string batchText(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+class Corpus {
+public:
+    explicit Corpus(const std::string& path) : m_out(path, std::ios::binary) {}
+
+    // Adds a generated procedure; a generator's refusal (a field it may not
+    // use) is counted, not written.
+    void add(const std::function<std::vector<std::string>()>& generate)
+    {
+        try {
+            m_out << batchText(generate()) << "GO\r\n";
+            ++m_written;
+        } catch (const Error&) {
+            ++m_refused;
+        }
+    }
+    int written() const { return m_written; }
+    int refused() const { return m_refused; }
+
+private:
+    std::ofstream m_out;
+    int m_written = 0;
+    int m_refused = 0;
+};
+
+void generateAll(Corpus& corpus, const std::string& table, const std::vector<Field>& fields,
+                 bool everyField)
+{
+    const std::string name = table.size() > 100 ? "P_Long" : table;
+    auto proposed = [&](ProcedureKind kind) { return proposedProcedureName(kind, name); };
+    std::vector<Field> comparable;
+    for (const Field& field : fields)
+        if (isComparable(field.type))
+            comparable.push_back(field);
+
+    corpus.add([&] { return insertProcedure(table, fields, proposed(ProcedureKind::Insert)); });
+    corpus.add([&] { return deleteProcedure(table, comparable, proposed(ProcedureKind::Delete)); });
+    const Field& key = fields.front();
+    corpus.add([&] {
+        return updateProcedure(table, fields, {{key.name, 0, key.typeText, key.declaredType, key.type}},
+                               proposed(ProcedureKind::Update));
+    });
+    if (!everyField)
+        return;
+    // Single fields, and every field as a condition with each of its operators.
+    const Field& setField = fields[1];
+    for (const Field& field : fields) {
+        corpus.add([&] { return insertProcedure(table, {field}, proposed(ProcedureKind::Insert)); });
+        corpus.add([&] { return deleteProcedure(table, {field}, proposed(ProcedureKind::Delete)); });
+        if (!isComparable(field.type))
+            continue;
+        for (int op = 0; op < operatorCount(field.type); ++op)
+            corpus.add([&] {
+                return updateProcedure(table, {setField, field},
+                                       {{field.name, op, field.typeText, field.declaredType,
+                                         field.type}},
+                                       proposed(ProcedureKind::Update));
+            });
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: tsql_corpus FOLDER\n";
+        return 2;
+    }
+    const std::string folder = argv[1];
+    try {
+        data::createSqliteDatabase(folder + "/Awkward.db");
+        auto engine = data::openSqliteEngine(folder + "/Awkward.db");
+        for (const std::string& table : kTables) {
+            std::string quoted = "[";
+            for (char c : table)
+                quoted += c == ']' ? std::string("]]") : std::string(1, c);
+            engine->executeBatch("CREATE TABLE " + quoted + "] " + kColumns);
+        }
+        engine->executeBatch(kRows);
+
+        Corpus corpus(folder + "/generated.sql");
+        std::vector<std::string> created;
+        for (const std::string& table : kTables) {
+            std::vector<Field> fields;
+            const auto cursor = engine->openTable(table);
+            for (const ColumnDesc& column : cursor->columns())
+                fields.push_back(fieldOf(column));
+            // The first table with every field; the others, whose point is
+            // their name, with a few (the parser's time grows with the text).
+            const bool first = table == kTables.front();
+            if (!first)
+                fields = {fields[0], fields[1], fields[4], fields[7], fields[12]};
+            generateAll(corpus, table, fields, first);
+
+            // The all-field procedures are created, for the procedure script.
+            const std::string name = table.size() > 100 ? "P_Long" : table;
+            std::vector<Field> set;
+            for (const Field& field : fields)
+                if (isComparable(field.type))
+                    set.push_back(field);
+            engine->executeBatch(batchText(
+                insertProcedure(table, fields, proposedProcedureName(ProcedureKind::Insert, name))));
+            engine->executeBatch(batchText(
+                deleteProcedure(table, set, proposedProcedureName(ProcedureKind::Delete, name))));
+            created.push_back(proposedProcedureName(ProcedureKind::Insert, name));
+            created.push_back(proposedProcedureName(ProcedureKind::Delete, name));
+        }
+        engine->executeBatch("CREATE PROCEDURE \"Quoted Proc\" AS\r\n"
+                             "  SELECT \"a b\" FROM \"Order Details\"\r\n"
+                             "  SELECT 'lone\nLF'\r\n");
+        engine->executeBatch("SET QUOTED_IDENTIFIER OFF SET ANSI_NULLS OFF");
+        engine->executeBatch("CREATE PROCEDURE Caller AS\r\n  EXEC [SP_INSERT_Order Details] 1\r\n");
+        created.push_back("Quoted Proc");
+        created.push_back("Caller");
+
+        data::writeProcedureScript(*engine, "Awkward", created, folder + "/procedures.sql");
+        data::writeDataScript(*engine, kTables, folder + "/data.sql");
+        std::cout << corpus.written() << " generated procedures (" << corpus.refused()
+                  << " refused), " << created.size() << " scripted procedures, "
+                  << kTables.size() << " tables of data\n";
+    } catch (const std::exception& error) {
+        std::cerr << "tsql_corpus: " << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
