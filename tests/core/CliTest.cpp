@@ -363,6 +363,7 @@ TEST(Cli, GeneratorOptionsAndTheSelectCommand)
     }
     EXPECT_EQ(run({"exec", file}).status, 0);
     EXPECT_EQ(run({"procedures"}).out, "FindCust\n");
+}
 
 TEST(Cli, VersionIsTheProjectVersionAndHelpWinsOverIt)
 {
