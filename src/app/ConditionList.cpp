@@ -43,8 +43,9 @@ ConditionList::ConditionList(QTreeWidget* lvWhere, QObject* parent)
     m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     m_list->setItemDelegateForColumn(1, new ReadOnlyColumn(m_list));
     m_list->setItemDelegateForColumn(2, new ReadOnlyColumn(m_list));
-    m_list->viewport()->setAcceptDrops(true);
-    m_list->viewport()->installEventFilter(this);
+    m_viewport = m_list->viewport();
+    m_viewport->setAcceptDrops(true);
+    m_viewport->installEventFilter(this);
     // An edited field name carries its parameter text along.
     connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column != 0)
@@ -58,9 +59,17 @@ ConditionList::ConditionList(QTreeWidget* lvWhere, QObject* parent)
     });
 }
 
+ConditionList::~ConditionList()
+{
+    if (m_viewport)
+        m_viewport->removeEventFilter(this);
+}
+
 bool ConditionList::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_list->viewport())
+    // Compared with the pointer kept: while the list is destroyed, asking it
+    // for its viewport would call into a part of it that is already gone.
+    if (watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::DragEnter:

@@ -3,6 +3,7 @@
 #include "sqltext/Generators.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <vector>
 
@@ -18,6 +19,7 @@ class ConditionList : public QObject {
     Q_OBJECT
 public:
     explicit ConditionList(QTreeWidget* lvWhere, QObject* parent = nullptr);
+    ~ConditionList() override;
 
     // Whether fields may be added (dragging from the field list is on).
     void setAccepting(bool accepting) { m_accepting = accepting; }
@@ -36,6 +38,9 @@ public:
     int rowCount() const;
     QComboBox* operatorSelector(int row) const;
 
+    // Takes the drag and drop events of the list's viewport. Events that
+    // reach it while the list is being destroyed (the viewport is hidden
+    // then) are left alone without touching the list.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
@@ -46,6 +51,7 @@ private:
     void operatorChanged(QTreeWidgetItem* item, int op);
 
     QTreeWidget* m_list;
+    QPointer<QWidget> m_viewport;   // the filtered viewport, known without asking the list
     bool m_accepting = false;
 };
 

@@ -1,5 +1,6 @@
 #include "app/PageDocuments.h"
 
+#include "data/ReplacingFile.h"
 #include "sqltext/Error.h"
 #include "ui/EditorOps.h"
 #include "ui/Modal.h"
@@ -7,7 +8,6 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
 namespace varnett {
 
@@ -67,18 +67,13 @@ void PageDocuments::print(int page)
 
 void writeLinesFile(const QString& path, const QStringList& lines)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Error("Cannot create the file " + path.toStdString() + ": "
-                    + file.errorString().toStdString());
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Error("Cannot write the file " + path.toStdString() + ": "
-                    + file.errorString().toStdString());
+    data::replaceFile(path.toStdString(), std::string_view(bytes.constData(),
+                                                           static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace varnett

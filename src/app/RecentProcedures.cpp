@@ -30,11 +30,10 @@ void RecentProcedures::add(const QString& name)
     entry->setData(name);
     connect(entry, &QAction::triggered, this, [this, name] { ui::guarded([&] { m_open(name); }); });
 
-    const QList<QAction*> actions = m_menu->actions();
-    QAction* before = actions.size() > kFixedItems ? actions[kFixedItems] : nullptr;
-    m_menu->insertAction(before, entry);
-    while (m_menu->actions().size() > kFixedItems + kMaxEntries) {
-        QAction* oldest = m_menu->actions().constLast();
+    m_menu->insertAction(m_entries.isEmpty() ? nullptr : m_entries.constFirst(), entry);
+    m_entries.prepend(entry);
+    while (m_entries.size() > kMaxEntries) {
+        QAction* oldest = m_entries.takeLast();
         m_menu->removeAction(oldest);
         oldest->deleteLater();
     }
@@ -43,9 +42,8 @@ void RecentProcedures::add(const QString& name)
 QStringList RecentProcedures::names() const
 {
     QStringList result;
-    const QList<QAction*> actions = m_menu->actions();
-    for (int i = kFixedItems; i < actions.size(); ++i)
-        result << actions[i]->data().toString();
+    for (const QAction* entry : m_entries)
+        result << entry->data().toString();
     return result;
 }
 

@@ -1,20 +1,21 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 
+class QAction;
 class QMenu;
 
 namespace varnett {
 
 // The recent procedures at the end of the File menu: at most five entries
-// after the fixed items, newest first, duplicates allowed.
+// after the menu's own items, newest first, duplicates allowed.
 class RecentProcedures : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kFixedItems = 13;
     static constexpr int kMaxEntries = 5;
 
     RecentProcedures(QMenu* fileMenu, std::function<void(const QString&)> open,
@@ -28,6 +29,7 @@ public:
 private:
     QMenu* m_menu;
     std::function<void(const QString&)> m_open;
+    QList<QAction*> m_entries;      // newest first
 };
 
 } // namespace varnett

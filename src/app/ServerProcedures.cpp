@@ -1,5 +1,6 @@
 #include "app/ServerProcedures.h"
 
+#include "data/ProcedureUpdate.h"
 #include "data/dmMain.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/ProcedureText.h"
@@ -37,7 +38,8 @@ QStringList ServerProcedures::procedureText(const QString& name)
 {
     data::Engine& engine = m_dataMain.db().engine();
     const std::string objectName =
-        sqltext::procedureObjectName(engine.databaseName(), name.toStdString());
+        sqltext::procedureObjectName(engine.databaseName(),
+                                     sqltext::objectNameOrWhole(name.toStdString()));
     QStringList lines;
     for (const std::string& line : sqltext::procedureLines(engine.procedureText(objectName)))
         lines << QString::fromStdString(line);
@@ -46,25 +48,9 @@ QStringList ServerProcedures::procedureText(const QString& name)
 
 void ServerProcedures::updateOnServer(const QString& procedureName, const QStringList& lines)
 {
-    bool begun = false;
-    data::Engine* engine = nullptr;
     try {
-        engine = &m_dataMain.db().engine();
-        engine->beginTransaction();
-        begun = true;
-        // Without a name there is nothing to drop: only the text runs.
-        if (!procedureName.isEmpty())
-            m_dataMain.executeLines(sqltext::conditionalDropLines(procedureName.toStdString()));
-        m_dataMain.executeLines(toStd(lines));
-        engine->commit();
+        data::updateProcedure(m_dataMain.db().engine(), procedureName.toStdString(), toStd(lines));
     } catch (const std::exception& failure) {
-        if (begun) {
-            try {
-                engine->rollback();
-            } catch (const std::exception&) {
-                // The failure below is the one the user needs to see.
-            }
-        }
         ui::error(QStringLiteral("Can not update procedure. Error msg: ") + ui::messageOf(failure));
         return;
     }

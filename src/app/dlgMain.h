@@ -24,10 +24,14 @@ namespace varnett::data {
 class SettingsStore;
 class TDataMain;
 }
+namespace varnett::sqltext {
+enum class ListMode;
+}
 
 namespace varnett {
 
 class ConditionList;
+enum class InsertionList;
 class PageDocuments;
 class RecentProcedures;
 class SchemaLists;
@@ -90,8 +94,8 @@ public:
     void mniRelatedClick();
     void openRecentProcedure(const QString& name);
 
-    // The editors' pop-up menu: inserts from the list the entry names.
-    void mniOperatorClick(const QString& entryName);
+    // The editors' pop-up menu: inserts from the list its entry shows.
+    void mniOperatorClick(InsertionList list, sqltext::ListMode mode);
 
     // Scripts.
     void mniScriptClick();
@@ -159,10 +163,30 @@ private:
     QMenu* popTables = nullptr;
     QMenu* popCommand = nullptr;
     QMenu* popWhere = nullptr;
+    QAction* mniNew = nullptr;
+    QAction* mniOpen = nullptr;
+    QAction* mniClose = nullptr;
+    QAction* mniSave = nullptr;
+    QAction* mniSaveAs = nullptr;
+    QAction* mniSaveAll = nullptr;
+    QAction* mniPrint = nullptr;
+    QAction* mniUndo = nullptr;
+    QAction* mniCut = nullptr;
+    QAction* mniCopy = nullptr;
+    QAction* mniPaste = nullptr;
+    QAction* mniSelectAll = nullptr;
+    QAction* mniClear = nullptr;
+    QAction* mniClearAll = nullptr;
     QAction* mniBuild = nullptr;
     QAction* mniCreate = nullptr;
     QAction* mniBuildAll = nullptr;
     QAction* mniCreateAll = nullptr;
+    QAction* mniDeleteProcedure = nullptr;
+    QAction* mniGeneratorOptions = nullptr;
+    QAction* mniScript = nullptr;
+    QAction* mniDatatransferScript = nullptr;
+    QAction* mniRelated = nullptr;
+    QAction* Delete1 = nullptr;
 };
 
 } // namespace varnett

@@ -25,10 +25,8 @@ void TfrmMain::connectProcedureCommands()
     ui::onTriggered(mniBuildAll, this, [this] { mniBuildAllClick(); });
     ui::onTriggered(mniCreate, this, [this] { mniCreateClick(); });
     ui::onTriggered(mniCreateAll, this, [this] { mniCreateAllClick(); });
-    ui::onTriggered(findChild<QAction*>(QStringLiteral("mniGeneratorOptions")), this,
-                    [this] { mniGeneratorOptionsClick(); });
-    ui::onTriggered(findChild<QAction*>(QStringLiteral("Delete1")), this,
-                    [this] { m_conditions->Delete1Click(); });
+    ui::onTriggered(mniGeneratorOptions, this, [this] { mniGeneratorOptionsClick(); });
+    ui::onTriggered(Delete1, this, [this] { m_conditions->Delete1Click(); });
     connect(lvFields, &QTreeWidget::itemDoubleClicked, this,
             [this] { ui::guarded([this] { lvFieldsDblClick(); }); });
     connect(m_conditions, &ConditionList::fieldDropped, this, [this] { lvFieldsDblClick(); });

@@ -2,6 +2,7 @@
 #include "app/dlgMain.h"
 
 #include "app/Images.h"
+#include "lists/InsertFromList.h"
 #include "ui/Commands.h"
 #include "ui/GridLineDelegate.h"
 
@@ -177,15 +178,20 @@ void TfrmMain::buildFileMenu()
     mnuFile = menuBar()->addMenu(QStringLiteral("File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFile->setSeparatorsCollapsible(false);
-    addAction(mnuFile, "mniNew", QStringLiteral("New"), QKeySequence(QStringLiteral("Ctrl+N")));
-    addAction(mnuFile, "mniOpen", QStringLiteral("Open"), QKeySequence(QStringLiteral("Ctrl+O")));
-    addAction(mnuFile, "mniClose", QStringLiteral("Close"), QKeySequence(QStringLiteral("Ctrl+L")));
+    mniNew = addAction(mnuFile, "mniNew", QStringLiteral("New"),
+                       QKeySequence(QStringLiteral("Ctrl+N")));
+    mniOpen = addAction(mnuFile, "mniOpen", QStringLiteral("Open"),
+                        QKeySequence(QStringLiteral("Ctrl+O")));
+    mniClose = addAction(mnuFile, "mniClose", QStringLiteral("Close"),
+                         QKeySequence(QStringLiteral("Ctrl+L")));
     mnuFile->addSeparator();
-    addAction(mnuFile, "mniSave", QStringLiteral("Save"), QKeySequence(QStringLiteral("Ctrl+S")));
-    addAction(mnuFile, "mniSaveAs", QStringLiteral("Save As..."));
-    addAction(mnuFile, "mniSaveAll", QStringLiteral("Save All"));
+    mniSave = addAction(mnuFile, "mniSave", QStringLiteral("Save"),
+                        QKeySequence(QStringLiteral("Ctrl+S")));
+    mniSaveAs = addAction(mnuFile, "mniSaveAs", QStringLiteral("Save As..."));
+    mniSaveAll = addAction(mnuFile, "mniSaveAll", QStringLiteral("Save All"));
     mnuFile->addSeparator();
-    addAction(mnuFile, "mniPrint", QStringLiteral("Print"), QKeySequence(QStringLiteral("Ctrl+P")));
+    mniPrint = addAction(mnuFile, "mniPrint", QStringLiteral("Print"),
+                         QKeySequence(QStringLiteral("Ctrl+P")));
     mnuFile->addSeparator();
     QAction* exit = addAction(mnuFile, "mniExit", QStringLiteral("E&xit"),
                               QKeySequence(QStringLiteral("Ctrl+Q")));
@@ -198,15 +204,19 @@ void TfrmMain::buildEditMenu()
 {
     QMenu* menu = menuBar()->addMenu(QStringLiteral("Edit"));
     menu->setObjectName(QStringLiteral("mnuEdit"));
-    addAction(menu, "mniUndo", QStringLiteral("&Undo"), QKeySequence(QStringLiteral("Ctrl+Z")));
+    mniUndo = addAction(menu, "mniUndo", QStringLiteral("&Undo"),
+                        QKeySequence(QStringLiteral("Ctrl+Z")));
     menu->addSeparator();
-    addAction(menu, "mniCut", QStringLiteral("Cut"), QKeySequence(QStringLiteral("Ctrl+X")));
-    addAction(menu, "mniCopy", QStringLiteral("Copy"), QKeySequence(QStringLiteral("Ctrl+C")));
-    addAction(menu, "mniPaste", QStringLiteral("Paste"), QKeySequence(QStringLiteral("Ctrl+V")));
-    addAction(menu, "mniSelectAll", QStringLiteral("Select All"),
-              QKeySequence(QStringLiteral("Ctrl+A")));
-    addAction(menu, "mniClear", QStringLiteral("Clear"));
-    addAction(menu, "mniClearAll", QStringLiteral("Clear All"));
+    mniCut = addAction(menu, "mniCut", QStringLiteral("Cut"),
+                       QKeySequence(QStringLiteral("Ctrl+X")));
+    mniCopy = addAction(menu, "mniCopy", QStringLiteral("Copy"),
+                        QKeySequence(QStringLiteral("Ctrl+C")));
+    mniPaste = addAction(menu, "mniPaste", QStringLiteral("Paste"),
+                         QKeySequence(QStringLiteral("Ctrl+V")));
+    mniSelectAll = addAction(menu, "mniSelectAll", QStringLiteral("Select All"),
+                             QKeySequence(QStringLiteral("Ctrl+A")));
+    mniClear = addAction(menu, "mniClear", QStringLiteral("Clear"));
+    mniClearAll = addAction(menu, "mniClearAll", QStringLiteral("Clear All"));
     menu->addSeparator();
     addAction(menu, "mniTemplate", QStringLiteral("Template"));
 }
@@ -222,9 +232,9 @@ void TfrmMain::buildProcedureMenu()
     mniBuildAll = addAction(menu, "mniBuildAll", QStringLiteral("Build All"));
     mniCreateAll = addAction(menu, "mniCreateAll", QStringLiteral("Create All"));
     menu->addSeparator();
-    addAction(menu, "mniDeleteProcedure", QStringLiteral("Delete procedure"));
+    mniDeleteProcedure = addAction(menu, "mniDeleteProcedure", QStringLiteral("Delete procedure"));
     menu->addSeparator();
-    addAction(menu, "mniGeneratorOptions", QStringLiteral("Generator options"));
+    mniGeneratorOptions = addAction(menu, "mniGeneratorOptions", QStringLiteral("Generator options"));
 }
 
 void TfrmMain::buildDataBaseMenu()
@@ -238,9 +248,10 @@ void TfrmMain::buildDataBaseMenu()
     menu->addSeparator();
     ui::onTriggered(addAction(menu, "Loadtablelist1", QStringLiteral("Load table list")), this,
                     [this] { Loadtablelist1Click(); });
-    addAction(menu, "mniScript", QStringLiteral("Generate SQL Proc Script"));
+    mniScript = addAction(menu, "mniScript", QStringLiteral("Generate SQL Proc Script"));
     menu->addSeparator();
-    addAction(menu, "mniDatatransferScript", QStringLiteral("Data Transfer Script"));
+    mniDatatransferScript = addAction(menu, "mniDatatransferScript",
+                                      QStringLiteral("Data Transfer Script"));
 }
 
 void TfrmMain::buildViewMenu()
@@ -273,7 +284,7 @@ void TfrmMain::buildPopupMenus()
     popTables->setObjectName(QStringLiteral("popTables"));
     addAction(popTables, "mniCancelTables", QStringLiteral("Cancel"));
     popTables->addSeparator();
-    addAction(popTables, "mniRelated", QStringLiteral("Show related procedures"));
+    mniRelated = addAction(popTables, "mniRelated", QStringLiteral("Show related procedures"));
     connect(lvTables, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         popTables->popup(lvTables->viewport()->mapToGlobal(at));
     });
@@ -282,16 +293,29 @@ void TfrmMain::buildPopupMenus()
     popCommand->setObjectName(QStringLiteral("popCommand"));
     addAction(popCommand, "mniCancelCommand", QStringLiteral("Cancel"));
     popCommand->addSeparator();
-    addAction(popCommand, "mniOperator", QStringLiteral("O&perator"));
+    // Each working entry shows an insertion list in a list mode.
+    auto insertion = [this](QMenu* menu, const char* name, const QString& caption,
+                            InsertionList list, sqltext::ListMode mode) {
+        ui::onTriggered(addAction(menu, name, caption), this,
+                        [this, list, mode] { mniOperatorClick(list, mode); });
+    };
+    using Mode = sqltext::ListMode;
+    insertion(popCommand, "mniOperator", QStringLiteral("O&perator"), InsertionList::Operator,
+              Mode::Plain);
     QMenu* fieldMenu = popCommand->addMenu(QStringLiteral("&Field"));
     fieldMenu->setObjectName(QStringLiteral("mniField"));
-    addAction(fieldMenu, "mniFieldOnly", QStringLiteral("[FIELD] "));
-    addAction(fieldMenu, "mniFieldVar", QStringLiteral("[FIELD] = @Var"));
+    insertion(fieldMenu, "mniFieldOnly", QStringLiteral("[FIELD] "), InsertionList::Field,
+              Mode::Plain);
+    insertion(fieldMenu, "mniFieldVar", QStringLiteral("[FIELD] = @Var"), InsertionList::Field,
+              Mode::Compare);
     QMenu* variableMenu = popCommand->addMenu(QStringLiteral("Va&riable"));
     variableMenu->setObjectName(QStringLiteral("mniVariable"));
-    addAction(variableMenu, "mniVar", QStringLiteral("@pVar"));
-    addAction(variableMenu, "mniVartype", QStringLiteral("@pVar [type]"));
-    addAction(variableMenu, "mniVarEq", QStringLiteral("@pVar ="));
+    insertion(variableMenu, "mniVar", QStringLiteral("@pVar"), InsertionList::Variable,
+              Mode::Plain);
+    insertion(variableMenu, "mniVartype", QStringLiteral("@pVar [type]"), InsertionList::Variable,
+              Mode::Typed);
+    insertion(variableMenu, "mniVarEq", QStringLiteral("@pVar ="), InsertionList::Variable,
+              Mode::Compare);
     for (QPlainTextEdit* edit : m_editors) {
         connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint& at) {
             popCommand->popup(edit->viewport()->mapToGlobal(at));
@@ -302,13 +326,13 @@ void TfrmMain::buildPopupMenus()
     // works while the list has the focus.
     popWhere = new QMenu(this);
     popWhere->setObjectName(QStringLiteral("popWhere"));
-    QAction* remove = addAction(popWhere, "Delete1", QStringLiteral("Delete"),
-                                QKeySequence(Qt::Key_Delete));
-    remove->setVisible(false);
+    Delete1 = addAction(popWhere, "Delete1", QStringLiteral("Delete"),
+                        QKeySequence(Qt::Key_Delete));
+    Delete1->setVisible(false);
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Delete), lvWhere);
     shortcut->setObjectName(QStringLiteral("Delete1Shortcut"));
     shortcut->setContext(Qt::WidgetShortcut);
-    connect(shortcut, &QShortcut::activated, remove, &QAction::trigger);
+    connect(shortcut, &QShortcut::activated, Delete1, &QAction::trigger);
 }
 
 void TfrmMain::buildToolBar()

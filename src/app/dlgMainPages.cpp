@@ -13,22 +13,20 @@ namespace varnett {
 
 void TfrmMain::connectPageCommands()
 {
-    auto on = [this](const char* name, auto command) {
-        ui::onTriggered(findChild<QAction*>(QString::fromLatin1(name)), this, command);
-    };
-    on("mniNew", [this] { mniNewClick(); });
-    on("mniClose", [this] { mniCloseClick(); });
-    on("mniSave", [this] { mniSaveClick(); });
-    on("mniSaveAs", [this] { mniSaveAsClick(); });
-    on("mniSaveAll", [this] { mniSaveAllClick(); });
-    on("mniPrint", [this] { mniPrintClick(); });
-    on("mniUndo", [this] { currentEditor()->undo(); });
-    on("mniCut", [this] { currentEditor()->cut(); });
-    on("mniCopy", [this] { currentEditor()->copy(); });
-    on("mniPaste", [this] { currentEditor()->paste(); });
-    on("mniSelectAll", [this] { currentEditor()->selectAll(); });
-    on("mniClear", [this] { mniClearClick(); });
-    on("mniClearAll", [this] { mniClearAllClick(); });
+    auto on = [this](QAction* action, auto command) { ui::onTriggered(action, this, command); };
+    on(mniNew, [this] { mniNewClick(); });
+    on(mniClose, [this] { mniCloseClick(); });
+    on(mniSave, [this] { mniSaveClick(); });
+    on(mniSaveAs, [this] { mniSaveAsClick(); });
+    on(mniSaveAll, [this] { mniSaveAllClick(); });
+    on(mniPrint, [this] { mniPrintClick(); });
+    on(mniUndo, [this] { currentEditor()->undo(); });
+    on(mniCut, [this] { currentEditor()->cut(); });
+    on(mniCopy, [this] { currentEditor()->copy(); });
+    on(mniPaste, [this] { currentEditor()->paste(); });
+    on(mniSelectAll, [this] { currentEditor()->selectAll(); });
+    on(mniClear, [this] { mniClearClick(); });
+    on(mniClearAll, [this] { mniClearAllClick(); });
     connect(lvTables, &QTreeWidget::itemDoubleClicked, this,
             [this] { ui::guarded([this] { lvTablesDblClick(); }); });
 }

@@ -22,50 +22,25 @@ namespace {
 // The word of the messages, by page; the Edit page (3) updates instead.
 const char* const kPageWords[] = {"insert", "update", "delete", "", "select"};
 
-// The working entries of the editors' pop-up menu: the list each shows and
-// its list mode.
-struct InsertionEntry {
-    const char* name;
-    const char* listClass;
-    int listMode;
-};
-constexpr InsertionEntry kInsertionEntries[] = {
-    {"mniOperator", "TfrmOperator", 0}, {"mniFieldOnly", "TfrmField", 0},
-    {"mniFieldVar", "TfrmField", 1},    {"mniVar", "TfrmVariable", 0},
-    {"mniVartype", "TfrmVariable", 2},  {"mniVarEq", "TfrmVariable", 1},
-};
-
 } // namespace
 
 void TfrmMain::connectServerCommands()
 {
-    auto on = [this](const char* name, auto command) {
-        ui::onTriggered(findChild<QAction*>(QString::fromLatin1(name)), this, command);
-    };
-    on("mniOpen", [this] { mniOpenClick(); });
-    on("mniRelated", [this] { mniRelatedClick(); });
-    on("mniDeleteProcedure", [this] { mniDeleteProcedureClick(); });
-    on("mniScript", [this] { mniScriptClick(); });
-    on("mniDatatransferScript", [this] { mniDatatransferScriptClick(); });
-    for (const InsertionEntry& entry : kInsertionEntries) {
-        const QString name = QString::fromLatin1(entry.name);
-        on(entry.name, [this, name] { mniOperatorClick(name); });
-    }
+    auto on = [this](QAction* action, auto command) { ui::onTriggered(action, this, command); };
+    on(mniOpen, [this] { mniOpenClick(); });
+    on(mniRelated, [this] { mniRelatedClick(); });
+    on(mniDeleteProcedure, [this] { mniDeleteProcedureClick(); });
+    on(mniScript, [this] { mniScriptClick(); });
+    on(mniDatatransferScript, [this] { mniDatatransferScriptClick(); });
 }
 
-void TfrmMain::mniOperatorClick(const QString& entryName)
+void TfrmMain::mniOperatorClick(InsertionList list, sqltext::ListMode mode)
 {
-    for (const InsertionEntry& entry : kInsertionEntries) {
-        if (entryName != QLatin1String(entry.name))
-            continue;
-        std::vector<sqltext::InsertionField> fields;
-        for (const SchemaLists::Entry& row : m_schema->fieldEntries())
-            fields.push_back({row.field.name, row.field.typeText, row.field.declaredType});
-        const InsertionContext context{std::move(fields), *m_dataMain};
-        insertFromList(currentEditor(), QString::fromLatin1(entry.listClass), entry.listMode,
-                       context);
-        return;
-    }
+    std::vector<sqltext::InsertionField> fields;
+    for (const SchemaLists::Entry& row : m_schema->fieldEntries())
+        fields.push_back({row.field.name, row.field.typeText, row.field.declaredType});
+    const InsertionContext context{std::move(fields), *m_dataMain};
+    insertFromList(currentEditor(), list, mode, context);
 }
 
 void TfrmMain::mniDeleteProcedureClick()
@@ -88,7 +63,8 @@ void TfrmMain::mniRelatedClick()
         return;
     selectPage(EditPage);
     const InsertionContext context{{}, *m_dataMain};
-    const QString name = showInsertionList(QStringLiteral("TfrmProcList"), table, 0, context);
+    const QString name =
+        showInsertionList(InsertionList::Procedures, table, sqltext::ListMode::Plain, context);
     if (!name.isEmpty())
         openProcedure(name, true);
 }

@@ -1,5 +1,7 @@
 #include "cli/Arguments.h"
 
+#include "sqltext/AsciiText.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -20,7 +22,7 @@ struct CommandRule {
 
 constexpr std::size_t kMany = SIZE_MAX;
 
-constexpr std::array<CommandRule, 13> kCommands = {{
+constexpr std::array<CommandRule, 14> kCommands = {{
     {"tables", 0, 0},
     {"fields", 1, 1},
     {"insert", 1, 1, true},
@@ -31,6 +33,7 @@ constexpr std::array<CommandRule, 13> kCommands = {{
     {"text", 1, 1},
     {"exec", 1, 1},
     {"drop", 1, kMany},
+    {"update-procedure", 1, 1},
     {"proc-script", 1, kMany, false, false, true},
     {"data-script", 1, kMany, false, false, true},
     {"load", 1, 1},
@@ -56,24 +59,6 @@ const CommandRule* findCommand(std::string_view name)
         if (rule.name == name)
             return &rule;
     return nullptr;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string upper(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
 }
 
 class Parser {
@@ -234,7 +219,7 @@ WhereCondition parseWhere(std::string_view text)
     auto colon = text.rfind(':');
     if (colon == std::string_view::npos || colon == 0)
         throw UsageError("--where needs FIELD:OPERATOR, not '" + std::string(text) + "'");
-    std::string op = upper(trimmed(text.substr(colon + 1)));
+    std::string op = sqltext::toUpperAscii(sqltext::trim(text.substr(colon + 1), sqltext::isSpaceOrTab));
     auto found = std::find(kOperators.begin(), kOperators.end(), op);
     if (found == kOperators.end())
         throw UsageError("unknown operator '" + std::string(text.substr(colon + 1))
@@ -268,6 +253,9 @@ std::string usageText()
            "  text PROCEDURE         the source of a stored procedure\n"
            "  exec FILE|-            run the file (- for standard input) as one batch\n"
            "  drop PROCEDURE...      drop the procedures in one batch\n"
+           "  update-procedure FILE|-\n"
+           "                         replace the procedure the file creates with its text:\n"
+           "                         drop and create in one transaction\n"
            "  proc-script --out FILE PROCEDURE...\n"
            "                         write the procedure script, callees before callers\n"
            "  data-script --out FILE TABLE...\n"

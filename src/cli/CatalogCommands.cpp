@@ -32,7 +32,7 @@ void printProcedureText(Session& session, const std::string& procedure)
 {
     data::Engine& engine = session.engine();
     auto rows = engine.procedureText(
-        sqltext::procedureObjectName(engine.databaseName(), procedure));
+        sqltext::procedureObjectName(engine.databaseName(), sqltext::parseObjectName(procedure)));
     printLines(sqltext::procedureLines(rows));
 }
 

@@ -23,6 +23,8 @@ void runCommand(const Invocation& invocation, Session& session)
         executeFile(session, operands.at(0));
     else if (command == "drop")
         dropProcedures(session, operands);
+    else if (command == "update-procedure")
+        updateProcedure(session, operands.at(0));
     else if (command == "proc-script")
         procedureScript(session, invocation.out.value(), operands);
     else if (command == "data-script")

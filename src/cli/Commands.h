@@ -19,6 +19,7 @@ void generateProcedure(Session& session, const Invocation& invocation);
 
 void executeFile(Session& session, const std::string& path);
 void dropProcedures(Session& session, const std::vector<std::string>& procedures);
+void updateProcedure(Session& session, const std::string& path);
 void loadFile(Session& session, const std::string& path);
 
 void procedureScript(Session& session, const std::string& out,

@@ -1,6 +1,7 @@
 #include "cli/Output.h"
 
 #include "sqltext/Error.h"
+#include "sqltext/ScriptText.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -10,10 +11,11 @@
 #endif
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <iostream>
-#include <iterator>
+#include <memory>
 #include <sstream>
 
 namespace varnett::cli {
@@ -55,12 +57,33 @@ std::string readInput(const std::string& path)
             throw Error("Cannot read standard input.");
         return std::move(text).str();
     }
-    std::ifstream file(path, std::ios::binary);
+    auto cannotRead = [&](int errorNumber) {
+        return Error("Cannot read the file '" + path + "': " + std::strerror(errorNumber) + ".");
+    };
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        throw Error("Cannot read the file '" + path + "': it is a folder.");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
     if (!file)
-        throw Error("Cannot read the file '" + path + "': " + std::strerror(errno) + ".");
-    std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad())
-        throw Error("Cannot read the file '" + path + "'.");
+        throw cannotRead(errno);
+    std::string text;
+    char buffer[1 << 16];
+    for (;;) {
+        std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+        text.append(buffer, got);
+        if (got < sizeof buffer)
+            break;
+    }
+    if (std::ferror(file.get()))
+        throw cannotRead(errno != 0 ? errno : EIO);
+    return text;
+}
+
+std::string readScript(const std::string& path)
+{
+    std::string text = sqltext::scriptTextToUtf8(readInput(path));
+    sqltext::checkNoNul(text);
     return text;
 }
 

@@ -15,6 +15,10 @@ void finishOutput();
 // The whole text of a file, or of standard input for "-". Throws
 // varnett::Error naming the file when it cannot be read.
 std::string readInput(const std::string& path);
+// The text of a script file (or standard input) as UTF-8, its encoding read
+// from its byte order mark. Throws varnett::Error for a file that cannot be
+// read, broken UTF-16 and a NUL character (naming its line).
+std::string readScript(const std::string& path);
 
 // Progress of a long command on standard error, shown only when standard
 // error is a terminal: "varnett-script: LABEL N/MAX" rewritten in place. Each

@@ -1,28 +1,42 @@
 #include "cli/Session.h"
 
 #include "data/Connection.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/Error.h"
 #include "data/SettingsStore.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/ProcedureFilter.h"
 
 #include <algorithm>
 
 namespace varnett::cli {
 
+namespace {
+
+// A name in the one form the lists show it, however it was written
+// ("[Sales].[X]", "dbo.X" and "X" give "Sales.X", "X" and "X").
+std::string listedForm(const std::string& name)
+{
+    return sqltext::displayName(sqltext::objectNameOrWhole(name));
+}
+
+} // namespace
+
 NameIndex::NameIndex(std::vector<std::string> names) : m_names(std::move(names))
 {
     for (std::size_t i = 0; i < m_names.size(); ++i)
-        m_byUpper.emplace(sqltext::toUpperAscii(m_names[i]), i);
+        m_byUpper.emplace(sqltext::toUpperAscii(listedForm(m_names[i])), i);
 }
 
 const std::string* NameIndex::find(const std::string& name) const
 {
-    auto [first, last] = m_byUpper.equal_range(sqltext::toUpperAscii(name));
+    const std::string listed = listedForm(name);
+    auto [first, last] = m_byUpper.equal_range(sqltext::toUpperAscii(listed));
     const std::string* found = nullptr;
     std::size_t count = 0;
     for (auto it = first; it != last; ++it) {
         const std::string& candidate = m_names[it->second];
-        if (candidate == name)
+        if (candidate == name || listedForm(candidate) == listed)
             return &candidate;
         found = &candidate;
         ++count;

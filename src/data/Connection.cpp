@@ -1,6 +1,7 @@
 #include "data/Connection.h"
 
 #include "data/ConnectionString.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/odbc/OdbcEngine.h"
 #include "data/sqlite/SqliteEngine.h"
@@ -11,16 +12,12 @@ namespace {
 
 bool isEmbeddedProvider(std::string_view provider)
 {
-    return equalsNoCase(provider, "SQLite");
+    return sqltext::equalsNoCase(provider, "SQLite");
 }
 
-std::string trimmed(const std::string& text)
+std::string trimmed(std::string_view text)
 {
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t\r\n");
-    return text.substr(begin, end - begin + 1);
+    return std::string(sqltext::trim(text, sqltext::isBlankOrLineBreak));
 }
 
 } // namespace
@@ -58,7 +55,10 @@ std::string Connection::connectionString() const
     try {
         return ConnectionString::parse(m_text).renderForDisplay();
     } catch (const Error&) {
-        return m_text; // a malformed string is shown as it was given
+        // A malformed string may hold a password whose ";" broke it: only
+        // what reads well before the fault and before any password is shown
+        // (and stored back).
+        return ConnectionString::parseLeading(m_text).renderBeforePassword();
     }
 }
 

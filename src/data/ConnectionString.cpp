@@ -1,5 +1,6 @@
 #include "data/ConnectionString.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 
 #include <algorithm>
@@ -9,25 +10,21 @@ namespace varnett::data {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+using sqltext::equalsNoCase;
 
-std::string_view trim(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
+constexpr bool isBlank(char c) { return sqltext::isBlankOrLineBreak(c); }
 
-// A value needs quotes when it holds ";", starts with a quote or has blanks
-// at either end.
+std::string_view trim(std::string_view text) { return sqltext::trim(text, isBlank); }
+
+// A value needs quotes when it holds ";", starts with a quote or "=" (after
+// the key's "=" a second one reads as "==", an "=" inside the key) or has
+// blanks at either end.
 bool needsQuotes(const std::string& value)
 {
     if (value.empty())
         return false;
     return value.find(';') != std::string::npos || value.front() == '"' || value.front() == '\''
-        || isBlank(value.front()) || isBlank(value.back());
+        || value.front() == '=' || isBlank(value.front()) || isBlank(value.back());
 }
 
 std::string quoted(const std::string& value)
@@ -43,6 +40,11 @@ std::string quoted(const std::string& value)
     return out;
 }
 
+bool isPasswordKey(std::string_view key)
+{
+    return equalsNoCase(key, "Password") || equalsNoCase(key, "Pwd");
+}
+
 bool isTrue(std::string_view value)
 {
     value = trim(value);
@@ -51,19 +53,22 @@ bool isTrue(std::string_view value)
 
 } // namespace
 
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size()
-        && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x))
-                   == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-ConnectionString ConnectionString::parse(std::string_view text)
+// Reads the entries of a connection string in order. A malformed entry
+// throws, or, with `stopAtFault`, ends the reading with the entries before
+// it. A message names the key of the entry at fault only while no password
+// came before it: after a password with an unquoted ";", what looks like a
+// key is the rest of the password, so the entry is named by its number.
+ConnectionString ConnectionString::read(std::string_view text, bool stopAtFault)
 {
     ConnectionString result;
     std::size_t i = 0;
+    int entries = 0;
+    bool afterPassword = false;
+    // Throws unless the reading is to stop at the fault.
+    auto fault = [&](const std::string& problem) {
+        if (!stopAtFault)
+            throw Error("Invalid connection string: " + problem);
+    };
     while (i < text.size()) {
         // Key: up to "=", with "==" standing for one "=" inside a key.
         std::string key;
@@ -85,17 +90,21 @@ ConnectionString ConnectionString::parse(std::string_view text)
             key += c;
             ++i;
         }
-        std::string_view trimmedKey = trim(key);
+        const std::string trimmedKey(trim(key));
+        const std::string entry = "entry " + std::to_string(entries + 1);
+        const std::string named = afterPassword ? entry : "'" + trimmedKey + "'";
         if (!sawEquals) {
-            if (!trimmedKey.empty())
-                throw Error("Invalid connection string: the key '" + std::string(trimmedKey)
-                            + "' has no '=' and no value");
+            if (!trimmedKey.empty()) {
+                fault((afterPassword ? entry : "the key " + named) + " has no '=' and no value");
+                return result;
+            }
             ++i; // an empty entry between two ";"
             continue;
         }
-        if (trimmedKey.empty())
-            throw Error("Invalid connection string: a value at position "
-                        + std::to_string(i) + " has no key");
+        if (trimmedKey.empty()) {
+            fault("the value of " + entry + " has no key");
+            return result;
+        }
 
         while (i < text.size() && isBlank(text[i]))
             ++i;
@@ -116,14 +125,16 @@ ConnectionString ConnectionString::parse(std::string_view text)
                 }
                 value += text[i++];
             }
-            if (!closed)
-                throw Error("Invalid connection string: the value of '" + std::string(trimmedKey)
-                            + "' has no closing quote");
+            if (!closed) {
+                fault("the value of " + named + " has no closing quote");
+                return result;
+            }
             while (i < text.size() && isBlank(text[i]))
                 ++i;
-            if (i < text.size() && text[i] != ';')
-                throw Error("Invalid connection string: text follows the quoted value of '"
-                            + std::string(trimmedKey) + "'");
+            if (i < text.size() && text[i] != ';') {
+                fault("text follows the quoted value of " + named);
+                return result;
+            }
         } else {
             std::size_t end = text.find(';', i);
             if (end == std::string_view::npos)
@@ -133,9 +144,21 @@ ConnectionString ConnectionString::parse(std::string_view text)
         }
         if (i < text.size() && text[i] == ';')
             ++i;
+        afterPassword = afterPassword || isPasswordKey(trimmedKey);
         result.set(trimmedKey, std::move(value));
+        ++entries;
     }
     return result;
+}
+
+ConnectionString ConnectionString::parse(std::string_view text)
+{
+    return read(text, false);
+}
+
+ConnectionString ConnectionString::parseLeading(std::string_view text)
+{
+    return read(text, true);
 }
 
 std::optional<std::string> ConnectionString::get(std::string_view key) const
@@ -191,6 +214,17 @@ std::string ConnectionString::renderForDisplay() const
     ConnectionString copy = *this;
     copy.remove("Password");
     copy.remove("Pwd");
+    return copy.render();
+}
+
+std::string ConnectionString::renderBeforePassword() const
+{
+    ConnectionString copy;
+    for (const auto& [key, value] : m_items) {
+        if (isPasswordKey(key))
+            break;
+        copy.m_items.emplace_back(key, value);
+    }
     return copy.render();
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/ConnectionString.h"
 #include "data/DataLinkFile.h"
+#include "data/ReplacingFile.h"
 #include "data/SettingsStore.h"
 #include "data/sqlite/SqliteEngine.h"
 #include "sqltext/Batches.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace varnett::data {
@@ -66,14 +66,12 @@ void makeFolder(const QString& folder)
         throw Error("Cannot create the folder '" + text(folder) + "'");
 }
 
+// Written through ReplacingFile: a write that fails is reported with its
+// cause rather than committed short.
 void writeDataLink(const QString& path, const std::string& connection)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(dataLinkFileBytes(QString::fromStdString(connection))) < 0
-        || !file.commit())
-        throw Error("Cannot write the data link file '" + text(path) + "': "
-                    + text(file.errorString()));
+    const QByteArray bytes = dataLinkFileBytes(QString::fromStdString(connection));
+    replaceFile(text(path), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace

@@ -22,6 +22,9 @@ public:
 
     // Name of the database in use.
     virtual std::string databaseName() const = 0;
+    // The file that holds the database, for an engine that keeps it in one
+    // on this machine; empty for a server.
+    virtual std::string databaseFile() const { return {}; }
     // Tables, then views, each in catalog order.
     virtual std::vector<std::string> listTables() = 0;
     // Stored procedures as "name;group", in catalog order.

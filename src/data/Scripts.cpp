@@ -1,14 +1,16 @@
 #include "data/Scripts.h"
 
+#include "data/ReplacingFile.h"
+#include "data/Transaction.h"
+
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/Batches.h"
 #include "sqltext/DataScript.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/ProcedureFilter.h"
 #include "sqltext/ProcedureText.h"
-
-#include <QFileInfo>
-#include <QSaveFile>
+#include "sqltext/ScriptText.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -18,46 +20,6 @@ namespace varnett::data {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
-
-// A file written under a temporary name beside its target and put in the
-// target's place by commit(). Until then the target is untouched; a file that
-// is not committed is removed when the object goes.
-class ReplacingFile {
-public:
-    explicit ReplacingFile(const std::string& target)
-        : m_target(target), m_file(QString::fromStdString(target))
-    {
-        if (target.empty())
-            throw Error("No file name is given for the script.");
-        if (QFileInfo(m_file.fileName()).isDir())
-            throw Error("'" + target + "' is a folder, not a file.");
-        if (!m_file.open(QIODevice::WriteOnly))
-            fail();
-    }
-
-    void write(std::string_view bytes)
-    {
-        if (m_file.write(bytes.data(), static_cast<qint64>(bytes.size()))
-            != static_cast<qint64>(bytes.size()))
-            fail();
-    }
-
-    void commit()
-    {
-        if (!m_file.commit())
-            fail();
-    }
-
-private:
-    [[noreturn]] void fail() const
-    {
-        throw Error("Cannot write the file '" + m_target + "': "
-                    + m_file.errorString().toStdString() + ".");
-    }
-
-    std::string m_target;
-    QSaveFile m_file;
-};
 
 void startPhase(const Progress& progress, std::size_t max)
 {
@@ -127,7 +89,7 @@ std::vector<std::string_view> scriptBatches(std::string_view script)
 // are cut.
 std::vector<std::string> executingLines(std::string_view text)
 {
-    auto lower = [](char c) { return static_cast<char>(c | 0x20); };
+    using sqltext::lowerAscii;
     auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
     std::vector<std::string> kept;
     std::size_t lineStart = 0;
@@ -136,8 +98,8 @@ std::vector<std::string> executingLines(std::string_view text)
         char c = text[i];
         if (isBreak(c)) {
             lineStart = i + 1;
-        } else if (lower(c) == 'e' && size - i >= 4 && lower(text[i + 1]) == 'x'
-                   && lower(text[i + 2]) == 'e' && lower(text[i + 3]) == 'c') {
+        } else if (lowerAscii(c) == 'e' && size - i >= 4 && lowerAscii(text[i + 1]) == 'x'
+                   && lowerAscii(text[i + 2]) == 'e' && lowerAscii(text[i + 3]) == 'c') {
             std::size_t end = i + 4;
             while (end < size && !isBreak(text[end]))
                 ++end;
@@ -146,15 +108,6 @@ std::vector<std::string> executingLines(std::string_view text)
         }
     }
     return kept;
-}
-
-void rollbackQuietly(Engine& engine)
-{
-    try {
-        engine.rollback();
-    } catch (const Error&) {
-        // the first failure is the one to report
-    }
 }
 
 } // namespace
@@ -166,7 +119,7 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     const std::vector<std::string> names = distinctNames(procedures);
     if (names.empty())
         throw Error("No procedure is chosen for the script.");
-    ReplacingFile file(path);
+    ReplacingFile file(path, engine.databaseFile());
 
     // The ordering looks at the lines that can execute a procedure; each text
     // is kept in one piece and cut into lines again when written, so the
@@ -180,11 +133,12 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     startPhase(progress, names.size());
     // The texts are read in one transaction: they come from one state of the
     // catalog, and the engine need not take its locks again for each.
-    engine.beginTransaction();
-    try {
+    {
+        Transaction transaction(engine);
         for (const std::string& name : names) {
             // The text is written as it is, byte for byte.
-            const std::string objectName = sqltext::procedureObjectName(database, name);
+            const std::string objectName =
+                sqltext::procedureObjectName(database, sqltext::parseObjectName(name));
             std::string text = sqltext::joinRows(engine.procedureText(objectName));
             if (text.empty())
                 throw Error("The procedure '" + name + "' has no text.");
@@ -193,11 +147,8 @@ void writeProcedureScript(Engine& engine, const std::string& database,
             settings.push_back(engine.procedureSettings(objectName));
             stepTo(progress, entries.size());
         }
-    } catch (...) {
-        rollbackQuietly(engine);
-        throw;
+        transaction.commit();
     }
-    engine.commit();
 
     startPhase(progress, entries.size());
     std::size_t scanned = 0;
@@ -227,7 +178,7 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
     const std::vector<std::string> names = distinctNames(tables);
     if (names.empty())
         throw Error("No table is chosen for the script.");
-    ReplacingFile file(path);
+    ReplacingFile file(path, engine.databaseFile());
 
     sqltext::DataScriptWriter writer([&](std::string_view chunk) { file.write(chunk); }, kChunk);
     startPhase(progress, names.size());
@@ -243,6 +194,9 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
 
 void loadScript(Engine& engine, std::string_view script, const Progress& progress)
 {
+    // Refused before any batch runs: nothing of a script that cannot be
+    // read whole is loaded.
+    sqltext::checkNoNul(script);
     const std::vector<std::string_view> batches = scriptBatches(script);
     startPhase(progress, batches.size());
     std::string batch;

@@ -24,8 +24,10 @@ struct Progress {
 // executes, each in its drop-and-create block. A procedure with a line that
 // holds only GO is refused (no file is written). A name given more than once
 // is scripted once. The file is UTF-8 with CR LF line ends, written to a
-// temporary file beside `path` and renamed over it at the end; on failure
-// no temporary file stays and an old file at `path` is unchanged. Throws
+// temporary file beside `path` and renamed over it at the end (ReplacingFile:
+// a symbolic link is followed, a folder, a device or the engine's own
+// database file is refused); on failure no temporary file stays and an old
+// file at `path` is unchanged. Throws
 // varnett::Error.
 void writeProcedureScript(Engine& engine, const std::string& database,
                           const std::vector<std::string>& procedures, const std::string& path,
@@ -43,7 +45,8 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
 // batch is sent exactly as the script holds it (line breaks included). Stops
 // at the first batch that fails and throws varnett::Error "Batch N: MESSAGE",
 // N counting the batches that hold something from 1. The batches before it
-// stay done.
+// stay done. A script holding a NUL character is refused before any batch
+// runs ("Line N of the script holds a NUL character.").
 void loadScript(Engine& engine, std::string_view script, const Progress& progress = {});
 
 } // namespace varnett::data

@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "data/ConnectionString.h"
+#include "sqltext/AsciiText.h"
 #include "ui/Modal.h"
 
 #include <QCheckBox>
@@ -49,48 +50,48 @@ TfrmConnBuild::TfrmConnBuild(const QString& initial, QWidget* parent)
     , m_initial(initial)
 {
     setObjectName(QStringLiteral("frmConnBuild"));
-    setWindowTitle(QStringLiteral("Connection properties"));
+    setWindowTitle(tr("Connection properties"));
 
     cbEngine = new QComboBox(this);
     cbEngine->setObjectName(QStringLiteral("cbEngine"));
-    cbEngine->addItems({QStringLiteral("SQL Server"), QStringLiteral("Embedded database file")});
+    cbEngine->addItems({tr("SQL Server"), tr("Embedded database file")});
 
     pages = new QStackedWidget(this);
     auto* server = new QWidget(pages);
     auto* serverForm = new QFormLayout(server);
     edtServer = makeEdit(server, "edtServer");
     edtDatabase = makeEdit(server, "edtDatabase");
-    rbIntegrated = new QRadioButton(QStringLiteral("Use &integrated security"), server);
+    rbIntegrated = new QRadioButton(tr("Use &integrated security"), server);
     rbIntegrated->setObjectName(QStringLiteral("rbIntegrated"));
-    rbSqlLogin = new QRadioButton(QStringLiteral("Use a SQL Server &login"), server);
+    rbSqlLogin = new QRadioButton(tr("Use a SQL Server &login"), server);
     rbSqlLogin->setObjectName(QStringLiteral("rbSqlLogin"));
     edtUser = makeEdit(server, "edtUser");
     edtPassword = makeEdit(server, "edtPassword");
     edtPassword->setEchoMode(QLineEdit::Password);
-    chkSavePassword = new QCheckBox(QStringLiteral("&Save password"), server);
+    chkSavePassword = new QCheckBox(tr("&Save password"), server);
     chkSavePassword->setObjectName(QStringLiteral("chkSavePassword"));
-    serverForm->addRow(QStringLiteral("&Server:"), edtServer);
-    serverForm->addRow(QStringLiteral("&Database:"), edtDatabase);
+    serverForm->addRow(tr("&Server:"), edtServer);
+    serverForm->addRow(tr("&Database:"), edtDatabase);
     serverForm->addRow(rbIntegrated);
     serverForm->addRow(rbSqlLogin);
-    serverForm->addRow(QStringLiteral("&User name:"), edtUser);
-    serverForm->addRow(QStringLiteral("&Password:"), edtPassword);
+    serverForm->addRow(tr("&User name:"), edtUser);
+    serverForm->addRow(tr("&Password:"), edtPassword);
     serverForm->addRow(chkSavePassword);
     pages->addWidget(server);
 
     auto* file = new QWidget(pages);
     auto* fileForm = new QFormLayout(file);
     edtFile = makeEdit(file, "edtFile");
-    auto* browse = new QPushButton(QStringLiteral("..."), file);
+    auto* browse = new QPushButton(tr("..."), file);
     browse->setObjectName(QStringLiteral("btnBrowseFile"));
     browse->setAutoDefault(false);
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(edtFile, 1);
     fileRow->addWidget(browse);
-    fileForm->addRow(QStringLiteral("Database &file:"), fileRow);
+    fileForm->addRow(tr("Database &file:"), fileRow);
     pages->addWidget(file);
 
-    auto* test = new QPushButton(QStringLiteral("&Test Connection"), this);
+    auto* test = new QPushButton(tr("&Test Connection"), this);
     test->setObjectName(QStringLiteral("btnTest"));
     test->setAutoDefault(false);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -98,7 +99,7 @@ TfrmConnBuild::TfrmConnBuild(const QString& initial, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     auto* engineForm = new QFormLayout;
-    engineForm->addRow(QStringLiteral("&Engine:"), cbEngine);
+    engineForm->addRow(tr("&Engine:"), cbEngine);
     layout->addLayout(engineForm);
     layout->addWidget(pages);
     layout->addWidget(test, 0, Qt::AlignLeft);
@@ -117,7 +118,7 @@ TfrmConnBuild::TfrmConnBuild(const QString& initial, QWidget* parent)
 void TfrmConnBuild::load(const QString& initial)
 {
     const data::ConnectionString parsed = parsedOrEmpty(initial);
-    const bool embedded = data::equalsNoCase(parsed.value("Provider"), "SQLite");
+    const bool embedded = sqltext::equalsNoCase(parsed.value("Provider"), "SQLite");
     cbEngine->setCurrentIndex(embedded ? EmbeddedFile : SqlServer);
     const QString source = QString::fromStdString(parsed.value("Data Source"));
     if (embedded) {
@@ -182,9 +183,9 @@ void TfrmConnBuild::browseFile()
 {
     ui::FileRequest request;
     request.objectName = QStringLiteral("odDatabaseFile");
-    request.caption = QStringLiteral("Database file");
-    request.nameFilters = {QStringLiteral("Database files (*.db *.sqlite)"),
-                           QStringLiteral("All files (*)")};
+    request.caption = tr("Database file");
+    request.nameFilters = {tr("Database files (*.db *.sqlite)"),
+                           tr("All files (*)")};
     if (auto path = ui::getOpenFileName(request))
         edtFile->setText(*path);
 }
@@ -193,9 +194,9 @@ void TfrmConnBuild::testConnection()
 {
     try {
         data::openEngine(connectionString().toStdString());
-        ui::information(QStringLiteral("Test connection succeeded."));
+        ui::information(tr("Test connection succeeded."));
     } catch (const std::exception& failure) {
-        ui::error(QStringLiteral("Test connection failed: ") + ui::messageOf(failure));
+        ui::error(tr("Test connection failed: ") + ui::messageOf(failure));
     }
 }
 

@@ -33,21 +33,21 @@ TConnEditForm::TConnEditForm(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("ConnEditForm"));
-    setWindowTitle(QStringLiteral("Connection"));
+    setWindowTitle(tr("Connection"));
     setMinimumSize(472, 185);
 
-    auto* group = new QGroupBox(QStringLiteral(" Source of Connection "), this);
+    auto* group = new QGroupBox(tr(" Source of Connection "), this);
     group->setObjectName(QStringLiteral("SourceOfConnection"));
-    UseDataLinkFile = new QRadioButton(QStringLiteral("Use Data &Link File"), group);
+    UseDataLinkFile = new QRadioButton(tr("Use Data &Link File"), group);
     UseDataLinkFile->setObjectName(QStringLiteral("UseDataLinkFile"));
     DataLinkFile = new QComboBox(group);
     DataLinkFile->setObjectName(QStringLiteral("DataLinkFile"));
-    Browse = makeButton(group, "Browse", QStringLiteral("&Browse..."));
-    UseConnectionString = new QRadioButton(QStringLiteral("Use &Connection String"), group);
+    Browse = makeButton(group, "Browse", tr("&Browse..."));
+    UseConnectionString = new QRadioButton(tr("Use &Connection String"), group);
     UseConnectionString->setObjectName(QStringLiteral("UseConnectionString"));
     ConnectionString = new QLineEdit(group);
     ConnectionString->setObjectName(QStringLiteral("ConnectionString"));
-    Build = makeButton(group, "Build", QStringLiteral("B&uild..."));
+    Build = makeButton(group, "Build", tr("B&uild..."));
 
     auto* grid = new QGridLayout(group);
     grid->addWidget(UseDataLinkFile, 0, 0, 1, 2);
@@ -63,10 +63,10 @@ TConnEditForm::TConnEditForm(QWidget* parent)
         DataLinkFile->addItem(name, QDir(folder).filePath(name));
     DataLinkFile->setCurrentIndex(-1);
 
-    auto* ok = makeButton(this, "OKButton", QStringLiteral("OK"));
+    auto* ok = makeButton(this, "OKButton", tr("OK"));
     ok->setDefault(true);
-    auto* cancel = makeButton(this, "CancelButton", QStringLiteral("Cancel"));
-    auto* help = makeButton(this, "HelpButton", QStringLiteral("&Help"));
+    auto* cancel = makeButton(this, "CancelButton", tr("Cancel"));
+    auto* help = makeButton(this, "HelpButton", tr("&Help"));
     help->setEnabled(false); // no help file comes with the program
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -122,9 +122,9 @@ void TConnEditForm::browseDataLink()
 {
     ui::FileRequest request;
     request.objectName = QStringLiteral("odDataLink");
-    request.caption = QStringLiteral("Data link file");
-    request.nameFilters = {QStringLiteral("Data link files (*.udl)"),
-                           QStringLiteral("All files (*)")};
+    request.caption = tr("Data link file");
+    request.nameFilters = {tr("Data link files (*.udl)"),
+                           tr("All files (*)")};
     if (auto path = ui::getOpenFileName(request)) {
         chooseDataLink();
         addDataLinkFile(*path);
@@ -143,7 +143,7 @@ void TConnEditForm::accept()
     if (UseDataLinkFile->isChecked()) {
         const QString path = DataLinkFile->currentData().toString();
         if (path.isEmpty()) {
-            ui::error(QStringLiteral("Choose a data link file."));
+            ui::error(tr("Choose a data link file."));
             return;
         }
         try {

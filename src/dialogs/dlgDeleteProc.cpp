@@ -40,12 +40,12 @@ TfrmDeleteProc::TfrmDeleteProc(data::TDataMain& dataMain, QWidget* parent)
     , m_dataMain(dataMain)
 {
     setObjectName(QStringLiteral("frmDeleteProc"));
-    setWindowTitle(QStringLiteral("Delete procedure"));
+    setWindowTitle(tr("Delete procedure"));
     resize(470, 300);
 
-    SrcLabel = new QLabel(QStringLiteral("Source List:"), this);
+    SrcLabel = new QLabel(tr("Source List:"), this);
     SrcLabel->setObjectName(QStringLiteral("SrcLabel"));
-    DstLabel = new QLabel(QStringLiteral("Destination List:"), this);
+    DstLabel = new QLabel(tr("Destination List:"), this);
     DstLabel->setObjectName(QStringLiteral("DstLabel"));
     SrcList = makeList(this, "SrcList");
     DstList = makeList(this, "DstList");
@@ -53,14 +53,14 @@ TfrmDeleteProc::TfrmDeleteProc(data::TDataMain& dataMain, QWidget* parent)
     DstLabel->setBuddy(DstList);
     SrcList->viewport()->installEventFilter(this);
 
-    IncludeBtn = makeButton(this, "IncludeBtn", QStringLiteral(">"));
-    IncAllBtn = makeButton(this, "IncAllBtn", QStringLiteral(">>"));
-    ExcludeBtn = makeButton(this, "ExcludeBtn", QStringLiteral("<"));
-    ExAllBtn = makeButton(this, "ExAllBtn", QStringLiteral("<<"));
+    IncludeBtn = makeButton(this, "IncludeBtn", tr(">"));
+    IncAllBtn = makeButton(this, "IncAllBtn", tr(">>"));
+    ExcludeBtn = makeButton(this, "ExcludeBtn", tr("<"));
+    ExAllBtn = makeButton(this, "ExAllBtn", tr("<<"));
     ExcludeBtn->setEnabled(false);
     ExAllBtn->setEnabled(false);
-    OKBtn = makeButton(this, "OKBtn", QStringLiteral("Delete All"));
-    CancelBtn = makeButton(this, "CancelBtn", QStringLiteral("Cancel"));
+    OKBtn = makeButton(this, "OKBtn", tr("Delete All"));
+    CancelBtn = makeButton(this, "CancelBtn", tr("Cancel"));
     CancelBtn->setDefault(true);
 
     connect(IncludeBtn, &QPushButton::clicked, this, [this] { IncludeBtnClick(); });
@@ -190,7 +190,7 @@ void TfrmDeleteProc::ExcAllBtnClick()
 
 void TfrmDeleteProc::OKBtnClick()
 {
-    if (!ui::confirm(QStringLiteral("Are you sure you want to delete the procedure(s)")))
+    if (!ui::confirm(tr("Are you sure you want to delete the procedure(s)")))
         return;
     try {
         std::vector<std::string> names;
@@ -200,7 +200,7 @@ void TfrmDeleteProc::OKBtnClick()
         m_dataMain.executeLines(sqltext::dropProcedureLines(names));
         DstList->clear();
     } catch (const std::exception& failure) {
-        ui::error(QStringLiteral("Can not delete procedure(s). Error message: ")
+        ui::error(tr("Can not delete procedure(s). Error message: ")
                   + ui::messageOf(failure));
     }
     updateButtons();

@@ -22,16 +22,16 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
     , m_dataMain(dataMain)
 {
     setObjectName(QStringLiteral("frmProcOpen"));
-    setWindowTitle(QStringLiteral("Stored procedure open"));
+    setWindowTitle(tr("Stored procedure open"));
     resize(330, 400);
 
-    Label1 = new QLabel(QStringLiteral("Current database: "), this);
+    Label1 = new QLabel(tr("Current database: "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
 
     lvProc = new QTreeWidget(this);
     lvProc->setObjectName(QStringLiteral("lvProc"));
     lvProc->setColumnCount(1);
-    lvProc->setHeaderLabels({QStringLiteral("Procedure name")});
+    lvProc->setHeaderLabels({tr("Procedure name")});
     lvProc->setRootIsDecorated(false);
     lvProc->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvProc->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -40,17 +40,17 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
     lvProc->viewport()->installEventFilter(this);
     connect(lvProc, &QTreeWidget::itemClicked, this, [this] { lvProcClick(); });
 
-    auto* nameLabel = new QLabel(QStringLiteral("Procedure name:"), this);
+    auto* nameLabel = new QLabel(tr("Procedure name:"), this);
     edtName = new QLineEdit(this);
     edtName->setObjectName(QStringLiteral("edtName"));
     nameLabel->setBuddy(edtName);
 
-    auto* filterLabel = new QLabel(QStringLiteral("Filter:"), this);
+    auto* filterLabel = new QLabel(tr("Filter:"), this);
     edtFilter = new QLineEdit(this);
     edtFilter->setObjectName(QStringLiteral("edtFilter"));
     filterLabel->setBuddy(edtFilter);
     auto* filterButton = new QAction(style()->standardIcon(QStyle::SP_ArrowDown),
-                                     QStringLiteral("Filter"), edtFilter);
+                                     tr("Filter"), edtFilter);
     filterButton->setObjectName(QStringLiteral("edtFilterButton"));
     filterButton->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Down));
     filterButton->setShortcutContext(Qt::WidgetShortcut);
@@ -58,10 +58,10 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
     connect(filterButton, &QAction::triggered, this,
             [this] { ui::guarded([this] { edtFilterButtonClick(); }); });
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn = new QPushButton(tr("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn = new QPushButton(tr("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->setAutoDefault(false);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
@@ -87,7 +87,7 @@ void TfrmProcOpen::prepare(bool multipleSelection)
                                                : QAbstractItemView::SingleSelection);
     const std::vector<std::string> catalog = m_dataMain.listProcedures();
     fillList(sqltext::filterOpenDialog(catalog, {}));
-    Label1->setText(QStringLiteral("Current database: ") + QLatin1Char(' ')
+    Label1->setText(tr("Current database: ") + QLatin1Char(' ')
                     + QString::fromStdString(m_dataMain.currentDatabaseName()));
 }
 

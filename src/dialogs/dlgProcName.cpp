@@ -13,18 +13,18 @@ TfrmProcName::TfrmProcName(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmProcName"));
-    setWindowTitle(QStringLiteral("Procedure name"));
+    setWindowTitle(tr("Procedure name"));
     setFixedSize(394, 70);
 
-    auto* label = new QLabel(QStringLiteral("Name:"), this);
+    auto* label = new QLabel(tr("Name:"), this);
     edtName = new QLineEdit(this);
     edtName->setObjectName(QStringLiteral("edtName"));
     edtName->setFixedWidth(233);
     label->setBuddy(edtName);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

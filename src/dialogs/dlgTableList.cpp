@@ -17,16 +17,16 @@ Tfrm_TableList::Tfrm_TableList(QWidget* parent)
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frm_TableList"));
-    setWindowTitle(QStringLiteral("Table List"));
+    setWindowTitle(tr("Table List"));
     setFixedSize(355, 513);
 
-    auto* label = new QLabel(QStringLiteral("Current database:"), this);
+    auto* label = new QLabel(tr("Current database:"), this);
     label->setObjectName(QStringLiteral("Label1"));
 
     lvTables = new QTreeWidget(this);
     lvTables->setObjectName(QStringLiteral("lvTables"));
     lvTables->setColumnCount(1);
-    lvTables->setHeaderLabels({QStringLiteral("Table name")});
+    lvTables->setHeaderLabels({tr("Table name")});
     lvTables->setRootIsDecorated(false);
     lvTables->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvTables->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -34,10 +34,10 @@ Tfrm_TableList::Tfrm_TableList(QWidget* parent)
     lvTables->setSortingEnabled(false);
     lvTables->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn = new QPushButton(tr("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn = new QPushButton(tr("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);

@@ -13,20 +13,12 @@ namespace varnett {
 
 namespace {
 
-template <typename List>
-void registerList(const char* className)
-{
-    registerListClass(QString::fromLatin1(className), [](const InsertionContext& context) {
-        return std::unique_ptr<TfrmCommand>(new List(context));
-    });
-}
-
 // Shows a list and puts its result into the caret's line.
-QString insertStep(QPlainTextEdit* editor, const QString& className, int listMode,
+QString insertStep(QPlainTextEdit* editor, InsertionList list, sqltext::ListMode listMode,
                    const InsertionContext& context)
 {
     const ui::Caret caret = ui::selectionEnd(editor);
-    const QString result = showInsertionList(className, QString(), listMode, context);
+    const QString result = showInsertionList(list, QString(), listMode, context);
     ui::insertIntoLine(editor, caret, result);
     return result;
 }
@@ -36,8 +28,8 @@ QString insertProcedureStep(QPlainTextEdit* editor, const InsertionContext& cont
 {
     const ui::Caret caret = ui::selectionEnd(editor);
     const QString line = ui::lineText(editor, caret.line);
-    const QString name = showInsertionList(QStringLiteral("TfrmProcList"), QString(),
-                                           sqltext::kListModePlain, context);
+    const QString name = showInsertionList(InsertionList::Procedures, QString(),
+                                           sqltext::ListMode::Plain, context);
     const int column = std::min<int>(caret.column, static_cast<int>(line.size()));
     const std::size_t characters = line.left(column).toStdU32String().size();
     const std::string text =
@@ -48,43 +40,45 @@ QString insertProcedureStep(QPlainTextEdit* editor, const InsertionContext& cont
 
 } // namespace
 
-void registerInsertionLists()
+std::unique_ptr<TfrmCommand> createListForm(InsertionList list, const InsertionContext& context)
 {
-    static const bool registered = [] {
-        registerList<TfrmOperator>("TfrmOperator");
-        registerList<TfrmField>("TfrmField");
-        registerList<TfrmVariable>("TfrmVariable");
-        registerList<TfrmProcList>("TfrmProcList");
-        return true;
-    }();
-    (void)registered;
+    switch (list) {
+    case InsertionList::Operator:
+        return std::make_unique<TfrmOperator>(context);
+    case InsertionList::Field:
+        return std::make_unique<TfrmField>(context);
+    case InsertionList::Variable:
+        return std::make_unique<TfrmVariable>(context);
+    case InsertionList::Procedures:
+        break;
+    }
+    return std::make_unique<TfrmProcList>(context);
 }
 
-QString showInsertionList(const QString& className, const QString& initialText, int listMode,
-                          const InsertionContext& context)
+QString showInsertionList(InsertionList list, const QString& initialText,
+                          sqltext::ListMode listMode, const InsertionContext& context)
 {
-    registerInsertionLists();
-    std::unique_ptr<TfrmCommand> list = createListForm(className, context);
-    list->setListMode(listMode);
-    list->setResultText(initialText);
-    ui::exec(*list);
-    return list->resultText();
+    std::unique_ptr<TfrmCommand> form = createListForm(list, context);
+    form->setListMode(listMode);
+    form->setResultText(initialText);
+    ui::exec(*form);
+    return form->resultText();
 }
 
-void insertFromList(QPlainTextEdit* editor, const QString& className, int listMode,
+void insertFromList(QPlainTextEdit* editor, InsertionList list, sqltext::ListMode listMode,
                     const InsertionContext& context)
 {
     using sqltext::FollowUp;
-    QString result = insertStep(editor, className, listMode, context);
+    QString result = insertStep(editor, list, listMode, context);
     FollowUp followUp = sqltext::nextFollowUp(result.toStdString(), FollowUp::None);
     while (followUp != FollowUp::None) {
         switch (followUp) {
         case FollowUp::Variables:
-            result = insertStep(editor, QStringLiteral("TfrmVariable"), sqltext::kListModeTyped,
+            result = insertStep(editor, InsertionList::Variable, sqltext::ListMode::Typed,
                                 context);
             break;
         case FollowUp::Fields:
-            result = insertStep(editor, QStringLiteral("TfrmField"), sqltext::kListModeCompare,
+            result = insertStep(editor, InsertionList::Field, sqltext::ListMode::Compare,
                                 context);
             break;
         case FollowUp::Procedures:

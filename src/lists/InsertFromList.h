@@ -2,27 +2,30 @@
 
 #include "lists/dlgCommand.h"
 
+#include <memory>
+
 class QPlainTextEdit;
 
 namespace varnett {
 
-// Registers the four insertion lists under their class names ("TfrmOperator",
-// "TfrmField", "TfrmVariable", "TfrmProcList"). Safe to call more than once;
-// showInsertionList calls it itself.
-void registerInsertionLists();
+// The four insertion lists: TfrmOperator, TfrmField, TfrmVariable and
+// TfrmProcList.
+enum class InsertionList { Operator, Field, Variable, Procedures };
 
-// Shows the list of the class registered under `className`, with the initial
-// text as its result text and the list mode, and returns its result text
-// once it has closed. Throws varnett::Error for an unknown class or list mode.
-QString showInsertionList(const QString& className, const QString& initialText, int listMode,
-                          const InsertionContext& context);
+// Creates the list's form without a parent; the context must outlive it.
+std::unique_ptr<TfrmCommand> createListForm(InsertionList list, const InsertionContext& context);
+
+// Shows the list with the initial text as its result text and the list mode,
+// and returns its result text once it has closed.
+QString showInsertionList(InsertionList list, const QString& initialText,
+                          sqltext::ListMode listMode, const InsertionContext& context);
 
 // Shows the list and inserts its result into the editor at the end of the
 // selection (the caret), rewriting that line and leaving the caret at its
 // end; then shows the follow-up lists: the typed variables after "DECLARE",
 // the field comparisons after a text containing "WHERE", the procedures
 // after "EXEC" (the chosen name followed by one blank).
-void insertFromList(QPlainTextEdit* editor, const QString& className, int listMode,
+void insertFromList(QPlainTextEdit* editor, InsertionList list, sqltext::ListMode listMode,
                     const InsertionContext& context);
 
 } // namespace varnett

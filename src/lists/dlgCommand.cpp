@@ -11,7 +11,6 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
-#include <map>
 
 namespace varnett {
 
@@ -30,12 +29,6 @@ public:
         return size;
     }
 };
-
-std::map<QString, ListFactory>& registry()
-{
-    static std::map<QString, ListFactory> classes;
-    return classes;
-}
 
 } // namespace
 
@@ -59,13 +52,6 @@ TfrmCommand::TfrmCommand(const InsertionContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(lboxCommand);
-}
-
-void TfrmCommand::setListMode(int mode)
-{
-    if (mode < sqltext::kListModePlain || mode > sqltext::kListModeTyped)
-        throw Error("Unknown list mode " + std::to_string(mode));
-    m_listMode = mode;
 }
 
 void TfrmCommand::Init()
@@ -173,20 +159,6 @@ void TfrmCommand::chooseAndClose()
         });
     }
     accept();
-}
-
-void registerListClass(const QString& className, ListFactory factory)
-{
-    registry()[className] = std::move(factory);
-}
-
-std::unique_ptr<TfrmCommand> createListForm(const QString& className,
-                                            const InsertionContext& context)
-{
-    const auto found = registry().find(className);
-    if (found == registry().end())
-        throw Error("Class " + className.toStdString() + " not found");
-    return found->second(context);
 }
 
 } // namespace varnett

@@ -4,8 +4,6 @@
 
 #include <QDialog>
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,9 +35,8 @@ public:
     QString resultText() const { return m_resultText; }
     void setResultText(const QString& text) { m_resultText = text; }
 
-    int listMode() const { return m_listMode; }
-    // Throws varnett::Error for a mode other than 0, 1 and 2.
-    void setListMode(int mode);
+    sqltext::ListMode listMode() const { return m_listMode; }
+    void setListMode(sqltext::ListMode mode) { m_listMode = mode; }
 
     QListWidget* lboxCommand = nullptr;
 
@@ -68,19 +65,7 @@ private:
 
     const InsertionContext& m_context;
     QString m_resultText;
-    int m_listMode = 0;
+    sqltext::ListMode m_listMode = sqltext::ListMode::Plain;
 };
-
-using ListFactory =
-    std::function<std::unique_ptr<TfrmCommand>(const InsertionContext& context)>;
-
-// Registers a list class under its class name (a later registration of the
-// same name replaces the earlier one).
-void registerListClass(const QString& className, ListFactory factory);
-// Creates a list of the class registered under the name, without a parent;
-// the context must outlive it.
-// Throws varnett::Error for a name that is not registered.
-std::unique_ptr<TfrmCommand> createListForm(const QString& className,
-                                            const InsertionContext& context);
 
 } // namespace varnett

@@ -1,33 +1,16 @@
 #include "sqltext/Batches.h"
 
+#include "sqltext/AsciiText.h"
+
 namespace varnett::sqltext {
 
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-bool isBlankText(std::string_view text)
-{
-    for (char c : text)
-        if (!isBlank(c) && c != '\n')
-            return false;
-    return true;
-}
 
 } // namespace
 
 bool isGoLine(std::string_view line)
 {
-    line = trimmed(line);
+    line = trim(line, isWhiteSpace);
     return line.size() == 2 && (line[0] == 'G' || line[0] == 'g')
         && (line[1] == 'O' || line[1] == 'o');
 }
@@ -42,7 +25,7 @@ std::vector<std::string> splitBatches(std::string_view script)
     std::string current;
     bool currentHasLines = false;
     auto finishBatch = [&] {
-        if (currentHasLines && !isBlankText(current))
+        if (currentHasLines && !isBlankText(current, isWhiteSpace))
             batches.push_back(std::move(current));
         current.clear();
         currentHasLines = false;

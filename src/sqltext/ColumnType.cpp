@@ -1,5 +1,7 @@
 #include "sqltext/ColumnType.h"
 
+#include "sqltext/AsciiText.h"
+
 #include <array>
 #include <charconv>
 #include <optional>
@@ -75,22 +77,12 @@ constexpr std::array<TypeRule, 44> kRules = {{
     {"binary varying", SqlType::VarBinary, Args::MaxLength, 8000, false},
 }};
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 bool isWordChar(char c)
 {
-    return c != '(' && c != ')' && c != ',' && !isBlank(c);
+    return c != '(' && c != ')' && c != ',' && !isBlankOrLineBreak(c);
 }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string lowered(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = lower(c);
-    return out;
-}
+std::string lowered(std::string_view text) { return toLowerAscii(text); }
 
 // The declared text cut into words and the punctuation ( ) and ,.
 std::vector<std::string_view> tokenize(std::string_view text)
@@ -98,7 +90,7 @@ std::vector<std::string_view> tokenize(std::string_view text)
     std::vector<std::string_view> tokens;
     std::size_t i = 0;
     while (i < text.size()) {
-        if (isBlank(text[i])) {
+        if (isBlankOrLineBreak(text[i])) {
             ++i;
         } else if (!isWordChar(text[i])) {
             tokens.push_back(text.substr(i, 1));

@@ -2,6 +2,7 @@
 
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/ValueLiterals.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ void DataScriptWriter::beginTable(std::string_view table, const std::vector<Colu
         throw Error("The script of the table '" + table_ + "' is not finished");
     if (columns.empty())
         throw Error("The table '" + std::string(table) + "' has no columns");
-    table_ = quoteIfNeeded(table);
+    table_ = sqlName(parseObjectName(table));
     columns_ = columns;
     written_.clear();
     framed_ = false;

@@ -1,7 +1,9 @@
 #include "sqltext/Generators.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/TypeText.h"
 
 #include <algorithm>
@@ -11,20 +13,6 @@ namespace varnett::sqltext {
 namespace {
 
 constexpr std::size_t kMaxNameLength = 128;
-
-std::string upperAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - ('a' - 'A'));
-    return out;
-}
-
-bool equalIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && upperAscii(a) == upperAscii(b);
-}
 
 // Characters of a UTF-8 text.
 std::size_t characterCount(std::string_view text)
@@ -59,7 +47,7 @@ private:
     bool taken(const std::string& variable) const
     {
         return std::any_of(m_variables.begin(), m_variables.end(),
-                           [&](const auto& entry) { return equalIgnoringCase(entry.second, variable); });
+                           [&](const auto& entry) { return equalsNoCase(entry.second, variable); });
     }
 
     std::vector<std::pair<std::string, std::string>> m_variables;
@@ -203,10 +191,10 @@ std::string conditionColumn(const std::string& field, const std::vector<Field>& 
     if (std::find(earlier.begin(), earlier.end(), field) != earlier.end())
         return field;
     for (const Field& f : fields)
-        if (equalIgnoringCase(f.name, field))
+        if (equalsNoCase(f.name, field))
             return f.name;
     for (const std::string& name : earlier)
-        if (equalIgnoringCase(name, field))
+        if (equalsNoCase(name, field))
             return name;
     return field;
 }
@@ -283,7 +271,7 @@ TableFacts tableFacts(const std::vector<ColumnDesc>& columns, const TableKeys& k
             if (column.name == name)
                 return &column;
         for (const ColumnDesc& column : columns)
-            if (equalIgnoringCase(column.name, name))
+            if (equalsNoCase(column.name, name))
                 return &column;
         return nullptr;
     };
@@ -353,17 +341,23 @@ std::string conditionParameter(std::string_view field, int op)
 
 std::string proposedProcedureName(ProcedureKind kind, std::string_view table)
 {
+    // The procedure goes into the table's schema.
+    ObjectName object = objectNameOrWhole(table);
     switch (kind) {
     case ProcedureKind::Insert:
-        return "SP_INSERT_" + std::string(table);
+        object.name = "SP_INSERT_" + object.name;
+        break;
     case ProcedureKind::Update:
-        return "SP_UPDATE_" + std::string(table);
+        object.name = "SP_UPDATE_" + object.name;
+        break;
     case ProcedureKind::Delete:
-        return "SP_DELETE_" + std::string(table);
+        object.name = "SP_DELETE_" + object.name;
+        break;
     case ProcedureKind::Select:
-        return "SP_SELECT_" + std::string(table);
+        object.name = "SP_SELECT_" + object.name;
+        break;
     }
-    return {};
+    return displayName(object);
 }
 
 std::string procedureNameText(std::string_view procedureName)
@@ -379,7 +373,15 @@ std::string procedureNameText(std::string_view procedureName)
             // not a bracketed name after all
         }
     }
-    return quoteIfNeeded(procedureName);
+    try {
+        const ObjectName object = parseObjectName(procedureName);
+        if (procedureName.find('.') != std::string_view::npos && object.name != procedureName
+            && !object.schema.empty())
+            return quoteIfNeeded(object.schema) + "." + quoteIfNeeded(object.name);
+        return quoteIfNeeded(object.name);
+    } catch (const Error&) {
+        return quoteIfNeeded(procedureName);
+    }
 }
 
 std::vector<std::string> leftOutFields(ProcedureKind kind, const std::vector<Field>& fields)
@@ -426,7 +428,7 @@ std::vector<std::string> insertProcedure(std::string_view table, const std::vect
     std::vector<std::string> lines = procedureFrame(procedureName, std::move(parameters), options);
 
     std::vector<std::string> statement;
-    statement.push_back("INSERT INTO " + quoteIfNeeded(table) + "(");
+    statement.push_back("INSERT INTO " + sqlName(parseObjectName(table)) + "(");
     std::vector<std::string> columns;
     for (const Field& field : written)
         columns.push_back(bracketQuote(field.name));
@@ -482,7 +484,7 @@ std::vector<std::string> updateProcedure(std::string_view table, const std::vect
         procedureFrame(procedureName, std::move(parameters), options);
 
     std::vector<std::string> statement;
-    statement.push_back("UPDATE " + quoteIfNeeded(table) + " SET");
+    statement.push_back("UPDATE " + sqlName(parseObjectName(table)) + " SET");
     appendJoined(statement, assignments(written, names), ",");
     statement.push_back("WHERE ");
     appendJoined(statement, std::move(where.lines), " AND");
@@ -511,7 +513,7 @@ std::vector<std::string> deleteProcedure(std::string_view table, const std::vect
     std::vector<std::string> lines = procedureFrame(procedureName, where.parameters, options);
 
     std::vector<std::string> statement;
-    statement.push_back("DELETE FROM " + quoteIfNeeded(table));
+    statement.push_back("DELETE FROM " + sqlName(parseObjectName(table)));
     statement.push_back("WHERE ");
     appendJoined(statement, std::move(where.lines), " AND");
     appendBody(lines, options, std::move(statement), std::move(after));
@@ -535,7 +537,7 @@ std::vector<std::string> selectProcedure(std::string_view table, const std::vect
     for (const Field& field : fields)
         columns.push_back(bracketQuote(field.name));
     appendJoined(statement, std::move(columns), ",");
-    statement.push_back("FROM " + quoteIfNeeded(table));
+    statement.push_back("FROM " + sqlName(parseObjectName(table)));
     if (!where.lines.empty()) {
         statement.push_back("WHERE ");
         appendJoined(statement, std::move(where.lines), " AND");

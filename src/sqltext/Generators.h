@@ -79,7 +79,8 @@ void checkCondition(std::string_view field, SqlType type, int op);
 std::string conditionParameter(std::string_view field, int op);
 
 // The name proposed for a new procedure: "SP_INSERT_", "SP_UPDATE_",
-// "SP_DELETE_" or "SP_SELECT_" followed by the table name.
+// "SP_DELETE_" or "SP_SELECT_" followed by the table's name, in the table's
+// schema ("Sales.Orders" gives "Sales.SP_SELECT_Orders").
 std::string proposedProcedureName(ProcedureKind kind, std::string_view table);
 
 // The procedure name as the CREATE line writes it: bare when it is a regular

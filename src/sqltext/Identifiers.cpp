@@ -1,5 +1,6 @@
 #include "sqltext/Identifiers.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/UnicodeClasses.h"
 
@@ -98,9 +99,7 @@ bool isBareName(std::string_view name)
 
 bool isReservedKeyword(std::string_view name)
 {
-    std::string upper(name);
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string upper = toUpperAscii(name);
     return std::binary_search(kReserved.begin(), kReserved.end(), std::string_view(upper));
 }
 

@@ -1,5 +1,6 @@
 #include "sqltext/InsertionLists.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ProcedureFilter.h"
@@ -9,12 +10,6 @@
 namespace varnett::sqltext {
 
 namespace {
-
-void checkMode(int mode)
-{
-    if (mode != kListModePlain && mode != kListModeCompare && mode != kListModeTyped)
-        throw Error("Unknown list mode " + std::to_string(mode));
-}
 
 std::string typeOf(const InsertionField& field)
 {
@@ -41,13 +36,12 @@ std::size_t byteOffset(std::string_view text, std::size_t column)
 
 } // namespace
 
-std::vector<std::string> fieldItems(const std::vector<InsertionField>& fields, int mode)
+std::vector<std::string> fieldItems(const std::vector<InsertionField>& fields, ListMode mode)
 {
-    checkMode(mode);
     std::vector<std::string> items;
     for (const InsertionField& field : fields) {
         std::string quoted = bracketQuote(field.name);
-        if (mode == kListModeCompare) {
+        if (mode == ListMode::Compare) {
             std::string variable = variableSafe(field.name);
             items.push_back(quoted + " = @p" + variable);
             items.push_back(quoted + " = @l" + variable);
@@ -58,16 +52,16 @@ std::vector<std::string> fieldItems(const std::vector<InsertionField>& fields, i
     return items;
 }
 
-std::vector<std::string> variableItems(const std::vector<InsertionField>& fields, int mode)
+std::vector<std::string> variableItems(const std::vector<InsertionField>& fields,
+                                       ListMode mode)
 {
-    checkMode(mode);
     std::vector<std::string> items;
     for (const InsertionField& field : fields) {
         std::string variable = variableSafe(field.name);
         std::string suffix;
-        if (mode == kListModeCompare) {
+        if (mode == ListMode::Compare) {
             suffix = " = ";
-        } else if (mode == kListModeTyped) {
+        } else if (mode == ListMode::Typed) {
             std::string type = typeOf(field);
             if (!type.empty())
                 suffix = " " + type;
@@ -78,14 +72,13 @@ std::vector<std::string> variableItems(const std::vector<InsertionField>& fields
     return items;
 }
 
-std::string_view itemSeparator(int mode)
+std::string_view itemSeparator(ListMode mode)
 {
-    checkMode(mode);
-    return mode == kListModeCompare ? " AND " : ", ";
+    return mode == ListMode::Compare ? " AND " : ", ";
 }
 
 std::string composeResult(const std::vector<std::string>& items,
-                          const std::vector<std::size_t>& selected, int mode)
+                          const std::vector<std::size_t>& selected, ListMode mode)
 {
     std::string_view separator = itemSeparator(mode);
     std::vector<std::size_t> order = selected;
@@ -125,7 +118,7 @@ std::string insertProcedureName(std::string_view line, std::size_t column,
 
 FollowUp nextFollowUp(std::string_view result, FollowUp previous)
 {
-    std::string_view trimmed = trimBlanksAndControls(result);
+    std::string_view trimmed = trim(result, isSpaceOrControl);
     if (previous == FollowUp::None && trimmed == "DECLARE")
         return FollowUp::Variables;
     if ((previous == FollowUp::None || previous == FollowUp::Variables)

@@ -17,9 +17,7 @@ struct InsertionField {
 
 // List modes of the field and variable lists: plain names, comparisons or
 // "name = ", and names with their types.
-inline constexpr int kListModePlain = 0;
-inline constexpr int kListModeCompare = 1;
-inline constexpr int kListModeTyped = 2;
+enum class ListMode { Plain, Compare, Typed };
 
 // The statement snippets of the operator list, in list order; blanks inside
 // and at the end of an item are part of it.
@@ -52,27 +50,27 @@ inline constexpr std::array<std::string_view, 25> kSnippetItems = {
 };
 
 // The items of the field list for the list mode, field by field in display
-// order: "[N]" in modes 0 and 2; "[N] = @pN" and "[N] = @lN" in mode 1.
+// order: "[N]" in modes Plain and Typed; "[N] = @pN" and "[N] = @lN" in mode
+// Compare.
 // Names are bracket-quoted with "]" doubled; the variable part is the name
 // with the characters a variable cannot hold turned into "_".
-// Throws varnett::Error for an unknown list mode.
-std::vector<std::string> fieldItems(const std::vector<InsertionField>& fields, int mode);
+std::vector<std::string> fieldItems(const std::vector<InsertionField>& fields, ListMode mode);
 
 // The items of the variable list for the list mode, two per field ("@p" and
-// "@l"): the names in mode 0, followed by " = " in mode 1, followed by a blank
-// and the type in mode 2. The type is the type text, or else the declared type
+// "@l"): the names in mode Plain, followed by " = " in mode Compare, followed
+// by a blank and the type in mode Typed. The type is the type text, or else the declared type
 // name in brackets; a field with neither is offered without a type.
-// Throws varnett::Error for an unknown list mode.
-std::vector<std::string> variableItems(const std::vector<InsertionField>& fields, int mode);
+std::vector<std::string> variableItems(const std::vector<InsertionField>& fields,
+                                       ListMode mode);
 
-// ", " for list modes 0 and 2, " AND " for mode 1.
-std::string_view itemSeparator(int mode);
+// ", " for list modes Plain and Typed, " AND " for mode Compare.
+std::string_view itemSeparator(ListMode mode);
 
 // The result text of a list: the selected items in list order, whatever the
 // order of `selected`, joined by the list mode's separator. Nothing selected
 // gives the empty text. Throws varnett::Error for an index past the items.
 std::string composeResult(const std::vector<std::string>& items,
-                          const std::vector<std::size_t>& selected, int mode);
+                          const std::vector<std::size_t>& selected, ListMode mode);
 
 // The line with `text` put in after its first `column` characters (UTF-8
 // characters, not bytes), or at its end when the line is shorter.
@@ -85,8 +83,8 @@ std::string insertProcedureName(std::string_view line, std::size_t column,
                                 std::string_view name);
 
 // The lists that follow the result of another list:
-// Variables: the variable list in mode 2, after "DECLARE";
-// Fields: the field list in mode 1, after a text that contains "WHERE";
+// Variables: the variable list in mode Typed, after "DECLARE";
+// Fields: the field list in mode Compare, after a text that contains "WHERE";
 // Procedures: the procedure list without filter, after "EXEC".
 enum class FollowUp { None, Variables, Fields, Procedures };
 

@@ -1,8 +1,10 @@
 #include "sqltext/ProcScript.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Batches.h"
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/ProcedureFilter.h"
 
 #include <algorithm>
@@ -15,8 +17,7 @@ namespace {
 
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
-bool isSpace(char c) { return static_cast<unsigned char>(c) <= 32; }
-bool isDelimiter(char c) { return isSpace(c) || c == ','; }
+bool isDelimiter(char c) { return isSpaceOrControl(c) || c == ','; }
 
 // Characters of an unquoted name part or variable name.
 bool isNameChar(char c)
@@ -44,7 +45,7 @@ std::size_t wordEnd(std::string_view text, std::string_view word)
 
 void skipSpace(std::string_view text, std::size_t& p)
 {
-    while (p < text.size() && isSpace(text[p]))
+    while (p < text.size() && isSpaceOrControl(text[p]))
         ++p;
 }
 
@@ -73,8 +74,9 @@ bool readNamePart(std::string_view text, std::size_t& p, std::string& part)
     return true;
 }
 
-// The callee of an upper-cased line.
-std::optional<std::string> calleeOfUpper(std::string_view upper)
+// The callee of an upper-cased line; `schema` (when given) receives the
+// schema part written before its name, or empty text when there is none.
+std::optional<std::string> calleeOfUpper(std::string_view upper, std::string* schema = nullptr)
 {
     if (upper.find("EXEC") == std::string_view::npos)
         return std::nullopt;
@@ -94,18 +96,21 @@ std::optional<std::string> calleeOfUpper(std::string_view upper)
         ++p;
         skipSpace(upper, p);
     }
-    std::string part;
+    std::string part, before;
     for (;;) {
         if (!readNamePart(upper, p, part))
             return std::nullopt;
         if (p < upper.size() && upper[p] == '.') {
             ++p;
+            before = std::move(part);
             continue;
         }
         break;
     }
     if (part.empty())
         return std::nullopt;
+    if (schema)
+        *schema = std::move(before);
     return part;
 }
 
@@ -157,16 +162,33 @@ std::vector<std::size_t> components(const std::vector<std::vector<std::size_t>>&
     return component;
 }
 
+// "[Schema].[Name]" of a procedure named as the lists show it ("[dbo]" for dbo).
+std::string bracketedProcedure(std::string_view procedure)
+{
+    const ObjectName object = objectNameOrWhole(procedure);
+    return (object.isDbo() ? std::string("[dbo]") : bracketQuote(object.schema)) + "."
+        + bracketQuote(object.name);
+}
+
 std::string dropTest(std::string_view procedure)
 {
     return "if exists (select * from sysobjects where id = object_id("
-        + stringLiteral("[dbo]." + bracketQuote(procedure), true)
+        + stringLiteral(bracketedProcedure(procedure), true)
         + ") and OBJECTPROPERTY(id, N'IsProcedure') = 1)";
 }
 
 std::string dropStatement(std::string_view procedure)
 {
-    return "drop procedure [dbo]." + bracketQuote(procedure);
+    return "drop procedure " + bracketedProcedure(procedure);
+}
+
+// The key a procedure is found by: its schema and name, upper-cased.
+std::string procedureKey(std::string_view schema, std::string_view name)
+{
+    std::string key = toUpperAscii(schema);
+    key += '\0';
+    key += toUpperAscii(name);
+    return key;
 }
 
 } // namespace
@@ -181,10 +203,17 @@ std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedu
 {
     const std::size_t n = procedures.size();
 
-    // Each call resolved to the first procedure of that name, in line order.
+    // Each call resolved as the server resolves it, to the first procedure of
+    // that schema and name, in line order: a name without a schema means the
+    // caller's schema first, then dbo.
     std::unordered_map<std::string, std::size_t> byName;
-    for (std::size_t i = 0; i < n; ++i)
-        byName.try_emplace(toUpperAscii(procedures[i].name), i);
+    std::vector<std::string> schemaOf(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const ObjectName object = objectNameOrWhole(procedures[i].name);
+        schemaOf[i] = object.isDbo() ? "dbo" : object.schema;
+        byName.try_emplace(procedureKey(schemaOf[i], object.name), i);
+    }
+    std::string calleeSchema;
     std::vector<std::vector<std::size_t>> calls(n);
     std::string upper;
     for (std::size_t i = 0; i < n; ++i) {
@@ -193,10 +222,13 @@ std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedu
             for (char& c : upper)
                 if (c >= 'a' && c <= 'z')
                     c = static_cast<char>(c - 'a' + 'A');
-            std::optional<std::string> callee = calleeOfUpper(upper);
+            std::optional<std::string> callee = calleeOfUpper(upper, &calleeSchema);
             if (!callee)
                 continue;
-            auto found = byName.find(*callee);
+            auto found = byName.find(procedureKey(
+                calleeSchema.empty() ? schemaOf[i] : calleeSchema, *callee));
+            if (found == byName.end() && calleeSchema.empty())
+                found = byName.find(procedureKey("dbo", *callee));
             if (found != byName.end() && found->second != i)
                 calls[i].push_back(found->second);
         }
@@ -319,7 +351,11 @@ std::vector<std::string> dropProcedureLines(const std::vector<std::string>& name
     std::vector<std::string> lines;
     lines.reserve(names.size());
     for (const std::string& name : names)
-        lines.push_back("DROP PROCEDURE " + bracketQuote(name));
+    {
+        const ObjectName object = objectNameOrWhole(name);
+        lines.push_back("DROP PROCEDURE "
+                        + (object.isDbo() ? bracketQuote(object.name) : bracketedName(object)));
+    }
     return lines;
 }
 

@@ -1,13 +1,10 @@
 #include "sqltext/ProcedureFilter.h"
 
+#include "sqltext/AsciiText.h"
+
 namespace varnett::sqltext {
 
 namespace {
-
-bool isBlankOrControl(char c)
-{
-    return static_cast<unsigned char>(c) < 33;
-}
 
 std::vector<std::string> filterCatalog(const std::vector<std::string>& catalog,
                                        std::string_view filter, bool underscoreAsBlank)
@@ -19,7 +16,7 @@ std::vector<std::string> filterCatalog(const std::vector<std::string>& catalog,
             names.push_back(procedureDisplayName(name));
         return names;
     }
-    const std::string key = toUpperAscii(trimBlanksAndControls(filter));
+    const std::string key = toUpperAscii(trim(filter, isSpaceOrControl));
     if (key.empty())
         return names;
     for (const std::string& name : catalog) {
@@ -35,24 +32,6 @@ std::vector<std::string> filterCatalog(const std::vector<std::string>& catalog,
 }
 
 } // namespace
-
-std::string_view trimBlanksAndControls(std::string_view text)
-{
-    while (!text.empty() && isBlankOrControl(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlankOrControl(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string toUpperAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
 
 std::string procedureDisplayName(std::string_view catalogName)
 {

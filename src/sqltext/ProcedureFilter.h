@@ -6,13 +6,6 @@
 
 namespace varnett::sqltext {
 
-// The text without the blanks and control characters (every character below
-// code 33) at both of its ends.
-std::string_view trimBlanksAndControls(std::string_view text);
-
-// The text with the letters a to z in upper case; every other byte unchanged.
-std::string toUpperAscii(std::string_view text);
-
 // A procedure name as the lists show it: the catalog name ("SP_X;1") without
 // its group-number suffix (";" and digits). A name without one is unchanged.
 std::string procedureDisplayName(std::string_view catalogName);

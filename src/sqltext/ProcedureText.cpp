@@ -2,6 +2,7 @@
 
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 
 namespace varnett::sqltext {
 
@@ -56,6 +57,16 @@ std::string procedureObjectName(std::string_view database, std::string_view proc
     if (database.empty())
         throw Error("No database name given for the procedure '" + std::string(procedure) + "'");
     return quotedPart(database) + ".dbo." + quotedPart(procedure);
+}
+
+std::string procedureObjectName(std::string_view database, const ObjectName& procedure)
+{
+    if (procedure.isDbo())
+        return procedureObjectName(database, procedure.name);
+    if (database.empty())
+        throw Error("No database name given for the procedure '" + displayName(procedure) + "'");
+    return quotedPart(database) + "." + quotedPart(procedure.schema) + "."
+        + quotedPart(procedure.name);
 }
 
 } // namespace varnett::sqltext

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sqltext/ObjectName.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +28,9 @@ std::vector<std::string> procedureLines(const std::vector<std::string>& rows);
 // a regular identifier ("Sales.dbo.SP_X", "Sales.dbo.[a]]b]").
 // Throws varnett::Error when the database or the procedure name is empty.
 std::string procedureObjectName(std::string_view database, std::string_view procedure);
+
+// The same for a procedure in any schema: database.schema.name
+// ("Sales.Hr.SP_X"; dbo as above).
+std::string procedureObjectName(std::string_view database, const ObjectName& procedure);
 
 } // namespace varnett::sqltext

@@ -1,5 +1,6 @@
 #include "sqltext/ValueLiterals.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Batches.h"
 #include "sqltext/Error.h"
 
@@ -80,14 +81,7 @@ std::string shown(const Value& value)
     return std::string(buffer, result.ptr);
 }
 
-std::string_view trimBlanks(std::string_view text)
-{
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32)
-        text.remove_prefix(1);
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32)
-        text.remove_suffix(1);
-    return text;
-}
+std::string_view trimBlanks(std::string_view text) { return trim(text, isSpaceOrControl); }
 
 void appendPlainQuoted(std::string& out, std::string_view text, bool unicode)
 {
@@ -173,8 +167,9 @@ void appendInteger(std::string& out, std::int64_t number)
 }
 
 // The shortest text that reads back to the same double, with "E" before an
-// exponent. A real column's value that a float holds exactly is written as
-// the shortest float text ("0.1" rather than "0.10000000149011612").
+// exponent. A real column's value is written as the double it is, even when
+// it is a float: a server's real column rounds it to the same float, and the
+// embedded engine, which keeps doubles in real columns, gets it back whole.
 void appendFloat(std::string& out, const ColumnDesc& column, double number)
 {
     if (!std::isfinite(number))
@@ -184,24 +179,28 @@ void appendFloat(std::string& out, const ColumnDesc& column, double number)
         return;
     }
     char buffer[40];
-    std::to_chars_result result;
-    float single = static_cast<float>(number);
-    if (column.type == SqlType::Real && std::isfinite(single)
-        && static_cast<double>(single) == number)
-        result = std::to_chars(buffer, buffer + sizeof buffer, single);
-    else
-        result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, number);
     for (char* c = buffer; c != result.ptr; ++c)
         if (*c == 'e')
             *c = 'E';
     out.append(buffer, result.ptr);
 }
 
+// The text without a leading "+", for from_chars, which reads "-" only. A
+// second sign after it ("+-5") is no number.
+std::string_view withoutPlus(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '-' || text.front() == '+'))
+            return {};
+    }
+    return text;
+}
+
 double parseDouble(const ColumnDesc& column, std::string_view text)
 {
-    std::string_view trimmed = trimBlanks(text);
-    if (!trimmed.empty() && trimmed.front() == '+')
-        trimmed.remove_prefix(1);
+    std::string_view trimmed = withoutPlus(trimBlanks(text));
     double number = 0;
     auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
     if (trimmed.empty() || result.ec != std::errc() || result.ptr != trimmed.data() + trimmed.size())
@@ -211,9 +210,7 @@ double parseDouble(const ColumnDesc& column, std::string_view text)
 
 std::int64_t parseInteger(const ColumnDesc& column, std::string_view text)
 {
-    std::string_view trimmed = trimBlanks(text);
-    if (!trimmed.empty() && trimmed.front() == '+')
-        trimmed.remove_prefix(1);
+    std::string_view trimmed = withoutPlus(trimBlanks(text));
     std::int64_t number = 0;
     auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
     if (trimmed.empty() || result.ec != std::errc() || result.ptr != trimmed.data() + trimmed.size())
@@ -240,9 +237,7 @@ void appendExact(std::string& out, const ColumnDesc& column, std::string_view te
             digits += s[p];
     long exponent = 0;
     if (p < s.size() && (s[p] == 'e' || s[p] == 'E')) {
-        std::string_view rest = s.substr(p + 1);
-        if (!rest.empty() && rest.front() == '+')
-            rest.remove_prefix(1);
+        std::string_view rest = withoutPlus(s.substr(p + 1));
         auto result = std::from_chars(rest.data(), rest.data() + rest.size(), exponent);
         if (rest.empty() || result.ec != std::errc() || result.ptr != rest.data() + rest.size()
             || exponent < -400 || exponent > 400)

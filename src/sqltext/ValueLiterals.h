@@ -15,8 +15,10 @@ namespace varnett::sqltext {
 //   decimal digits for the integer types, 1 or 0 for bit;
 //   the exact value for decimal, numeric, money and smallmoney, "." as
 //   separator and never an exponent;
-//   the shortest text that reads back to the same value for float and real,
-//   "." as separator and "E" before an exponent;
+//   the shortest text that reads back to the same double for float and real
+//   (a real column's float written as the double it is), "." as separator
+//   and "E" before an exponent; numbers given as text are read strictly
+//   (one sign at most, before the digits and before the exponent's digits);
 //   'yyyy-mm-ddThh:mm:ss[.f...]' for datetime, smalldatetime and datetime2,
 //   'yyyy-mm-dd' for date, 'hh:mm:ss[.f...]' for time and
 //   'yyyy-mm-ddThh:mm:ss[.f...]+hh:mm' for datetimeoffset, the fraction only

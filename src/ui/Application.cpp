@@ -1,7 +1,5 @@
 #include "ui/Application.h"
 
-#include "ui/Modal.h"
-
 #include "data/Version.h"
 
 namespace varnett::ui {
@@ -13,18 +11,6 @@ Application::Application(int& argc, char** argv)
     setApplicationDisplayName(QStringLiteral("Varnett"));
     setOrganizationName(QStringLiteral("Varnett"));
     setApplicationVersion(QString::fromLatin1(data::versionText()));
-}
-
-bool Application::notify(QObject* receiver, QEvent* event)
-{
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& failure) {
-        generalError(messageOf(failure));
-    } catch (...) {
-        generalError(QStringLiteral("Unknown error"));
-    }
-    return false;
 }
 
 } // namespace varnett::ui

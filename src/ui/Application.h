@@ -4,12 +4,12 @@
 
 namespace varnett::ui {
 
-// The application object. An exception that no command caught reaches
-// notify() and is shown by the general error display; the program goes on.
+// The application object: the program's names. Exceptions never reach the
+// event loop: every command and every handler that can fail runs through
+// ui::guarded (ui/Modal.h), which shows the failure and lets the program go on.
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv);
-    bool notify(QObject* receiver, QEvent* event) override;
 };
 
 } // namespace varnett::ui

@@ -66,6 +66,8 @@ std::optional<QString> getOpenFileName(const FileRequest& request);
 QString messageOf(const std::exception& error);
 
 // Runs a command; an exception it throws goes to the general error display.
+// Every handler that can fail runs through here: no exception may reach the
+// event loop.
 template <typename Command>
 void guarded(Command&& command)
 {
@@ -73,6 +75,8 @@ void guarded(Command&& command)
         command();
     } catch (const std::exception& failure) {
         generalError(messageOf(failure));
+    } catch (...) {
+        generalError(QStringLiteral("Unknown error"));
     }
 }
 

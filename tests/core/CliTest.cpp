@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -128,6 +129,7 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"select", "T", "--out", "f.sql"}, "command 'select' takes no --out"},
         {{"select"}, "command 'select' needs an argument"},
         {{"delete", "T", "--where", "a:="}, "command 'delete' takes no --where"},
+        {{"update-procedure"}, "command 'update-procedure' needs an argument"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
@@ -267,6 +269,38 @@ TEST(Cli, ProceduresAreCreatedListedReadAndDropped)
                              "exist or you do not have permission.\n");
 }
 
+TEST(Cli, UpdateProcedureReplacesTheProcedureItsTextCreates)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    auto run = [&](std::vector<std::string> args, const std::string& input = {}) {
+        args.insert(args.begin(), {"--connection", connection});
+        return runScript(dir, args, input);
+    };
+    ASSERT_EQ(run({"exec", "-"}, "create procedure [O'Brien] as select 1").status, 0);
+
+    Outcome fromInput = run({"update-procedure", "-"},
+                            "-- edited\ncreate procedure [dbo].[O'Brien] as\nselect 2\n");
+    EXPECT_EQ(fromInput.status, 0) << fromInput.err;
+    EXPECT_EQ(fromInput.out, "");
+    EXPECT_EQ(run({"text", "O'Brien"}).out, "-- edited\ncreate procedure [dbo].[O'Brien] as\nselect 2\n");
+
+    // A new procedure is created; a text the server refuses keeps the old one.
+    writeFile(dir.file("p2.sql"), "CREATE PROCEDURE P2 AS\r\nSELECT 3\r\n");
+    EXPECT_EQ(run({"update-procedure", dir.file("p2.sql")}).status, 0);
+    Outcome refused = run({"update-procedure", "-"}, "CREATE PROCEDURE P2 AS SELECT 4\nGO\n");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "varnett-script: 'CREATE/ALTER PROCEDURE' must be the first statement "
+                           "in a query batch.\n");
+    Outcome notAProcedure = run({"update-procedure", "-"}, "drop table Customers");
+    EXPECT_EQ(notAProcedure.status, 1);
+    EXPECT_EQ(notAProcedure.err,
+              "varnett-script: The text does not start with CREATE PROCEDURE.\n");
+    EXPECT_EQ(run({"text", "P2"}).out, "CREATE PROCEDURE P2 AS\nSELECT 3\n");
+    EXPECT_EQ(run({"procedures"}).out, "O'Brien\nP2\n");
+    EXPECT_EQ(run({"tables"}).out.find("Customers"), 0u) << "nothing else ran";
+}
+
 TEST(Cli, ScriptsAreWrittenAndLoadedBack)
 {
     TempDir dir;
@@ -363,6 +397,62 @@ TEST(Cli, GeneratorOptionsAndTheSelectCommand)
     }
     EXPECT_EQ(run({"exec", file}).status, 0);
     EXPECT_EQ(run({"procedures"}).out, "FindCust\n");
+}
+
+TEST(Cli, BadFilesAreClearErrorsAndLoseNothing)
+{
+    TempDir dir;
+    const std::string connection = salesDatabase(dir);
+    const std::string database = dir.file("Sales.db");
+    const std::string before = readFile(database);
+    fs::create_directory(dir.path() / "folder");
+    using namespace std::string_literals;
+    writeFile(dir.file("nul.sql"), "insert into Customers (id) values (50)\nGO\n"
+                                   "insert into Customers (id) values (51) -- \0 x\n"s);
+    // As SQL Server's tools save scripts: UTF-16 LE with a byte order mark.
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t c : std::u16string(u"insert into [Order Details] values (4, N'\u00DC')\r\nGO\r\n"))
+        utf16 += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    writeFile(dir.file("utf16.sql"), utf16);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"data-script", "--out", "/dev/null", "Customers"},
+         "'/dev/null' is a device or other special file, not a file to write into."},
+        {{"data-script", "--out", dir.file("folder"), "Customers"},
+         "'" + dir.file("folder") + "' is a folder, not a file."},
+        {{"data-script", "--out", database, "Customers"},
+         "'" + database + "' is the database file of the current connection; writing there"
+                          " would replace the database."},
+        {{"load", dir.file("folder")}, "Cannot read the file '" + dir.file("folder") + "': it is a folder."},
+        {{"exec", dir.file("none.sql")},
+         "Cannot read the file '" + dir.file("none.sql") + "': No such file or directory."},
+        {{"load", dir.file("nul.sql")}, "Line 3 of the script holds a NUL character."},
+        {{"exec", dir.file("nul.sql")}, "Line 3 of the script holds a NUL character."},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--connection", connection};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Outcome run = runScript(dir, args);
+        EXPECT_EQ(run.status, 1) << c.err;
+        EXPECT_EQ(run.err, "varnett-script: " + c.err + "\n");
+    }
+    EXPECT_EQ(readFile(database), before);
+    struct stat info {};
+    ASSERT_EQ(::lstat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    Outcome load = runScript(dir, {"--connection", connection, "load", dir.file("utf16.sql")});
+    EXPECT_EQ(load.status, 0) << load.err;
+    Outcome data = runScript(dir, {"--connection", connection, "data-script", "--out",
+                                   dir.file("details.sql"), "Order Details"});
+    EXPECT_EQ(data.status, 0) << data.err;
+    EXPECT_NE(readFile(dir.file("details.sql")).find("VALUES(\r\n4,\r\nN'\xC3\x9C')"),
+              std::string::npos)
+        << readFile(dir.file("details.sql"));
 }
 
 TEST(Cli, VersionIsTheProjectVersionAndHelpWinsOverIt)

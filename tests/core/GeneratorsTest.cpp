@@ -282,7 +282,11 @@ TEST(Generators, ProcedureNamesAreWrittenAsTheServerNeedsThem)
     const std::vector<std::pair<std::string, std::string>> rows = {
         {"SP_INSERT_Orders", "SP_INSERT_Orders"},
         {"SP_INSERT_Order Details", "[SP_INSERT_Order Details]"},
-        {"SP_DELETE_dbo.Dotted", "[SP_DELETE_dbo.Dotted]"},
+        {"[SP_DELETE_dbo.Dotted]", "[SP_DELETE_dbo.Dotted]"},
+        {"SP_DELETE_dbo.Dotted", "SP_DELETE_dbo.Dotted"},
+        {"Sales.SP_DELETE_Order Details", "Sales.[SP_DELETE_Order Details]"},
+        {"[Sales Dept].SP_X", "[Sales Dept].SP_X"},
+        {"dbo.SP_X", "dbo.SP_X"},
         {"SP_UPDATE_a]b", "[SP_UPDATE_a]]b]"},
         {"#proc", "[#proc]"},
         {"Procedure", "[Procedure]"},

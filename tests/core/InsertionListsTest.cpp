@@ -34,50 +34,50 @@ TEST(InsertionLists, SnippetsKeepTheirBlanks)
 
 TEST(InsertionLists, FieldItemsByListMode)
 {
-    EXPECT_EQ(fieldItems(kFields, 0), (Items{"[A]", "[B]"}));
-    EXPECT_EQ(fieldItems(kFields, 2), (Items{"[A]", "[B]"}));
-    EXPECT_EQ(fieldItems(kFields, 1),
+    EXPECT_EQ(fieldItems(kFields, ListMode::Plain), (Items{"[A]", "[B]"}));
+    EXPECT_EQ(fieldItems(kFields, ListMode::Typed), (Items{"[A]", "[B]"}));
+    EXPECT_EQ(fieldItems(kFields, ListMode::Compare),
               (Items{"[A] = @pA", "[A] = @lA", "[B] = @pB", "[B] = @lB"}));
     // Awkward names stay usable SQL.
-    EXPECT_EQ(fieldItems({{"Order Date", "[datetime]", "datetime"}}, 1),
+    EXPECT_EQ(fieldItems({{"Order Date", "[datetime]", "datetime"}}, ListMode::Compare),
               (Items{"[Order Date] = @pOrder_Date", "[Order Date] = @lOrder_Date"}));
-    EXPECT_EQ(fieldItems({{"a]b", "", ""}}, 0), (Items{"[a]]b]"}));
-    EXPECT_TRUE(fieldItems({}, 1).empty());
-    EXPECT_THROW(fieldItems(kFields, 3), varnett::Error);
+    EXPECT_EQ(fieldItems({{"a]b", "", ""}}, ListMode::Plain), (Items{"[a]]b]"}));
+    EXPECT_TRUE(fieldItems({}, ListMode::Compare).empty());
 }
 
 TEST(InsertionLists, VariableItemsByListMode)
 {
-    EXPECT_EQ(variableItems(kFields, 0), (Items{"@pA", "@lA", "@pB", "@lB"}));
-    EXPECT_EQ(variableItems(kFields, 1), (Items{"@pA = ", "@lA = ", "@pB = ", "@lB = "}));
-    EXPECT_EQ(variableItems(kFields, 2),
+    EXPECT_EQ(variableItems(kFields, ListMode::Plain), (Items{"@pA", "@lA", "@pB", "@lB"}));
+    EXPECT_EQ(variableItems(kFields, ListMode::Compare),
+              (Items{"@pA = ", "@lA = ", "@pB = ", "@lB = "}));
+    EXPECT_EQ(variableItems(kFields, ListMode::Typed),
               (Items{"@pA [int]", "@lA [int]", "@pB [varchar](51)", "@lB [varchar](51)"}));
     // A field without a type text is offered with its declared type name.
-    EXPECT_EQ(variableItems({{"Code", "", "geography"}}, 2),
+    EXPECT_EQ(variableItems({{"Code", "", "geography"}}, ListMode::Typed),
               (Items{"@pCode [geography]", "@lCode [geography]"}));
-    EXPECT_EQ(variableItems({{"X", "", ""}}, 2), (Items{"@pX", "@lX"}));
-    EXPECT_TRUE(variableItems({}, 2).empty());
-    EXPECT_THROW(variableItems(kFields, -1), varnett::Error);
+    EXPECT_EQ(variableItems({{"X", "", ""}}, ListMode::Typed), (Items{"@pX", "@lX"}));
+    EXPECT_TRUE(variableItems({}, ListMode::Typed).empty());
 }
 
 TEST(InsertionLists, ComposingFollowsListOrder)
 {
-    Items fields = fieldItems(kFields, 0);
-    EXPECT_EQ(composeResult(fields, {0, 1}, 0), "[A], [B]");
-    EXPECT_EQ(composeResult(fields, {1, 0}, 0), "[A], [B]");
-    EXPECT_EQ(composeResult(fields, {1}, 0), "[B]");
-    EXPECT_EQ(composeResult(fields, {}, 0), "");
+    Items fields = fieldItems(kFields, ListMode::Plain);
+    EXPECT_EQ(composeResult(fields, {0, 1}, ListMode::Plain), "[A], [B]");
+    EXPECT_EQ(composeResult(fields, {1, 0}, ListMode::Plain), "[A], [B]");
+    EXPECT_EQ(composeResult(fields, {1}, ListMode::Plain), "[B]");
+    EXPECT_EQ(composeResult(fields, {}, ListMode::Plain), "");
 
-    Items compare = fieldItems(kFields, 1);
-    EXPECT_EQ(composeResult(compare, {3, 0}, 1), "[A] = @pA AND [B] = @lB");
-    Items equals = variableItems(kFields, 1);
-    EXPECT_EQ(composeResult(equals, {0, 2}, 1), "@pA =  AND @pB = ");
-    Items typed = variableItems(kFields, 2);
-    EXPECT_EQ(composeResult(typed, {2, 0}, 2), "@pA [int], @pB [varchar](51)");
-    EXPECT_EQ(composeResult(Items(kSnippetItems.begin(), kSnippetItems.end()), {22}, 0), "EXEC ");
+    Items compare = fieldItems(kFields, ListMode::Compare);
+    EXPECT_EQ(composeResult(compare, {3, 0}, ListMode::Compare), "[A] = @pA AND [B] = @lB");
+    Items equals = variableItems(kFields, ListMode::Compare);
+    EXPECT_EQ(composeResult(equals, {0, 2}, ListMode::Compare), "@pA =  AND @pB = ");
+    Items typed = variableItems(kFields, ListMode::Typed);
+    EXPECT_EQ(composeResult(typed, {2, 0}, ListMode::Typed), "@pA [int], @pB [varchar](51)");
+    EXPECT_EQ(composeResult(Items(kSnippetItems.begin(), kSnippetItems.end()), {22},
+                            ListMode::Plain),
+              "EXEC ");
 
-    EXPECT_THROW(composeResult(fields, {2}, 0), varnett::Error);
-    EXPECT_THROW(composeResult(fields, {0}, 5), varnett::Error);
+    EXPECT_THROW(composeResult(fields, {2}, ListMode::Plain), varnett::Error);
 }
 
 TEST(InsertionLists, InsertingAtTheCaret)

@@ -57,9 +57,10 @@ TEST(OdbcConnectionString, SqlServerKeysMapToFreeTds)
         {"Provider=SQLOLEDB.1;Persist Security Info=False;Data Source=db01;Locale Identifier=1033;"
          "General Timeout=0;Use Procedure for Prepare=1;Auto Translate=True;Packet Size=4096",
          "Driver=FreeTDS;Server=db01;TDS_Version=7.4;ClientCharset=UTF-8", 15},
-        // Values with ; { } = are braced, "}" doubled.
+        // Values with ; { } = are braced; FreeTDS takes what stands between
+        // the braces as it is, "}" included.
         {"Provider=SQLOLEDB;Data Source=db01;User ID=a=b;Password=\"p;w}d\"",
-         "Driver=FreeTDS;Server=db01;UID={a=b};PWD={p;w}}d};TDS_Version=7.4;ClientCharset=UTF-8",
+         "Driver=FreeTDS;Server=db01;UID={a=b};PWD={p;w}d};TDS_Version=7.4;ClientCharset=UTF-8",
          15},
         {"Provider=SQLOLEDB;Data Source=db01;Password=\"\"",
          "Driver=FreeTDS;Server=db01;PWD=;TDS_Version=7.4;ClientCharset=UTF-8", 15},
@@ -79,6 +80,12 @@ TEST(OdbcConnectionString, NamedDriversGetTheirOwnKeys)
          "User ID=sa;Password=pw;Use Encryption for Data=True;Trust Server Certificate=Yes",
          "Driver={ODBC Driver 18 for SQL Server};Server=db01,1433;UID=sa;PWD=pw;Encrypt=Yes;"
          "TrustServerCertificate=Yes",
+         15},
+        // Other drivers follow the ODBC rules: "}" doubled inside braces.
+        {"Provider=SQLOLEDB;Driver=ODBC Driver 18 for SQL Server;Data Source=db01;"
+         "User ID=\"u}{;x\";Password=\"p}w;{\";Initial Catalog=d}b",
+         "Driver=ODBC Driver 18 for SQL Server;Server=db01;Database={d}}b};UID={u}}{;x};"
+         "PWD={p}}w;{}",
          15},
         {"Provider=SQLOLEDB;Driver=ODBC Driver 17 for SQL Server;Data Source=(local)\\DEV;"
          "Use Encryption for Data=False;Connect Timeout=30",

@@ -75,10 +75,13 @@ protected:
 
 } // namespace
 
-TEST_F(OdbcEngineTest, CatalogListsTablesBeforeViewsInDriverOrder)
+TEST_F(OdbcEngineTest, CatalogListsTablesBeforeViewsInNameOrder)
 {
-    EXPECT_EQ(engine->listTables(), (std::vector<std::string>{"zeta", "Order Details", "alpha",
-                                                              "a_b", "aXb", "v_zed", "v_alpha"}));
+    // The driver delivers them in its own order; the lists order them as the
+    // embedded engine does, everything in dbo.
+    EXPECT_EQ(engine->listTables(), (std::vector<std::string>{"a_b", "alpha", "aXb",
+                                                              "Order Details", "zeta", "v_alpha",
+                                                              "v_zed"}));
     EXPECT_EQ(engine->listProcedures(), std::vector<std::string>{});
     EXPECT_EQ(engine->databaseName(), file);
 }

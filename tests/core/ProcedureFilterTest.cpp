@@ -46,11 +46,3 @@ TEST(ProcedureFilter, ProcedureListComparesUnderscoresAsThemselves)
     EXPECT_EQ(filterProcedureList(kCatalog, "").size(), 4u);
     EXPECT_TRUE(filterProcedureList(kCatalog, "  ").empty());
 }
-
-TEST(ProcedureFilter, UpperCasingAndTrimmingTouchOnlyAscii)
-{
-    EXPECT_EQ(toUpperAscii("abz_ä1"), "ABZ_ä1");
-    EXPECT_EQ(trimBlanksAndControls("\x01 a b \x1f"), "a b");
-    EXPECT_EQ(trimBlanksAndControls("\xc3\xa4"), "\xc3\xa4");
-    EXPECT_EQ(trimBlanksAndControls(" \t "), "");
-}

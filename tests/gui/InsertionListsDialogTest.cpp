@@ -9,10 +9,13 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace varnett;
 using namespace varnett::testing;
+using varnett::sqltext::ListMode;
 
 namespace {
 
@@ -37,7 +40,7 @@ ScriptedResponder::DialogAnswer choose(std::vector<int> rows, int key = Qt::Key_
             *offered = itemsOf(dialog);
         for (int row : rows)
             box->setCurrentRow(row, QItemSelectionModel::Select);
-        pressKey(box, key);
+        QTest::keyClick(box, Qt::Key(key));
         EXPECT_FALSE(dialog.isVisible());
         return dialog.result();
     };
@@ -53,14 +56,14 @@ protected:
                 db.dataMain()};
     }
 
-    QString show(const char* className, const QString& initial, int mode)
+    QString show(InsertionList list, const QString& initial, ListMode mode = ListMode::Plain)
     {
-        return showInsertionList(QString::fromLatin1(className), initial, mode, context());
+        return showInsertionList(list, initial, mode, context());
     }
 
-    void insert(const char* className, int mode)
+    void insert(InsertionList list, ListMode mode = ListMode::Plain)
     {
-        insertFromList(&editor, QString::fromLatin1(className), mode, context());
+        insertFromList(&editor, list, mode, context());
     }
 
     void placeCaret(int line, int column)
@@ -90,7 +93,7 @@ TEST_F(InsertionListsDialogTest, TheSnippetListIsABorderlessSingleChoice)
                   QAbstractItemView::SingleSelection);
         return choose({6}, Qt::Key_Return, &offered)(dialog);
     });
-    EXPECT_EQ(show("TfrmOperator", "", 0), QStringLiteral("SELECT "));
+    EXPECT_EQ(show(InsertionList::Operator, ""), QStringLiteral("SELECT "));
     ASSERT_EQ(offered.size(), 25);
     EXPECT_EQ(offered[0], QStringLiteral("BEGIN"));
     EXPECT_EQ(offered[8], QStringLiteral("SELECT  FROM  WHERE "));
@@ -98,40 +101,42 @@ TEST_F(InsertionListsDialogTest, TheSnippetListIsABorderlessSingleChoice)
 
     // Enter without a current item keeps the initial text; Escape empties it.
     responder.answerDialog(choose({}));
-    EXPECT_EQ(show("TfrmOperator", "initial", 0), QStringLiteral("initial"));
+    EXPECT_EQ(show(InsertionList::Operator, "initial"), QStringLiteral("initial"));
     responder.answerDialog(choose({3}, Qt::Key_Escape));
-    EXPECT_EQ(show("TfrmOperator", "initial", 0), QString());
+    EXPECT_EQ(show(InsertionList::Operator, "initial"), QString());
 
     // A double click works as Enter.
     responder.answerDialog([](QDialog& dialog) {
         dialog.show();
         auto* box = child<QListWidget>(&dialog, "lboxCommand");
         box->setCurrentRow(1);
-        doubleClick(box->viewport(), box->visualItemRect(box->item(1)).center());
+        QTest::mouseDClick(box->viewport(), Qt::LeftButton, {},
+                           box->visualItemRect(box->item(1)).center());
         EXPECT_FALSE(dialog.isVisible());
         return dialog.result();
     });
-    EXPECT_EQ(show("TfrmOperator", "", 0), QStringLiteral("END"));
+    EXPECT_EQ(show(InsertionList::Operator, ""), QStringLiteral("END"));
 }
 
 TEST_F(InsertionListsDialogTest, ChosenItemsAreJoinedInListOrder)
 {
     QStringList offered;
     responder.answerDialog(choose({1, 0}, Qt::Key_Return, &offered));
-    EXPECT_EQ(show("TfrmField", "", 0), QStringLiteral("[OrderID], [CustomerName]"));
+    EXPECT_EQ(show(InsertionList::Field, ""), QStringLiteral("[OrderID], [CustomerName]"));
     EXPECT_EQ(offered, QStringList({"[OrderID]", "[CustomerName]", "[Extra]"}));
 
     responder.answerDialog(choose({3, 0}, Qt::Key_Return, &offered));
-    EXPECT_EQ(show("TfrmField", "", 1),
+    EXPECT_EQ(show(InsertionList::Field, "", ListMode::Compare),
               QStringLiteral("[OrderID] = @pOrderID AND [CustomerName] = @lCustomerName"));
     EXPECT_EQ(offered[0], QStringLiteral("[OrderID] = @pOrderID"));
     EXPECT_EQ(offered[1], QStringLiteral("[OrderID] = @lOrderID"));
 
     responder.answerDialog(choose({2, 0}, Qt::Key_Return, &offered));
-    EXPECT_EQ(show("TfrmVariable", "", 1), QStringLiteral("@pOrderID =  AND @pCustomerName = "));
+    EXPECT_EQ(show(InsertionList::Variable, "", ListMode::Compare),
+              QStringLiteral("@pOrderID =  AND @pCustomerName = "));
 
     responder.answerDialog(choose({1, 4}, Qt::Key_Return, &offered));
-    EXPECT_EQ(show("TfrmVariable", "", 0), QStringLiteral("@lOrderID, @pExtra"));
+    EXPECT_EQ(show(InsertionList::Variable, ""), QStringLiteral("@lOrderID, @pExtra"));
     EXPECT_EQ(offered, QStringList({"@pOrderID", "@lOrderID", "@pCustomerName",
                                     "@lCustomerName", "@pExtra", "@lExtra"}));
 
@@ -140,17 +145,17 @@ TEST_F(InsertionListsDialogTest, ChosenItemsAreJoinedInListOrder)
         dialog.show();
         auto* box = child<QListWidget>(&dialog, "lboxCommand");
         box->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-        pressKey(box, Qt::Key_Enter);
+        QTest::keyClick(box, Qt::Key_Enter);
         return dialog.result();
     });
-    EXPECT_EQ(show("TfrmField", "initial", 0), QString());
+    EXPECT_EQ(show(InsertionList::Field, "initial"), QString());
 }
 
 TEST_F(InsertionListsDialogTest, TheTypedVariableListOffersAFieldWithoutTypeText)
 {
     QStringList offered;
     responder.answerDialog(choose({4, 0}, Qt::Key_Return, &offered));
-    insert("TfrmVariable", 2);
+    insert(InsertionList::Variable, ListMode::Typed);
     EXPECT_EQ(offered, QStringList({"@pOrderID [int]", "@lOrderID [int]",
                                     "@pCustomerName [varchar](41)",
                                     "@lCustomerName [varchar](41)", "@pExtra [sql_variant]",
@@ -164,7 +169,7 @@ TEST_F(InsertionListsDialogTest, TextGoesInAtTheEndOfTheSelectionAndTheCaretEnds
     ui::setLines(&editor, {"first", "abcdef", "last"});
     placeCaret(1, 3);
     responder.answerDialog(choose({0}));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"first", "abcBEGINdef", "last"}));
     EXPECT_EQ(ui::selectionEnd(&editor).line, 1);
     EXPECT_EQ(ui::selectionEnd(&editor).column, 11);
@@ -177,7 +182,7 @@ TEST_F(InsertionListsDialogTest, TextGoesInAtTheEndOfTheSelectionAndTheCaretEnds
         cursor.setPosition(backwards ? 1 : 3, QTextCursor::KeepAnchor);
         editor.setTextCursor(cursor);
         responder.answerDialog(choose({1}));
-        insert("TfrmOperator", 0);
+        insert(InsertionList::Operator);
         EXPECT_EQ(lines(), QStringList({"abcENDdef"})) << backwards;
     }
 
@@ -185,7 +190,7 @@ TEST_F(InsertionListsDialogTest, TextGoesInAtTheEndOfTheSelectionAndTheCaretEnds
     ui::setLines(&editor, {"abc", "next"});
     placeCaret(0, 1);
     responder.answerDialog(choose({2}, Qt::Key_Escape));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"abc", "next"}));
     EXPECT_EQ(ui::selectionEnd(&editor).column, 3);
 }
@@ -194,20 +199,20 @@ TEST_F(InsertionListsDialogTest, DeclareWhereAndExecOpenTheirFollowUps)
 {
     responder.answerDialog(choose({9}));
     responder.answerDialog(choose({2, 0}));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"DECLARE @pOrderID [int], @pCustomerName [varchar](41)"}));
 
     ui::setLines(&editor, {});
     responder.answerDialog(choose({8}));
     responder.answerDialog(choose({0, 3}));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"SELECT  FROM  WHERE [OrderID] = @pOrderID AND "
                                     "[CustomerName] = @lCustomerName"}));
 
     ui::setLines(&editor, {});
     responder.answerDialog(choose({22}));
     responder.answerDialog(choose({1}));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"EXEC GetCustomers "}));
 
     EXPECT_EQ(responder.events,
@@ -223,27 +228,27 @@ TEST_F(InsertionListsDialogTest, FollowUpsLandAtTheLineEndAndCancelledOnesInsert
     placeCaret(0, 1);
     responder.answerDialog(choose({9}));
     responder.answerDialog(choose({0}));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"xDECLARE   y@pOrderID [int]"}));
 
     ui::setLines(&editor, {});
     responder.answerDialog(choose({20}));
     responder.answerDialog(choose({0}, Qt::Key_Escape));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"UPDATE  SET   WHERE "}));
 
     // A cancelled procedure list still leaves its blank.
     ui::setLines(&editor, {});
     responder.answerDialog(choose({22}));
     responder.answerDialog(choose({}, Qt::Key_Escape));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"EXEC  "}));
 
     // No second list after the cursor declaration.
     ui::setLines(&editor, {});
     responder.events.clear();
     responder.answerDialog(choose({10}));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_EQ(lines(), QStringList({"DECLARE {cursor name} CURSOR FOR"}));
     EXPECT_EQ(responder.events, QStringList({"dialog:frmOperator"}));
     EXPECT_TRUE(responder.everythingAnswered());
@@ -254,7 +259,7 @@ TEST_F(InsertionListsDialogTest, AFieldNamedWhereOpensNoThirdList)
     InsertionContext where{{{"WHERE", "[int]"}}, db.dataMain()};
     responder.answerDialog(choose({21}));
     responder.answerDialog(choose({0}));
-    insertFromList(&editor, QStringLiteral("TfrmOperator"), 0, where);
+    insertFromList(&editor, InsertionList::Operator, ListMode::Plain, where);
     EXPECT_EQ(lines(), QStringList({"DELETE FROM   WHERE [WHERE] = @pWHERE"}));
     EXPECT_EQ(responder.events, QStringList({"dialog:frmOperator", "dialog:frmField"}));
 }
@@ -263,16 +268,16 @@ TEST_F(InsertionListsDialogTest, TheProcedureListFiltersByTheInitialText)
 {
     QStringList offered;
     responder.answerDialog(choose({}, Qt::Key_Return, &offered));
-    EXPECT_EQ(show("TfrmProcList", "  orders ", 0), QStringLiteral("  orders "));
+    EXPECT_EQ(show(InsertionList::Procedures, "  orders "), QStringLiteral("  orders "));
     EXPECT_EQ(offered,
               QStringList({"SP_DELETE_Orders", "SP_INSERT_Orders", "SP_UPDATE_Orders"}));
 
     responder.answerDialog(choose({0}, Qt::Key_Return, &offered));
-    EXPECT_EQ(show("TfrmProcList", "P_H", 0), QStringLiteral("sp_helper"));
+    EXPECT_EQ(show(InsertionList::Procedures, "P_H"), QStringLiteral("sp_helper"));
     EXPECT_EQ(offered, QStringList({"sp_helper"}));
 
     responder.answerDialog(choose({}, Qt::Key_Escape, &offered));
-    EXPECT_EQ(show("TfrmProcList", "", 0), QString());
+    EXPECT_EQ(show(InsertionList::Procedures, ""), QString());
     EXPECT_EQ(offered, QStringList({"a]b", "GetCustomers", "SP_DELETE_Orders", "sp_helper",
                                     "SP_INSERT_Orders", "SP_UPDATE_Orders"}));
 }
@@ -283,7 +288,7 @@ TEST_F(InsertionListsDialogTest, ACatalogErrorIsShownAndTheListStillWorks)
     QStringList offered = {"not filled"};
     responder.answerDialog(choose({22}));
     responder.answerDialog(choose({}, Qt::Key_Return, &offered));
-    insert("TfrmOperator", 0);
+    insert(InsertionList::Operator);
     EXPECT_TRUE(offered.isEmpty());
     EXPECT_EQ(lines(), QStringList({"EXEC  "}));
     ASSERT_EQ(responder.messages.size(), 1u);
@@ -291,9 +296,18 @@ TEST_F(InsertionListsDialogTest, ACatalogErrorIsShownAndTheListStillWorks)
     EXPECT_EQ(responder.events[1], QStringLiteral("dialog:frmProcList"));
 }
 
-TEST_F(InsertionListsDialogTest, UnknownClassesAndModesAreRefused)
+TEST_F(InsertionListsDialogTest, EachListIsMadeAsItsOwnForm)
 {
-    EXPECT_THROW(show("TfrmNothing", "", 0), Error);
-    EXPECT_THROW(show("TfrmField", "", 3), Error);
-    EXPECT_TRUE(responder.events.isEmpty());
+    const InsertionContext lists = context();
+    const std::pair<InsertionList, const char*> cases[] = {
+        {InsertionList::Operator, "frmOperator"},
+        {InsertionList::Field, "frmField"},
+        {InsertionList::Variable, "frmVariable"},
+        {InsertionList::Procedures, "frmProcList"},
+    };
+    for (const auto& [list, name] : cases) {
+        std::unique_ptr<TfrmCommand> form = createListForm(list, lists);
+        EXPECT_EQ(form->objectName(), QString::fromLatin1(name));
+        EXPECT_EQ(form->parent(), nullptr);
+    }
 }

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -76,7 +77,7 @@ TEST_F(MainWindowCommandsTest, ShowRelatedProceduresOffersThoseNamedLikeTheTable
         for (int i = 0; i < box->count(); ++i)
             offered << box->item(i)->text();
         box->setCurrentRow(0);
-        pressKey(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Return);
         return dialog.result();
     });
     trigger(*window, "mniRelated");
@@ -97,7 +98,7 @@ TEST_F(MainWindowCommandsTest, PopupEntriesInsertIntoTheCurrentPage)
         auto* box = child<QListWidget>(&dialog, "lboxCommand");
         box->setCurrentRow(0, QItemSelectionModel::Select);
         box->setCurrentRow(2, QItemSelectionModel::Select);
-        pressKey(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Return);
         return dialog.result();
     });
     trigger(*window, "mniVartype");

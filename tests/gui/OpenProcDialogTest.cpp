@@ -11,6 +11,9 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include <QSignalSpy>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace varnett;
@@ -114,8 +117,10 @@ TEST(OpenProcDialogTest, EnterInTheFilterClosesWithOkWithoutFiltering)
         child<QLineEdit>(&dialog, "edtName")->setText(QStringLiteral("typed"));
         filter->setText(QStringLiteral("zzz"));
         filter->setFocus();
-        pressKey(filter, Qt::Key_Return);
-        EXPECT_FALSE(dialog.isVisible());
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        QTest::keyClick(filter, Qt::Key_Return);
+        EXPECT_EQ(finished.count(), 1);
+        EXPECT_EQ(finished.value(0).value(0).toInt(), QDialog::Accepted);
         EXPECT_EQ(captions(child<QTreeWidget>(&dialog, "lvProc")).size(), 6);
         return dialog.result();
     });
@@ -126,7 +131,7 @@ TEST(OpenProcDialogTest, EnterInTheFilterClosesWithOkWithoutFiltering)
         auto* filter = child<QLineEdit>(&dialog, "edtFilter");
         filter->setText(QStringLiteral("helper"));
         filter->setFocus();
-        pressKey(filter, Qt::Key_Return);
+        QTest::keyClick(filter, Qt::Key_Return);
         return dialog.result();
     });
     EXPECT_EQ(askOpenProcedure(db.dataMain()), QString());
@@ -139,15 +144,17 @@ TEST(OpenProcDialogTest, DoubleClickClosesOnlyWithASelectedEntry)
     responder.answerDialog([](QDialog& dialog) {
         dialog.show();
         auto* list = child<QTreeWidget>(&dialog, "lvProc");
-        doubleClick(list->viewport());
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_EQ(finished.count(), 0);
 
         QTreeWidgetItem* item = list->topLevelItem(3);
-        list->setCurrentItem(item);
-        emit list->itemClicked(item, 0);
-        doubleClick(list->viewport(), list->visualItemRect(item).center());
-        EXPECT_FALSE(dialog.isVisible());
+        const QPoint at = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(child<QLineEdit>(&dialog, "edtName")->text(), QStringLiteral("sp_helper"));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(finished.count(), 1);
+        EXPECT_EQ(finished.value(0).value(0).toInt(), QDialog::Accepted);
         return dialog.result();
     });
     EXPECT_EQ(askOpenProcedure(db.dataMain()), QStringLiteral("sp_helper"));

@@ -5,10 +5,6 @@
 #include "data/dmMain.h"
 #include "sqltext/ProcedureFilter.h"
 
-#include <QCoreApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QWidget>
 
 namespace varnett::testing {
 
@@ -41,21 +37,6 @@ QStringList ProcedureDatabase::procedures()
 void ProcedureDatabase::breakConnection()
 {
     m_dataMain->db().setConnectionString(embeddedConnectionString(m_dir.file("gone.db")));
-}
-
-void pressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers)
-{
-    QKeyEvent press(QEvent::KeyPress, key, modifiers);
-    QCoreApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
-    QCoreApplication::sendEvent(target, &release);
-}
-
-void doubleClick(QWidget* viewport, QPoint at)
-{
-    QMouseEvent event(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &event);
 }
 
 } // namespace varnett::testing

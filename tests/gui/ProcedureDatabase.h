@@ -2,8 +2,6 @@
 
 #include "support/TempDir.h"
 
-#include <QEvent>
-#include <QPoint>
 #include <QStringList>
 
 #include <memory>
@@ -37,9 +35,5 @@ private:
     std::unique_ptr<data::SettingsStore> m_settings;
     std::unique_ptr<data::TDataMain> m_dataMain;
 };
-
-// Input as the user gives it.
-void pressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-void doubleClick(QWidget* viewport, QPoint at = QPoint(5, 5));
 
 } // namespace varnett::testing

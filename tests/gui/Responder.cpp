@@ -4,6 +4,15 @@
 
 namespace varnett::testing {
 
+ScriptedResponder::~ScriptedResponder()
+{
+    ui::setResponder(nullptr);
+    if (!everythingAnswered())
+        ADD_FAILURE() << "answers queued but never used: " << m_dialogs.size() << " dialog, "
+                      << m_confirmations.size() << " confirmation, " << m_saves.size()
+                      << " save, " << m_opens.size() << " open";
+}
+
 bool ScriptedResponder::message(const ui::Message& message)
 {
     events << QStringLiteral("message:%1:%2").arg(message.title, message.text);

@@ -19,7 +19,10 @@ public:
     using DialogAnswer = std::function<int(QDialog&)>;
 
     ScriptedResponder() { ui::setResponder(this); }
-    ~ScriptedResponder() override { ui::setResponder(nullptr); }
+    // An answer that was queued but never asked for fails the test.
+    ~ScriptedResponder() override;
+    ScriptedResponder(const ScriptedResponder&) = delete;
+    ScriptedResponder& operator=(const ScriptedResponder&) = delete;
 
     // Queue answers; an unexpected question fails the test.
     void answerDialog(DialogAnswer answer) { m_dialogs.push_back(std::move(answer)); }

@@ -7,6 +7,7 @@
 // Usage: tsql_corpus FOLDER   (the folder must exist and hold no Awkward.db)
 #include "data/Scripts.h"
 #include "data/sqlite/SqliteEngine.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/Error.h"
 #include "sqltext/Generators.h"
 
@@ -144,14 +145,18 @@ int main(int argc, char** argv)
 
         Corpus corpus(folder + "/generated.sql");
         std::vector<std::string> created;
-        for (const std::string& table : kTables) {
+        std::vector<std::string> shown;
+        for (const std::string& raw : kTables) {
+            // The table as the lists name it ("[dbo.Dotted]" is one name in dbo).
+            const std::string table = varnett::sqltext::displayName({"dbo", raw});
+            shown.push_back(table);
             std::vector<Field> fields;
             const auto cursor = engine->openTable(table);
             for (const ColumnDesc& column : cursor->columns())
                 fields.push_back(fieldOf(column));
             // The first table with every field; the others, whose point is
             // their name, with a few (the parser's time grows with the text).
-            const bool first = table == kTables.front();
+            const bool first = raw == kTables.front();
             if (!first)
                 fields = {fields[0], fields[1], fields[4], fields[7], fields[12]};
             generateAll(corpus, table, fields, first);
@@ -178,7 +183,7 @@ int main(int argc, char** argv)
         created.push_back("Caller");
 
         data::writeProcedureScript(*engine, "Awkward", created, folder + "/procedures.sql");
-        data::writeDataScript(*engine, kTables, folder + "/data.sql");
+        data::writeDataScript(*engine, shown, folder + "/data.sql");
         std::cout << corpus.written() << " generated procedures (" << corpus.refused()
                   << " refused), " << created.size() << " scripted procedures, "
                   << kTables.size() << " tables of data\n";

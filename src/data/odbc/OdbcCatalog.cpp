@@ -3,7 +3,9 @@
 #ifdef VARNETT_HAVE_ODBC
 
 #include "data/ConnectionString.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,12 +16,34 @@ namespace {
 
 bool isSystemSchema(const std::string& schema)
 {
-    return equalsNoCase(schema, "sys") || equalsNoCase(schema, "INFORMATION_SCHEMA");
+    return sqltext::equalsNoCase(schema, "sys") || sqltext::equalsNoCase(schema, "INFORMATION_SCHEMA");
+}
+
+// The object of a catalog row: a driver without schemas (no TABLE_SCHEM)
+// keeps everything in dbo.
+sqltext::ObjectName objectOf(std::string schema, std::string name)
+{
+    if (schema.empty())
+        schema = "dbo";
+    return sqltext::ObjectName{std::move(schema), std::move(name)};
+}
+
+// The display names of the objects, ordered as the lists order them,
+// whatever order the driver delivered them in.
+std::vector<std::string> orderedNames(std::vector<sqltext::ObjectName> objects)
+{
+    std::stable_sort(objects.begin(), objects.end(), sqltext::lessObjectName);
+    std::vector<std::string> names;
+    names.reserve(objects.size());
+    for (const sqltext::ObjectName& object : objects)
+        names.push_back(sqltext::displayName(object));
+    return names;
 }
 
 void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const CatalogOptions& options,
                         const char* type, std::vector<std::string>& names)
 {
+    std::vector<sqltext::ObjectName> objects;
     OdbcStatement statement(session);
     SqlWideString all = toSqlWide("%");
     SqlWideString types = toSqlWide(type);
@@ -31,8 +55,10 @@ void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const Catal
         std::string name = statement.text(3).value_or(std::string());
         if (options.sqlServer && isSystemSchema(schema))
             continue;
-        names.push_back(std::move(name));
+        objects.push_back(objectOf(std::move(schema), std::move(name)));
     }
+    for (std::string& name : orderedNames(std::move(objects)))
+        names.push_back(std::move(name));
 }
 
 bool isDigits(std::string_view text)
@@ -72,17 +98,33 @@ std::vector<std::string> catalogProcedures(const std::shared_ptr<OdbcSession>& s
     SqlWideString all = toSqlWide("%");
     statement.check(SQLProceduresW(statement.handle(), nullptr, 0, nullptr, 0, all.data(), SQL_NTS),
                     "SQLProcedures");
-    std::vector<std::string> names;
+    // Each name without its group number, which goes back on after ordering.
+    std::vector<sqltext::ObjectName> objects;
+    std::vector<std::string> groups;
     while (statement.fetch()) {
         std::string schema = statement.text(2).value_or(std::string());
         std::string name = statement.text(3).value_or(std::string());
         if (options.sqlServer && isSystemSchema(schema))
             continue;
+        std::string group = ";1";
         auto semicolon = name.rfind(';');
-        if (semicolon == std::string::npos || !isDigits(std::string_view(name).substr(semicolon + 1)))
-            name += ";1";
-        names.push_back(std::move(name));
+        if (semicolon != std::string::npos && isDigits(std::string_view(name).substr(semicolon + 1))) {
+            group = name.substr(semicolon);
+            name.erase(semicolon);
+        }
+        objects.push_back(objectOf(std::move(schema), std::move(name)));
+        groups.push_back(std::move(group));
     }
+    std::vector<std::size_t> order(objects.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return sqltext::lessObjectName(objects[a], objects[b]);
+    });
+    std::vector<std::string> names;
+    names.reserve(order.size());
+    for (std::size_t i : order)
+        names.push_back(sqltext::displayName(objects[i]) + groups[i]);
     return names;
 }
 
@@ -119,7 +161,8 @@ std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& ses
 }
 
 std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
-                                         const CatalogOptions& options, const std::string& table)
+                                         const CatalogOptions& options, const std::string& table,
+                                         const std::string& schema)
 {
     if (!options.sqlServer)
         return {};
@@ -127,7 +170,8 @@ std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& ses
     // OBJECT_ID resolves the bracketed name as "SELECT * FROM [table]" does.
     statement.execute("SELECT name FROM syscolumns WHERE id = OBJECT_ID(?)"
                       " AND COLUMNPROPERTY(id, name, 'IsComputed') = 1",
-                      {sqltext::bracketQuote(table)});
+                      {(schema.empty() ? std::string() : sqltext::bracketQuote(schema) + ".")
+                       + sqltext::bracketQuote(table)});
     std::vector<std::string> names;
     while (statement.fetch())
         names.push_back(statement.text(1).value_or(std::string()));
@@ -143,13 +187,23 @@ std::string ownerOf(OdbcStatement& statement)
     return catalog + "." + schema;
 }
 
+// The schema argument of a catalog function: none (any owner) for an empty
+// schema.
+struct SchemaArgument {
+    explicit SchemaArgument(const std::string& schema) : text(toSqlWide(schema)) {}
+    SQLWCHAR* data() { return text.empty() ? nullptr : text.data(); }
+    SQLSMALLINT length() const { return text.empty() ? 0 : SQL_NTS; }
+    SqlWideString text;
+};
+
 void primaryKey(const std::shared_ptr<OdbcSession>& session, const std::string& table,
-                sqltext::TableKeys& keys)
+                const std::string& schema, sqltext::TableKeys& keys)
 {
     OdbcStatement statement(session);
     SqlWideString name = toSqlWide(table);
-    statement.check(SQLPrimaryKeysW(statement.handle(), nullptr, 0, nullptr, 0, name.data(),
-                                    SQL_NTS),
+    SchemaArgument owner(schema);
+    statement.check(SQLPrimaryKeysW(statement.handle(), nullptr, 0, owner.data(), owner.length(),
+                                    name.data(), SQL_NTS),
                     "SQLPrimaryKeys");
     std::string firstOwner;
     std::vector<std::pair<std::int64_t, std::string>> columns;
@@ -174,12 +228,13 @@ void primaryKey(const std::shared_ptr<OdbcSession>& session, const std::string& 
 }
 
 void firstUniqueIndex(const std::shared_ptr<OdbcSession>& session, const std::string& table,
-                      sqltext::TableKeys& keys)
+                      const std::string& schema, sqltext::TableKeys& keys)
 {
     OdbcStatement statement(session);
     SqlWideString name = toSqlWide(table);
-    statement.check(SQLStatisticsW(statement.handle(), nullptr, 0, nullptr, 0, name.data(),
-                                   SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK),
+    SchemaArgument owner(schema);
+    statement.check(SQLStatisticsW(statement.handle(), nullptr, 0, owner.data(), owner.length(),
+                                   name.data(), SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK),
                     "SQLStatistics");
     // The rows come ordered by uniqueness, type, qualifier, index name and
     // position: the first index named is the one taken.
@@ -213,12 +268,14 @@ void firstUniqueIndex(const std::shared_ptr<OdbcSession>& session, const std::st
 }
 
 std::vector<std::string> rowversionColumns(const std::shared_ptr<OdbcSession>& session,
-                                           const std::string& table)
+                                           const std::string& table, const std::string& schema)
 {
     OdbcStatement statement(session);
     SqlWideString name = toSqlWide(table);
-    statement.check(SQLSpecialColumnsW(statement.handle(), SQL_ROWVER, nullptr, 0, nullptr, 0,
-                                       name.data(), SQL_NTS, SQL_SCOPE_CURROW, SQL_NULLABLE),
+    SchemaArgument owner(schema);
+    statement.check(SQLSpecialColumnsW(statement.handle(), SQL_ROWVER, nullptr, 0, owner.data(),
+                                       owner.length(), name.data(), SQL_NTS, SQL_SCOPE_CURROW,
+                                       SQL_NULLABLE),
                     "SQLSpecialColumns");
     std::vector<std::string> names;
     while (statement.fetch()) {
@@ -231,13 +288,15 @@ std::vector<std::string> rowversionColumns(const std::shared_ptr<OdbcSession>& s
 
 // Names of the columns of the table whose column property is set.
 std::vector<std::string> columnsWithProperty(const std::shared_ptr<OdbcSession>& session,
-                                             const std::string& table, const char* property)
+                                             const std::string& table, const std::string& schema,
+                                             const char* property)
 {
     OdbcStatement statement(session);
     statement.execute(std::string("SELECT name FROM syscolumns WHERE id = OBJECT_ID(?)"
                                   " AND COLUMNPROPERTY(id, name, '")
                           + property + "') = 1 ORDER BY colid",
-                      {sqltext::bracketQuote(table)});
+                      {(schema.empty() ? std::string() : sqltext::bracketQuote(schema) + ".")
+                       + sqltext::bracketQuote(table)});
     std::vector<std::string> names;
     while (statement.fetch())
         names.push_back(statement.text(1).value_or(std::string()));
@@ -247,21 +306,27 @@ std::vector<std::string> columnsWithProperty(const std::shared_ptr<OdbcSession>&
 } // namespace
 
 sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
-                               const CatalogOptions& options, const std::string& table)
+                               const CatalogOptions& options, const std::string& table,
+                               const std::string& schema)
 {
     sqltext::TableKeys keys;
-    primaryKey(session, table, keys);
+    primaryKey(session, table, schema, keys);
     if (keys.key.empty())
-        firstUniqueIndex(session, table, keys);
-    keys.rowversion = rowversionColumns(session, table);
+        firstUniqueIndex(session, table, schema, keys);
+    keys.rowversion = rowversionColumns(session, table, schema);
 
     std::vector<OwnedColumns> columns = catalogColumns(session, options, table);
     if (options.sqlServer) {
-        keys.identity = columnsWithProperty(session, table, "IsIdentity");
-        keys.computed = columnsWithProperty(session, table, "IsComputed");
+        keys.identity = columnsWithProperty(session, table, schema, "IsIdentity");
+        keys.computed = columnsWithProperty(session, table, schema, "IsComputed");
     }
-    if (!columns.empty()) {
-        for (const CatalogColumn& column : columns.front().columns) {
+    // The columns of the schema's table; without a schema, the first owner's.
+    auto owned = std::find_if(columns.begin(), columns.end(), [&](const OwnedColumns& group) {
+        return schema.empty()
+            || sqltext::equalsNoCase(group.owner.substr(group.owner.rfind('.') + 1), schema);
+    });
+    if (owned != columns.end()) {
+        for (const CatalogColumn& column : owned->columns) {
             const sqltext::ColumnDesc described = describeCatalogColumn(column);
             auto add = [&](std::vector<std::string>& names) {
                 if (std::find(names.begin(), names.end(), described.name) == names.end())

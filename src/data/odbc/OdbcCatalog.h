@@ -18,13 +18,16 @@ struct CatalogOptions {
     std::string patternEscape;      // SQL_SEARCH_PATTERN_ESCAPE; empty when none
 };
 
-// Names of the tables, then of the views, each group in the driver's order.
-// On SQL Server the system schemas (sys, INFORMATION_SCHEMA) are left out.
+// Names of the tables, then of the views, in their display form (the schema
+// from TABLE_SCHEM, dbo when the driver gives none), each group ordered by
+// schema and name whatever the driver's order. On SQL Server the system
+// schemas (sys, INFORMATION_SCHEMA) are left out.
 std::vector<std::string> catalogTables(const std::shared_ptr<OdbcSession>& session,
                                        const CatalogOptions& options);
 
-// Procedures as "name;group": the driver's own ";n" is kept, ";1" added
-// where it gives none.
+// Procedures as "name;group", the name in its display form (the schema from
+// PROCEDURE_SCHEM), ordered as the tables are: the driver's own ";n" is kept,
+// ";1" added where it gives none.
 std::vector<std::string> catalogProcedures(const std::shared_ptr<OdbcSession>& session,
                                            const CatalogOptions& options);
 
@@ -37,18 +40,22 @@ struct OwnedColumns {
 std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& session,
                                          const CatalogOptions& options, const std::string& table);
 
-// Names of the computed columns of the table, from the server's column
-// properties; none unless the server is SQL Server.
+// Names of the computed columns of the table (in the schema, when one is
+// given), from the server's column properties; none unless the server is SQL
+// Server.
 std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
-                                         const CatalogOptions& options, const std::string& table);
+                                         const CatalogOptions& options, const std::string& table,
+                                         const std::string& schema = {});
 
 // The key of the table from SQLPrimaryKeys, else from the first unique index
 // SQLStatistics names; its rowversion columns from SQLSpecialColumns
 // (SQL_ROWVER); on SQL Server its identity and computed columns from the
-// server's column properties. Where a table of that name has several
-// owners, the first one the driver names.
+// server's column properties. The table is the one in the schema; without a
+// schema, where a table of that name has several owners, the first one the
+// driver names.
 sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
-                               const CatalogOptions& options, const std::string& table);
+                               const CatalogOptions& options, const std::string& table,
+                               const std::string& schema = {});
 
 // A name made literal for a catalog function's pattern argument.
 std::string escapePattern(const std::string& name, const std::string& escape);

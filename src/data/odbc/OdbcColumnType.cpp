@@ -1,5 +1,7 @@
 #include "data/odbc/OdbcColumnType.h"
 
+#include "sqltext/AsciiText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -16,13 +18,7 @@ namespace {
 constexpr long kMaxBytes = 8000;      // longest varchar and varbinary with a length
 constexpr long kMaxWideChars = 4000;  // longest nvarchar with a length
 
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
+std::string lower(std::string_view text) { return sqltext::toLowerAscii(text); }
 
 // True when the type name holds arguments, as in "decimal(10,2)": the
 // driver reports the declared text. SQL Server's "numeric() identity" has

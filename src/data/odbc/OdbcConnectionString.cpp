@@ -1,5 +1,6 @@
 #include "data/odbc/OdbcConnectionString.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 
 #include <algorithm>
@@ -13,27 +14,15 @@ namespace {
 
 constexpr int kDefaultLoginTimeout = 15; // seconds, as the OLE DB providers have it
 
+using sqltext::equalsNoCase;
+using sqltext::startsWithNoCase;
+
 std::string trim(std::string_view text)
 {
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string_view::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(begin, end - begin + 1));
+    return std::string(sqltext::trim(text, sqltext::isBlankOrLineBreak));
 }
 
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
-}
+std::string lower(std::string_view text) { return sqltext::toLowerAscii(text); }
 
 bool isDigits(std::string_view text)
 {
@@ -95,19 +84,48 @@ std::string passThrough(std::string_view value)
     return isBraced(value) ? std::string(value) : odbcValue(value);
 }
 
+// A FreeTDS driver reads a braced value literally up to the first "}" that
+// is followed by ";" (at the very end of the string it keeps the closing
+// brace as part of the value), and it does not undouble "}}". So a value is
+// braced without doubling, and the string goes on with a ";" after it. A
+// value holding "};" cannot be given at all.
+std::string freeTdsValue(std::string_view key, std::string_view value)
+{
+    std::string standard = odbcValue(value);
+    if (standard.size() == value.size())
+        return standard; // needs no braces
+    if (value.find("};") != std::string_view::npos)
+        throw Error("The FreeTDS driver cannot take the value of " + std::string(key)
+                    + ": it ends a braced value at a '}' followed by ';'. Name a Driver that"
+                      " follows the ODBC rules, or change the value");
+    return "{" + std::string(value) + "}";
+}
+
 class OdbcString {
 public:
+    explicit OdbcString(bool freeTds = false) : m_freeTds(freeTds) {}
+
+    // A NUL would end the string for the driver, so it is refused.
     void add(std::string_view key, std::string renderedValue)
     {
+        if (renderedValue.find('\0') != std::string::npos)
+            throw Error("The value of " + std::string(key) + " holds a NUL character");
         if (!m_text.empty())
             m_text += ';';
         m_text += key;
         m_text += '=';
         m_text += renderedValue;
+        m_endsBraced = !renderedValue.empty() && renderedValue.back() == '}';
     }
-    void addValue(std::string_view key, std::string_view value) { add(key, odbcValue(value)); }
+    // Adds a value so that the driver reads it back unchanged.
+    void addValue(std::string_view key, std::string_view value)
+    {
+        add(key, m_freeTds ? freeTdsValue(key, value) : odbcValue(value));
+    }
     void addRaw(std::string_view text)
     {
+        if (text.find('\0') != std::string_view::npos)
+            throw Error("The Extended Properties hold a NUL character");
         std::string trimmed = trim(text);
         while (!trimmed.empty() && trimmed.back() == ';')
             trimmed.pop_back();
@@ -116,10 +134,13 @@ public:
         if (!m_text.empty())
             m_text += ';';
         m_text += trimmed;
+        m_endsBraced = false;
     }
-    const std::string& text() const { return m_text; }
+    std::string text() const { return m_freeTds && m_endsBraced ? m_text + ';' : m_text; }
 
 private:
+    bool m_freeTds;
+    bool m_endsBraced = false;
     std::string m_text;
 };
 
@@ -155,11 +176,11 @@ void addFreeTdsServer(OdbcString& out, const std::string& dataSource)
 
 OdbcConnectRequest sqlServerRequest(const ConnectionString& cs, const std::string& defaultDriver)
 {
-    OdbcString out;
     std::string driver = trim(cs.value("Driver"));
     if (driver.empty())
         driver = defaultDriver;
     const bool freeTds = isFreeTdsDriver(driver);
+    OdbcString out(freeTds);
     out.add("Driver", passThrough(driver));
 
     std::string dataSource = firstOf(cs, {"Data Source", "Server"}).value_or(std::string());
@@ -286,8 +307,8 @@ bool isFreeTdsDriver(std::string_view driver)
 std::string odbcValue(std::string_view value)
 {
     bool needsBraces = value.find_first_of(";{}=") != std::string_view::npos
-        || (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front()))
-                               || std::isspace(static_cast<unsigned char>(value.back()))));
+        || (!value.empty()
+            && (sqltext::isWhiteSpace(value.front()) || sqltext::isWhiteSpace(value.back())));
     if (!needsBraces)
         return std::string(value);
     std::string out = "{";

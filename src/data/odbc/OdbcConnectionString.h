@@ -30,7 +30,9 @@ struct OdbcConnectRequest {
 // Name, Workstation ID, Use Encryption for Data, Trust Server Certificate and
 // Connect Timeout (15 seconds when absent) become the driver's keys. The Driver
 // key names the ODBC driver; without it `defaultDriver` is used. FreeTDS
-// drivers get TDS version 7.4 and UTF-8 as the client character set. Keys of
+// drivers get TDS version 7.4 and UTF-8 as the client character set, and
+// values braced as FreeTDS reads them (no "}}" doubling; a value holding
+// "};" is refused); other drivers get the ODBC rules of odbcValue. Keys of
 // no use to ODBC (Persist Security Info, Locale Identifier, Packet Size, ...)
 // are left out.
 //
@@ -40,7 +42,7 @@ struct OdbcConnectRequest {
 //
 // Throws varnett::Error for a provider that is not an ODBC one and for values
 // that cannot be mapped (a port or timeout that is no number, a yes/no key
-// holding something else).
+// holding something else, a NUL character). No message quotes a password.
 OdbcConnectRequest toOdbcConnectRequest(const ConnectionString& oledb,
                                         const std::string& defaultDriver);
 

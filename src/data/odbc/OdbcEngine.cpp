@@ -1,6 +1,7 @@
 #include "data/odbc/OdbcEngine.h"
 
 #include "data/ConnectionString.h"
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/odbc/OdbcConnectionString.h"
 
@@ -12,6 +13,7 @@
 #include "data/odbc/OdbcCursor.h"
 #include "data/odbc/OdbcSession.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 
 #include <algorithm>
 #endif
@@ -22,10 +24,7 @@ namespace {
 
 #ifdef VARNETT_HAVE_ODBC
 
-bool isBlankText(std::string_view text)
-{
-    return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
-}
+bool isBlankText(std::string_view text) { return sqltext::isBlankText(text, sqltext::isWhiteSpace); }
 
 class OdbcEngine final : public Engine {
 public:
@@ -33,7 +32,7 @@ public:
         : m_session(std::make_shared<OdbcSession>(request.connectionString, request.loginTimeout))
     {
         std::string dbms = m_session->info(SQL_DBMS_NAME);
-        m_options.sqlServer = equalsNoCase(dbms, "Microsoft SQL Server");
+        m_options.sqlServer = sqltext::equalsNoCase(dbms, "Microsoft SQL Server");
         m_options.patternEscape = m_session->info(SQL_SEARCH_PATTERN_ESCAPE);
         m_quote = m_session->info(SQL_IDENTIFIER_QUOTE_CHAR);
         if (isBlankText(m_quote))
@@ -53,17 +52,23 @@ public:
         return catalogProcedures(m_session, m_options);
     }
 
-    std::unique_ptr<RowCursor> openTable(const std::string& table) override
+    std::unique_ptr<RowCursor> openTable(const std::string& shown) override
     {
-        if (table.empty())
+        if (shown.empty())
             throw Error("No table name was given");
+        // The table as the lists show it: "Name" in dbo, or "Schema.Name".
+        const sqltext::ObjectName object = sqltext::parseObjectName(shown);
+        const std::string& table = object.name;
+        const std::string schema = object.isDbo() ? std::string() : object.schema;
         // The catalog is read before the rows: many drivers serve one
         // active statement per connection.
-        std::vector<OwnedColumns> catalog = catalogColumns(m_session, m_options, table);
-        std::vector<std::string> computed = computedColumns(m_session, m_options, table);
+        std::vector<OwnedColumns> catalog = ownedBy(catalogColumns(m_session, m_options, table),
+                                                    object.isDbo() ? "dbo" : object.schema);
+        std::vector<std::string> computed = computedColumns(m_session, m_options, table, schema);
 
         auto statement = std::make_unique<OdbcStatement>(m_session);
-        statement->execute("SELECT * FROM " + quoted(table));
+        statement->execute("SELECT * FROM " + (schema.empty() ? "" : quoted(schema) + ".")
+                           + quoted(table));
         std::vector<ResultColumn> result = describeResult(*statement);
         std::vector<sqltext::ColumnDesc> columns = chooseColumns(catalog, result);
         for (auto& column : columns)
@@ -118,7 +123,9 @@ public:
     {
         if (table.empty())
             throw Error("No table name was given");
-        return catalogKeys(m_session, m_options, table);
+        const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        return catalogKeys(m_session, m_options, object.name,
+                           object.isDbo() ? std::string() : object.schema);
     }
 
     void beginTransaction() override
@@ -168,6 +175,20 @@ private:
             out += name[i];
         }
         return out + m_quote;
+    }
+
+    // The column groups of the owners in the schema (or, for dbo, in no
+    // schema); all of them when none is.
+    static std::vector<OwnedColumns> ownedBy(std::vector<OwnedColumns> groups,
+                                             const std::string& schema)
+    {
+        std::vector<OwnedColumns> kept;
+        for (auto& group : groups) {
+            const std::string owner = group.owner.substr(group.owner.rfind('.') + 1);
+            if (sqltext::equalsNoCase(owner, schema) || (owner.empty() && sqltext::equalsNoCase(schema, "dbo")))
+                kept.push_back(std::move(group));
+        }
+        return kept.empty() ? groups : kept;
     }
 
     // The catalog's columns of the table the SELECT read: of the owners

@@ -1,5 +1,6 @@
 #include "data/sqlite/BatchPlan.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/SqliteDialect.h"
 #include "data/sqlite/TsqlTokens.h"
@@ -31,6 +32,9 @@ public:
 
     BatchPlan run()
     {
+        // A comment or string left open swallows the rest of the batch,
+        // whatever the batch does.
+        checkTerminated();
         if (m_sig.empty())
             throw Error(kEmptyBatch);
         if (keywordAt(0, "CREATE") && procedureKeywordAt(1))
@@ -159,7 +163,7 @@ private:
             && symbol('(') && keyword("ID") && symbol(',') && string(property) && symbol(')')
             && symbol('=') && one() && symbol(')') && keyword("DROP") && procedureKeywordAt(q)
             && ++q;
-        if (!matched || !equalsIgnoringCase(property, "IsProcedure"))
+        if (!matched || !sqltext::equalsNoCase(property, "IsProcedure"))
             return std::nullopt;
         auto dropped = readName(q);
         if (!dropped)
@@ -207,6 +211,23 @@ private:
         return q;
     }
 
+    std::optional<std::size_t> matchCreateSchema(std::size_t p, BatchStep& step) const
+    {
+        if (!keywordAt(p, "CREATE") || !keywordAt(p + 1, "SCHEMA"))
+            return std::nullopt;
+        std::size_t q = p + 2;
+        if (q >= count() || !TsqlTokens::isNamePart(sig(q)))
+            return std::nullopt;
+        step.names.push_back({m_tokens.nameValue(sig(q++))});
+        if (keywordAt(q, "AUTHORIZATION")) {
+            if (q + 1 >= count() || !TsqlTokens::isNamePart(sig(q + 1)))
+                return std::nullopt;
+            q += 2;
+        }
+        step.kind = BatchStep::Kind::CreateSchema;
+        return q;
+    }
+
     void addSql(BatchPlan& plan, std::size_t first, std::size_t last) const
     {
         const auto& all = m_tokens.tokens();
@@ -235,6 +256,8 @@ private:
                     end = matchIdentityInsert(p, step);
                 if (!end)
                     end = matchSessionOptions(p, step);
+                if (!end)
+                    end = matchCreateSchema(p, step);
                 if (end && endsStatement(*end)) {
                     std::size_t q = *end;
                     while (symbolAt(q, ';'))
@@ -289,7 +312,6 @@ private:
     // The name starts at significant token p.
     BatchPlan planCreate(std::size_t p) const
     {
-        checkTerminated();
         const std::size_t nameStart = p;
         if (hasGoLine() || procedureStatementFrom(nameStart))
             throw Error(kNotFirst);
@@ -329,6 +351,8 @@ private:
         BatchPlan plan;
         plan.createsProcedure = true;
         plan.procedureName = name->back();
+        if (name->size() == 2 && !name->front().empty())
+            plan.procedureSchema = name->front();
         return plan;
     }
 

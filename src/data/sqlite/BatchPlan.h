@@ -19,6 +19,7 @@ struct BatchStep {
         DropIfProcedure,    // if exists (... object_id(N'tested') ... IsProcedure ...) drop procedure x
         Ignore,             // set identity_insert T on|off
         SessionOptions,     // SET QUOTED_IDENTIFIER OFF SET ANSI_NULLS ON ...
+        CreateSchema,       // CREATE SCHEMA name [AUTHORIZATION owner]: names[0][0]
     };
     Kind kind = Kind::RunSql;
     std::string sql;
@@ -34,6 +35,7 @@ struct BatchPlan {
     bool createsProcedure = false;
     bool createOrAlter = false;     // CREATE OR ALTER: an existing procedure is replaced
     std::string procedureName;      // the created procedure, without owner or brackets
+    std::string procedureSchema = "dbo";   // its schema, dbo when the name has none
     std::vector<BatchStep> steps;
 };
 
@@ -42,8 +44,9 @@ struct BatchPlan {
 // (its name must be followed by a group number, parameters, WITH, FOR or AS);
 // any other batch is cut into steps at the statements the engine answers
 // itself, each of which starts a line (or follows a ";") and ends one.
-// Throws varnett::Error with the server's words for an empty batch and for a
-// procedure batch that the server refuses.
+// Throws varnett::Error with the server's words for an empty batch, for a
+// comment or string left open, and for a procedure batch that the server
+// refuses.
 BatchPlan planBatch(std::string_view batch);
 
 } // namespace varnett::data

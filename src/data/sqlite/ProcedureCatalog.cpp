@@ -4,15 +4,18 @@
 
 namespace varnett::data {
 
-namespace {
-
-std::string table() { return sqliteQuote(ProcedureCatalog::kTableName); }
-
-} // namespace
+std::string ProcedureCatalog::table() const
+{
+    // Always qualified: an unqualified name that main lacks would reach a
+    // schema's catalog.
+    return (m_database == "main" ? std::string("main") : sqliteQuote(m_database)) + "."
+        + sqliteQuote(kTableName);
+}
 
 bool ProcedureCatalog::exists() const
 {
-    SqliteStatement query(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    SqliteStatement query(m_db, "SELECT 1 FROM " + sqliteQuote(m_database)
+                                    + ".sqlite_master WHERE type = 'table' AND name = ?1");
     query.bind(1, kTableName);
     return query.step();
 }
@@ -42,8 +45,9 @@ std::optional<std::string> ProcedureCatalog::text(std::string_view name) const
 
 bool ProcedureCatalog::hasSettingsColumns() const
 {
-    SqliteStatement query(m_db, "SELECT 1 FROM pragma_table_info(?1) WHERE name = 'ansi_nulls'");
-    query.bind(1, kTableName);
+    SqliteStatement query(m_db,
+                          "SELECT 1 FROM pragma_table_info(?1, ?2) WHERE name = 'ansi_nulls'");
+    query.bind(1, kTableName).bind(2, m_database);
     return query.step();
 }
 

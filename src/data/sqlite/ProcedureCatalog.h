@@ -18,7 +18,12 @@ class ProcedureCatalog {
 public:
     static constexpr std::string_view kTableName = "varnett_procedures";
 
-    explicit ProcedureCatalog(sqlite3* db) : m_db(db) {}
+    // `database` is "main" (the dbo procedures) or an attached schema, whose
+    // file holds a catalog table of its own.
+    explicit ProcedureCatalog(sqlite3* db, std::string database = "main")
+        : m_db(db), m_database(std::move(database))
+    {
+    }
 
     // The names of all procedures, in no particular order.
     std::vector<std::string> names() const;
@@ -38,7 +43,10 @@ private:
     bool exists() const;
     bool hasSettingsColumns() const;
 
+    std::string table() const;
+
     sqlite3* m_db;
+    std::string m_database;
 };
 
 } // namespace varnett::data

@@ -6,7 +6,8 @@ namespace varnett::data {
 
 namespace {
 
-std::string selectText(const std::string& table, const std::vector<sqltext::ColumnDesc>& columns)
+std::string selectText(const std::string& database, const std::string& table,
+                       const std::vector<sqltext::ColumnDesc>& columns)
 {
     std::string sql = "SELECT ";
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -16,14 +17,15 @@ std::string selectText(const std::string& table, const std::vector<sqltext::Colu
     }
     if (columns.empty())
         sql += "NULL";
-    return sql + " FROM main." + sqliteQuote(table);
+    return sql + " FROM " + (database == "main" ? "main" : sqliteQuote(database)) + "."
+        + sqliteQuote(table);
 }
 
 } // namespace
 
 SqliteCursor::SqliteCursor(sqlite3* db, const std::string& table,
-                           std::vector<sqltext::ColumnDesc> columns)
-    : m_columns(std::move(columns)), m_statement(db, selectText(table, m_columns))
+                           std::vector<sqltext::ColumnDesc> columns, const std::string& database)
+    : m_columns(std::move(columns)), m_statement(db, selectText(database, table, m_columns))
 {
 }
 

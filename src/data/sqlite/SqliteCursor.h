@@ -11,7 +11,9 @@ namespace varnett::data {
 // The rows of one table or view, read from SQLite one step at a time.
 class SqliteCursor final : public RowCursor {
 public:
-    SqliteCursor(sqlite3* db, const std::string& table, std::vector<sqltext::ColumnDesc> columns);
+    // `database` is "main" or the attached schema that holds the table.
+    SqliteCursor(sqlite3* db, const std::string& table, std::vector<sqltext::ColumnDesc> columns,
+                 const std::string& database = "main");
 
     const std::vector<sqltext::ColumnDesc>& columns() const override { return m_columns; }
     bool next() override;

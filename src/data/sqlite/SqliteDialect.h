@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace varnett::data {
 
@@ -13,7 +14,16 @@ namespace varnett::data {
 // nvarchar(max) and varbinary(max) become quoted type names, a "+" that
 // joins strings (a string literal on either side, or NCHAR or CHAR after it)
 // becomes "||", and comments become blanks (T-SQL comments nest, SQLite's do
-// not). The engine gives SQLite an NCHAR function like its CHAR.
+// not), and numbers are written as exactSqliteNumber gives them. The engine gives SQLite an NCHAR function like its CHAR.
 std::string toSqliteText(const TsqlTokens& tokens, std::size_t first, std::size_t last);
+
+// A number literal (digits, ".", an exponent; no sign) as SQLite must see it
+// to get the double that a correctly rounded reading gives. SQLite's own
+// reading misses by one unit in the last place for some literals, so those
+// are rewritten: to 18 significant digits, or for doubles below 1e-280 to an
+// exact expression such as "(3.0/4611686018427387904/...)". Integers that
+// fit 64 bits, literals equal in value to their 18-digit text ("1.5",
+// "0.25") and numbers out of the double range stay as they are.
+std::string exactSqliteNumber(std::string_view literal);
 
 } // namespace varnett::data

@@ -1,6 +1,8 @@
 #include "data/sqlite/SqliteEngine.h"
 
 #include "data/sqlite/BatchPlan.h"
+#include "sqltext/AsciiText.h"
+#include "sqltext/Utf8.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/HelpTextRows.h"
 #include "data/sqlite/ProcedureCatalog.h"
@@ -9,6 +11,7 @@
 #include "data/sqlite/SqliteStatement.h"
 #include "data/sqlite/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/ObjectName.h"
 
 #include <sqlite3.h>
 
@@ -36,39 +39,90 @@ std::string joinParts(const NameParts& parts)
     return out;
 }
 
+// The file of a schema: the database file's name, "-schema-" and the schema
+// name with every character but letters, digits, "_" and "-" written %XX.
+std::string schemaFileName(const std::string& databaseFile, std::string_view schema)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out = fs::path(databaseFile).filename().string() + "-schema-";
+    for (char c : schema) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'
+            || c == '-') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 0x0F];
+        }
+    }
+    return out;
+}
+
 class SqliteEngine final : public Engine {
 public:
-    SqliteEngine(sqlite3* db, std::string name) : m_db(db), m_name(std::move(name)), m_catalog(db)
+    SqliteEngine(sqlite3* db, std::string name, std::string file)
+        : m_db(db), m_name(std::move(name)), m_file(std::move(file)), m_catalog(db)
     {
     }
     ~SqliteEngine() override { sqlite3_close_v2(m_db); }
 
     std::string databaseName() const override { return m_name; }
+    std::string databaseFile() const override { return m_file; }
 
-    std::vector<std::string> listTables() override { return listTablesAndViews(m_db); }
+    std::vector<std::string> listTables() override { return listTablesAndViews(m_db, m_schemas); }
 
     std::vector<std::string> listProcedures() override
     {
-        auto names = m_catalog.names();
-        std::sort(names.begin(), names.end(), lessIgnoringCase);
-        for (auto& name : names)
-            name += ";1";
+        std::vector<sqltext::ObjectName> objects;
+        for (const std::string& name : m_catalog.names())
+            objects.push_back({"dbo", name});
+        for (const std::string& schema : m_schemas)
+            for (const std::string& name : ProcedureCatalog(m_db, schema).names())
+                objects.push_back({schema, name});
+        std::sort(objects.begin(), objects.end(), sqltext::lessObjectName);
+        std::vector<std::string> names;
+        for (const sqltext::ObjectName& object : objects)
+            names.push_back(sqltext::displayName(object) + ";1");
         return names;
     }
 
     std::unique_ptr<RowCursor> openTable(const std::string& table) override
     {
-        return std::make_unique<SqliteCursor>(m_db, table, describeColumns(m_db, table));
+        const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        const auto database = databaseOf(object.schema);
+        if (!database)
+            throw Error("Invalid object name '" + table + "'.");
+        return std::make_unique<SqliteCursor>(m_db, object.name,
+                                              describeColumns(m_db, object.name, *database),
+                                              *database);
+    }
+
+    // Attaches the file of every schema the database has made.
+    void attachSchemas()
+    {
+        SqliteStatement find(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+        find.bind(1, kSchemaTable);
+        if (!find.step())
+            return;
+        SqliteStatement query(m_db, "SELECT name, file FROM " + sqliteQuote(kSchemaTable));
+        while (query.step()) {
+            const std::string schema = query.text(0);
+            const std::string file = (fs::path(m_file).parent_path() / query.text(1)).string();
+            std::error_code ignored;
+            if (!fs::exists(file, ignored))
+                throw Error("The file '" + file + "' of the schema '" + schema
+                            + "' is missing.");
+            attach(file, schema);
+        }
+        std::sort(m_schemas.begin(), m_schemas.end(), sqltext::lessNoCase);
     }
 
     void executeBatch(const std::string& sql) override
     {
         BatchPlan plan = planBatch(sql);
         if (plan.createsProcedure) {
-            if (plan.createOrAlter && m_catalog.contains(plan.procedureName))
-                replaceProcedure(plan.procedureName, sql);
-            else
-                createProcedure(plan.procedureName, sql);
+            createProcedure(plan.procedureSchema, plan.procedureName, sql, plan.createOrAlter);
             return;
         }
         std::optional<std::string> firstError;
@@ -92,9 +146,17 @@ public:
                     if (!dropProcedure(name) && !step.ifExists)
                         note(cannotDrop(name));
                 break;
+            case BatchStep::Kind::CreateSchema:
+                try {
+                    createSchema(step.names.front().front());
+                } catch (const Error& error) {
+                    note(error.what());
+                }
+                break;
             case BatchStep::Kind::DropIfProcedure: {
                 auto tested = localName(step.tested);
-                if (tested && m_catalog.contains(*tested) && !dropProcedure(step.names.front()))
+                if (tested && ProcedureCatalog(m_db, tested->first).contains(tested->second)
+                    && !dropProcedure(step.names.front()))
                     note(cannotDrop(step.names.front()));
                 break;
             }
@@ -119,7 +181,7 @@ public:
         std::optional<std::string> text;
         try {
             if (auto name = localName(sqltext::splitMultipartName(objectName)))
-                text = m_catalog.text(*name);
+                text = ProcedureCatalog(m_db, name->first).text(name->second);
         } catch (const Error&) {
             // a malformed name names no procedure
         }
@@ -134,7 +196,7 @@ public:
         std::optional<ProcedureSettings> settings;
         try {
             if (auto name = localName(sqltext::splitMultipartName(objectName)))
-                settings = m_catalog.settings(*name);
+                settings = ProcedureCatalog(m_db, name->first).settings(name->second);
         } catch (const Error&) {
             // a malformed name names no procedure
         }
@@ -146,7 +208,11 @@ public:
 
     sqltext::TableKeys tableKeys(const std::string& table) override
     {
-        return describeKeys(m_db, table);
+        const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        const auto database = databaseOf(object.schema);
+        if (!database)
+            throw Error("Invalid object name '" + table + "'.");
+        return describeKeys(m_db, object.name, *database);
     }
 
     void beginTransaction() override { execSqlite(m_db, "BEGIN"); }
@@ -154,26 +220,100 @@ public:
     void rollback() override { execSqlite(m_db, "ROLLBACK"); }
 
 private:
-    // The procedure a name of up to three parts (database, owner, name) means
-    // here: the database part must be this database, the owner dbo.
-    std::optional<std::string> localName(const NameParts& parts) const
+    static constexpr std::string_view kSchemaTable = "varnett_schemas";
+
+    // The SQLite database that holds a schema's objects: "main" for dbo, the
+    // attached schema (as attached) for another one, none for an unknown one.
+    std::optional<std::string> databaseOf(std::string_view schema) const
+    {
+        if (sqltext::equalsNoCase(schema, "dbo"))
+            return std::string("main");
+        for (const std::string& attached : m_schemas)
+            if (sqltext::equalsNoCase(attached, schema))
+                return attached;
+        return std::nullopt;
+    }
+
+    // The procedure a name of up to three parts (database, schema, name)
+    // means here, as the SQLite database of its schema and its own name: the
+    // database part must be this database; no schema means dbo.
+    std::optional<std::pair<std::string, std::string>> localName(const NameParts& parts) const
     {
         if (parts.empty() || parts.size() > 3 || parts.back().empty())
             return std::nullopt;
-        if (parts.size() == 3 && !parts[0].empty() && !equalsIgnoringCase(parts[0], m_name))
+        if (parts.size() == 3 && !parts[0].empty() && !sqltext::equalsNoCase(parts[0], m_name))
             return std::nullopt;
-        if (parts.size() >= 2) {
-            const std::string& owner = parts[parts.size() - 2];
-            if (!owner.empty() && !equalsIgnoringCase(owner, "dbo"))
-                return std::nullopt;
-        }
-        return parts.back();
+        std::string schema = "dbo";
+        if (parts.size() >= 2 && !parts[parts.size() - 2].empty())
+            schema = parts[parts.size() - 2];
+        auto database = databaseOf(schema);
+        if (!database)
+            return std::nullopt;
+        return std::make_pair(*database, parts.back());
     }
 
     bool dropProcedure(const NameParts& parts)
     {
         auto name = localName(parts);
-        return name && m_catalog.remove(*name);
+        return name && ProcedureCatalog(m_db, name->first).remove(name->second);
+    }
+
+    void attach(const std::string& file, const std::string& schema)
+    {
+        SqliteStatement attach(m_db, "ATTACH DATABASE ?1 AS ?2");
+        attach.bind(1, file).bind(2, schema);
+        attach.step();
+        m_schemas.push_back(schema);
+    }
+
+    // CREATE SCHEMA: a new file beside the database file, attached under the
+    // schema's name and recorded in the main file.
+    void createSchema(const std::string& schema)
+    {
+        static constexpr std::string_view kTaken[] = {"dbo", "sys", "INFORMATION_SCHEMA", "guest"};
+        const bool taken = std::any_of(std::begin(kTaken), std::end(kTaken),
+                                       [&](std::string_view name) {
+                                           return sqltext::equalsNoCase(name, schema);
+                                       });
+        if (taken || databaseOf(schema))
+            throw Error("There is already an object named '" + schema + "' in the database.");
+        if (schema.empty() || sqltext::equalsNoCase(schema, "main") || sqltext::equalsNoCase(schema, "temp"))
+            throw Error("The embedded engine cannot hold a schema named '" + schema + "'.");
+        if (!sqlite3_get_autocommit(m_db))
+            throw Error("The embedded engine cannot create the schema '" + schema
+                        + "' inside a transaction.");
+        const std::string fileName = schemaFileName(m_file, schema);
+        const std::string file = (fs::path(m_file).parent_path() / fileName).string();
+        createSqliteDatabase(file);
+        try {
+            attach(file, schema);
+        } catch (const Error& error) {
+            std::error_code ignored;
+            fs::remove(file, ignored);
+            throw Error("Cannot create the schema '" + schema + "': " + error.what());
+        }
+        try {
+            execSqlite(m_db, "CREATE TABLE IF NOT EXISTS " + sqliteQuote(kSchemaTable)
+                                 + " (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE,"
+                                   " file TEXT NOT NULL)");
+            SqliteStatement record(m_db, "INSERT INTO " + sqliteQuote(kSchemaTable)
+                                             + " (name, file) VALUES (?1, ?2)");
+            record.bind(1, schema).bind(2, fileName);
+            record.step();
+        } catch (const Error&) {
+            m_schemas.pop_back();
+            SqliteStatement detach(m_db, "DETACH DATABASE ?1");
+            detach.bind(1, schema);
+            try {
+                detach.step();
+            } catch (const Error&) {
+                // the record's failure is the one to report
+            }
+            std::error_code ignored;
+            fs::remove(file, ignored);
+            throw;
+        }
+        std::sort(m_schemas.begin(), m_schemas.end(), sqltext::lessNoCase);
     }
 
     static std::string cannotDrop(const NameParts& parts)
@@ -182,24 +322,39 @@ private:
             + "', because it does not exist or you do not have permission.";
     }
 
-    void createProcedure(const std::string& name, const std::string& text)
+    // CREATE PROCEDURE, or CREATE OR ALTER when `orAlter`: then an existing
+    // procedure of the name is replaced.
+    void createProcedure(const std::string& schema, const std::string& name,
+                         const std::string& text, bool orAlter)
     {
-        SqliteStatement objects(m_db, "SELECT 1 FROM sqlite_master WHERE type IN"
-                                      " ('table', 'view', 'trigger') AND name = ?1 COLLATE NOCASE");
+        const auto database = databaseOf(schema);
+        if (!database)
+            throw Error("The specified schema name \"" + schema
+                        + "\" either does not exist or you do not have permission to use it.");
+        if (orAlter && ProcedureCatalog(m_db, *database).contains(name)) {
+            replaceProcedure(*database, name, text);
+            return;
+        }
+        SqliteStatement objects(m_db, "SELECT 1 FROM " + sqliteQuote(*database)
+                                          + ".sqlite_master WHERE type IN"
+                                            " ('table', 'view', 'trigger') AND name = ?1 COLLATE NOCASE");
         objects.bind(1, name);
-        if (objects.step() || m_catalog.contains(name))
+        ProcedureCatalog catalog(m_db, *database);
+        if (objects.step() || catalog.contains(name))
             throw Error("There is already an object named '" + name + "' in the database.");
-        m_catalog.add(name, text, m_settings);
+        catalog.add(name, text, m_settings);
     }
 
     // CREATE OR ALTER of an existing procedure: the new text and the
     // session's settings take the old ones' place, all or nothing.
-    void replaceProcedure(const std::string& name, const std::string& text)
+    void replaceProcedure(const std::string& database, const std::string& name,
+                          const std::string& text)
     {
+        ProcedureCatalog catalog(m_db, database);
         execSqlite(m_db, "SAVEPOINT varnett_alter");
         try {
-            m_catalog.remove(name);
-            m_catalog.add(name, text, m_settings);
+            catalog.remove(name);
+            catalog.add(name, text, m_settings);
         } catch (...) {
             execSqlite(m_db, "ROLLBACK TO varnett_alter; RELEASE varnett_alter");
             throw;
@@ -209,7 +364,10 @@ private:
 
     sqlite3* m_db;
     std::string m_name;
+    std::string m_file;
     ProcedureCatalog m_catalog;
+    // The attached schemas besides dbo, ordered by name.
+    std::vector<std::string> m_schemas;
     // The session's SET QUOTED_IDENTIFIER and ANSI_NULLS, which a procedure
     // created in it keeps.
     ProcedureSettings m_settings;
@@ -227,23 +385,8 @@ void ncharFunction(sqlite3_context* context, int, sqlite3_value** arguments)
         sqlite3_result_null(context);
         return;
     }
-    const auto c = static_cast<std::uint32_t>(code);
     std::string text;
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (c >> 18));
-        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    sqltext::appendUtf8(text, static_cast<char32_t>(code));
     sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
@@ -269,12 +412,20 @@ std::unique_ptr<Engine> openSqliteEngine(const std::string& path)
 {
     if (path.empty())
         throw Error("No database file is given.");
+    // The file name goes to SQLite as a C string: a NUL would cut it short
+    // and name another file.
+    if (path.find('\0') != std::string::npos)
+        throw Error("The Data Source holds a NUL character; a file name cannot hold one.");
     std::error_code error;
-    auto status = fs::status(path, error);
+    auto status = fs::status(path, error); // through symbolic links
     if (!fs::exists(status))
         throw Error("The database file '" + path + "' does not exist.");
     if (fs::is_directory(status))
         throw Error("'" + path + "' is a folder, not a database file.");
+    // A device such as /dev/null reads as an empty database and takes
+    // writes into nowhere.
+    if (!fs::is_regular_file(status))
+        throw Error("'" + path + "' is a device or other special file, not a database file.");
 
     sqlite3* db = openFile(path, SQLITE_OPEN_READWRITE);
     try {
@@ -284,7 +435,9 @@ std::unique_ptr<Engine> openSqliteEngine(const std::string& path)
         sqlite3_close_v2(db);
         throw Error("Cannot open the database file '" + path + "': " + e.what() + ".");
     }
-    return std::make_unique<SqliteEngine>(db, fs::path(path).stem().string());
+    auto engine = std::make_unique<SqliteEngine>(db, fs::path(path).stem().string(), path);
+    engine->attachSchemas();
+    return engine;
 }
 
 void createSqliteDatabase(const std::string& path)

@@ -1,9 +1,11 @@
 #include "data/sqlite/SqliteSchema.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/ProcedureCatalog.h"
 #include "data/sqlite/SqliteStatement.h"
 #include "data/sqlite/TsqlTokens.h"
+#include "sqltext/ObjectName.h"
 
 #include <algorithm>
 
@@ -28,36 +30,48 @@ constexpr int kHiddenColumn = 1;
 
 bool isHiddenTable(std::string_view name)
 {
-    return equalsIgnoringCase(name.substr(0, 7), "sqlite_")
-        || equalsIgnoringCase(name, ProcedureCatalog::kTableName);
+    return sqltext::equalsNoCase(name.substr(0, 7), "sqlite_")
+        || sqltext::equalsNoCase(name, ProcedureCatalog::kTableName)
+        || sqltext::equalsNoCase(name, "varnett_schemas");
 }
 
-std::vector<std::string> listTablesAndViews(sqlite3* db)
+std::vector<std::string> listTablesAndViews(sqlite3* db, const std::vector<std::string>& schemas)
 {
-    std::vector<std::string> tables, views;
-    SqliteStatement query(db,
-                          "SELECT type, name FROM sqlite_master WHERE type IN ('table', 'view')");
-    while (query.step()) {
-        std::string name = query.text(1);
-        if (isHiddenTable(name))
-            continue;
-        (query.text(0) == "table" ? tables : views).push_back(std::move(name));
+    std::vector<sqltext::ObjectName> tables, views;
+    std::vector<std::string> databases = {"main"};
+    databases.insert(databases.end(), schemas.begin(), schemas.end());
+    for (const std::string& database : databases) {
+        SqliteStatement query(db, "SELECT type, name FROM " + sqliteQuote(database)
+                                      + ".sqlite_master WHERE type IN ('table', 'view')");
+        while (query.step()) {
+            std::string name = query.text(1);
+            if (isHiddenTable(name))
+                continue;
+            (query.text(0) == "table" ? tables : views)
+                .push_back({database == "main" ? "dbo" : database, std::move(name)});
+        }
     }
-    std::sort(tables.begin(), tables.end(), lessIgnoringCase);
-    std::sort(views.begin(), views.end(), lessIgnoringCase);
-    tables.insert(tables.end(), views.begin(), views.end());
-    return tables;
+    std::sort(tables.begin(), tables.end(), sqltext::lessObjectName);
+    std::sort(views.begin(), views.end(), sqltext::lessObjectName);
+    std::vector<std::string> names;
+    for (const auto* group : {&tables, &views})
+        for (const sqltext::ObjectName& object : *group)
+            names.push_back(sqltext::displayName(object));
+    return names;
 }
 
-std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table)
+std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table,
+                                                 const std::string& database)
 {
     std::string createSql;
     {
-        SqliteStatement find(db, "SELECT sql FROM sqlite_master WHERE type IN ('table', 'view')"
-                                 " AND name = ?1 COLLATE NOCASE");
+        SqliteStatement find(db, "SELECT sql FROM " + sqliteQuote(database)
+                                     + ".sqlite_master WHERE type IN ('table', 'view')"
+                                       " AND name = ?1 COLLATE NOCASE");
         find.bind(1, table);
         if (isHiddenTable(table) || !find.step())
-            throw Error("Invalid object name '" + table + "'.");
+            throw Error("Invalid object name '"
+                        + (database == "main" ? table : database + "." + table) + "'.");
         createSql = find.text(0);
     }
 
@@ -66,8 +80,8 @@ std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string&
         std::int64_t pk, hidden;
     };
     std::vector<Row> rows;
-    SqliteStatement info(db, "SELECT name, type, pk, hidden FROM pragma_table_xinfo(?1, 'main')");
-    info.bind(1, table);
+    SqliteStatement info(db, "SELECT name, type, pk, hidden FROM pragma_table_xinfo(?1, ?2)");
+    info.bind(1, table).bind(2, database);
     while (info.step())
         rows.push_back({info.text(0), info.text(1), info.integer(2), info.integer(3)});
 
@@ -80,17 +94,18 @@ std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string&
             continue;
         auto column = sqltext::describeDeclaredType(row.name, row.declared);
         column.computed = row.hidden > kHiddenColumn;
-        if (autoincrement && row.pk == 1 && equalsIgnoringCase(row.declared, "INTEGER"))
+        if (autoincrement && row.pk == 1 && sqltext::equalsNoCase(row.declared, "INTEGER"))
             column.identity = true;
         columns.push_back(std::move(column));
     }
     return columns;
 }
 
-sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table)
+sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table,
+                                const std::string& database)
 {
     sqltext::TableKeys keys;
-    for (const sqltext::ColumnDesc& column : describeColumns(db, table)) {
+    for (const sqltext::ColumnDesc& column : describeColumns(db, table, database)) {
         if (column.identity)
             keys.identity.push_back(column.name);
         if (column.type == sqltext::SqlType::Timestamp)
@@ -101,9 +116,9 @@ sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table)
 
     // Views report no key columns, so they end with none.
     {
-        SqliteStatement info(db, "SELECT name FROM pragma_table_info(?1, 'main') WHERE pk > 0"
+        SqliteStatement info(db, "SELECT name FROM pragma_table_info(?1, ?2) WHERE pk > 0"
                                  " ORDER BY pk");
-        info.bind(1, table);
+        info.bind(1, table).bind(2, database);
         while (info.step())
             keys.key.push_back(info.text(0));
     }
@@ -114,18 +129,18 @@ sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table)
 
     std::vector<std::string> unique;
     {
-        SqliteStatement list(db, "SELECT name FROM pragma_index_list(?1, 'main')"
+        SqliteStatement list(db, "SELECT name FROM pragma_index_list(?1, ?2)"
                                  " WHERE \"unique\" = 1 AND partial = 0");
-        list.bind(1, table);
+        list.bind(1, table).bind(2, database);
         while (list.step())
             unique.push_back(list.text(0));
     }
-    std::sort(unique.begin(), unique.end(), lessIgnoringCase);
+    std::sort(unique.begin(), unique.end(), sqltext::lessNoCase);
     for (const std::string& index : unique) {
         std::vector<std::string> columns;
         bool onColumns = true;
-        SqliteStatement info(db, "SELECT cid, name FROM pragma_index_info(?1, 'main') ORDER BY seqno");
-        info.bind(1, index);
+        SqliteStatement info(db, "SELECT cid, name FROM pragma_index_info(?1, ?2) ORDER BY seqno");
+        info.bind(1, index).bind(2, database);
         while (info.step()) {
             if (info.integer(0) < 0)
                 onColumns = false;

@@ -15,20 +15,25 @@ namespace varnett::data {
 // procedure catalog.
 bool isHiddenTable(std::string_view name);
 
-// Tables, then views, each ordered by name without regard to case, hidden
-// tables left out.
-std::vector<std::string> listTablesAndViews(sqlite3* db);
+// Tables, then views, hidden tables left out: those of the main database as
+// dbo and those of each attached schema, each group ordered by schema and
+// name (sqltext::lessObjectName), each named in its display form.
+std::vector<std::string> listTablesAndViews(sqlite3* db,
+                                            const std::vector<std::string>& schemas = {});
 
 // The columns of a table or view in their order, each classified by its
 // declared type; generated columns are computed, and an INTEGER PRIMARY KEY
 // AUTOINCREMENT column is an identity. A table that does not exist throws
-// "Invalid object name 'X'.".
-std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table);
+// "Invalid object name 'X'.". `database` is "main" or an attached schema.
+std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table,
+                                                 const std::string& database = "main");
 
 // The table's key from SQLite's own catalog: the PRIMARY KEY columns in key
 // order, else the columns of the unique index (neither partial nor on an
 // expression) whose name sorts first; identity, rowversion and computed
-// columns as describeColumns sees them. A view has no key.
-sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table);
+// columns as describeColumns sees them. A view has no key. `database` is
+// "main" or an attached schema.
+sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table,
+                                const std::string& database = "main");
 
 } // namespace varnett::data

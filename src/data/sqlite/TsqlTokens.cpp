@@ -1,17 +1,14 @@
 #include "data/sqlite/TsqlTokens.h"
 
+#include "sqltext/AsciiText.h"
+
 #include <algorithm>
 
 namespace varnett::data {
 
 namespace {
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
+using sqltext::isWhiteSpace;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -62,8 +59,8 @@ private:
     {
         char c = m_text[m_pos];
         char next = at(m_pos + 1);
-        if (isSpace(c)) {
-            while (m_pos < m_text.size() && isSpace(m_text[m_pos]))
+        if (isWhiteSpace(c)) {
+            while (m_pos < m_text.size() && isWhiteSpace(m_text[m_pos]))
                 advance();
             return Token::Kind::Space;
         }
@@ -202,7 +199,7 @@ TsqlTokens::TsqlTokens(std::string_view text) : m_text(text), m_tokens(Lexer(tex
 
 bool TsqlTokens::isKeyword(const Token& token, std::string_view upperKeyword) const
 {
-    return token.kind == Token::Kind::Word && equalsIgnoringCase(text(token), upperKeyword);
+    return token.kind == Token::Kind::Word && sqltext::equalsNoCase(text(token), upperKeyword);
 }
 
 bool TsqlTokens::isSymbol(const Token& token, char symbol) const
@@ -237,30 +234,6 @@ std::string TsqlTokens::stringValue(const Token& token) const
     if (token.kind == Token::Kind::NString)
         raw.remove_prefix(1);
     return unquote(raw, '\'', token.unterminated);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
-bool lessIgnoringCase(std::string_view a, std::string_view b)
-{
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        auto x = static_cast<unsigned char>(lower(a[i]));
-        auto y = static_cast<unsigned char>(lower(b[i]));
-        if (x != y)
-            return x < y;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b;
 }
 
 } // namespace varnett::data

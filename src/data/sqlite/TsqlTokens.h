@@ -65,10 +65,4 @@ private:
     std::vector<Token> m_tokens;
 };
 
-// Case-insensitive comparison of ASCII letters; other bytes compare as they are.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
-// Ordering of names without regard to ASCII letter case; names that differ
-// only in case are ordered by their bytes.
-bool lessIgnoringCase(std::string_view a, std::string_view b);
-
 } // namespace varnett::data

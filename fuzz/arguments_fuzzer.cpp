@@ -1,0 +1,83 @@
+// The command line of varnett-script: the input holds the arguments parted
+// by NUL bytes.
+#include "FuzzCheck.h"
+
+#include "cli/Arguments.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace varnett::cli;
+
+namespace {
+
+// The invocation written out in one plain form: options with "=", then the
+// command, then "--" and the operands.
+std::vector<std::string> canonical(const Invocation& invocation)
+{
+    std::vector<std::string> args;
+    if (invocation.connection)
+        args.push_back("--connection=" + *invocation.connection);
+    args.push_back(invocation.command);
+    for (const std::string& field : invocation.fields)
+        args.push_back("--field=" + field);
+    for (const std::string& where : invocation.wheres)
+        args.push_back("--where=" + where);
+    if (invocation.name)
+        args.push_back("--name=" + *invocation.name);
+    if (invocation.out)
+        args.push_back("--out=" + *invocation.out);
+    args.push_back("--");
+    args.insert(args.end(), invocation.operands.begin(), invocation.operands.end());
+    return args;
+}
+
+bool same(const Invocation& a, const Invocation& b)
+{
+    return a.help == b.help && a.version == b.version && a.connection == b.connection && a.command == b.command
+        && a.operands == b.operands && a.fields == b.fields && a.wheres == b.wheres
+        && a.name == b.name && a.out == b.out;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> args;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find('\0', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        args.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+
+    Invocation invocation;
+    try {
+        invocation = parseArguments(args);
+    } catch (const UsageError&) {
+        return 0;
+    }
+    if (invocation.help || invocation.version)
+        return 0;
+    FUZZ_CHECK(!invocation.command.empty());
+    for (const std::string& where : invocation.wheres) {
+        WhereCondition condition = parseWhere(where);
+        FUZZ_CHECK(condition.op >= 0 && condition.op < 7 && !condition.field.empty());
+    }
+
+    // Written out plainly, the invocation reads back the same.
+    Invocation again;
+    try {
+        again = parseArguments(canonical(invocation));
+    } catch (const UsageError&) {
+        FUZZ_CHECK(!"the plain form of an accepted command line is accepted");
+    }
+    FUZZ_CHECK(same(again, invocation));
+    return 0;
+}

@@ -1,0 +1,130 @@
+#include "data/ProcedureUpdate.h"
+#include "data/Transaction.h"
+#include "sqltext/ProcedureText.h"
+#include "support/Engines.h"
+
+#include <gtest/gtest.h>
+
+using namespace varnett;
+using namespace varnett::testing;
+
+namespace {
+
+// An engine that records the transaction calls and fails where told.
+class RecordingEngine : public data::Engine {
+public:
+    std::string calls;
+    bool failCommit = false;
+    bool failRollback = false;
+
+    std::string databaseName() const override { return "Sales"; }
+    std::vector<std::string> listTables() override { return {}; }
+    std::vector<std::string> listProcedures() override { return {}; }
+    std::unique_ptr<data::RowCursor> openTable(const std::string&) override { return nullptr; }
+    void executeBatch(const std::string&) override { calls += "run "; }
+    std::vector<std::string> procedureText(const std::string&) override { return {}; }
+    data::ProcedureSettings procedureSettings(const std::string&) override { return {}; }
+    sqltext::TableKeys tableKeys(const std::string&) override { return {}; }
+    void beginTransaction() override { calls += "begin "; }
+    void commit() override
+    {
+        calls += "commit ";
+        if (failCommit)
+            throw Error("commit failed");
+    }
+    void rollback() override
+    {
+        calls += "rollback ";
+        if (failRollback)
+            throw Error("rollback failed");
+    }
+};
+
+std::vector<std::string> sourceOf(data::Engine& engine, const std::string& procedure)
+{
+    return sqltext::procedureLines(engine.procedureText("Sales.dbo." + procedure));
+}
+
+} // namespace
+
+TEST(Transaction, CommitsOrRollsBackOnceAndKeepsTheFirstFailure)
+{
+    struct Case {
+        const char* name;
+        bool commit, failCommit, failRollback, throwInside;
+        std::string calls, error;
+    };
+    const std::vector<Case> cases = {
+        {"committed", true, false, false, false, "begin run commit ", "(no error)"},
+        {"left without commit", false, false, false, false, "begin run rollback ", "(no error)"},
+        {"left by a failure", true, false, false, true, "begin run rollback ", "inside"},
+        {"failing rollback", true, false, true, true, "begin run rollback ", "inside"},
+        {"failing commit", true, true, false, false, "begin run commit rollback ",
+         "commit failed"},
+    };
+    for (const Case& c : cases) {
+        RecordingEngine engine;
+        engine.failCommit = c.failCommit;
+        engine.failRollback = c.failRollback;
+        std::string error = errorOf([&] {
+            data::Transaction transaction(engine);
+            engine.executeBatch("x");
+            if (c.throwInside)
+                throw Error("inside");
+            if (c.commit)
+                transaction.commit();
+        });
+        EXPECT_EQ(engine.calls, c.calls) << c.name;
+        EXPECT_EQ(error, c.error) << c.name;
+    }
+}
+
+TEST(ProcedureUpdate, ReplacesTheProcedureOrKeepsTheOld)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir);
+    engine->executeBatch("CREATE PROCEDURE [O'Brien] AS\r\nSELECT 1\r\n");
+
+    // A text that fails rolls the drop back.
+    EXPECT_EQ(errorOf([&] {
+                  data::updateProcedure(*engine, "O'Brien",
+                                        {"CREATE PROCEDURE [O'Brien] AS", "SELECT 2", "GO"});
+              }),
+              "'CREATE/ALTER PROCEDURE' must be the first statement in a query batch.");
+    EXPECT_EQ(sourceOf(*engine, "[O'Brien]"),
+              (std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS", "SELECT 1"}));
+
+    data::updateProcedure(*engine, "O'Brien", {"CREATE PROCEDURE [O'Brien] AS", "SELECT 2"});
+    EXPECT_EQ(sourceOf(*engine, "[O'Brien]"),
+              (std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS", "SELECT 2"}));
+    EXPECT_EQ(engine->listProcedures(), (std::vector<std::string>{"O'Brien;1"}));
+
+    // A procedure that is not there yet is created; without a name only the
+    // text runs, so an existing one is in the way.
+    data::updateProcedure(*engine, "P2", {"CREATE PROCEDURE P2 AS", "SELECT 3"});
+    EXPECT_EQ(errorOf([&] { data::updateProcedure(*engine, "", {"CREATE PROCEDURE P2 AS"}); }),
+              "There is already an object named 'P2' in the database.");
+    EXPECT_EQ(engine->listProcedures(), (std::vector<std::string>{"O'Brien;1", "P2;1"}));
+}
+
+TEST(ProcedureUpdate, CreatedProcedureNamesTheProcedureOfTheText)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"CREATE PROCEDURE P1 AS SELECT 1", "P1"},
+        {"-- header\r\n/* note */ create proc [dbo].[a]]b] @x int AS SELECT @x", "a]b"},
+        {"CREATE PROCEDURE \"Order Total\"\nAS\nSELECT 1", "Order Total"},
+        {"SELECT 1", "The text does not start with CREATE PROCEDURE."},
+        {"", "Command text was not set for the command object."},
+        {"CREATE PROCEDURE P AS SELECT 1\nGO\n",
+         "'CREATE/ALTER PROCEDURE' must be the first statement in a query batch."},
+    };
+    for (const auto& [text, expected] : cases) {
+        std::string result;
+        try {
+            result = data::createdProcedure(text);
+        } catch (const Error& e) {
+            result = e.what();
+        }
+        EXPECT_EQ(result, expected) << text;
+    }
+}

@@ -1,0 +1,149 @@
+#include "data/Scripts.h"
+#include "sqltext/Error.h"
+#include "sqltext/Generators.h"
+#include "sqltext/ProcScript.h"
+#include "sqltext/ProcedureText.h"
+#include "support/Engines.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace varnett;
+using varnett::testing::TempDir;
+using varnett::testing::errorOf;
+using varnett::testing::freshEngine;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+// dbo and two more schemas, each with a table Customer; names with dots,
+// brackets and blanks in both parts.
+std::unique_ptr<data::Engine> schemaDatabase(const TempDir& dir)
+{
+    auto engine = freshEngine(dir);
+    engine->executeBatch("CREATE SCHEMA Sales");
+    engine->executeBatch("CREATE SCHEMA [Human Re.s] AUTHORIZATION dbo");
+    engine->executeBatch(
+        "CREATE TABLE Customer (Id INTEGER PRIMARY KEY AUTOINCREMENT, Name varchar(20));\r\n"
+        "CREATE TABLE Sales.Customer (Id INTEGER PRIMARY KEY AUTOINCREMENT, Region varchar(9));\r\n"
+        "CREATE TABLE [Human Re.s].[Customer] (Code int);\r\n"
+        "CREATE TABLE [Human Re.s].[Order]]s.2024] (Code int);\r\n"
+        "CREATE TABLE [dbo.Dotted] (x int);\r\n"
+        "CREATE VIEW Sales.Regions AS SELECT Region FROM Sales.Customer;\r\n"
+        "INSERT INTO Sales.Customer (Region) VALUES ('North');\r\n"
+        "INSERT INTO dbo.Customer (Name) VALUES ('Ann');\r\n");
+    return engine;
+}
+
+} // namespace
+
+TEST(Schemas, EmbeddedEngineListsAndOpensObjectsOfEverySchema)
+{
+    TempDir dir;
+    const Texts tables = {"Customer", "[dbo.Dotted]", "[Human Re.s].Customer",
+                          "[Human Re.s].[Order]]s.2024]", "Sales.Customer", "Sales.Regions"};
+    {
+        auto engine = schemaDatabase(dir);
+        EXPECT_EQ(engine->listTables(), tables);
+        auto rows = engine->openTable("Sales.Customer");
+        ASSERT_EQ(rows->columns().size(), 2u);
+        EXPECT_EQ(rows->columns()[1].name, "Region");
+        EXPECT_TRUE(rows->columns()[0].identity);
+        ASSERT_TRUE(rows->next());
+        EXPECT_EQ(engine->openTable("[Sales].[Customer]")->columns()[1].name, "Region");
+        EXPECT_EQ(engine->openTable("Customer")->columns()[1].name, "Name");
+        EXPECT_EQ(errorOf([&] { engine->openTable("Nowhere.Customer"); }),
+                  "Invalid object name 'Nowhere.Customer'.");
+        EXPECT_EQ(errorOf([&] { engine->executeBatch("CREATE SCHEMA sales"); }),
+                  "There is already an object named 'sales' in the database.");
+        EXPECT_EQ(errorOf([&] { engine->executeBatch("CREATE PROCEDURE Nowhere.P AS SELECT 1"); }),
+                  "The specified schema name \"Nowhere\" either does not exist or you do not "
+                  "have permission to use it.");
+    }
+    // The schemas stay with the database, each in its file beside it.
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "Sales.db-schema-Sales"));
+    auto engine = data::openSqliteEngine(dir.file("Sales.db"));
+    EXPECT_EQ(engine->listTables(), tables);
+}
+
+TEST(Schemas, GeneratorsWriteTheSchema)
+{
+    const std::vector<sqltext::Field> fields = {{"Id", "[int]"}};
+    EXPECT_EQ(sqltext::proposedProcedureName(sqltext::ProcedureKind::Insert, "Sales.Customer"),
+              "Sales.SP_INSERT_Customer");
+    EXPECT_EQ(sqltext::proposedProcedureName(sqltext::ProcedureKind::Delete, "[dbo.Dotted]"),
+              "[SP_DELETE_dbo.Dotted]");
+    EXPECT_EQ(sqltext::proposedProcedureName(sqltext::ProcedureKind::Update,
+                                             "[Human Re.s].[Order]]s.2024]"),
+              "[Human Re.s].[SP_UPDATE_Order]]s.2024]");
+    const Texts insert = sqltext::insertProcedure("Sales.Customer", fields,
+                                                  "Sales.SP_INSERT_Customer");
+    EXPECT_EQ(insert.front(), "CREATE PROCEDURE Sales.SP_INSERT_Customer");
+    EXPECT_NE(std::find(insert.begin(), insert.end(), "INSERT INTO Sales.Customer("), insert.end());
+    const Texts remove = sqltext::deleteProcedure("[Human Re.s].[Order]]s.2024]", fields,
+                                                  "[Human Re.s].SP_X");
+    EXPECT_EQ(remove.front(), "CREATE PROCEDURE [Human Re.s].SP_X");
+    EXPECT_NE(std::find(remove.begin(), remove.end(), "DELETE FROM [Human Re.s].[Order]]s.2024]"),
+              remove.end());
+    EXPECT_EQ(sqltext::procedureObjectName("Db", sqltext::parseObjectName("[Human Re.s].P")),
+              "Db.[Human Re.s].P");
+    EXPECT_EQ(sqltext::dropProcedureLines({"Sales.P", "P"}),
+              (Texts{"DROP PROCEDURE [Sales].[P]", "DROP PROCEDURE [P]"}));
+}
+
+TEST(Schemas, CalleesResolveAsTheServerDoes)
+{
+    // An unqualified name means the caller's schema first, then dbo.
+    const std::vector<sqltext::ScriptProcedure> procedures = {
+        {"Sales.TopProc", {"EXEC Helper"}},          // Sales.Helper
+        {"Hr.Caller", {"exec Helper 1"}},        // dbo Helper (no Hr.Helper)
+        {"Helper", {"SELECT 1"}},
+        {"Sales.Helper", {"EXEC [Hr].[Caller]"}},
+    };
+    EXPECT_EQ(sqltext::scriptOrder(procedures), (std::vector<std::size_t>{2, 1, 3, 0}));
+}
+
+TEST(Schemas, ScriptsCarryTheSchemaAndLoadBack)
+{
+    TempDir dir;
+    auto engine = schemaDatabase(dir);
+    engine->executeBatch("CREATE PROCEDURE Sales.Helper AS\r\n  SELECT 1\r\n");
+    engine->executeBatch("CREATE PROCEDURE TopProc AS\r\n  EXEC Sales.Helper\r\n");
+    engine->executeBatch("CREATE PROCEDURE [Human Re.s].[Odd Name] AS\r\n  EXEC TopProc\r\n");
+    EXPECT_EQ(engine->listProcedures(),
+              (Texts{"TopProc;1", "[Human Re.s].Odd Name;1", "Sales.Helper;1"}));
+
+    const std::string procScript = dir.file("procs.sql");
+    data::writeProcedureScript(*engine, "Sales", {"[Human Re.s].Odd Name", "TopProc", "Sales.Helper"},
+                               procScript);
+    const std::string text = varnett::testing::readFile(procScript);
+    const auto helper = text.find("drop procedure [Sales].[Helper]");
+    const auto top = text.find("drop procedure [dbo].[TopProc]");
+    const auto odd = text.find("object_id(N'[Human Re.s].[Odd Name]')");
+    ASSERT_NE(helper, std::string::npos);
+    ASSERT_NE(top, std::string::npos);
+    ASSERT_NE(odd, std::string::npos);
+    EXPECT_LT(helper, top);
+    EXPECT_LT(top, odd);
+
+    const std::string dataScript = dir.file("data.sql");
+    data::writeDataScript(*engine, {"Sales.Customer", "Customer"}, dataScript);
+    const std::string data = varnett::testing::readFile(dataScript);
+    EXPECT_NE(data.find("set identity_insert Sales.Customer on"), std::string::npos) << data;
+    EXPECT_NE(data.find("INSERT INTO Sales.Customer("), std::string::npos) << data;
+    EXPECT_NE(data.find("INSERT INTO Customer("), std::string::npos) << data;
+
+    // Loaded again (twice: the drops find the procedures), the texts are the same.
+    data::loadScript(*engine, text);
+    data::loadScript(*engine, text);
+    EXPECT_EQ(sqltext::joinRows(engine->procedureText("Sales.Sales.Helper")),
+              "CREATE PROCEDURE Sales.Helper AS\r\n  SELECT 1\r\n");
+    engine->executeBatch("DELETE FROM Sales.Customer;\r\nDELETE FROM dbo.Customer");
+    data::loadScript(*engine, data);
+    auto rows = engine->openTable("Sales.Customer");
+    ASSERT_TRUE(rows->next());
+    engine->executeBatch("DROP PROCEDURE [Human Re.s].[Odd Name], Sales.Helper");
+    EXPECT_EQ(engine->listProcedures(), Texts{"TopProc;1"});
+}
