@@ -1,6 +1,7 @@
 // Writes the T-SQL the program generates for a database of awkward names and
-// every column type: the three generators over single fields, all fields and
-// each operator, the procedure script and the data transfer script. Each file
+// every column type, in dbo and in a schema of its own: the four generators
+// over single fields, all fields and each operator, with every generator
+// option and without, the procedure script and the data transfer script. Each file
 // holds batches separated by lines that are only GO; check-tsql parses them
 // with an independent T-SQL parser.
 //
@@ -36,10 +37,17 @@ const std::string kColumns =
     " [" + std::string(126, 'L') + "] int, [dp] double precision, [dec] dec(5,2),"
     " [cv] character varying(30), [Order] nvarchar(max))";
 
-const std::vector<std::string> kTables = {
-    "Order Details", "dbo.Dotted", "a]b", "O'Brien", "Select", "#Hash", "@At", "1stTable",
-    "Preis€", "Größe", "x😀", "nb\u00A0sp", "\"quoted\"", std::string(128, 'T'),
+// Tables as schema and name; the first one gets every field.
+const std::vector<ObjectName> kTables = {
+    {"dbo", "Order Details"}, {"dbo", "dbo.Dotted"}, {"dbo", "a]b"}, {"dbo", "O'Brien"},
+    {"dbo", "Select"}, {"dbo", "#Hash"}, {"dbo", "@At"}, {"dbo", "1stTable"},
+    {"dbo", "Preis€"}, {"dbo", "Größe"}, {"dbo", "x😀"}, {"dbo", "nb\u00A0sp"},
+    {"dbo", "\"quoted\""}, {"dbo", std::string(128, 'T')},
+    {"Sales Dept.", "Order Details"}, {"Sales Dept.", "Select"},
 };
+
+// Every generator option on.
+const GeneratorOptions kAllOptions = {true, true, true, true, true, true};
 
 // Hostile values for the first table: GO lines, NUL, CR, lone LF, quotes,
 // characters beyond the BMP, extreme numbers, range-end dates, zero bytes.
@@ -72,11 +80,16 @@ public:
     void add(const std::function<std::vector<std::string>()>& generate)
     {
         try {
-            m_out << batchText(generate()) << "GO\r\n";
-            ++m_written;
+            addRequired(generate);
         } catch (const Error&) {
             ++m_refused;
         }
+    }
+    // Adds a procedure the generator must write: a refusal ends the run.
+    void addRequired(const std::function<std::vector<std::string>()>& generate)
+    {
+        m_out << batchText(generate()) << "GO\r\n";
+        ++m_written;
     }
     int written() const { return m_written; }
     int refused() const { return m_refused; }
@@ -87,8 +100,14 @@ private:
     int m_refused = 0;
 };
 
+// The condition row of a field with the operator.
+ConditionRow conditionOf(const Field& field, int op)
+{
+    return {field.name, op, field.typeText, field.declaredType, field.type};
+}
+
 void generateAll(Corpus& corpus, const std::string& table, const std::vector<Field>& fields,
-                 bool everyField)
+                 const TableFacts& facts, bool everyField)
 {
     const std::string name = table.size() > 100 ? "P_Long" : table;
     auto proposed = [&](ProcedureKind kind) { return proposedProcedureName(kind, name); };
@@ -101,8 +120,29 @@ void generateAll(Corpus& corpus, const std::string& table, const std::vector<Fie
     corpus.add([&] { return deleteProcedure(table, comparable, proposed(ProcedureKind::Delete)); });
     const Field& key = fields.front();
     corpus.add([&] {
-        return updateProcedure(table, fields, {{key.name, 0, key.typeText, key.declaredType, key.type}},
-                               proposed(ProcedureKind::Update));
+        return updateProcedure(table, fields, {conditionOf(key, 0)}, proposed(ProcedureKind::Update));
+    });
+    corpus.addRequired([&] { return selectProcedure(table, fields, {}, proposed(ProcedureKind::Select)); });
+    corpus.addRequired([&] {
+        return selectProcedure(table, fields, {conditionOf(key, 0), conditionOf(fields[1], 6)},
+                               proposed(ProcedureKind::Select));
+    });
+    // Every option: the key conditions, the new identity and the rowversion
+    // check from the catalog's facts.
+    corpus.addRequired([&] {
+        return insertProcedure(table, fields, proposed(ProcedureKind::Insert), kAllOptions, facts);
+    });
+    corpus.addRequired([&] {
+        return updateProcedure(table, fields, {}, proposed(ProcedureKind::Update), kAllOptions,
+                               facts);
+    });
+    corpus.addRequired([&] {
+        return deleteProcedure(table, comparable, proposed(ProcedureKind::Delete), kAllOptions,
+                               facts);
+    });
+    corpus.addRequired([&] {
+        return selectProcedure(table, fields, {conditionOf(key, 0)}, proposed(ProcedureKind::Select),
+                               kAllOptions);
     });
     if (!everyField)
         return;
@@ -115,11 +155,13 @@ void generateAll(Corpus& corpus, const std::string& table, const std::vector<Fie
             continue;
         for (int op = 0; op < operatorCount(field.type); ++op)
             corpus.add([&] {
-                return updateProcedure(table, {setField, field},
-                                       {{field.name, op, field.typeText, field.declaredType,
-                                         field.type}},
+                return updateProcedure(table, {setField, field}, {conditionOf(field, op)},
                                        proposed(ProcedureKind::Update));
             });
+        corpus.add([&] {
+            return selectProcedure(table, {field}, {conditionOf(field, operatorCount(field.type) - 1)},
+                                   proposed(ProcedureKind::Select));
+        });
     }
 }
 
@@ -135,20 +177,17 @@ int main(int argc, char** argv)
     try {
         data::createSqliteDatabase(folder + "/Awkward.db");
         auto engine = data::openSqliteEngine(folder + "/Awkward.db");
-        for (const std::string& table : kTables) {
-            std::string quoted = "[";
-            for (char c : table)
-                quoted += c == ']' ? std::string("]]") : std::string(1, c);
-            engine->executeBatch("CREATE TABLE " + quoted + "] " + kColumns);
-        }
+        engine->executeBatch("CREATE SCHEMA [Sales Dept.]");
+        for (const ObjectName& table : kTables)
+            engine->executeBatch("CREATE TABLE " + sqlName(table) + " " + kColumns);
         engine->executeBatch(kRows);
 
         Corpus corpus(folder + "/generated.sql");
         std::vector<std::string> created;
         std::vector<std::string> shown;
-        for (const std::string& raw : kTables) {
+        for (const ObjectName& object : kTables) {
             // The table as the lists name it ("[dbo.Dotted]" is one name in dbo).
-            const std::string table = varnett::sqltext::displayName({"dbo", raw});
+            const std::string table = displayName(object);
             shown.push_back(table);
             std::vector<Field> fields;
             const auto cursor = engine->openTable(table);
@@ -156,10 +195,11 @@ int main(int argc, char** argv)
                 fields.push_back(fieldOf(column));
             // The first table with every field; the others, whose point is
             // their name, with a few (the parser's time grows with the text).
-            const bool first = raw == kTables.front();
+            const bool first = &object == &kTables.front();
             if (!first)
                 fields = {fields[0], fields[1], fields[4], fields[7], fields[12]};
-            generateAll(corpus, table, fields, first);
+            const TableFacts facts = tableFacts(cursor->columns(), engine->tableKeys(table));
+            generateAll(corpus, table, fields, facts, first);
 
             // The all-field procedures are created, for the procedure script.
             const std::string name = table.size() > 100 ? "P_Long" : table;
@@ -171,8 +211,14 @@ int main(int argc, char** argv)
                 insertProcedure(table, fields, proposedProcedureName(ProcedureKind::Insert, name))));
             engine->executeBatch(batchText(
                 deleteProcedure(table, set, proposedProcedureName(ProcedureKind::Delete, name))));
+            // The Select procedure with every option, CREATE OR ALTER run twice.
+            const std::string select = proposedProcedureName(ProcedureKind::Select, name);
+            for (int twice = 0; twice < 2; ++twice)
+                engine->executeBatch(
+                    batchText(selectProcedure(table, fields, {}, select, kAllOptions)));
             created.push_back(proposedProcedureName(ProcedureKind::Insert, name));
             created.push_back(proposedProcedureName(ProcedureKind::Delete, name));
+            created.push_back(select);
         }
         engine->executeBatch("CREATE PROCEDURE \"Quoted Proc\" AS\r\n"
                              "  SELECT \"a b\" FROM \"Order Details\"\r\n"
