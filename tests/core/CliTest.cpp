@@ -397,6 +397,30 @@ TEST(Cli, GeneratorOptionsAndTheSelectCommand)
     }
     EXPECT_EQ(run({"exec", file}).status, 0);
     EXPECT_EQ(run({"procedures"}).out, "FindCust\n");
+
+    // A table of another schema, named in any written form: the procedure
+    // goes into its schema, its key and rowversion are its own.
+    {
+        auto engine = varnett::data::openSqliteEngine(dir.file("Sales.db"));
+        engine->executeBatch("CREATE SCHEMA Sales");
+        engine->executeBatch("CREATE TABLE Sales.Customers (Code char(4) PRIMARY KEY,"
+                             " Region varchar(9), rv rowversion)");
+    }
+    Outcome schemaUpdate = run({"update", "[sales].customers", "--key", "--rowversion"});
+    EXPECT_EQ(schemaUpdate.status, 0) << schemaUpdate.err;
+    EXPECT_EQ(schemaUpdate.out,
+              "CREATE PROCEDURE Sales.SP_UPDATE_Customers\n@pCode [char](4),\n"
+              "@pRegion [varchar](10),\n@prv [binary](8)\n\nAS BEGIN\n\n"
+              "UPDATE Sales.Customers SET\n[Region] = @pRegion\nWHERE \n[Code] = @pCode AND\n"
+              "[rv] = @prv\nIF @@ROWCOUNT = 0\n"
+              "THROW 50001, 'The row was changed or deleted by another user.', 1;\n\nEND\n");
+    Outcome schemaSelect = run({"select", "Sales.Customers", "--field", "Region", "--where",
+                                "Region:LIKE", "--create-or-alter"});
+    EXPECT_EQ(schemaSelect.status, 0) << schemaSelect.err;
+    EXPECT_EQ(schemaSelect.out,
+              "CREATE OR ALTER PROCEDURE Sales.SP_SELECT_Customers\n@pRegion [varchar](10)\n\n"
+              "AS BEGIN\n\nSELECT\n[Region]\nFROM Sales.Customers\nWHERE \n"
+              "Region LIKE @pRegion+'%'\n\nEND\n");
 }
 
 TEST(Cli, BadFilesAreClearErrorsAndLoseNothing)

@@ -4,6 +4,7 @@
 // all of them parsed by sqlfluff's T-SQL dialect in one run.
 #include "sqltext/Error.h"
 #include "sqltext/Generators.h"
+#include "sqltext/ObjectName.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
 
@@ -30,6 +31,14 @@ const char* const kTables =
     "CREATE UNIQUE INDEX ab_code ON Codes (Code, Tag);"
     "CREATE UNIQUE INDEX aa_part ON Codes (Id) WHERE Id > 0;"
     "CREATE VIEW OrderNames AS SELECT OrderID, Name FROM Orders";
+
+// Tables of other schemas, with an identity key and a rowversion column,
+// beside a dbo Stock whose key is another column.
+const char* const kSchemaTables =
+    "CREATE TABLE Sales.Stock (Id INTEGER PRIMARY KEY AUTOINCREMENT, Code char(4), Qty int,"
+    " rv rowversion);"
+    "CREATE TABLE [Sales Dept].[Stock Items] (Id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " Code char(4), Qty int, rv rowversion);";
 
 // Letters for the switches: n NOCOUNT, t TRY/CATCH, c CREATE OR ALTER,
 // i identity OUTPUT, k key conditions, r rowversion check.
@@ -58,7 +67,8 @@ struct Case {
     Lines expected;
 };
 
-// Every column of the table is selected, in table order.
+// Every column of the table is selected, in table order. The procedure is
+// "P", on a table of another schema the name proposed for it.
 const Case kCases[] = {
     {"Orders", Kind::Insert, true, "",
      {"CREATE PROCEDURE P",
@@ -619,6 +629,129 @@ const Case kCases[] = {
       "END CATCH",
       "",
       "END"}},
+    {"Sales.Stock", Kind::Insert, false, "ic",
+     {"CREATE OR ALTER PROCEDURE Sales.SP_INSERT_Stock",
+      "@pCode [char](4),",
+      "@pQty [int],",
+      "@pId [int] OUTPUT",
+      "",
+      "AS BEGIN",
+      "",
+      "INSERT INTO Sales.Stock(",
+      "[Code],",
+      "[Qty]",
+      ")",
+      "",
+      "VALUES (",
+      "@pCode,",
+      "@pQty",
+      ")",
+      "SET @pId = SCOPE_IDENTITY();",
+      "END"}},
+    {"Sales.Stock", Kind::Update, false, "kr",
+     {"CREATE PROCEDURE Sales.SP_UPDATE_Stock",
+      "@pId [int],",
+      "@pCode [char](4),",
+      "@pQty [int],",
+      "@prv [binary](8)",
+      "",
+      "AS BEGIN",
+      "",
+      "UPDATE Sales.Stock SET",
+      "[Code] = @pCode,",
+      "[Qty] = @pQty",
+      "WHERE ",
+      "[Id] = @pId AND",
+      "[rv] = @prv",
+      "IF @@ROWCOUNT = 0",
+      "THROW 50001, 'The row was changed or deleted by another user.', 1;",
+      "",
+      "END"}},
+    {"Sales.Stock", Kind::Delete, false, "nkr",
+     {"CREATE PROCEDURE Sales.SP_DELETE_Stock",
+      "@pId [int],",
+      "@prv [binary](8)",
+      "",
+      "AS BEGIN",
+      "",
+      "SET NOCOUNT ON;",
+      "DELETE FROM Sales.Stock",
+      "WHERE ",
+      "[Id] = @pId AND",
+      "[rv] = @prv",
+      "IF @@ROWCOUNT = 0",
+      "THROW 50001, 'The row was changed or deleted by another user.', 1;",
+      "",
+      "END"}},
+    {"Sales.Stock", Kind::Select, true, "t",
+     {"CREATE PROCEDURE Sales.SP_SELECT_Stock",
+      "@pId [int]",
+      "",
+      "AS BEGIN",
+      "",
+      "BEGIN TRY",
+      "BEGIN TRANSACTION",
+      "SELECT",
+      "[Id],",
+      "[Code],",
+      "[Qty],",
+      "[rv]",
+      "FROM Sales.Stock",
+      "WHERE ",
+      "Id = @pId",
+      "COMMIT TRANSACTION",
+      "END TRY",
+      "BEGIN CATCH",
+      "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION;",
+      "THROW;",
+      "END CATCH",
+      "",
+      "END"}},
+    {"[Sales Dept].[Stock Items]", Kind::Update, false, "ntcikr",
+     {"CREATE OR ALTER PROCEDURE [Sales Dept].[SP_UPDATE_Stock Items]",
+      "@pId [int],",
+      "@pCode [char](4),",
+      "@pQty [int],",
+      "@prv [binary](8)",
+      "",
+      "AS BEGIN",
+      "",
+      "SET NOCOUNT ON;",
+      "BEGIN TRY",
+      "BEGIN TRANSACTION",
+      "UPDATE [Sales Dept].[Stock Items] SET",
+      "[Code] = @pCode,",
+      "[Qty] = @pQty",
+      "WHERE ",
+      "[Id] = @pId AND",
+      "[rv] = @prv",
+      "IF @@ROWCOUNT = 0",
+      "THROW 50001, 'The row was changed or deleted by another user.', 1;",
+      "COMMIT TRANSACTION",
+      "END TRY",
+      "BEGIN CATCH",
+      "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION;",
+      "THROW;",
+      "END CATCH",
+      "",
+      "END"}},
+    {"[Sales Dept].[Stock Items]", Kind::Insert, false, "",
+     {"CREATE PROCEDURE [Sales Dept].[SP_INSERT_Stock Items]",
+      "@pCode [char](4),",
+      "@pQty [int]",
+      "",
+      "AS BEGIN",
+      "",
+      "INSERT INTO [Sales Dept].[Stock Items](",
+      "[Code],",
+      "[Qty]",
+      ")",
+      "",
+      "VALUES (",
+      "@pCode,",
+      "@pQty",
+      ")",
+      "END"}},
 };
 
 class GeneratorOptionsTest : public ::testing::Test {
@@ -627,6 +760,16 @@ protected:
     {
         engine = varnett::testing::freshEngine(dir);
         engine->executeBatch(kTables);
+        engine->executeBatch("CREATE SCHEMA Sales");
+        engine->executeBatch("CREATE SCHEMA [Sales Dept]");
+        engine->executeBatch(kSchemaTables);
+    }
+
+    // "P", or on a table of another schema the name proposed for it.
+    static std::string procedureOf(const Case& c)
+    {
+        return parseObjectName(c.table).isDbo() ? std::string("P")
+                                                            : proposedProcedureName(c.kind, c.table);
     }
 
     std::vector<ColumnDesc> columnsOf(const std::string& table)
@@ -646,15 +789,16 @@ protected:
                                   fields[0].type});
         const GeneratorOptions options = optionsOf(c.options);
         const TableFacts facts = tableFacts(columns, engine->tableKeys(c.table));
+        const std::string name = procedureOf(c);
         switch (c.kind) {
         case Kind::Insert:
-            return insertProcedure(c.table, fields, "P", options, facts);
+            return insertProcedure(c.table, fields, name, options, facts);
         case Kind::Update:
-            return updateProcedure(c.table, fields, conditions, "P", options, facts);
+            return updateProcedure(c.table, fields, conditions, name, options, facts);
         case Kind::Delete:
-            return deleteProcedure(c.table, fields, "P", options, facts);
+            return deleteProcedure(c.table, fields, name, options, facts);
         case Kind::Select:
-            return selectProcedure(c.table, fields, conditions, "P", options);
+            return selectProcedure(c.table, fields, conditions, name, options);
         }
         return {};
     }
@@ -708,6 +852,21 @@ TEST_F(GeneratorOptionsTest, EmbeddedCatalogReportsKeysAndServerFilledColumns)
 
     EXPECT_TRUE(engine->tableKeys("OrderNames").key.empty());
     EXPECT_EQ(varnett::testing::errorOf([&] { engine->tableKeys("Nope"); }), "Invalid object name 'Nope'.");
+
+    // A table of another schema, not the dbo table of the same name.
+    for (const char* table : {"Sales.Stock", "[sales].[STOCK]", "[Sales Dept].[Stock Items]"}) {
+        SCOPED_TRACE(table);
+        TableKeys sales = engine->tableKeys(table);
+        EXPECT_EQ(sales.key, Lines{"Id"});
+        EXPECT_TRUE(sales.primaryKey);
+        EXPECT_EQ(sales.identity, Lines{"Id"});
+        EXPECT_EQ(sales.rowversion, Lines{"rv"});
+    }
+    EXPECT_EQ(engine->tableKeys("dbo.Stock").key, Lines{"Code"});
+    EXPECT_EQ(varnett::testing::errorOf([&] { engine->tableKeys("Nowhere.Stock"); }),
+              "Invalid object name 'Nowhere.Stock'.");
+    EXPECT_EQ(varnett::testing::errorOf([&] { engine->tableKeys("Sales.Orders"); }),
+              "Invalid object name 'Sales.Orders'.");
 }
 
 TEST_F(GeneratorOptionsTest, TableFactsComeFromTheKeysAndTheColumns)
@@ -752,9 +911,10 @@ TEST_F(GeneratorOptionsTest, EveryTextIsCreatedOnTheEmbeddedEngineAndParsesAsTsq
         for (const Case& c : kCases) {
             SCOPED_TRACE(std::string(c.table) + " '" + c.options + "'");
             const std::string text = crlf(generate(c));
+            const std::string name = procedureOf(c);
             EXPECT_NO_THROW(engine->executeBatch(text));
-            EXPECT_EQ(engine->procedureText("P").front().substr(0, 6), "CREATE");
-            engine->executeBatch("DROP PROCEDURE P");
+            EXPECT_EQ(engine->procedureText(name).front().substr(0, 6), "CREATE");
+            engine->executeBatch("DROP PROCEDURE " + sqlName(parseObjectName(name)));
             out << text << "GO\r\n";
         }
     }
@@ -836,4 +996,19 @@ TEST(EmbeddedCreateOrAlter, ReplacesAnExistingProcedureAndCreatesAMissingOne)
     engine->rollback();
     EXPECT_EQ(engine->procedureText("SP_A"),
               Lines{"create or alter proc [dbo].[sp_a] @x int AS SELECT @x\r\n"});
+
+    // In another schema, beside the dbo procedure of the same name.
+    engine->executeBatch("CREATE SCHEMA Sales");
+    engine->executeBatch("CREATE OR ALTER PROCEDURE Sales.SP_A AS SELECT 4");
+    engine->executeBatch("CREATE OR ALTER PROCEDURE [sales].[sp_a] AS SELECT 5");
+    EXPECT_EQ(engine->procedureText("Sales.SP_A"),
+              Lines{"CREATE OR ALTER PROCEDURE [sales].[sp_a] AS SELECT 5"});
+    EXPECT_EQ(engine->procedureText("SP_A"),
+              Lines{"create or alter proc [dbo].[sp_a] @x int AS SELECT @x\r\n"});
+    EXPECT_EQ(engine->listProcedures(), (Lines{"sp_a;1", "Sales.sp_a;1"}));
+    EXPECT_EQ(varnett::testing::errorOf([&] {
+                  engine->executeBatch("CREATE OR ALTER PROCEDURE Nowhere.SP_A AS SELECT 1");
+              }),
+              "The specified schema name \"Nowhere\" either does not exist or you do not have "
+              "permission to use it.");
 }
