@@ -2,6 +2,7 @@
 
 #include "app/SchemaLists.h"
 #include "data/SettingsStore.h"
+#include "data/sqlite/SqliteEngine.h"
 #include "dialogs/dlgGenOptions.h"
 
 #include <QCheckBox>
@@ -90,4 +91,45 @@ TEST_F(GeneratorOptionsDialogTest, BuildUsesTheStoredOptionsAndTheSelectPage)
     ASSERT_FALSE(responder.messages.empty());
     EXPECT_EQ(responder.messages.back().text,
               QStringLiteral("Procedure select created successfully."));
+}
+
+TEST_F(GeneratorOptionsDialogTest, ATableOfAnotherSchemaHasItsOwnKeyAndProcedureNames)
+{
+    {
+        auto engine = data::openSqliteEngine(database);
+        engine->executeBatch("CREATE SCHEMA Sales");
+        engine->executeBatch("CREATE TABLE Sales.Stock (Id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                             " Code char(4), Qty int)");
+    }
+    window = std::make_unique<TfrmMain>(*settings);
+    sqltext::GeneratorOptions options;
+    options.identityOutput = true;
+    options.createOrAlter = true;
+    settings->setGeneratorOptions(options);
+
+    pickTableAndFields(*window, "Sales.Stock", {"Code", "Qty"});
+    auto* fields = child<QTreeWidget>(window.get(), "lvFields");
+    EXPECT_TRUE(SchemaLists::isKeyField(fields->findItems("Id", Qt::MatchExactly).value(0)));
+    EXPECT_FALSE(SchemaLists::isKeyField(fields->findItems("Code", Qt::MatchExactly).value(0)));
+
+    window->selectPage(TfrmMain::InsertPage);
+    QString proposed;
+    responder.answerDialog(acceptProposedName(&proposed));
+    trigger(*window, "mniBuild");
+    EXPECT_EQ(proposed, QStringLiteral("Sales.SP_INSERT_Stock"));
+    EXPECT_EQ(window->editor(TfrmMain::InsertPage)->toPlainText(),
+              QStringLiteral("CREATE OR ALTER PROCEDURE Sales.SP_INSERT_Stock\n@pCode [char](4),\n"
+                             "@pQty [int],\n@pId [int] OUTPUT\n\nAS BEGIN\n\n"
+                             "INSERT INTO Sales.Stock(\n[Code],\n[Qty]\n)\n\nVALUES (\n@pCode,\n"
+                             "@pQty\n)\nSET @pId = SCOPE_IDENTITY();\nEND"));
+
+    // Created twice: CREATE OR ALTER replaces the procedure in its schema.
+    for (int twice = 0; twice < 2; ++twice) {
+        trigger(*window, "mniCreate");
+        ASSERT_FALSE(responder.messages.empty());
+        EXPECT_EQ(responder.messages.back().text,
+                  QStringLiteral("Procedure insert created successfully."));
+    }
+    EXPECT_EQ(data::openSqliteEngine(database)->listProcedures(),
+              std::vector<std::string>{"Sales.SP_INSERT_Stock;1"});
 }
