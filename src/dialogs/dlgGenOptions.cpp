@@ -33,27 +33,27 @@ TfrmGenOptions::TfrmGenOptions(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmGenOptions"));
-    setWindowTitle(QStringLiteral("Generator options"));
+    setWindowTitle(tr("Generator options"));
     auto* layout = new QVBoxLayout(this);
-    cbNoCount = addSwitch(this, layout, "cbNoCount", QStringLiteral("Set NOCOUNT ON"),
-                          QStringLiteral("SET NOCOUNT ON; as the first line of the body."));
-    cbTryCatch = addSwitch(this, layout, "cbTryCatch", QStringLiteral("Error handling"),
-                           QStringLiteral("The body inside TRY/CATCH with a transaction that is "
-                                          "rolled back before the error is raised again."));
-    cbCreateOrAlter = addSwitch(this, layout, "cbCreateOrAlter", QStringLiteral("Create or alter"),
-                                QStringLiteral("CREATE OR ALTER PROCEDURE (SQL Server 2016 SP1 and "
-                                               "later)."));
+    cbNoCount = addSwitch(this, layout, "cbNoCount", tr("Set NOCOUNT ON"),
+                          tr("SET NOCOUNT ON; as the first line of the body."));
+    cbTryCatch = addSwitch(this, layout, "cbTryCatch", tr("Error handling"),
+                           tr("The body inside TRY/CATCH with a transaction that is "
+                              "rolled back before the error is raised again."));
+    cbCreateOrAlter = addSwitch(this, layout, "cbCreateOrAlter", tr("Create or alter"),
+                                tr("CREATE OR ALTER PROCEDURE (SQL Server 2016 SP1 and "
+                                   "later)."));
     cbIdentityOutput = addSwitch(this, layout, "cbIdentityOutput",
-                                 QStringLiteral("Return the new key"),
-                                 QStringLiteral("Insert: an OUTPUT parameter for the identity "
-                                                "column, set from SCOPE_IDENTITY()."));
-    cbKeyConditions = addSwitch(this, layout, "cbKeyConditions", QStringLiteral("Key conditions"),
-                                QStringLiteral("Update and Delete: the conditions come from the "
-                                               "primary key (or the first unique index) when the "
-                                               "condition list is empty."));
-    cbRowversion = addSwitch(this, layout, "cbRowversion", QStringLiteral("Concurrency check"),
-                             QStringLiteral("Update and Delete: the row must have the rowversion "
-                                            "given; an error is raised when no row was changed."));
+                                 tr("Return the new key"),
+                                 tr("Insert: an OUTPUT parameter for the identity "
+                                    "column, set from SCOPE_IDENTITY()."));
+    cbKeyConditions = addSwitch(this, layout, "cbKeyConditions", tr("Key conditions"),
+                                tr("Update and Delete: the conditions come from the "
+                                   "primary key (or the first unique index) when the "
+                                   "condition list is empty."));
+    cbRowversion = addSwitch(this, layout, "cbRowversion", tr("Concurrency check"),
+                             tr("Update and Delete: the row must have the rowversion "
+                                "given; an error is raised when no row was changed."));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKBtn"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelBtn"));
