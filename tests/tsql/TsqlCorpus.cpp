@@ -158,10 +158,6 @@ void generateAll(Corpus& corpus, const std::string& table, const std::vector<Fie
                 return updateProcedure(table, {setField, field}, {conditionOf(field, op)},
                                        proposed(ProcedureKind::Update));
             });
-        corpus.add([&] {
-            return selectProcedure(table, {field}, {conditionOf(field, operatorCount(field.type) - 1)},
-                                   proposed(ProcedureKind::Select));
-        });
     }
 }
 
