@@ -349,3 +349,103 @@ AS
 UPDATE Products SET UnitPrice = @UnitPrice WHERE ProductID = @ProductID
 EXEC SP_LogAction 0, 'Price changed', @UnitPrice
 GO
+
+-- A second schema: purchasing keeps its own tables, a view and procedures
+-- that call into dbo and are called from it.
+CREATE SCHEMA Purchasing
+GO
+
+CREATE TABLE Purchasing.Suppliers (
+    SupplierID int identity(1,1) NOT NULL PRIMARY KEY,
+    CompanyName nvarchar(40) NOT NULL,
+    Country nvarchar(15),
+    Phone varchar(24)
+);
+
+CREATE TABLE Purchasing.PurchaseOrders (
+    PurchaseOrderID int identity(1,1) NOT NULL PRIMARY KEY,
+    SupplierID int NOT NULL,
+    ProductID int NOT NULL,
+    Quantity smallint NOT NULL,
+    OrderedAt datetime NOT NULL,
+    ReceivedAt datetime
+);
+
+-- Named as a dbo table: the schema tells the two apart.
+CREATE TABLE Purchasing.Orders (
+    OrderID int identity(1,1) NOT NULL PRIMARY KEY,
+    SupplierID int NOT NULL,
+    OrderDate datetime NOT NULL,
+    Notes nvarchar(200)
+);
+GO
+
+INSERT INTO Purchasing.Suppliers (SupplierID, CompanyName, Country, Phone) VALUES
+    (1, 'Exotic Liquids', 'UK', '(171) 555-2222'),
+    (2, 'Tokyo Traders', 'Japan', '(03) 3555-5011'),
+    (3, 'Pavlova, Ltd.', 'Australia', '(03) 444-2343');
+
+INSERT INTO Purchasing.PurchaseOrders (PurchaseOrderID, SupplierID, ProductID, Quantity, OrderedAt,
+                                       ReceivedAt) VALUES
+    (1, 1, 1, 40, '2024-01-10 09:00:00.000', '2024-01-15 14:30:00.000'),
+    (2, 2, 2, 25, '2024-02-01 11:20:00.000', NULL);
+
+INSERT INTO Purchasing.Orders (OrderID, SupplierID, OrderDate, Notes) VALUES
+    (1, 1, '2024-01-10 09:00:00.000', 'Quarterly restock'),
+    (2, 3, '2024-03-05 16:45:00.000', NULL);
+GO
+
+CREATE VIEW Purchasing.OpenPurchaseOrders AS
+SELECT po.PurchaseOrderID, s.CompanyName, po.ProductID, po.Quantity, po.OrderedAt
+FROM Purchasing.PurchaseOrders po
+JOIN Purchasing.Suppliers s ON s.SupplierID = po.SupplierID
+WHERE po.ReceivedAt IS NULL;
+GO
+
+CREATE PROCEDURE Purchasing.SP_ReceivePurchaseOrder
+    @PurchaseOrderID int
+AS
+BEGIN
+    SET NOCOUNT ON
+    DECLARE @ProductID int
+    DECLARE @Quantity smallint
+
+    SELECT @ProductID = ProductID, @Quantity = Quantity
+    FROM Purchasing.PurchaseOrders
+    WHERE PurchaseOrderID = @PurchaseOrderID
+
+    UPDATE Purchasing.PurchaseOrders SET ReceivedAt = GETDATE()
+    WHERE PurchaseOrderID = @PurchaseOrderID
+
+    UPDATE dbo.Products SET UnitsInStock = UnitsInStock + @Quantity
+    WHERE ProductID = @ProductID
+
+    EXEC dbo.SP_LogAction 0, 'Purchase order received', @Quantity
+END
+GO
+
+CREATE PROCEDURE Purchasing.SP_OrderStock
+    @SupplierID int,
+    @ProductID int,
+    @Quantity smallint
+AS
+BEGIN
+    SET NOCOUNT ON
+    INSERT INTO Purchasing.PurchaseOrders (SupplierID, ProductID, Quantity, OrderedAt)
+    VALUES (@SupplierID, @ProductID, @Quantity, GETDATE())
+    EXEC SP_LogAction 0, 'Stock ordered', @Quantity
+END
+GO
+
+CREATE PROCEDURE SP_RestockProduct
+    @ProductID int,
+    @SupplierID int
+AS
+BEGIN
+    SET NOCOUNT ON
+    DECLARE @Missing smallint
+    SELECT @Missing = ReorderLevel - UnitsInStock FROM Products WHERE ProductID = @ProductID
+    IF @Missing > 0
+        EXEC Purchasing.SP_OrderStock @SupplierID, @ProductID, @Missing
+END
+GO

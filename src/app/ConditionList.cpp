@@ -9,6 +9,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 #include <QTreeWidget>
 
 namespace varnett {
@@ -123,6 +125,17 @@ void ConditionList::addCondition(const sqltext::Field& field)
     connect(selector, &QComboBox::activated, this, [this, item](int op) {
         ui::guarded([&] { operatorChanged(item, op); });
     });
+    fitColumns();
+}
+
+void ConditionList::fitColumns()
+{
+    // The field names and parameters are shown whole; the operator column
+    // is as wide as its selector needs.
+    m_list->resizeColumnToContents(0);
+    m_list->setColumnWidth(0, m_list->columnWidth(0) + 8);
+    m_list->setColumnWidth(1, std::max(m_list->columnWidth(1), 80));
+    m_list->resizeColumnToContents(2);
 }
 
 void ConditionList::operatorChanged(QTreeWidgetItem* item, int op)
@@ -130,6 +143,7 @@ void ConditionList::operatorChanged(QTreeWidgetItem* item, int op)
     m_list->setCurrentItem(item);
     item->setText(2, QString::fromStdString(
                          sqltext::conditionParameter(item->text(0).toStdString(), op)));
+    fitColumns();
     m_list->setFocus();
 }
 

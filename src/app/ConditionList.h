@@ -48,6 +48,7 @@ signals:
     void fieldDropped();
 
 private:
+    void fitColumns();
     void operatorChanged(QTreeWidgetItem* item, int op);
 
     QTreeWidget* m_list;

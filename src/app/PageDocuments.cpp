@@ -4,21 +4,22 @@
 #include "sqltext/Error.h"
 #include "ui/EditorOps.h"
 #include "ui/Modal.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
-#include <QPrinter>
+#include <Qsci/qsciprinter.h>
+
 #include <QPrinterInfo>
 
 namespace varnett {
 
-PageDocuments::PageDocuments(const std::array<QPlainTextEdit*, kPages>& editors)
+PageDocuments::PageDocuments(const std::array<ui::SqlEditor*, kPages>& editors)
     : m_editors(editors)
 {
 }
 
 bool PageDocuments::savePage(int page)
 {
-    QPlainTextEdit* editor = m_editors[page];
+    ui::SqlEditor* editor = m_editors[page];
     State& st = m_states[page];
     const QStringList pageLines = ui::lines(editor);
     if (pageLines.isEmpty())
@@ -40,6 +41,7 @@ bool PageDocuments::savePage(int page)
     }
     writeLinesFile(st.documentName, pageLines);
     st.askForFileName = false;
+    editor->markSaved();
     return true;
 }
 
@@ -60,9 +62,12 @@ void PageDocuments::print(int page)
     const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
     if (printerInfo.isNull())
         throw Error("No printer is installed. Install a printer to print a page");
-    QPrinter printer(printerInfo);
+    // The editor's own printing keeps the colours and the line numbers.
+    QsciPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(printerInfo.printerName());
     printer.setDocName(m_states[page].documentName);
-    m_editors[page]->print(&printer);
+    printer.setWrapMode(QsciScintilla::WrapWord);
+    printer.printRange(m_editors[page]);
 }
 
 void writeLinesFile(const QString& path, const QStringList& lines)

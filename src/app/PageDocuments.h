@@ -4,7 +4,7 @@
 
 #include <array>
 
-class QPlainTextEdit;
+namespace varnett::ui { class SqlEditor; }
 
 namespace varnett {
 
@@ -20,7 +20,7 @@ public:
 
     static constexpr int kPages = 5;   // Insert, Update, Delete, Edit, Select
 
-    explicit PageDocuments(const std::array<QPlainTextEdit*, kPages>& editors);
+    explicit PageDocuments(const std::array<ui::SqlEditor*, kPages>& editors);
 
     State& state(int page) { return m_states[page]; }
     const State& state(int page) const { return m_states[page]; }
@@ -37,7 +37,7 @@ public:
     void print(int page);
 
 private:
-    std::array<QPlainTextEdit*, kPages> m_editors;
+    std::array<ui::SqlEditor*, kPages> m_editors;
     std::array<State, kPages> m_states;
 };
 

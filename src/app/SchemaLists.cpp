@@ -4,6 +4,7 @@
 #include "data/dmMain.h"
 #include "sqltext/Compare.h"
 #include "sqltext/TypeText.h"
+#include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
 #include <QGroupBox>
@@ -11,6 +12,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <set>
 
 namespace varnett {
 
@@ -46,10 +48,13 @@ SchemaLists::SchemaLists(data::TDataMain& dataMain, QTreeWidget* lvTables, QTree
 void SchemaLists::loadTables()
 {
     const std::vector<std::string> names = m_dataMain.listTables();
+    const std::vector<std::string> viewList = m_dataMain.listViews();
+    const std::set<std::string> views(viewList.begin(), viewList.end());
     m_tables->clear();
     for (const std::string& name : names) {
         auto* item = new QTreeWidgetItem(m_tables, {QString::fromStdString(name)});
-        item->setIcon(0, images::listImage(0));
+        // Views have their own icon.
+        item->setIcon(0, images::listImage(views.count(name) ? 2 : 0));
     }
     m_tables->resizeColumnToContents(0);
 }
@@ -72,6 +77,7 @@ void SchemaLists::lvTablesClick()
         return;
     if (m_hasShownTable && table == m_shownTable)
         return;
+    ui::BusyOperation busy({}, false);
     emptyFields();
     auto cursor = m_dataMain.openTable(table.toStdString());
     std::vector<sqltext::ColumnDesc> columns = cursor->columns();
@@ -83,7 +89,7 @@ void SchemaLists::lvTablesClick()
             texts << QString::fromStdString(*type);
         auto* item = new QTreeWidgetItem(m_fields, texts);
         const bool key = std::find(keys.key.begin(), keys.key.end(), column.name) != keys.key.end();
-        item->setIcon(0, images::listImage(key ? 2 : 1));
+        item->setIcon(0, images::listImage(key ? 3 : 1));
         item->setData(0, kKeyRole, key);
         const sqltext::Field field = sqltext::fieldOf(column);
         item->setData(0, kDeclaredTypeRole, QString::fromStdString(field.declaredType));
@@ -111,6 +117,10 @@ void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
     m_sortColumn = column;
     // Always ascending, by the lists' own rule; a missing sub-item counts
     // as the empty text.
+    // Taking the entries out clears their selection: it is put back after,
+    // so that what the user chose stays chosen (Build reads it).
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    QTreeWidgetItem* current = list->currentItem();
     QList<QTreeWidgetItem*> items;
     while (list->topLevelItemCount() > 0)
         items << list->takeTopLevelItem(0);
@@ -119,6 +129,10 @@ void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
             < 0;
     });
     list->addTopLevelItems(items);
+    if (current)
+        list->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    for (QTreeWidgetItem* item : selected)
+        item->setSelected(true);
 }
 
 void SchemaLists::lvFieldsSelectItem()

@@ -4,7 +4,10 @@
 #include "data/dmMain.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/ProcedureText.h"
+#include "sqltext/Error.h"
 #include "ui/Modal.h"
+
+#include <QRegularExpression>
 
 namespace varnett {
 
@@ -19,18 +22,51 @@ std::vector<std::string> toStd(const QStringList& lines)
     return result;
 }
 
+// An empty page is refused before the server is asked: its message is
+// plainer than a driver's.
+void requireText(const QStringList& lines)
+{
+    for (const QString& line : lines)
+        if (!line.trimmed().isEmpty())
+            return;
+    throw Error("The page is empty.");
+}
+
+// The name a text creates or alters a procedure under, as written; empty
+// when it holds no such statement.
+QString createdProcedure(const QStringList& lines)
+{
+    static const QRegularExpression statement(
+        QStringLiteral(R"(\b(?:CREATE|ALTER)\s+PROC(?:EDURE)?\s+((?:\[(?:[^\]]|\]\])*\]|"[^"]*"|[^\s(;.]+)(?:\.(?:\[(?:[^\]]|\]\])*\]|"[^"]*"|[^\s(;.]+))*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = statement.match(lines.join(QLatin1Char('\n')));
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+// The success sentence, naming the procedure when the text shows it.
+QString naming(const QString& sentence, const QStringList& lines)
+{
+    const QString name = createdProcedure(lines);
+    if (name.isEmpty())
+        return sentence;
+    QString text = sentence;
+    text.chop(1); // the final "."
+    return text + QStringLiteral(": ") + name;
+}
+
 } // namespace
 
 bool ServerProcedures::createPage(const QStringList& lines, const QString& word)
 {
     try {
+        requireText(lines);
         m_dataMain.executeLines(toStd(lines));
     } catch (const std::exception& failure) {
         ui::error(QStringLiteral("Can not create procedure %1. Error msg: ").arg(word)
                   + ui::messageOf(failure));
         return false;
     }
-    ui::information(QStringLiteral("Procedure %1 created successfully.").arg(word));
+    ui::information(naming(QStringLiteral("Procedure %1 created successfully.").arg(word), lines));
     return true;
 }
 
@@ -49,12 +85,13 @@ QStringList ServerProcedures::procedureText(const QString& name)
 void ServerProcedures::updateOnServer(const QString& procedureName, const QStringList& lines)
 {
     try {
+        requireText(lines);
         data::updateProcedure(m_dataMain.db().engine(), procedureName.toStdString(), toStd(lines));
     } catch (const std::exception& failure) {
         ui::error(QStringLiteral("Can not update procedure. Error msg: ") + ui::messageOf(failure));
         return;
     }
-    ui::information(QStringLiteral("Procedure updated successfully."));
+    ui::information(naming(QStringLiteral("Procedure updated successfully."), lines));
 }
 
 } // namespace varnett

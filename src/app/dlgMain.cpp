@@ -4,18 +4,20 @@
 #include "app/Images.h"
 #include "app/PageDocuments.h"
 #include "app/RecentProcedures.h"
-#include "app/ServerProcedures.h"
 #include "app/SchemaLists.h"
+#include "app/ServerProcedures.h"
 #include "app/dlgAbout.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
 #include "dialogs/dlgConnEdit.h"
 #include "ui/Modal.h"
+#include "ui/SqlEditor.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
@@ -44,23 +46,114 @@ TfrmMain::TfrmMain(data::SettingsStore& settings, QWidget* parent)
     connectProcedureCommands();
     connectServerCommands();
     connect(pcMain, &QTabWidget::currentChanged, this, [this] { ui::guarded([this] { pcMainChange(); }); });
+    for (ui::SqlEditor* edit : m_editors) {
+        connect(edit, &ui::SqlEditor::modificationChanged, this, [this] { updateTitles(); });
+        connect(edit, &ui::SqlEditor::textChanged, this, [this] { updateTitles(); });
+    }
     FormCreate();
+    updateTitles();
 }
 
 TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::FormCreate()
 {
-    ui::guarded([this] { m_dataMain->DataModuleCreate(); });
+    bool opened = false;
+    ui::guarded([this, &opened] {
+        ui::BusyOperation busy(busyWidgets(), false);
+        m_dataMain->DataModuleCreate();
+        opened = true;
+    });
     selectPage(InsertPage);
     try {
-        m_dataMain->db().open();
+        // A stored connection that failed is not tried a second time: the
+        // user would wait for its time-out twice.
+        if (!opened)
+            throw std::runtime_error("not connected");
         setStatusText(QString::fromStdString(m_dataMain->currentDatabaseName()));
     } catch (const std::exception&) {
         // The failure was shown by the data module already; the connection
         // dialog gives the user the chance to mend it.
         mniChangeConnectionClick();
     }
+}
+
+bool TfrmMain::pageModified(int page) const
+{
+    const ui::SqlEditor* edit = m_editors[page];
+    return edit->isModified() && edit->length() > 0;
+}
+
+void TfrmMain::updateTitles()
+{
+    if (!m_documents)
+        return;
+    static const std::array<QString, PageDocuments::kPages> captions = {
+        QStringLiteral("Insert"), QStringLiteral("Update"), QStringLiteral("Delete"),
+        QStringLiteral("Edit existing procedure"), QStringLiteral("Select")};
+    auto shownName = [this](int page) {
+        const QString name = m_documents->state(page).documentName;
+        return name.isEmpty() ? QString() : QFileInfo(name).fileName();
+    };
+    for (int page = 0; page < PageDocuments::kPages; ++page) {
+        QString caption = captions[page];
+        const QString name = shownName(page);
+        if (!name.isEmpty())
+            caption += QStringLiteral(": ") + name;
+        if (pageModified(page))
+            caption += QStringLiteral(" *");
+        pcMain->setTabText(page, caption);
+        pcMain->setTabToolTip(page, m_documents->state(page).documentName);
+    }
+    QStringList title;
+    const int page = currentPage();
+    QString document = shownName(page);
+    if (pageModified(page))
+        document += QLatin1Char('*');
+    if (!document.isEmpty())
+        title << document;
+    if (!statusText().isEmpty())
+        title << statusText();
+    title << QStringLiteral("Varnett");
+    setWindowTitle(title.join(QStringLiteral(" - ")));
+}
+
+bool TfrmMain::confirmClose()
+{
+    QStringList changed;
+    std::vector<int> pages;
+    for (int page = 0; page < PageDocuments::kPages; ++page) {
+        if (!pageModified(page))
+            continue;
+        pages.push_back(page);
+        changed << QStringLiteral("    ") + pcMain->tabText(page);
+    }
+    if (pages.empty())
+        return true;
+    const ui::SaveChoice choice = ui::askSaveChanges(
+        QStringLiteral("These pages have changes that are not saved:\n%1\n\n"
+                       "Save them before closing?")
+            .arg(changed.join(QLatin1Char('\n'))));
+    if (choice == ui::SaveChoice::Cancel)
+        return false;
+    if (choice == ui::SaveChoice::Discard)
+        return true;
+    for (int page : pages) {
+        bool saved = false;
+        ui::guarded([&] { saved = m_documents->savePage(page); });
+        updateTitles();
+        if (!saved)
+            return false;
+    }
+    return true;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (confirmClose())
+        event->accept();
+    else
+        event->ignore();
 }
 
 int TfrmMain::currentPage() const
@@ -97,8 +190,9 @@ void TfrmMain::pcMainChange()
     if (Splitter3->count() > 1)
         Splitter3->handle(1)->setVisible(update);
 
-    for (QPlainTextEdit* edit : m_editors)
+    for (ui::SqlEditor* edit : m_editors)
         edit->viewport()->update();
+    updateTitles();
 }
 
 QString TfrmMain::statusText() const
@@ -109,6 +203,7 @@ QString TfrmMain::statusText() const
 void TfrmMain::setStatusText(const QString& text)
 {
     sbMainPanel->setText(text);
+    updateTitles();
 }
 
 void TfrmMain::mniShowConnectionClick()
@@ -122,10 +217,12 @@ void TfrmMain::mniChangeConnectionClick()
     data::Connection& db = m_dataMain->db();
     db.close();
     TConnEditForm dialog(this);
+    dialog.showCurrent(QString::fromStdString(db.heldText()));
     try {
         if (ui::exec(dialog) == QDialog::Accepted) {
             const std::string chosen = dialog.connectionString().toStdString();
             if (!chosen.empty()) {
+                ui::BusyOperation busy(busyWidgets(), false);
                 db.setConnectionString(chosen);
                 db.open();
                 setStatusText(QString::fromStdString(m_dataMain->currentDatabaseName()));
@@ -141,6 +238,7 @@ void TfrmMain::mniChangeConnectionClick()
 
 void TfrmMain::Loadtablelist1Click()
 {
+    ui::BusyOperation busy(busyWidgets(), false);
     m_schema->loadTables();
 }
 

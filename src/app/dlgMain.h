@@ -12,11 +12,17 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
+#include "ui/BusyOperation.h"
+
+namespace varnett::ui {
+class SqlEditor;
+class TfrmFind;
+}
 class QProgressBar;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
+class QToolButton;
 class QTreeWidget;
 class QWidget;
 
@@ -53,8 +59,8 @@ public:
 
     int currentPage() const;
     void selectPage(int page);
-    QPlainTextEdit* editor(int page) const { return m_editors[page]; }
-    QPlainTextEdit* currentEditor() const { return m_editors[currentPage()]; }
+    ui::SqlEditor* editor(int page) const { return m_editors[page]; }
+    ui::SqlEditor* currentEditor() const { return m_editors[currentPage()]; }
     QString statusText() const;
 
     // Commands of the menus.
@@ -74,6 +80,12 @@ public:
     void mniPrintClick();
     void mniClearClick();
     void mniClearAllClick();
+    // Select All: the entries of a list that has the focus, else the page.
+    void mniSelectAllClick();
+    // Find and replace, on the current page.
+    ui::TfrmFind& findBox();
+    void mniFindNextClick(bool forward);
+    void mniGoToLineClick();
     // Double-click on a table: its name goes in at the caret.
     void lvTablesDblClick();
     // Double-click on a field, or a drop on the condition list.
@@ -101,13 +113,26 @@ public:
     void mniScriptClick();
     void mniDatatransferScriptClick();
 
+    // Whether a page holds text that was changed since it was last saved,
+    // generated or opened.
+    bool pageModified(int page) const;
+    // Asks Save / Discard / Cancel when pages are modified; true when the
+    // program may end.
+    bool confirmClose();
+
     SchemaLists& schema() { return *m_schema; }
     PageDocuments& documents() { return *m_documents; }
     ConditionList& conditions() { return *m_conditions; }
     RecentProcedures& recent() { return *m_recent; }
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void FormCreate();
+    // Tab captions and the window title: document names, the modified
+    // marker and the database.
+    void updateTitles();
     void buildWidgets();
     void buildMenus();
     void buildFileMenu();
@@ -126,7 +151,10 @@ private:
     void createPage(int page);
     void openProcedure(const QString& name, bool addToRecent);
     void connectServerCommands();
-    std::optional<QString> askScriptFileName();
+    enum class ScriptKind { Procedures, Data };
+    std::optional<QString> askScriptFileName(ScriptKind kind);
+    // The toolbar's progress bar and Cancel button, for long operations.
+    ui::BusyWidgets busyWidgets() const;
     void setStatusText(const QString& text);
 
     std::unique_ptr<data::TDataMain> m_dataMain;
@@ -135,14 +163,20 @@ private:
     ConditionList* m_conditions = nullptr;
     RecentProcedures* m_recent = nullptr;
     std::unique_ptr<ServerProcedures> m_server;
+    ui::TfrmFind* m_find = nullptr;
     // The procedures chosen for the last procedure script.
     std::vector<std::string> m_chosenProcedures;
-    // The file name the script save dialog proposes: the last one chosen.
-    QString m_lastScriptName;
+    // The file names the script save dialog proposes: the last one chosen
+    // for each kind of script.
+    QString m_lastProcedureScript;
+    QString m_lastDataScript;
 
     // Widgets, named as their objectName.
     QToolBar* tbMain = nullptr;
     QProgressBar* pbMain = nullptr;
+    QAction* m_pbMainAction = nullptr;
+    QToolButton* m_cancelButton = nullptr;
+    QAction* m_cancelAction = nullptr;
     QLabel* sbMainPanel = nullptr;
     QLabel* sbMainNote = nullptr;      // what the last Build left out
     QWidget* pnlTable = nullptr;
@@ -157,7 +191,7 @@ private:
     QWidget* pnlWhere = nullptr;
     QTreeWidget* lvWhere = nullptr;
     QTabWidget* pcMain = nullptr;
-    std::array<QPlainTextEdit*, 5> m_editors{};
+    std::array<ui::SqlEditor*, 5> m_editors{};
 
     QMenu* mnuFile = nullptr;
     QMenu* popTables = nullptr;

@@ -12,9 +12,9 @@
 #include "sqltext/Generators.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
+#include "ui/SqlEditor.h"
 
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 namespace varnett {
@@ -89,16 +89,13 @@ void TfrmMain::buildProcedure(int page)
         : page == DeletePage                               ? sqltext::ProcedureKind::Delete
                                                            : sqltext::ProcedureKind::Insert;
 
-    QPlainTextEdit* target = m_editors[page];
-    target->clear();
-    sbMainNote->clear();
+    ui::SqlEditor* target = m_editors[page];
+    // A cancelled name dialog leaves the page and its document as they were.
     const QString name = askProcedureName(
         QString::fromStdString(sqltext::proposedProcedureName(kind, table)), this);
-    PageDocuments::State& state = m_documents->state(page);
-    state.documentName = name;
     if (name.isEmpty())
         return;
-    state.askForFileName = true;
+    sbMainNote->clear();
 
     const std::string procedure = name.toStdString();
     const sqltext::GeneratorOptions options = m_dataMain->settings().generatorOptions();
@@ -122,8 +119,13 @@ void TfrmMain::buildProcedure(int page)
         lines = sqltext::selectProcedure(table, fields, m_conditions->rows(), procedure, options);
         break;
     }
+    // The new text replaces the old as one step that Undo takes back.
     ui::setLines(target, toLines(lines));
     sbMainNote->setText(QString::fromStdString(sqltext::leftOutNote(kind, fields)));
+    PageDocuments::State& state = m_documents->state(page);
+    state.documentName = name;
+    state.askForFileName = true;
+    updateTitles();
 }
 
 void TfrmMain::mniGeneratorOptionsClick()

@@ -5,13 +5,12 @@
 #include "lists/InsertFromList.h"
 #include "ui/Commands.h"
 #include "ui/GridLineDelegate.h"
+#include "ui/SqlEditor.h"
 
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QShortcut>
 #include <QSplitter>
@@ -97,19 +96,13 @@ void TfrmMain::buildWidgets()
     const std::array<QString, 5> captions = {
         QStringLiteral("Insert"), QStringLiteral("Update"), QStringLiteral("Delete"),
         QStringLiteral("Edit existing procedure"), QStringLiteral("Select")};
-    const QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         auto* sheet = new QWidget(pcMain);
         sheet->setObjectName(QString::fromLatin1(pages[i].first));
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
-        auto* edit = new QPlainTextEdit(sheet);
+        auto* edit = new ui::SqlEditor(sheet);
         edit->setObjectName(QString::fromLatin1(pages[i].second));
-        edit->setLineWrapMode(QPlainTextEdit::NoWrap);
-        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        edit->setFont(fixedFont);
-        edit->setContextMenuPolicy(Qt::CustomContextMenu);
         layout->addWidget(edit);
         pcMain->addTab(sheet, captions[i]);
         m_editors[i] = edit;
@@ -135,6 +128,10 @@ void TfrmMain::buildWidgets()
     Splitter1->setSizes({257, 700});
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
+    // In a narrow window the pages keep a usable width and the lists give way.
+    pnlTable->setMinimumWidth(100);
+    pnlProc->setMinimumWidth(320);
+    Splitter1->setCollapsible(1, false);
 
     // Status bar: a panel with the database name, then the notes of Build.
     auto* status = new QStatusBar(this);
@@ -175,23 +172,18 @@ void TfrmMain::buildMenus()
 
 void TfrmMain::buildFileMenu()
 {
-    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFile->setSeparatorsCollapsible(false);
-    mniNew = addAction(mnuFile, "mniNew", QStringLiteral("New"),
-                       QKeySequence(QStringLiteral("Ctrl+N")));
-    mniOpen = addAction(mnuFile, "mniOpen", QStringLiteral("Open"),
-                        QKeySequence(QStringLiteral("Ctrl+O")));
-    mniClose = addAction(mnuFile, "mniClose", QStringLiteral("Close"),
-                         QKeySequence(QStringLiteral("Ctrl+L")));
+    mniNew = addAction(mnuFile, "mniNew", QStringLiteral("&New"), QKeySequence(QStringLiteral("Ctrl+N")));
+    mniOpen = addAction(mnuFile, "mniOpen", QStringLiteral("&Open"), QKeySequence(QStringLiteral("Ctrl+O")));
+    mniClose = addAction(mnuFile, "mniClose", QStringLiteral("&Close"), QKeySequence(QStringLiteral("Ctrl+L")));
     mnuFile->addSeparator();
-    mniSave = addAction(mnuFile, "mniSave", QStringLiteral("Save"),
-                        QKeySequence(QStringLiteral("Ctrl+S")));
-    mniSaveAs = addAction(mnuFile, "mniSaveAs", QStringLiteral("Save As..."));
-    mniSaveAll = addAction(mnuFile, "mniSaveAll", QStringLiteral("Save All"));
+    mniSave = addAction(mnuFile, "mniSave", QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")));
+    mniSaveAs = addAction(mnuFile, "mniSaveAs", QStringLiteral("Save &As..."));
+    mniSaveAll = addAction(mnuFile, "mniSaveAll", QStringLiteral("Save A&ll"));
     mnuFile->addSeparator();
-    mniPrint = addAction(mnuFile, "mniPrint", QStringLiteral("Print"),
-                         QKeySequence(QStringLiteral("Ctrl+P")));
+    mniPrint = addAction(mnuFile, "mniPrint", QStringLiteral("&Print"), QKeySequence(QStringLiteral("Ctrl+P")));
     mnuFile->addSeparator();
     QAction* exit = addAction(mnuFile, "mniExit", QStringLiteral("E&xit"),
                               QKeySequence(QStringLiteral("Ctrl+Q")));
@@ -202,65 +194,73 @@ void TfrmMain::buildFileMenu()
 
 void TfrmMain::buildEditMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("Edit"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Edit"));
     menu->setObjectName(QStringLiteral("mnuEdit"));
-    mniUndo = addAction(menu, "mniUndo", QStringLiteral("&Undo"),
-                        QKeySequence(QStringLiteral("Ctrl+Z")));
+    mniUndo = addAction(menu, "mniUndo", QStringLiteral("&Undo"), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QAction* redo = addAction(menu, "mniRedo", QStringLiteral("&Redo"));
+    redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")),
+                        QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     menu->addSeparator();
-    mniCut = addAction(menu, "mniCut", QStringLiteral("Cut"),
-                       QKeySequence(QStringLiteral("Ctrl+X")));
-    mniCopy = addAction(menu, "mniCopy", QStringLiteral("Copy"),
-                        QKeySequence(QStringLiteral("Ctrl+C")));
-    mniPaste = addAction(menu, "mniPaste", QStringLiteral("Paste"),
-                         QKeySequence(QStringLiteral("Ctrl+V")));
-    mniSelectAll = addAction(menu, "mniSelectAll", QStringLiteral("Select All"),
-                             QKeySequence(QStringLiteral("Ctrl+A")));
-    mniClear = addAction(menu, "mniClear", QStringLiteral("Clear"));
-    mniClearAll = addAction(menu, "mniClearAll", QStringLiteral("Clear All"));
+    mniCut = addAction(menu, "mniCut", QStringLiteral("Cu&t"), QKeySequence(QStringLiteral("Ctrl+X")));
+    mniCopy = addAction(menu, "mniCopy", QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")));
+    mniPaste = addAction(menu, "mniPaste", QStringLiteral("&Paste"), QKeySequence(QStringLiteral("Ctrl+V")));
+    mniSelectAll = addAction(menu, "mniSelectAll", QStringLiteral("&Select All"),
+              QKeySequence(QStringLiteral("Ctrl+A")));
+    mniClear = addAction(menu, "mniClear", QStringLiteral("Cl&ear"));
+    mniClearAll = addAction(menu, "mniClearAll", QStringLiteral("Clear &All"));
     menu->addSeparator();
-    addAction(menu, "mniTemplate", QStringLiteral("Template"));
+    addAction(menu, "mniFind", QStringLiteral("&Find..."), QKeySequence(QStringLiteral("Ctrl+F")));
+    addAction(menu, "mniFindNext", QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3));
+    addAction(menu, "mniFindPrevious", QStringLiteral("Find Pre&vious"),
+              QKeySequence(QStringLiteral("Shift+F3")));
+    addAction(menu, "mniReplace", QStringLiteral("Rep&lace..."),
+              QKeySequence(QStringLiteral("Ctrl+H")));
+    addAction(menu, "mniGoToLine", QStringLiteral("&Go to Line..."),
+              QKeySequence(QStringLiteral("Ctrl+G")));
+    menu->addSeparator();
+    addAction(menu, "mniTemplate", QStringLiteral("Te&mplate"));
 }
 
 void TfrmMain::buildProcedureMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("Procedure"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Procedure"));
     menu->setObjectName(QStringLiteral("mnuProcedure"));
-    mniBuild = addAction(menu, "mniBuild", QStringLiteral("Build"));
+    mniBuild = addAction(menu, "mniBuild", QStringLiteral("&Build"));
     mniBuild->setIcon(images::menuImage(0));
-    mniCreate = addAction(menu, "mniCreate", QStringLiteral("Create"));
+    mniCreate = addAction(menu, "mniCreate", QStringLiteral("&Create"));
     mniCreate->setIcon(images::menuImage(1));
-    mniBuildAll = addAction(menu, "mniBuildAll", QStringLiteral("Build All"));
-    mniCreateAll = addAction(menu, "mniCreateAll", QStringLiteral("Create All"));
+    mniBuildAll = addAction(menu, "mniBuildAll", QStringLiteral("Build &All"));
+    mniCreateAll = addAction(menu, "mniCreateAll", QStringLiteral("Create A&ll"));
     menu->addSeparator();
-    mniDeleteProcedure = addAction(menu, "mniDeleteProcedure", QStringLiteral("Delete procedure"));
+    mniDeleteProcedure = addAction(menu, "mniDeleteProcedure", QStringLiteral("&Delete procedure"));
     menu->addSeparator();
-    mniGeneratorOptions = addAction(menu, "mniGeneratorOptions", QStringLiteral("Generator options"));
+    mniGeneratorOptions = addAction(menu, "mniGeneratorOptions",
+                                    QStringLiteral("&Generator options"));
 }
 
 void TfrmMain::buildDataBaseMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("DataBase"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&DataBase"));
     menu->setObjectName(QStringLiteral("mnuDataBase"));
-    ui::onTriggered(addAction(menu, "mniChangeConnection", QStringLiteral("Change connection")),
+    ui::onTriggered(addAction(menu, "mniChangeConnection", QStringLiteral("C&hange connection")),
                     this, [this] { mniChangeConnectionClick(); });
-    ui::onTriggered(addAction(menu, "mniShowConnection", QStringLiteral("Show connection")),
+    ui::onTriggered(addAction(menu, "mniShowConnection", QStringLiteral("&Show connection")),
                     this, [this] { mniShowConnectionClick(); });
     menu->addSeparator();
-    ui::onTriggered(addAction(menu, "Loadtablelist1", QStringLiteral("Load table list")), this,
+    ui::onTriggered(addAction(menu, "Loadtablelist1", QStringLiteral("&Load table list")), this,
                     [this] { Loadtablelist1Click(); });
-    mniScript = addAction(menu, "mniScript", QStringLiteral("Generate SQL Proc Script"));
+    mniScript = addAction(menu, "mniScript", QStringLiteral("&Generate SQL Proc Script"));
     menu->addSeparator();
-    mniDatatransferScript = addAction(menu, "mniDatatransferScript",
-                                      QStringLiteral("Data Transfer Script"));
+    mniDatatransferScript = addAction(menu, "mniDatatransferScript", QStringLiteral("Data &Transfer Script"));
 }
 
 void TfrmMain::buildViewMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("View"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&View"));
     menu->setObjectName(QStringLiteral("mnuView"));
     const std::array<std::pair<const char*, const char*>, 5> entries = {{
-        {"mniInsertW", "Insert"}, {"mniUpdateW", "Update"},
-        {"mniDeleteW", "Delete"}, {"mniEdit", "Edit"}, {"mniSelectW", "Select"}}};
+        {"mniInsertW", "&Insert"}, {"mniUpdateW", "&Update"},
+        {"mniDeleteW", "&Delete"}, {"mniEdit", "&Edit"}, {"mniSelectW", "&Select"}}};
     for (int page = 0; page < static_cast<int>(entries.size()); ++page) {
         QAction* action = addAction(menu, entries[page].first,
                                     QString::fromLatin1(entries[page].second));
@@ -270,11 +270,11 @@ void TfrmMain::buildViewMenu()
 
 void TfrmMain::buildHelpMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Help"));
     menu->setObjectName(QStringLiteral("mnuHelp"));
-    addAction(menu, "mniHelp", QStringLiteral("Help"));
+    addAction(menu, "mniHelp", QStringLiteral("&Help"));
     menu->addSeparator();
-    ui::onTriggered(addAction(menu, "mniAbout", QStringLiteral("About")), this,
+    ui::onTriggered(addAction(menu, "mniAbout", QStringLiteral("&About")), this,
                     [this] { mniAboutClick(); });
 }
 
@@ -316,10 +316,25 @@ void TfrmMain::buildPopupMenus()
               Mode::Typed);
     insertion(variableMenu, "mniVarEq", QStringLiteral("@pVar ="), InsertionList::Variable,
               Mode::Compare);
-    for (QPlainTextEdit* edit : m_editors) {
+    // The editing commands of the Edit menu, for the mouse.
+    popCommand->addSeparator();
+    for (const char* name : {"mniUndo", "mniRedo", "", "mniCut", "mniCopy", "mniPaste", "",
+                             "mniSelectAll"}) {
+        if (*name == '\0')
+            popCommand->addSeparator();
+        else
+            popCommand->addAction(findChild<QAction*>(QString::fromLatin1(name)));
+    }
+    for (ui::SqlEditor* edit : m_editors) {
         connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint& at) {
             popCommand->popup(edit->viewport()->mapToGlobal(at));
         });
+        // Ctrl+Space opens the snippet list at the caret.
+        auto* snippets = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Space")), edit);
+        snippets->setObjectName(QStringLiteral("scSnippets"));
+        snippets->setContext(Qt::WidgetShortcut);
+        connect(snippets, &QShortcut::activated, this,
+                [this] { ui::guarded([this] { mniOperatorClick(InsertionList::Operator, sqltext::ListMode::Plain); }); });
     }
 
     // The condition list's menu holds one hidden entry whose Del shortcut
@@ -349,11 +364,26 @@ void TfrmMain::buildToolBar()
     tbMain->addSeparator();
     pbMain = new QProgressBar(tbMain);
     pbMain->setObjectName(QStringLiteral("pbMain"));
-    pbMain->setFixedWidth(707);
+    pbMain->setMaximumWidth(707);
+    pbMain->setMinimumWidth(120);
     pbMain->setRange(0, 100);
     pbMain->setValue(0);
     pbMain->setTextVisible(false);
-    tbMain->addWidget(pbMain);
+    m_pbMainAction = tbMain->addWidget(pbMain);
+    // Idle, the bar is hidden: an empty bar looks like a text box.
+    m_pbMainAction->setVisible(false);
+    m_cancelButton = new QToolButton(tbMain);
+    m_cancelButton->setObjectName(QStringLiteral("btnCancelOperation"));
+    m_cancelButton->setText(QStringLiteral("Cancel"));
+    m_cancelButton->setToolTip(QStringLiteral("Stop writing the script (Esc)"));
+    m_cancelButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_cancelAction = tbMain->addWidget(m_cancelButton);
+    m_cancelAction->setVisible(false);
+}
+
+ui::BusyWidgets TfrmMain::busyWidgets() const
+{
+    return {pbMain, m_pbMainAction, m_cancelButton, m_cancelAction};
 }
 
 } // namespace varnett

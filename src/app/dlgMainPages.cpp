@@ -5,8 +5,14 @@
 #include "app/SchemaLists.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
+#include "ui/FindReplace.h"
+#include "ui/GoToLine.h"
+#include "ui/Modal.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QLineEdit>
 #include <QTreeWidget>
 
 namespace varnett {
@@ -24,9 +30,18 @@ void TfrmMain::connectPageCommands()
     on(mniCut, [this] { currentEditor()->cut(); });
     on(mniCopy, [this] { currentEditor()->copy(); });
     on(mniPaste, [this] { currentEditor()->paste(); });
-    on(mniSelectAll, [this] { currentEditor()->selectAll(); });
+    on(mniSelectAll, [this] { mniSelectAllClick(); });
     on(mniClear, [this] { mniClearClick(); });
     on(mniClearAll, [this] { mniClearAllClick(); });
+    auto onNamed = [this](const char* name, auto command) {
+        ui::onTriggered(findChild<QAction*>(QString::fromLatin1(name)), this, command);
+    };
+    onNamed("mniRedo", [this] { currentEditor()->redo(); });
+    onNamed("mniFind", [this] { findBox().open(false); });
+    onNamed("mniReplace", [this] { findBox().open(true); });
+    onNamed("mniFindNext", [this] { mniFindNextClick(true); });
+    onNamed("mniFindPrevious", [this] { mniFindNextClick(false); });
+    onNamed("mniGoToLine", [this] { mniGoToLineClick(); });
     connect(lvTables, &QTreeWidget::itemDoubleClicked, this,
             [this] { ui::guarded([this] { lvTablesDblClick(); }); });
 }
@@ -46,16 +61,19 @@ void TfrmMain::mniCloseClick()
 void TfrmMain::mniSaveClick()
 {
     m_documents->savePage(currentPage());
+    updateTitles();
 }
 
 void TfrmMain::mniSaveAsClick()
 {
     m_documents->saveAs(currentPage());
+    updateTitles();
 }
 
 void TfrmMain::mniSaveAllClick()
 {
     m_documents->saveAll();
+    updateTitles();
 }
 
 void TfrmMain::mniPrintClick()
@@ -70,8 +88,50 @@ void TfrmMain::mniClearClick()
 
 void TfrmMain::mniClearAllClick()
 {
-    for (QPlainTextEdit* edit : m_editors)
+    for (ui::SqlEditor* edit : m_editors)
         edit->clear();
+}
+
+void TfrmMain::mniSelectAllClick()
+{
+    // Ctrl+A in a list selects its entries, where it allows several.
+    auto* list = qobject_cast<QAbstractItemView*>(QApplication::focusWidget());
+    if (list && isAncestorOf(list)) {
+        if (list->selectionMode() == QAbstractItemView::ExtendedSelection
+            || list->selectionMode() == QAbstractItemView::MultiSelection)
+            list->selectAll();
+        return;
+    }
+    currentEditor()->selectAll();
+}
+
+ui::TfrmFind& TfrmMain::findBox()
+{
+    if (!m_find)
+        m_find = new ui::TfrmFind([this] { return currentEditor(); }, this);
+    return *m_find;
+}
+
+void TfrmMain::mniFindNextClick(bool forward)
+{
+    ui::TfrmFind& box = findBox();
+    if (box.edtFind->text().isEmpty()) {
+        box.open(false);
+        return;
+    }
+    if (!box.findNext(forward) && !box.isVisible())
+        ui::information(QStringLiteral("\"%1\" was not found.").arg(box.edtFind->text()));
+}
+
+void TfrmMain::mniGoToLineClick()
+{
+    ui::SqlEditor* edit = currentEditor();
+    int line = 0;
+    int column = 0;
+    edit->getCursorPosition(&line, &column);
+    ui::TfrmGoToLine dialog(line + 1, edit->lines(), this);
+    if (ui::exec(dialog) == QDialog::Accepted)
+        edit->goToLine(dialog.line());
 }
 
 void TfrmMain::lvTablesDblClick()
@@ -79,7 +139,7 @@ void TfrmMain::lvTablesDblClick()
     const QString table = m_schema->selectedTable();
     if (table.isEmpty())
         return;
-    QPlainTextEdit* edit = currentEditor();
+    ui::SqlEditor* edit = currentEditor();
     ui::insertIntoLine(edit, ui::selectionStart(edit), table + QLatin1Char(' '));
 }
 

@@ -6,59 +6,65 @@
 #include "data/dmMain.h"
 #include "dialogs/dlgOpenProc.h"
 #include "dialogs/dlgTableList.h"
+#include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
-#include <QProgressBar>
+#include <QDir>
+#include <QFileInfo>
 
 namespace varnett {
 
 namespace {
 
-// Shows a long operation's progress in the toolbar's bar; the bar goes back
-// to 0 when the operation ends, whatever way it ends.
-class ProgressDisplay {
-public:
-    explicit ProgressDisplay(QProgressBar* bar) : m_bar(bar) {}
-    ~ProgressDisplay() { m_bar->setValue(0); }
+// Reports the steps of a script operation to the busy display, which may
+// cancel it.
+data::Progress progressOf(ui::BusyOperation& busy)
+{
+    return {[&busy](int max) { busy.start(max); }, [&busy](int position) { busy.step(position); }};
+}
 
-    data::Progress progress()
-    {
-        return {[this](int max) {
-                    m_bar->setRange(0, std::max(max, 1));
-                    show(0);
-                },
-                [this](int position) { show(position); }};
-    }
+QString scriptWritten(const QString& path)
+{
+    return QStringLiteral("The script is created successfully: %1")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
 
-private:
-    void show(int position)
-    {
-        m_bar->setValue(std::min(position, m_bar->maximum()));
-        m_bar->repaint();
-    }
-
-    QProgressBar* m_bar;
-};
+QString scriptCancelled(const QString& path)
+{
+    return QStringLiteral("The script was cancelled; %1 was not changed.")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
 
 } // namespace
 
-std::optional<QString> TfrmMain::askScriptFileName()
+std::optional<QString> TfrmMain::askScriptFileName(ScriptKind kind)
 {
+    // Each kind of script proposes its own last file, so a data script does
+    // not offer to overwrite the procedure script, and back.
+    QString& last = kind == ScriptKind::Procedures ? m_lastProcedureScript : m_lastDataScript;
     ui::FileRequest request;
     request.objectName = QStringLiteral("sdScript");
-    request.caption = QStringLiteral("Save script");
+    request.caption = kind == ScriptKind::Procedures ? QStringLiteral("Save procedure script")
+                                                     : QStringLiteral("Save data transfer script");
     request.defaultSuffix = QStringLiteral("SQL");
     request.nameFilters = {QStringLiteral("Script (*.SQL *.sql)"), QStringLiteral("All (*)")};
-    request.proposedName = m_lastScriptName;
+    if (!last.isEmpty()) {
+        request.proposedName = last;
+    } else {
+        const QString database = statusText().isEmpty() ? QString() : statusText() + QLatin1Char('_');
+        request.proposedName = database
+            + (kind == ScriptKind::Procedures ? QStringLiteral("Procedures.SQL")
+                                              : QStringLiteral("Data.SQL"));
+    }
     std::optional<QString> path = ui::getSaveFileName(request);
     if (path)
-        m_lastScriptName = *path;
+        last = *path;
     return path;
 }
 
 void TfrmMain::mniScriptClick()
 {
-    const std::optional<QString> path = askScriptFileName();
+    const std::optional<QString> path = askScriptFileName(ScriptKind::Procedures);
     if (!path)
         return;
     m_chosenProcedures.clear();
@@ -66,25 +72,35 @@ void TfrmMain::mniScriptClick()
         m_chosenProcedures.push_back(name.toStdString());
     if (m_chosenProcedures.empty())
         return;
-    ProgressDisplay display(pbMain);
-    data::Engine& engine = m_dataMain->db().engine();
-    data::writeProcedureScript(engine, engine.databaseName(), m_chosenProcedures,
-                               path->toStdString(), display.progress());
-    ui::information(QStringLiteral("The script is created successfully"));
+    try {
+        ui::BusyOperation busy(busyWidgets(), true);
+        data::Engine& engine = m_dataMain->db().engine();
+        data::writeProcedureScript(engine, engine.databaseName(), m_chosenProcedures,
+                                   path->toStdString(), progressOf(busy));
+    } catch (const ui::OperationCancelled&) {
+        ui::information(scriptCancelled(*path));
+        return;
+    }
+    ui::information(scriptWritten(*path));
 }
 
 void TfrmMain::mniDatatransferScriptClick()
 {
-    const std::optional<QString> path = askScriptFileName();
+    const std::optional<QString> path = askScriptFileName(ScriptKind::Data);
     if (!path)
         return;
     const std::vector<std::string> tables = chooseTables(*m_dataMain, this);
     if (tables.empty())
         return;
-    ProgressDisplay display(pbMain);
-    data::writeDataScript(m_dataMain->db().engine(), tables, path->toStdString(),
-                          display.progress());
-    ui::information(QStringLiteral("The script is created successfully"));
+    try {
+        ui::BusyOperation busy(busyWidgets(), true);
+        data::writeDataScript(m_dataMain->db().engine(), tables, path->toStdString(),
+                              progressOf(busy));
+    } catch (const ui::OperationCancelled&) {
+        ui::information(scriptCancelled(*path));
+        return;
+    }
+    ui::information(scriptWritten(*path));
 }
 
 } // namespace varnett

@@ -12,8 +12,8 @@
 #include "lists/dlgCommand.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
 
 namespace varnett {
 
@@ -101,14 +101,24 @@ void TfrmMain::openRecentProcedure(const QString& name)
 
 void TfrmMain::openProcedure(const QString& name, bool addToRecent)
 {
+    // The text is read first: a procedure that fails to open leaves the
+    // page and its document state as they were.
+    QStringList lines;
+    {
+        ui::BusyOperation busy(busyWidgets(), false);
+        lines = m_server->procedureText(name);
+    }
     PageDocuments::State& state = m_documents->state(EditPage);
     state.procedureName = name;
     state.documentName = name;
     state.askForFileName = true;
-    const QStringList lines = m_server->procedureText(name);
     if (addToRecent)
         m_recent->add(name);
-    ui::setLines(m_editors[EditPage], lines);
+    ui::SqlEditor* page = m_editors[EditPage];
+    ui::setLines(page, lines);
+    // The page holds what the server holds: nothing to save yet.
+    page->markSaved();
+    updateTitles();
 }
 
 } // namespace varnett

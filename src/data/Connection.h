@@ -21,6 +21,8 @@ public:
     // rendering (password left out unless Persist Security Info is true);
     // while closed, that rendering of the string held.
     std::string connectionString() const;
+    // The string exactly as it was set, password included.
+    const std::string& heldText() const { return m_text; }
 
     void open();
     void close();

@@ -40,18 +40,18 @@ std::string readScript(const QString& path)
     return bytes.toStdString();
 }
 
-QString temporaryBeside(const QString& target)
+// A scratch folder beside the target: the database is built there under its
+// final name, so the files of its schemas, which the database records by
+// name, keep the names they need beside the target.
+QString scratchFolderBeside(const QString& target)
 {
     const QFileInfo info(target);
-    return info.dir().filePath(QStringLiteral(".") + info.fileName()
-                               + QStringLiteral(".building-")
-                               + QString::number(QRandomGenerator::global()->generate64(), 16));
-}
-
-void removeBuilt(const QString& file)
-{
-    QFile::remove(file);
-    QFile::remove(file + QStringLiteral("-journal"));
+    const QString folder = info.dir().filePath(
+        QStringLiteral(".") + info.fileName() + QStringLiteral(".building-")
+        + QString::number(QRandomGenerator::global()->generate64(), 16));
+    if (!QDir().mkdir(folder))
+        throw Error("Cannot create the folder '" + text(folder) + "'");
+    return folder;
 }
 
 void refuseExisting(const QString& target)
@@ -81,8 +81,11 @@ void buildDemoDatabase(const QString& scriptPath, const QString& target)
     refuseExisting(target);
     const auto batches = sqltext::splitBatches(readScript(scriptPath));
 
-    const QString building = temporaryBeside(target);
+    const QFileInfo targetInfo(target);
+    const QString scratch = scratchFolderBeside(target);
+    QStringList moved;
     try {
+        const QString building = QDir(scratch).filePath(targetInfo.fileName());
         createSqliteDatabase(text(building));
         {
             auto engine = openSqliteEngine(text(building));
@@ -94,13 +97,28 @@ void buildDemoDatabase(const QString& scriptPath, const QString& target)
                 }
             }
         }
+        // The schema files first, the database last: a database in place
+        // always has its schemas beside it.
+        const QStringList schemaFiles = QDir(scratch).entryList(
+            {targetInfo.fileName() + QStringLiteral("-schema-*")}, QDir::Files | QDir::Hidden);
+        for (const QString& name : schemaFiles) {
+            const QString destination = targetInfo.dir().filePath(name);
+            refuseExisting(destination);
+            if (!QFile::rename(QDir(scratch).filePath(name), destination))
+                throw Error("Cannot move the schema file '" + text(name) + "' beside '"
+                            + text(target) + "'");
+            moved << destination;
+        }
         refuseExisting(target);
         if (!QFile::rename(building, target))
             throw Error("Cannot rename the built database to '" + text(target) + "'");
     } catch (...) {
-        removeBuilt(building);
+        for (const QString& file : moved)
+            QFile::remove(file);
+        QDir(scratch).removeRecursively();
         throw;
     }
+    QDir(scratch).removeRecursively();
 }
 
 QStringList demoScriptCandidates(const QString& programFolder)

@@ -27,6 +27,8 @@ public:
     virtual std::string databaseFile() const { return {}; }
     // Tables, then views, each in catalog order.
     virtual std::vector<std::string> listTables() = 0;
+    // The views among them; an engine that cannot tell gives none.
+    virtual std::vector<std::string> listViews() { return {}; }
     // Stored procedures as "name;group", in catalog order.
     virtual std::vector<std::string> listProcedures() = 0;
     // Opens a table or view by its bare name (no brackets, no owner).

@@ -180,9 +180,16 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
         throw Error("No table is chosen for the script.");
     ReplacingFile file(path, engine.databaseFile());
 
-    sqltext::DataScriptWriter writer([&](std::string_view chunk) { file.write(chunk); }, kChunk);
-    startPhase(progress, names.size());
     std::size_t done = 0;
+    // Each piece written reports the position again, so that a long table
+    // does not leave the caller without word (or a chance to cancel).
+    sqltext::DataScriptWriter writer(
+        [&](std::string_view chunk) {
+            file.write(chunk);
+            stepTo(progress, done);
+        },
+        kChunk);
+    startPhase(progress, names.size());
     for (const std::string& table : names) {
         auto rows = engine.openTable(table);
         writer.writeTable(table, *rows);

@@ -11,7 +11,10 @@ namespace varnett::data {
 
 // How a long script operation reports its progress: `start` sets the number
 // of steps of the phase that begins (a phase may follow another), `step` the
-// steps done so far in it. Either may be empty.
+// steps done so far in it; within a long step it may be told the same
+// position again (the data script does so for each piece of the file it
+// writes). Either may be empty; an exception thrown from one ends the
+// operation as a failure does.
 struct Progress {
     std::function<void(int max)> start;
     std::function<void(int position)> step;

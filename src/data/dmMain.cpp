@@ -30,6 +30,11 @@ std::vector<std::string> TDataMain::listTables()
     return m_db.engine().listTables();
 }
 
+std::vector<std::string> TDataMain::listViews()
+{
+    return m_db.engine().listViews();
+}
+
 std::vector<std::string> TDataMain::listProcedures()
 {
     return m_db.engine().listProcedures();

@@ -36,6 +36,7 @@ public:
 
     // Catalog reads; each opens a closed connection first.
     std::vector<std::string> listTables();
+    std::vector<std::string> listViews();
     std::vector<std::string> listProcedures();
     std::unique_ptr<RowCursor> openTable(const std::string& table);
     sqltext::TableKeys tableKeys(const std::string& table);

@@ -1,5 +1,6 @@
 #include "dialogs/dlgConnEdit.h"
 
+#include "data/ConnectionString.h"
 #include "data/DataLinkFile.h"
 #include "dialogs/dlgConnBuild.h"
 #include "ui/Modal.h"
@@ -154,8 +155,44 @@ void TConnEditForm::accept()
         }
     } else {
         m_result = ConnectionString->text();
+        if (!m_passwordKey.isEmpty()) {
+            try {
+                auto parsed = data::ConnectionString::parse(m_result.toStdString());
+                const std::string key = m_passwordKey.toStdString();
+                if (parsed.get(key) == passwordMask().toStdString()) {
+                    parsed.set(key, m_password.toStdString());
+                    m_result = QString::fromStdString(parsed.render());
+                }
+            } catch (const std::exception&) {
+                // Text that does not parse is passed on as typed; the
+                // connection reports what is wrong with it.
+            }
+        }
     }
     QDialog::accept();
+}
+
+void TConnEditForm::showCurrent(const QString& text)
+{
+    m_passwordKey.clear();
+    m_password.clear();
+    QString shown = text;
+    try {
+        auto parsed = data::ConnectionString::parse(text.toStdString());
+        for (const char* key : {"Password", "Pwd"}) {
+            if (auto value = parsed.get(key); value && !value->empty()) {
+                m_passwordKey = QString::fromLatin1(key);
+                m_password = QString::fromStdString(*value);
+                parsed.set(key, passwordMask().toStdString());
+                shown = QString::fromStdString(parsed.render());
+                break;
+            }
+        }
+    } catch (const std::exception&) {
+        // Shown as it is held.
+    }
+    ConnectionString->setText(shown);
+    ConnectionString->setCursorPosition(0);
 }
 
 } // namespace varnett

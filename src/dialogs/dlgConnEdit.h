@@ -25,6 +25,11 @@ public:
     // cannot be read is reported and the dialog stays open.
     void accept() override;
 
+    // Shows a connection string in the edit box for editing, its password
+    // masked; an unchanged mask gives the password back on OK.
+    void showCurrent(const QString& connectionString);
+    static QString passwordMask() { return QStringLiteral("********"); }
+
 private:
     void chooseDataLink();
     void chooseConnectionString();
@@ -39,6 +44,9 @@ private:
     QLineEdit* ConnectionString = nullptr;
     QPushButton* Build = nullptr;
     QString m_result;
+    // The masked password's key and value.
+    QString m_passwordKey;
+    QString m_password;
 };
 
 } // namespace varnett

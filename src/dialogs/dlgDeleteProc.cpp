@@ -3,6 +3,7 @@
 #include "data/dmMain.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/ProcedureFilter.h"
+#include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
 #include <QEvent>
@@ -30,6 +31,7 @@ QListWidget* makeList(QWidget* parent, const char* name)
     list->setObjectName(QString::fromLatin1(name));
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSortingEnabled(false);
+    list->setMinimumWidth(220);
     return list;
 }
 
@@ -41,7 +43,7 @@ TfrmDeleteProc::TfrmDeleteProc(data::TDataMain& dataMain, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmDeleteProc"));
     setWindowTitle(tr("Delete procedure"));
-    resize(470, 300);
+    resize(640, 420);
 
     SrcLabel = new QLabel(tr("Source List:"), this);
     SrcLabel->setObjectName(QStringLiteral("SrcLabel"));
@@ -198,7 +200,11 @@ void TfrmDeleteProc::OKBtnClick()
         for (int i = 0; i < DstList->count(); ++i)
             names.push_back(DstList->item(i)->text().toStdString());
         m_dataMain.executeLines(sqltext::dropProcedureLines(names));
+        QStringList dropped;
+        for (int i = 0; i < DstList->count(); ++i)
+            dropped << DstList->item(i)->text();
         DstList->clear();
+        ui::information(QStringLiteral("Procedures dropped: %1").arg(dropped.join(QStringLiteral(", "))));
     } catch (const std::exception& failure) {
         ui::error(tr("Can not delete procedure(s). Error message: ")
                   + ui::messageOf(failure));
@@ -219,7 +225,10 @@ bool TfrmDeleteProc::eventFilter(QObject* watched, QEvent* event)
 void showDeleteProcedures(data::TDataMain& dataMain, QWidget* parent)
 {
     TfrmDeleteProc dialog(dataMain, parent);
-    dialog.fill();
+    {
+        ui::BusyOperation busy({}, false);
+        dialog.fill();
+    }
     ui::exec(dialog);
 }
 

@@ -2,12 +2,14 @@
 
 #include "data/dmMain.h"
 #include "sqltext/ProcedureFilter.h"
+#include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
 #include <QAction>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,7 +25,7 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmProcOpen"));
     setWindowTitle(tr("Stored procedure open"));
-    resize(330, 400);
+    resize(460, 440);
 
     Label1 = new QLabel(tr("Current database: "), this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -43,12 +45,14 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
     auto* nameLabel = new QLabel(tr("Procedure name:"), this);
     edtName = new QLineEdit(this);
     edtName->setObjectName(QStringLiteral("edtName"));
+    edtName->setMinimumWidth(280);
     nameLabel->setBuddy(edtName);
 
     auto* filterLabel = new QLabel(tr("Filter:"), this);
     edtFilter = new QLineEdit(this);
     edtFilter->setObjectName(QStringLiteral("edtFilter"));
     filterLabel->setBuddy(edtFilter);
+    edtFilter->installEventFilter(this);
     auto* filterButton = new QAction(style()->standardIcon(QStyle::SP_ArrowDown),
                                      tr("Filter"), edtFilter);
     filterButton->setObjectName(QStringLiteral("edtFilterButton"));
@@ -142,13 +146,24 @@ bool TfrmProcOpen::eventFilter(QObject* watched, QEvent* event)
         lvProcDblClick();
         return true;
     }
+    // Enter in the filter box applies the filter; it does not close the dialog.
+    if (watched == edtFilter && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            ui::guarded([this] { edtFilterButtonClick(); });
+            return true;
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 
 QString askOpenProcedure(data::TDataMain& dataMain, QWidget* parent)
 {
     TfrmProcOpen dialog(dataMain, parent);
-    dialog.prepare(false);
+    {
+        ui::BusyOperation busy({}, false);
+        dialog.prepare(false);
+    }
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.edtName->text();
@@ -157,7 +172,10 @@ QString askOpenProcedure(data::TDataMain& dataMain, QWidget* parent)
 std::vector<QString> askOpenProcedures(data::TDataMain& dataMain, QWidget* parent)
 {
     TfrmProcOpen dialog(dataMain, parent);
-    dialog.prepare(true);
+    {
+        ui::BusyOperation busy({}, false);
+        dialog.prepare(true);
+    }
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.selectedNames();

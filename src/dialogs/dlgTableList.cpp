@@ -1,6 +1,7 @@
 #include "dialogs/dlgTableList.h"
 
 #include "data/dmMain.h"
+#include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
 #include <QHBoxLayout>
@@ -76,7 +77,11 @@ std::vector<std::string> Tfrm_TableList::chosenTables() const
 
 std::vector<std::string> chooseTables(data::TDataMain& dataMain, QWidget* parent)
 {
-    const std::vector<std::string> tables = dataMain.listTables();
+    std::vector<std::string> tables;
+    {
+        ui::BusyOperation busy({}, false);
+        tables = dataMain.listTables();
+    }
     Tfrm_TableList dialog(parent);
     dialog.setTables(tables);
     if (ui::exec(dialog) != QDialog::Accepted)

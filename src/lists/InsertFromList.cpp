@@ -6,30 +6,31 @@
 #include "lists/dlgVariable.h"
 #include "ui/EditorOps.h"
 #include "ui/Modal.h"
+#include "ui/SqlEditor.h"
 
-#include <QPlainTextEdit>
 
 namespace varnett {
 
 namespace {
 
 // Shows a list and puts its result into the caret's line.
-QString insertStep(QPlainTextEdit* editor, InsertionList list, sqltext::ListMode listMode,
+QString insertStep(ui::SqlEditor* editor, InsertionList list, sqltext::ListMode listMode,
                    const InsertionContext& context)
 {
     const ui::Caret caret = ui::selectionEnd(editor);
-    const QString result = showInsertionList(list, QString(), listMode, context);
+    const QString result = showInsertionList(list, QString(), listMode, context, editor->caretGlobalPosition());
     ui::insertIntoLine(editor, caret, result);
     return result;
 }
 
 // The procedure list after "EXEC": the name and one blank go in at the caret.
-QString insertProcedureStep(QPlainTextEdit* editor, const InsertionContext& context)
+QString insertProcedureStep(ui::SqlEditor* editor, const InsertionContext& context)
 {
     const ui::Caret caret = ui::selectionEnd(editor);
     const QString line = ui::lineText(editor, caret.line);
     const QString name = showInsertionList(InsertionList::Procedures, QString(),
-                                           sqltext::ListMode::Plain, context);
+                                           sqltext::ListMode::Plain, context,
+                                           editor->caretGlobalPosition());
     const int column = std::min<int>(caret.column, static_cast<int>(line.size()));
     const std::size_t characters = line.left(column).toStdU32String().size();
     const std::string text =
@@ -56,16 +57,19 @@ std::unique_ptr<TfrmCommand> createListForm(InsertionList list, const InsertionC
 }
 
 QString showInsertionList(InsertionList list, const QString& initialText,
-                          sqltext::ListMode listMode, const InsertionContext& context)
+                          sqltext::ListMode listMode, const InsertionContext& context,
+                          const std::optional<QPoint>& anchor)
 {
     std::unique_ptr<TfrmCommand> form = createListForm(list, context);
     form->setListMode(listMode);
     form->setResultText(initialText);
+    if (anchor)
+        form->setAnchor(*anchor);
     ui::exec(*form);
     return form->resultText();
 }
 
-void insertFromList(QPlainTextEdit* editor, InsertionList list, sqltext::ListMode listMode,
+void insertFromList(ui::SqlEditor* editor, InsertionList list, sqltext::ListMode listMode,
                     const InsertionContext& context)
 {
     using sqltext::FollowUp;

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QScreen>
 #include <QStyledItemDelegate>
@@ -49,9 +50,16 @@ TfrmCommand::TfrmCommand(const InsertionContext& context, QWidget* parent)
     lboxCommand->viewport()->installEventFilter(this);
     setMultipleSelection(false);
 
+    m_filterLabel = new QLabel(this);
+    m_filterLabel->setObjectName(QStringLiteral("lblFilter"));
+    m_filterLabel->setContentsMargins(3, 1, 3, 1);
+    m_filterLabel->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     layout->addWidget(lboxCommand);
+    layout->addWidget(m_filterLabel);
 }
 
 void TfrmCommand::Init()
@@ -79,8 +87,20 @@ void TfrmCommand::setMultipleSelection(bool multiple)
 void TfrmCommand::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (QScreen* current = screen())
-        move(current->availableGeometry().center() - rect().center());
+    if (QScreen* current = screen()) {
+        const QRect area = current->availableGeometry();
+        if (m_hasAnchor) {
+            // At the caret, moved back onto the screen where it would leave it.
+            QPoint at = m_anchor;
+            if (at.y() + height() > area.bottom())
+                at.setY(m_anchor.y() - height() - fontMetrics().height());
+            at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
+            at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
+            move(at);
+        } else {
+            move(area.center() - rect().center());
+        }
+    }
     FormShow();
 }
 
@@ -90,12 +110,14 @@ void TfrmCommand::FormShow()
     ui::guarded([this] { Init(); });
     // No item is current until the user picks one.
     lboxCommand->setCurrentIndex(QModelIndex());
+    m_filter.clear();
+    m_filterLabel->hide();
     lboxCommand->setFocus();
 }
 
 void TfrmCommand::keyPressEvent(QKeyEvent* event)
 {
-    if (FormKeyPress(event->key()))
+    if (FormKeyPress(event))
         return;
     QDialog::keyPressEvent(event);
 }
@@ -103,7 +125,7 @@ void TfrmCommand::keyPressEvent(QKeyEvent* event)
 bool TfrmCommand::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lboxCommand && event->type() == QEvent::KeyPress)
-        return FormKeyPress(static_cast<QKeyEvent*>(event)->key());
+        return FormKeyPress(static_cast<QKeyEvent*>(event));
     if (watched == lboxCommand->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         lboxCommandDblClick();
         return true;
@@ -111,8 +133,22 @@ bool TfrmCommand::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-bool TfrmCommand::FormKeyPress(int key)
+bool TfrmCommand::FormKeyPress(QKeyEvent* event)
 {
+    const int key = event->key();
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (plain && key == Qt::Key_Backspace && !m_filter.isEmpty()) {
+        m_filter.chop(1);
+        applyFilter();
+        return true;
+    }
+    const QString typed = event->text();
+    if (plain && !typed.isEmpty() && typed.at(0).isPrint()
+        && !(typed == QStringLiteral(" ") && m_filter.isEmpty())) {
+        m_filter += typed;
+        applyFilter();
+        return true;
+    }
     switch (key) {
     case Qt::Key_Escape:
         m_resultText.clear();
@@ -125,6 +161,36 @@ bool TfrmCommand::FormKeyPress(int key)
     default:
         return false;
     }
+}
+
+void TfrmCommand::applyFilter()
+{
+    QListWidgetItem* first = nullptr;
+    for (int i = 0; i < lboxCommand->count(); ++i) {
+        QListWidgetItem* item = lboxCommand->item(i);
+        const bool shown = item->text().contains(m_filter, Qt::CaseInsensitive);
+        item->setHidden(!shown);
+        if (!shown)
+            item->setSelected(false);
+        else if (!first)
+            first = item;
+    }
+    m_filterLabel->setText(QStringLiteral("Typed: ") + m_filter);
+    m_filterLabel->setVisible(!m_filter.isEmpty());
+    if (!first) {
+        lboxCommand->setCurrentItem(nullptr);
+        return;
+    }
+    // The first match becomes the one Enter takes; in a list of several
+    // choices it is selected only when no shown item is.
+    bool shownSelected = false;
+    for (QListWidgetItem* item : lboxCommand->selectedItems())
+        shownSelected = shownSelected || !item->isHidden();
+    if (lboxCommand->selectionMode() == QAbstractItemView::SingleSelection || !shownSelected)
+        lboxCommand->setCurrentItem(first, QItemSelectionModel::ClearAndSelect);
+    else
+        lboxCommand->setCurrentItem(first, QItemSelectionModel::NoUpdate);
+    lboxCommand->scrollToItem(first);
 }
 
 void TfrmCommand::lboxCommandDblClick()

@@ -3,10 +3,12 @@
 #include "sqltext/InsertionLists.h"
 
 #include <QDialog>
+#include <QPoint>
 
 #include <string>
 #include <vector>
 
+class QLabel;
 class QListWidget;
 
 namespace varnett {
@@ -38,6 +40,12 @@ public:
     sqltext::ListMode listMode() const { return m_listMode; }
     void setListMode(sqltext::ListMode mode) { m_listMode = mode; }
 
+    // Opens the list with its top left corner at this screen point (kept
+    // on the screen) rather than centred.
+    void setAnchor(const QPoint& globalPosition) { m_anchor = globalPosition; m_hasAnchor = true; }
+    // The text typed so far: the list shows only the items that contain it.
+    QString filterText() const { return m_filter; }
+
     QListWidget* lboxCommand = nullptr;
 
 protected:
@@ -56,9 +64,10 @@ protected:
 
 private:
     void FormShow();
-    // Handles Enter and Escape for the form and the list box; false for any
-    // other key.
-    bool FormKeyPress(int key);
+    // Handles Enter and Escape for the form and the list box, and typing,
+    // which narrows the list; false for any other key.
+    bool FormKeyPress(QKeyEvent* event);
+    void applyFilter();
     void lboxCommandDblClick();
     void chooseAndClose();
     bool hasCurrentItem() const;
@@ -66,6 +75,10 @@ private:
     const InsertionContext& m_context;
     QString m_resultText;
     sqltext::ListMode m_listMode = sqltext::ListMode::Plain;
+    QString m_filter;
+    QLabel* m_filterLabel = nullptr;
+    QPoint m_anchor;
+    bool m_hasAnchor = false;
 };
 
 } // namespace varnett

@@ -1,70 +1,63 @@
 #include "ui/EditorOps.h"
 
-#include <QPlainTextEdit>
-#include <QTextBlock>
-#include <QTextCursor>
+#include "ui/SqlEditor.h"
 
 namespace varnett::ui {
 
-namespace {
-
-Caret caretAt(const QPlainTextEdit* editor, int position)
+QStringList lines(const SqlEditor* editor)
 {
-    const QTextBlock block = editor->document()->findBlock(position);
-    return {block.blockNumber(), position - block.position()};
-}
-
-} // namespace
-
-QStringList lines(const QPlainTextEdit* editor)
-{
-    const QString text = editor->toPlainText();
+    const QString text = editor->text();
     if (text.isEmpty())
         return {};
     return text.split(QLatin1Char('\n'));
 }
 
-void setLines(QPlainTextEdit* editor, const QStringList& lines)
+void setLines(SqlEditor* editor, const QStringList& lines)
 {
     editor->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-void appendLine(QPlainTextEdit* editor, const QString& line)
+Caret selectionStart(const SqlEditor* editor)
 {
-    editor->appendPlainText(line);
+    int lineFrom = -1, indexFrom = -1, lineTo = -1, indexTo = -1;
+    editor->getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo);
+    if (lineFrom < 0) {
+        editor->getCursorPosition(&lineFrom, &indexFrom);
+    }
+    return {lineFrom, indexFrom};
 }
 
-Caret selectionStart(const QPlainTextEdit* editor)
+Caret selectionEnd(const SqlEditor* editor)
 {
-    return caretAt(editor, editor->textCursor().selectionStart());
+    int lineFrom = -1, indexFrom = -1, lineTo = -1, indexTo = -1;
+    editor->getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo);
+    if (lineTo < 0)
+        editor->getCursorPosition(&lineTo, &indexTo);
+    return {lineTo, indexTo};
 }
 
-Caret selectionEnd(const QPlainTextEdit* editor)
+QString lineText(const SqlEditor* editor, int line)
 {
-    return caretAt(editor, editor->textCursor().selectionEnd());
+    QString text = editor->text(line);
+    while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
+        text.chop(1);
+    return text;
 }
 
-QString lineText(const QPlainTextEdit* editor, int line)
+void replaceLine(SqlEditor* editor, int line, const QString& text)
 {
-    return editor->document()->findBlockByNumber(line).text();
+    if (line < 0 || line >= editor->lines())
+        line = std::max(editor->lines() - 1, 0);
+    const int length = static_cast<int>(lineText(editor, line).size());
+    editor->setSelection(line, 0, line, length);
+    editor->replaceSelectedText(text);
+    editor->setCursorPosition(line, static_cast<int>(text.size()));
 }
 
-void replaceLine(QPlainTextEdit* editor, int line, const QString& text)
-{
-    QTextBlock block = editor->document()->findBlockByNumber(line);
-    if (!block.isValid())
-        block = editor->document()->lastBlock();
-    QTextCursor cursor(block);
-    cursor.movePosition(QTextCursor::StartOfBlock);
-    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(text);
-    editor->setTextCursor(cursor);
-}
-
-void insertIntoLine(QPlainTextEdit* editor, const Caret& at, const QString& text)
+void insertIntoLine(SqlEditor* editor, const Caret& at, const QString& text)
 {
     QString current = lineText(editor, at.line);
-    const int column = std::min<int>(at.column, current.size());
+    const int column = std::min<int>(at.column, static_cast<int>(current.size()));
     current.insert(column, text);
     replaceLine(editor, at.line, current);
 }

@@ -2,14 +2,19 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
 
 namespace varnett::ui {
 
 namespace {
 
 ModalResponder* g_responder = nullptr;
+QString g_lastSaveFolder;
 
 QWidget* dialogParent()
 {
@@ -54,6 +59,8 @@ std::optional<QString> runFileDialog(const FileRequest& request, QFileDialog::Ac
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setNameFilters(request.nameFilters);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -103,11 +110,71 @@ int exec(QDialog& dialog)
     return dialog.exec();
 }
 
+SaveChoice ModalResponder::saveChanges(const Message&)
+{
+    return SaveChoice::Cancel;
+}
+
+SaveChoice askSaveChanges(const QString& text)
+{
+    const Message message{MessageKind::Confirmation, QStringLiteral("Save changes"), text};
+    if (g_responder)
+        return g_responder->saveChanges(message);
+    QMessageBox box(dialogParent());
+    box.setWindowTitle(message.title);
+    box.setText(text);
+    box.setIcon(QMessageBox::Warning);
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
+QString lastSaveFolder()
+{
+    if (!g_lastSaveFolder.isEmpty())
+        return g_lastSaveFolder;
+    const QString documents =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+void setLastSaveFolder(const QString& folder)
+{
+    g_lastSaveFolder = folder;
+}
+
 std::optional<QString> getSaveFileName(const FileRequest& request)
 {
-    if (g_responder)
-        return g_responder->saveFileName(request);
-    return runFileDialog(request, QFileDialog::AcceptSave);
+    FileRequest asked = request;
+    if (asked.directory.isEmpty())
+        asked.directory = lastSaveFolder();
+    for (;;) {
+        const std::optional<QString> path = g_responder
+            ? g_responder->saveFileName(asked)
+            : runFileDialog(asked, QFileDialog::AcceptSave);
+        if (!path)
+            return std::nullopt;
+        const QFileInfo file(*path);
+        // Only a file is replaced; anything else there makes the write fail.
+        if (file.isFile()
+            && !confirm(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+                            .arg(QDir::toNativeSeparators(file.absoluteFilePath())))) {
+            // Back to the dialog, on the name the user chose.
+            asked.directory = file.absolutePath();
+            asked.proposedName = file.fileName();
+            continue;
+        }
+        setLastSaveFolder(file.absolutePath());
+        return path;
+    }
 }
 
 std::optional<QString> getOpenFileName(const FileRequest& request)

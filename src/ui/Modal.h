@@ -28,8 +28,12 @@ struct FileRequest {
     QString caption;
     QString defaultSuffix;      // added to a name typed without one
     QStringList nameFilters;    // first one preselected
-    QString proposedName;
+    QString proposedName;       // a bare name goes into `directory`
+    QString directory;          // the folder the dialog starts in
 };
+
+// The answer to the question whether changed pages are saved first.
+enum class SaveChoice { Save, Discard, Cancel };
 
 class ModalResponder {
 public:
@@ -41,6 +45,9 @@ public:
     virtual int dialog(QDialog& dialog) = 0;
     virtual std::optional<QString> saveFileName(const FileRequest& request) = 0;
     virtual std::optional<QString> openFileName(const FileRequest& request) = 0;
+    // Save, Discard or Cancel; a responder that does not know the question
+    // cancels.
+    virtual SaveChoice saveChanges(const Message& message);
 };
 
 // Installs a responder (nullptr restores the real dialogs).
@@ -50,6 +57,8 @@ void information(const QString& text);
 void error(const QString& text);
 // A Yes/No question titled "Confirm"; true only for Yes.
 bool confirm(const QString& text);
+// Asks whether the changed pages named in `text` are saved before going on.
+SaveChoice askSaveChanges(const QString& text);
 // The general error display: caption is the application's name, the text
 // is the message with "." appended unless it already ends in "." or a
 // character that sorts before it.
@@ -59,7 +68,12 @@ QString generalErrorText(const QString& message);
 // Shows a dialog modally and returns its result code.
 int exec(QDialog& dialog);
 
+// The save dialog starts in the folder of the last file chosen (the user's
+// documents folder at first) and asks before an existing file is replaced.
 std::optional<QString> getSaveFileName(const FileRequest& request);
+// The folder the next save dialog starts in.
+QString lastSaveFolder();
+void setLastSaveFolder(const QString& folder);
 std::optional<QString> getOpenFileName(const FileRequest& request);
 
 // The message of an exception, as the user sees it.

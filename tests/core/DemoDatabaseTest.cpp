@@ -25,12 +25,21 @@ TEST(DemoDatabase, SalesScriptBuildsTheDemoDatabase)
     EXPECT_NE(details, tables.end());
     EXPECT_NE(view, tables.end());
     EXPECT_LT(details, view);
-    EXPECT_EQ(tables.back(), "ProductsAboveAveragePrice");
+    // The second schema: its tables after dbo's, its view last.
+    auto suppliers = std::find(tables.begin(), tables.end(), "Purchasing.Suppliers");
+    EXPECT_NE(std::find(tables.begin(), tables.end(), "Orders"), tables.end());
+    EXPECT_NE(std::find(tables.begin(), tables.end(), "Purchasing.Orders"), tables.end());
+    EXPECT_LT(details, suppliers);
+    EXPECT_LT(suppliers, view);
+    EXPECT_EQ(tables.back(), "Purchasing.OpenPurchaseOrders");
 
     auto procedures = engine->listProcedures();
     EXPECT_GE(procedures.size(), 6u);
     EXPECT_NE(std::find(procedures.begin(), procedures.end(), "SP_PlaceOrder;1"),
               procedures.end());
+    EXPECT_EQ(procedures.back(), "Purchasing.SP_ReceivePurchaseOrder;1");
+    auto purchasing = engine->openTable("Purchasing.Orders");
+    EXPECT_EQ(purchasing->columns()[1].name, "SupplierID");
 
     // The identity kinds and a computed column are there.
     auto employees = engine->openTable("Employees");

@@ -57,6 +57,9 @@ TEST(DemoBuild, FailuresLeaveNoFileAndNeverOverwrite)
     writeFile(dir.file("good.sql"), kTwoTables);
     writeFile(dir.file("bad.sql"), "create table A (x int)\nGO\ncreate tabel B\nGO\n");
     writeFile(dir.file("taken.db"), "not a database");
+    writeFile(dir.file("badschema.sql"), "create schema S\nGO\ncreate table S.A (x int)\nGO\ncreate tabel B\nGO\n");
+    writeFile(dir.file("schema.sql"), "create schema S\nGO\ncreate table S.A (x int)\nGO\n");
+    writeFile(dir.file("held.db-schema-S"), "someone else's file");
 
     struct Case {
         const char* name;
@@ -70,20 +73,33 @@ TEST(DemoBuild, FailuresLeaveNoFileAndNeverOverwrite)
          "Cannot read the demo script '" + dir.file("none.sql") + "'"},
         {"existing target", dir.file("good.sql"), dir.file("taken.db"),
          dir.file("taken.db") + " already exists; it is not overwritten"},
+        {"failing batch after a schema", dir.file("badschema.sql"), dir.file("out.db"), "batch 3: "},
+        {"existing schema file", dir.file("schema.sql"), dir.file("held.db"),
+         dir.file("held.db-schema-S") + " already exists; it is not overwritten"},
     };
+    const std::vector<std::string> before = {"bad.sql", "badschema.sql", "good.sql",
+                                             "held.db-schema-S", "schema.sql", "taken.db"};
     for (const Case& c : cases) {
         const std::string message = failureOf([&] { data::buildDemoDatabase(q(c.script), q(c.target)); });
         EXPECT_EQ(message.rfind(c.messageStart, 0), 0u) << c.name << ": " << message;
-        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"bad.sql", "good.sql", "taken.db"}))
-            << c.name;
+        EXPECT_EQ(filesIn(dir.path()), before) << c.name;
     }
     EXPECT_EQ(readFile(dir.file("taken.db")), "not a database");
 
     ASSERT_NO_THROW(data::buildDemoDatabase(q(dir.file("good.sql")), q(dir.file("out.db"))));
     auto built = data::openEngine("Provider=SQLite;Data Source=" + dir.file("out.db"));
     EXPECT_EQ(built->listTables(), (std::vector<std::string>{"A", "B"}));
-    EXPECT_EQ(filesIn(dir.path()),
-              (std::vector<std::string>{"bad.sql", "good.sql", "out.db", "taken.db"}));
+    EXPECT_EQ(readFile(dir.file("held.db-schema-S")), "someone else's file");
+
+    // A schema's file comes beside the database under the name the database
+    // records for it.
+    ASSERT_NO_THROW(data::buildDemoDatabase(q(dir.file("schema.sql")), q(dir.file("two.db"))));
+    auto schemas = data::openEngine("Provider=SQLite;Data Source=" + dir.file("two.db"));
+    EXPECT_EQ(schemas->listTables(), (std::vector<std::string>{"S.A"}));
+    std::vector<std::string> after = before;
+    after.insert(after.end(), {"out.db", "two.db", "two.db-schema-S"});
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(filesIn(dir.path()), after);
 }
 
 TEST(DemoBuild, ScriptIsLookedForBesideTheProgramThenInTheDataFolders)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 using varnett::Error;
@@ -63,6 +64,9 @@ TEST(SqliteEngine, TablesBeforeViewsWithoutRegardToCase)
     engine->executeBatch("create procedure p as select 1");
     // Neither sqlite_sequence (from AUTOINCREMENT) nor the procedure catalog shows.
     EXPECT_EQ(engine->listTables(), (Texts{"_under", "Alpha", "beta", "Gamma", "aview", "Zeta View"}));
+    Texts views = engine->listViews();
+    std::sort(views.begin(), views.end());
+    EXPECT_EQ(views, (Texts{"Zeta View", "aview"}));
     EXPECT_EQ(errorOf([&] { engine->openTable("varnett_procedures"); }),
               "Invalid object name 'varnett_procedures'.");
     EXPECT_EQ(errorOf([&] { engine->openTable("Nope"); }), "Invalid object name 'Nope'.");

@@ -4,10 +4,10 @@
 #include "app/PageDocuments.h"
 #include "app/dlgMain.h"
 #include "data/SettingsStore.h"
+#include "ui/SqlEditor.h"
 
 #include <QComboBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ TEST_F(BuildTest, BuildWritesTheInsertProcedureAndSetsTheDocument)
     EXPECT_TRUE(window->documents().state(0).askForFileName);
 }
 
-TEST_F(BuildTest, NoSelectionAsksNothingAndCancelLeavesAnEmptyPage)
+TEST_F(BuildTest, NoSelectionAsksNothingAndCancelLeavesThePageAsItWas)
 {
     window->editor(0)->setPlainText(QStringLiteral("old text"));
     pickTableAndFields(*window, "Orders", {});
@@ -81,15 +81,42 @@ TEST_F(BuildTest, NoSelectionAsksNothingAndCancelLeavesAnEmptyPage)
 
     pickTableAndFields(*window, "Orders", {"OrderID"});
     window->documents().state(0).askForFileName = false;
+    window->documents().state(0).documentName = QStringLiteral("/work/saved.PRC");
     responder.answerDialog(rejectDialog());
     trigger(*window, "mniBuild");
-    EXPECT_EQ(page(0), QString());
-    EXPECT_EQ(window->documents().state(0).documentName, QString());
+    EXPECT_EQ(page(0), QStringLiteral("old text"));
+    EXPECT_EQ(window->documents().state(0).documentName, QStringLiteral("/work/saved.PRC"));
     EXPECT_FALSE(window->documents().state(0).askForFileName);
 
     responder.answerDialog(typeProcedureName(QString()));
     trigger(*window, "mniBuild");
-    EXPECT_EQ(page(0), QString());
+    EXPECT_EQ(page(0), QStringLiteral("old text"));
+}
+
+TEST_F(BuildTest, UndoBringsBackWhatBuildNewAndClearReplaced)
+{
+    pickTableAndFields(*window, "Orders", {"CustomerName"});
+    window->editor(0)->setPlainText(QStringLiteral("my own text"));
+    responder.answerDialog(acceptProposedName());
+    trigger(*window, "mniBuild");
+    ASSERT_TRUE(page(0).startsWith(QStringLiteral("CREATE PROCEDURE SP_INSERT_Orders")));
+    trigger(*window, "mniUndo");
+    EXPECT_EQ(page(0), QStringLiteral("my own text"));
+    trigger(*window, "mniRedo");
+    EXPECT_TRUE(page(0).startsWith(QStringLiteral("CREATE PROCEDURE SP_INSERT_Orders")));
+
+    const struct {
+        const char* command;
+        int page;
+    } emptying[] = {{"mniClear", 0}, {"mniClearAll", 2}, {"mniNew", 3}, {"mniClose", 1}};
+    for (const auto& row : emptying) {
+        window->selectPage(row.page);
+        window->editor(row.page)->setPlainText(QStringLiteral("text of ") + row.command);
+        trigger(*window, row.command);
+        EXPECT_EQ(page(row.page), QString()) << row.command;
+        trigger(*window, "mniUndo");
+        EXPECT_EQ(page(row.page), QStringLiteral("text of ") + row.command) << row.command;
+    }
 }
 
 TEST_F(BuildTest, UpdateUsesTheConditionRowsAndTheirOperators)
@@ -183,7 +210,7 @@ TEST_F(BuildTest, BuildAllFromTheInsertPageAsksThreeNamesInOrder)
     pickTableAndFields(*window, "Orders", {"OrderID", "CustomerName"});
     QString first, third;
     responder.answerDialog(acceptProposedName(&first));
-    responder.answerDialog(rejectDialog()); // Update: cancelled, only that page stays empty
+    responder.answerDialog(rejectDialog()); // Update: cancelled, that page stays as it was
     responder.answerDialog(acceptProposedName(&third));
     window->editor(1)->setPlainText(QStringLiteral("replaced"));
     trigger(*window, "mniBuildAll");
@@ -191,7 +218,7 @@ TEST_F(BuildTest, BuildAllFromTheInsertPageAsksThreeNamesInOrder)
     EXPECT_EQ(third, QStringLiteral("SP_DELETE_Orders"));
     EXPECT_EQ(window->currentPage(), TfrmMain::InsertPage);
     EXPECT_TRUE(page(0).startsWith(QStringLiteral("CREATE PROCEDURE SP_INSERT_Orders\n")));
-    EXPECT_EQ(page(1), QString());
+    EXPECT_EQ(page(1), QStringLiteral("replaced"));
     EXPECT_EQ(page(2), QStringLiteral("CREATE PROCEDURE SP_DELETE_Orders\n"
                                       "@pOrderID [int],\n"
                                       "@pCustomerName [varchar](41)\n"

@@ -178,7 +178,8 @@ TEST_F(DeleteProcDialogTest, DeleteAllDropsTheDestinationListAfterYes)
     EXPECT_EQ(responder.events,
               QStringList({"dialog:frmDeleteProc",
                            "message:Confirm:Are you sure you want to delete the procedure(s)",
-                           "message:Confirm:Are you sure you want to delete the procedure(s)"}));
+                           "message:Confirm:Are you sure you want to delete the procedure(s)",
+                           "message:Information:Procedures dropped: sp_helper, a]b"}));
 }
 
 TEST_F(DeleteProcDialogTest, AFailingBatchKeepsTheDestinationList)

@@ -4,9 +4,9 @@
 #include "data/SettingsStore.h"
 #include "data/sqlite/SqliteEngine.h"
 #include "dialogs/dlgGenOptions.h"
+#include "ui/SqlEditor.h"
 
 #include <QCheckBox>
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -90,7 +90,7 @@ TEST_F(GeneratorOptionsDialogTest, BuildUsesTheStoredOptionsAndTheSelectPage)
     trigger(*window, "mniCreate");
     ASSERT_FALSE(responder.messages.empty());
     EXPECT_EQ(responder.messages.back().text,
-              QStringLiteral("Procedure select created successfully."));
+              QStringLiteral("Procedure select created successfully: SP_SELECT_Orders"));
 }
 
 TEST_F(GeneratorOptionsDialogTest, ATableOfAnotherSchemaHasItsOwnKeyAndProcedureNames)
@@ -128,7 +128,7 @@ TEST_F(GeneratorOptionsDialogTest, ATableOfAnotherSchemaHasItsOwnKeyAndProcedure
         trigger(*window, "mniCreate");
         ASSERT_FALSE(responder.messages.empty());
         EXPECT_EQ(responder.messages.back().text,
-                  QStringLiteral("Procedure insert created successfully."));
+                  QStringLiteral("Procedure insert created successfully: Sales.SP_INSERT_Stock"));
     }
     EXPECT_EQ(data::openSqliteEngine(database)->listProcedures(),
               std::vector<std::string>{"Sales.SP_INSERT_Stock;1"});

@@ -4,10 +4,9 @@
 #include "sqltext/Error.h"
 #include "lists/InsertFromList.h"
 #include "ui/EditorOps.h"
+#include "ui/SqlEditor.h"
 
 #include <QListWidget>
-#include <QPlainTextEdit>
-#include <QTextBlock>
 
 #include <QTest>
 
@@ -68,16 +67,14 @@ protected:
 
     void placeCaret(int line, int column)
     {
-        QTextCursor cursor(editor.document()->findBlockByNumber(line));
-        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
-        editor.setTextCursor(cursor);
+        editor.setCursorPosition(line, column);
     }
 
     QStringList lines() const { return ui::lines(&editor); }
 
     ProcedureDatabase db;
     ScriptedResponder responder;
-    QPlainTextEdit editor;
+    ui::SqlEditor editor;
 };
 
 } // namespace
@@ -177,10 +174,7 @@ TEST_F(InsertionListsDialogTest, TextGoesInAtTheEndOfTheSelectionAndTheCaretEnds
     // "bc" selected, from either end: the text follows the selection.
     for (bool backwards : {false, true}) {
         ui::setLines(&editor, {"abcdef"});
-        QTextCursor cursor(editor.document());
-        cursor.setPosition(backwards ? 3 : 1);
-        cursor.setPosition(backwards ? 1 : 3, QTextCursor::KeepAnchor);
-        editor.setTextCursor(cursor);
+        editor.setSelection(0, backwards ? 3 : 1, 0, backwards ? 1 : 3);
         responder.answerDialog(choose({1}));
         insert(InsertionList::Operator);
         EXPECT_EQ(lines(), QStringList({"abcENDdef"})) << backwards;

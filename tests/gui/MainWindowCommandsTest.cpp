@@ -6,10 +6,10 @@
 #include "app/PageDocuments.h"
 #include "app/RecentProcedures.h"
 #include "data/dmMain.h"
+#include "ui/SqlEditor.h"
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -91,7 +91,7 @@ TEST_F(MainWindowCommandsTest, PopupEntriesInsertIntoTheCurrentPage)
     pickTableAndFields(*window, "Orders", {});
     window->selectPage(TfrmMain::DeletePage);
     window->editor(2)->setPlainText(QStringLiteral("x"));
-    window->editor(2)->moveCursor(QTextCursor::End);
+    window->editor(2)->setCursorPosition(0, 1);
     responder.answerDialog([](QDialog& dialog) {
         EXPECT_EQ(dialog.objectName(), QStringLiteral("frmVariable"));
         dialog.show();
@@ -136,7 +136,8 @@ TEST_F(MainWindowCommandsTest, ProcedureScriptPutsCalleesFirst)
     trigger(*window, "mniScript");
     EXPECT_EQ(responder.fileRequests.at(0).objectName, QStringLiteral("sdScript"));
     EXPECT_EQ(responder.fileRequests.at(0).defaultSuffix, QStringLiteral("SQL"));
-    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The script is created successfully: ") + QString::fromStdString(dir.file("procs.SQL")));
     EXPECT_EQ(bar->value(), 0);
     const std::string script = readFile(dir.file("procs.SQL"));
     const auto callee = script.find("CREATE PROCEDURE LogRead");
@@ -159,7 +160,7 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptWritesTheChosenTables)
 {
     responder.answerSave(std::nullopt); // Cancel: no chooser
     trigger(*window, "mniDatatransferScript");
-    EXPECT_EQ(responder.events, QStringList({"save:sdScript:"}));
+    EXPECT_EQ(responder.events, QStringList({"save:sdScript:Sales_Data.SQL"}));
 
     responder.answerSave(QString::fromStdString(dir.file("data.SQL")));
     responder.answerDialog([](QDialog& dialog) {
@@ -170,7 +171,8 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptWritesTheChosenTables)
         return dialog.result();
     });
     trigger(*window, "mniDatatransferScript");
-    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is created successfully"));
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The script is created successfully: ") + QString::fromStdString(dir.file("data.SQL")));
     EXPECT_EQ(readFile(dir.file("data.SQL")),
               "set identity_insert Orders on\r\nGO\r\n"
               "INSERT INTO Orders(\r\n[OrderID],\r\n[CustomerName],\r\n[Amount],\r\n[OrderDate])\r\n"

@@ -4,8 +4,7 @@
 #include "app/dlgMain.h"
 #include "sqltext/Error.h"
 #include "data/SettingsStore.h"
-
-#include <QPlainTextEdit>
+#include "ui/SqlEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -133,7 +132,7 @@ TEST_F(PageDocumentsTest, EditCommandsActOnTheCurrentPageAndPrintNeedsAPrinter)
     window->editor(2)->setPlainText(QStringLiteral("abc"));
     window->editor(0)->setPlainText(QStringLiteral("keep"));
     trigger(*window, "mniSelectAll");
-    EXPECT_EQ(window->editor(2)->textCursor().selectedText(), QStringLiteral("abc"));
+    EXPECT_EQ(window->editor(2)->selectedText(), QStringLiteral("abc"));
     trigger(*window, "mniClear");
     EXPECT_TRUE(window->editor(2)->toPlainText().isEmpty());
     EXPECT_EQ(window->editor(0)->toPlainText(), QStringLiteral("keep"));

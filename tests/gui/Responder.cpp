@@ -70,6 +70,19 @@ std::optional<QString> ScriptedResponder::openFileName(const ui::FileRequest& re
     return path;
 }
 
+ui::SaveChoice ScriptedResponder::saveChanges(const ui::Message& message)
+{
+    events << QStringLiteral("savechanges:%1").arg(message.text);
+    messages.push_back(message);
+    if (m_saveChoices.empty()) {
+        ADD_FAILURE() << "unexpected question: " << message.text.toStdString();
+        return ui::SaveChoice::Cancel;
+    }
+    const ui::SaveChoice choice = m_saveChoices.front();
+    m_saveChoices.pop_front();
+    return choice;
+}
+
 ScriptedResponder::DialogAnswer rejectDialog()
 {
     return [](QDialog& dialog) {

@@ -18,7 +18,11 @@ class ScriptedResponder : public ui::ModalResponder {
 public:
     using DialogAnswer = std::function<int(QDialog&)>;
 
-    ScriptedResponder() { ui::setResponder(this); }
+    ScriptedResponder()
+    {
+        ui::setResponder(this);
+        ui::setLastSaveFolder(QString());
+    }
     // An answer that was queued but never asked for fails the test.
     ~ScriptedResponder() override;
     ScriptedResponder(const ScriptedResponder&) = delete;
@@ -30,20 +34,24 @@ public:
     // std::nullopt answers Cancel.
     void answerSave(const std::optional<QString>& path) { m_saves.push_back(path.value_or(QString())); }
     void answerOpen(const std::optional<QString>& path) { m_opens.push_back(path.value_or(QString())); }
+    void answerSaveChanges(ui::SaveChoice choice) { m_saveChoices.push_back(choice); }
 
     bool message(const ui::Message& message) override;
     int dialog(QDialog& dialog) override;
     std::optional<QString> saveFileName(const ui::FileRequest& request) override;
     std::optional<QString> openFileName(const ui::FileRequest& request) override;
+    ui::SaveChoice saveChanges(const ui::Message& message) override;
 
     // What was asked, in order: "message:<title>:<text>" or "dialog:<objectName>"
-    // or "save:<objectName>:<proposed>" or "open:<objectName>".
+    // or "save:<objectName>:<proposed>" or "open:<objectName>" or
+    // "savechanges:<text>".
     QStringList events;
     std::vector<ui::Message> messages;
     std::vector<ui::FileRequest> fileRequests;
     bool everythingAnswered() const
     {
-        return m_dialogs.empty() && m_confirmations.empty() && m_saves.empty() && m_opens.empty();
+        return m_dialogs.empty() && m_confirmations.empty() && m_saves.empty() && m_opens.empty()
+            && m_saveChoices.empty();
     }
 
 private:
@@ -52,6 +60,7 @@ private:
     // A null text stands for Cancel.
     std::deque<QString> m_saves;
     std::deque<QString> m_opens;
+    std::deque<ui::SaveChoice> m_saveChoices;
 };
 
 // Helpers for dialog answers.

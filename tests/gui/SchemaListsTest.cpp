@@ -4,10 +4,10 @@
 #include "app/dlgMain.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
+#include "ui/SqlEditor.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QPlainTextEdit>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -117,13 +117,15 @@ TEST_F(SchemaListsTest, ReloadAndCloseAndDoubleClick)
 
     auto* page = window->editor(TfrmMain::InsertPage);
     page->setPlainText(QStringLiteral("SELECT * FROM \nWHERE"));
-    QTextCursor caret = page->textCursor();
-    caret.setPosition(14);
-    page->setTextCursor(caret);
+    page->setCursorPosition(0, 14);
     tables->setCurrentItem(tables->topLevelItem(1));
     window->lvTablesDblClick();
     EXPECT_EQ(page->toPlainText(), QStringLiteral("SELECT * FROM Orders \nWHERE"));
-    EXPECT_EQ(page->textCursor().position(), 21);
+    int line = -1;
+    int column = -1;
+    page->getCursorPosition(&line, &column);
+    EXPECT_EQ(line, 0);
+    EXPECT_EQ(column, 21);
 
     trigger(*window, "mniClose");
     EXPECT_EQ(page->toPlainText(), QString());

@@ -5,9 +5,9 @@
 #include "app/dlgMain.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
+#include "ui/SqlEditor.h"
 
 #include <QMenu>
-#include <QPlainTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ TEST_F(ServerProceduresTest, CreateReportsSuccessThenTheExistingObject)
     trigger(*window, "mniBuild");
     trigger(*window, "mniCreate");
     EXPECT_EQ(responder.messages.back().title, QStringLiteral("Information"));
-    EXPECT_EQ(lastMessage(), QStringLiteral("Procedure insert created successfully."));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Procedure insert created successfully: SP_INSERT_Orders"));
     EXPECT_EQ(catalog(), QStringList({"SP_INSERT_Orders;1"}));
     EXPECT_EQ(window->recent().names(), QStringList({"SP_INSERT_Orders"}));
 
@@ -58,10 +58,9 @@ TEST_F(ServerProceduresTest, CreateAllShowsThreeBoxesInOrder)
                                                    "CREATE PROCEDURE P3\nAS\nSELECT 1"));
     trigger(*window, "mniCreateAll");
     ASSERT_EQ(responder.messages.size(), 3u);
-    EXPECT_EQ(responder.messages[0].text, QStringLiteral("Procedure insert created successfully."));
+    EXPECT_EQ(responder.messages[0].text, QStringLiteral("Procedure insert created successfully: P1"));
     EXPECT_EQ(responder.messages[1].text,
-              QStringLiteral("Can not create procedure update. Error msg: Command text was not "
-                             "set for the command object."));
+              QStringLiteral("Can not create procedure update. Error msg: The page is empty."));
     EXPECT_EQ(responder.messages[2].text,
               QStringLiteral("Can not create procedure delete. Error msg: 'CREATE/ALTER "
                              "PROCEDURE' must be the first statement in a query batch."));
@@ -102,7 +101,7 @@ TEST_F(ServerProceduresTest, UpdateOnTheServerReplacesTheProcedureOrKeepsTheOld)
     const QString edited = QStringLiteral("CREATE PROCEDURE [O'Brien]\nAS\nSELECT 2 -- ") + QString(300, QLatin1Char('x'));
     window->editor(3)->setPlainText(edited);
     trigger(*window, "mniCreate");
-    EXPECT_EQ(lastMessage(), QStringLiteral("Procedure updated successfully."));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Procedure updated successfully: [O'Brien]"));
     window->editor(3)->clear();
     window->openRecentProcedure(QStringLiteral("O'Brien"));
     EXPECT_EQ(window->editor(3)->toPlainText(), edited) << "a long line comes back as one line";
@@ -110,8 +109,7 @@ TEST_F(ServerProceduresTest, UpdateOnTheServerReplacesTheProcedureOrKeepsTheOld)
     // An empty page is refused and the drop rolled back.
     window->editor(3)->clear();
     trigger(*window, "mniCreate");
-    EXPECT_EQ(lastMessage(), QStringLiteral("Can not update procedure. Error msg: Command text "
-                                            "was not set for the command object."));
+    EXPECT_EQ(lastMessage(), QStringLiteral("Can not update procedure. Error msg: The page is empty."));
     EXPECT_EQ(catalog(), QStringList({"O'Brien;1"}));
 }
 

@@ -43,7 +43,7 @@ TEST(StartupTest, AWorkingStoredConnectionShowsTheDatabaseAndAnEmptyTableList)
 
     EXPECT_TRUE(responder.events.isEmpty()) << responder.events.join('\n').toStdString();
     EXPECT_EQ(window.objectName(), QStringLiteral("frmMain"));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Varnett"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Sales - Varnett"));
     EXPECT_EQ(window.statusText(), QStringLiteral("Sales"));
     EXPECT_EQ(child<QTreeWidget>(&window, "lvTables")->topLevelItemCount(), 0);
     EXPECT_EQ(window.currentPage(), TfrmMain::InsertPage);
@@ -107,8 +107,8 @@ TEST(StartupTest, MenusToolbarAndLayoutCarryTheirNames)
     QStringList captions;
     for (QAction* entry : entries)
         captions << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
-    EXPECT_EQ(captions, QStringList({"New", "Open", "Close", "-", "Save", "Save As...",
-                                     "Save All", "-", "Print", "-", "E&xit", "-", "-"}));
+    EXPECT_EQ(captions, QStringList({"&New", "&Open", "&Close", "-", "&Save", "Save &As...",
+                                     "Save A&ll", "-", "&Print", "-", "E&xit", "-", "-"}));
     EXPECT_EQ(child<QAction>(&window, "mniNew")->shortcut(), QKeySequence("Ctrl+N"));
     EXPECT_EQ(child<QAction>(&window, "mniExit")->shortcut(), QKeySequence("Ctrl+Q"));
     EXPECT_EQ(child<QAction>(&window, "mniPrint")->shortcut(), QKeySequence("Ctrl+P"));

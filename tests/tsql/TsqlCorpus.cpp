@@ -1,7 +1,7 @@
 // Writes the T-SQL the program generates for a database of awkward names and
-// every column type, in dbo and in a schema of its own: the four generators
-// over single fields, all fields and each operator, with every generator
-// option and without, the procedure script and the data transfer script. Each file
+// every column type, in dbo and in other schemas: the four generators over
+// single fields, all fields and each operator, with every generator option
+// and without, the procedure script and the data transfer script. Each file
 // holds batches separated by lines that are only GO; check-tsql parses them
 // with an independent T-SQL parser.
 //
@@ -12,6 +12,7 @@
 #include "sqltext/Error.h"
 #include "sqltext/Generators.h"
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -37,17 +38,27 @@ const std::string kColumns =
     " [" + std::string(126, 'L') + "] int, [dp] double precision, [dec] dec(5,2),"
     " [cv] character varying(30), [Order] nvarchar(max))";
 
-// Tables as schema and name; the first one gets every field.
-const std::vector<ObjectName> kTables = {
-    {"dbo", "Order Details"}, {"dbo", "dbo.Dotted"}, {"dbo", "a]b"}, {"dbo", "O'Brien"},
-    {"dbo", "Select"}, {"dbo", "#Hash"}, {"dbo", "@At"}, {"dbo", "1stTable"},
-    {"dbo", "Preis€"}, {"dbo", "Größe"}, {"dbo", "x😀"}, {"dbo", "nb\u00A0sp"},
-    {"dbo", "\"quoted\""}, {"dbo", std::string(128, 'T')},
-    {"Sales Dept.", "Order Details"}, {"Sales Dept.", "Select"},
+const std::vector<std::string> kTables = {
+    "Order Details", "dbo.Dotted", "a]b", "O'Brien", "Select", "#Hash", "@At", "1stTable",
+    "Preis€", "Größe", "x😀", "nb\u00A0sp", "\"quoted\"", std::string(128, 'T'),
 };
 
 // Every generator option on.
 const GeneratorOptions kAllOptions = {true, true, true, true, true, true};
+
+// Tables in other schemas: a dotted and blank schema name, a bracket in the
+// schema and in the name, and a table named as one in dbo.
+const std::vector<std::pair<std::string, std::string>> kSchemaTables = {
+    {"Sales", "Order Details"}, {"Human Re.s", "a]b"}, {"x]y z", "dot.ted"}, {"Sales", "Select"},
+};
+
+std::string bracketed(const std::string& name)
+{
+    std::string quoted = "[";
+    for (char c : name)
+        quoted += c == ']' ? std::string("]]") : std::string(1, c);
+    return quoted + "]";
+}
 
 // Hostile values for the first table: GO lines, NUL, CR, lone LF, quotes,
 // characters beyond the BMP, extreme numbers, range-end dates, zero bytes.
@@ -173,17 +184,29 @@ int main(int argc, char** argv)
     try {
         data::createSqliteDatabase(folder + "/Awkward.db");
         auto engine = data::openSqliteEngine(folder + "/Awkward.db");
-        engine->executeBatch("CREATE SCHEMA [Sales Dept.]");
-        for (const ObjectName& table : kTables)
-            engine->executeBatch("CREATE TABLE " + sqlName(table) + " " + kColumns);
+        for (const std::string& table : kTables)
+            engine->executeBatch("CREATE TABLE " + bracketed(table) + " " + kColumns);
         engine->executeBatch(kRows);
+        std::vector<std::pair<std::string, std::string>> tables;
+        for (const std::string& raw : kTables)
+            tables.push_back({"dbo", raw});
+        std::vector<std::string> schemas;
+        for (const auto& [schema, name] : kSchemaTables) {
+            if (std::find(schemas.begin(), schemas.end(), schema) == schemas.end()) {
+                engine->executeBatch("CREATE SCHEMA " + bracketed(schema));
+                schemas.push_back(schema);
+            }
+            engine->executeBatch("CREATE TABLE " + bracketed(schema) + "." + bracketed(name) + " "
+                                 + kColumns);
+            tables.push_back({schema, name});
+        }
 
         Corpus corpus(folder + "/generated.sql");
         std::vector<std::string> created;
         std::vector<std::string> shown;
-        for (const ObjectName& object : kTables) {
+        for (const auto& [schema, raw] : tables) {
             // The table as the lists name it ("[dbo.Dotted]" is one name in dbo).
-            const std::string table = displayName(object);
+            const std::string table = varnett::sqltext::displayName({schema, raw});
             shown.push_back(table);
             std::vector<Field> fields;
             const auto cursor = engine->openTable(table);
@@ -191,7 +214,7 @@ int main(int argc, char** argv)
                 fields.push_back(fieldOf(column));
             // The first table with every field; the others, whose point is
             // their name, with a few (the parser's time grows with the text).
-            const bool first = &object == &kTables.front();
+            const bool first = schema == "dbo" && raw == kTables.front();
             if (!first)
                 fields = {fields[0], fields[1], fields[4], fields[7], fields[12]};
             const TableFacts facts = tableFacts(cursor->columns(), engine->tableKeys(table));
@@ -221,14 +244,17 @@ int main(int argc, char** argv)
                              "  SELECT 'lone\nLF'\r\n");
         engine->executeBatch("SET QUOTED_IDENTIFIER OFF SET ANSI_NULLS OFF");
         engine->executeBatch("CREATE PROCEDURE Caller AS\r\n  EXEC [SP_INSERT_Order Details] 1\r\n");
+        engine->executeBatch("CREATE PROCEDURE [x]]y z].[Cross Caller] AS\r\n"
+                             "  EXEC [Human Re.s].[SP_INSERT_a]]b] 1\r\n  EXEC Caller\r\n");
         created.push_back("Quoted Proc");
         created.push_back("Caller");
+        created.push_back("[x]]y z].[Cross Caller]");
 
         data::writeProcedureScript(*engine, "Awkward", created, folder + "/procedures.sql");
         data::writeDataScript(*engine, shown, folder + "/data.sql");
         std::cout << corpus.written() << " generated procedures (" << corpus.refused()
                   << " refused), " << created.size() << " scripted procedures, "
-                  << kTables.size() << " tables of data\n";
+                  << shown.size() << " tables of data\n";
     } catch (const std::exception& error) {
         std::cerr << "tsql_corpus: " << error.what() << '\n';
         return 1;

@@ -91,6 +91,14 @@ std::vector<std::string> catalogTables(const std::shared_ptr<OdbcSession>& sessi
     return names;
 }
 
+std::vector<std::string> catalogViews(const std::shared_ptr<OdbcSession>& session,
+                                      const CatalogOptions& options)
+{
+    std::vector<std::string> names;
+    appendTablesOfType(session, options, "VIEW", names);
+    return names;
+}
+
 std::vector<std::string> catalogProcedures(const std::shared_ptr<OdbcSession>& session,
                                            const CatalogOptions& options)
 {

@@ -18,6 +18,9 @@ struct CatalogOptions {
     std::string patternEscape;      // SQL_SEARCH_PATTERN_ESCAPE; empty when none
 };
 
+// Names of the views in the driver's order.
+std::vector<std::string> catalogViews(const std::shared_ptr<OdbcSession>& session,
+                                      const CatalogOptions& options);
 // Names of the tables, then of the views, in their display form (the schema
 // from TABLE_SCHEM, dbo when the driver gives none), each group ordered by
 // schema and name whatever the driver's order. On SQL Server the system

@@ -46,6 +46,7 @@ public:
     }
 
     std::vector<std::string> listTables() override { return catalogTables(m_session, m_options); }
+    std::vector<std::string> listViews() override { return catalogViews(m_session, m_options); }
 
     std::vector<std::string> listProcedures() override
     {

@@ -60,6 +60,15 @@ std::vector<std::string> listTablesAndViews(sqlite3* db, const std::vector<std::
     return names;
 }
 
+std::vector<std::string> listViewNames(sqlite3* db)
+{
+    std::vector<std::string> views;
+    SqliteStatement query(db, "SELECT name FROM sqlite_master WHERE type = 'view'");
+    while (query.step())
+        views.push_back(query.text(0));
+    return views;
+}
+
 std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table,
                                                  const std::string& database)
 {
