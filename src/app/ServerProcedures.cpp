@@ -7,11 +7,18 @@
 #include "sqltext/Error.h"
 #include "ui/Modal.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace varnett {
 
 namespace {
+
+// The user-visible text in the current translation.
+QString translated(const char* text)
+{
+    return QCoreApplication::translate("ServerProcedures", text);
+}
 
 std::vector<std::string> toStd(const QStringList& lines)
 {
@@ -62,11 +69,11 @@ bool ServerProcedures::createPage(const QStringList& lines, const QString& word)
         requireText(lines);
         m_dataMain.executeLines(toStd(lines));
     } catch (const std::exception& failure) {
-        ui::error(QStringLiteral("Can not create procedure %1. Error msg: ").arg(word)
+        ui::error(translated("Can not create procedure %1. Error msg: ").arg(word)
                   + ui::messageOf(failure));
         return false;
     }
-    ui::information(naming(QStringLiteral("Procedure %1 created successfully.").arg(word), lines));
+    ui::information(naming(translated("Procedure %1 created successfully.").arg(word), lines));
     return true;
 }
 
@@ -88,10 +95,10 @@ void ServerProcedures::updateOnServer(const QString& procedureName, const QStrin
         requireText(lines);
         data::updateProcedure(m_dataMain.db().engine(), procedureName.toStdString(), toStd(lines));
     } catch (const std::exception& failure) {
-        ui::error(QStringLiteral("Can not update procedure. Error msg: ") + ui::messageOf(failure));
+        ui::error(translated("Can not update procedure. Error msg: ") + ui::messageOf(failure));
         return;
     }
-    ui::information(naming(QStringLiteral("Procedure updated successfully."), lines));
+    ui::information(naming(translated("Procedure updated successfully."), lines));
 }
 
 } // namespace varnett

@@ -26,7 +26,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setFixedSize(298, 213);
 
     auto* panel = new QFrame(this);
@@ -37,10 +37,10 @@ TAboutBox::TAboutBox(QWidget* parent)
     icon->setPixmap(images::programIcon().pixmap(32, 32));
     icon->setFixedSize(32, 32);
 
-    ProductName = makeLabel(panel, "ProductName", QStringLiteral("Product Name"));
-    Version = makeLabel(panel, "Version", QStringLiteral("Version"));
-    Copyright = makeLabel(panel, "Copyright", QStringLiteral("Author"));
-    Comments = makeLabel(panel, "Comments", QStringLiteral("Comments"));
+    ProductName = makeLabel(panel, "ProductName", tr("Product Name"));
+    Version = makeLabel(panel, "Version", tr("Version"));
+    Copyright = makeLabel(panel, "Copyright", tr("Author"));
+    Comments = makeLabel(panel, "Comments", tr("Comments"));
     Comments->setWordWrap(true);
 
     auto* labels = new QVBoxLayout;
@@ -51,7 +51,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     panelLayout->addWidget(icon, 0, Qt::AlignTop);
     panelLayout->addLayout(labels, 1);
 
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -65,8 +65,8 @@ void TAboutBox::complete(const QString& applicationTitle)
 {
     ProductName->setText(ProductName->text() + QStringLiteral(": ") + applicationTitle);
     Version->setText(Version->text() + QStringLiteral(": ") + QCoreApplication::applicationVersion());
-    Copyright->setText(Copyright->text() + QStringLiteral(": The Varnett developers"));
-    Comments->setText(Comments->text() + QStringLiteral(": Easy way to build stored procedures"));
+    Copyright->setText(Copyright->text() + QStringLiteral(": ") + tr("The Varnett developers"));
+    Comments->setText(Comments->text() + QStringLiteral(": ") + tr("Easy way to build stored procedures"));
 }
 
 } // namespace varnett

@@ -108,6 +108,13 @@ std::vector<std::string> procedureFrame(std::string_view procedureName,
                                         std::vector<std::string> parameters,
                                         const GeneratorOptions& options = {})
 {
+    // The server takes names of at most 128 characters; a longer proposal
+    // (a table name near the limit with "SP_INSERT_" before it) is refused
+    // here rather than written into a procedure the server rejects.
+    const ObjectName object = objectNameOrWhole(procedureName);
+    if (characterCount(object.name) > kMaxNameLength)
+        throw Error("The procedure name '" + object.name + "' is longer than "
+                    + std::to_string(kMaxNameLength) + " characters");
     std::vector<std::string> lines;
     lines.push_back((options.createOrAlter ? "CREATE OR ALTER PROCEDURE " : "CREATE PROCEDURE ")
                     + procedureNameText(procedureName));

@@ -17,7 +17,7 @@ TfrmFind::TfrmFind(EditorSource editor, QWidget* parent)
     , m_editor(std::move(editor))
 {
     setObjectName(QStringLiteral("frmFind"));
-    setWindowTitle(QStringLiteral("Find"));
+    setWindowTitle(tr("Find"));
     setModal(false);
 
     edtFind = new QLineEdit(this);
@@ -25,28 +25,28 @@ TfrmFind::TfrmFind(EditorSource editor, QWidget* parent)
     edtFind->setMinimumWidth(260);
     edtReplace = new QLineEdit(this);
     edtReplace->setObjectName(QStringLiteral("edtReplace"));
-    chkMatchCase = new QCheckBox(QStringLiteral("Match &case"), this);
+    chkMatchCase = new QCheckBox(tr("Match &case"), this);
     chkMatchCase->setObjectName(QStringLiteral("chkMatchCase"));
-    chkWholeWord = new QCheckBox(QStringLiteral("&Whole word"), this);
+    chkWholeWord = new QCheckBox(tr("&Whole word"), this);
     chkWholeWord->setObjectName(QStringLiteral("chkWholeWord"));
     m_result = new QLabel(this);
     m_result->setObjectName(QStringLiteral("lblResult"));
 
-    auto* findLabel = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    auto* findLabel = new QLabel(tr("Fi&nd what:"), this);
     findLabel->setBuddy(edtFind);
-    m_replaceLabel = new QLabel(QStringLiteral("Re&place with:"), this);
+    m_replaceLabel = new QLabel(tr("Re&place with:"), this);
     m_replaceLabel->setBuddy(edtReplace);
 
-    m_findNext = new QPushButton(QStringLiteral("&Find Next"), this);
+    m_findNext = new QPushButton(tr("&Find Next"), this);
     m_findNext->setObjectName(QStringLiteral("btnFindNext"));
     m_findNext->setDefault(true);
-    auto* findPrevious = new QPushButton(QStringLiteral("Find Pre&vious"), this);
+    auto* findPrevious = new QPushButton(tr("Find Pre&vious"), this);
     findPrevious->setObjectName(QStringLiteral("btnFindPrevious"));
-    m_replace = new QPushButton(QStringLiteral("&Replace"), this);
+    m_replace = new QPushButton(tr("&Replace"), this);
     m_replace->setObjectName(QStringLiteral("btnReplace"));
-    m_replaceAll = new QPushButton(QStringLiteral("Replace &All"), this);
+    m_replaceAll = new QPushButton(tr("Replace &All"), this);
     m_replaceAll->setObjectName(QStringLiteral("btnReplaceAll"));
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    auto* close = new QPushButton(tr("Close"), this);
     close->setObjectName(QStringLiteral("btnClose"));
 
     auto* layout = new QGridLayout(this);
@@ -72,7 +72,7 @@ TfrmFind::TfrmFind(EditorSource editor, QWidget* parent)
 
 void TfrmFind::open(bool replacing)
 {
-    setWindowTitle(replacing ? QStringLiteral("Replace") : QStringLiteral("Find"));
+    setWindowTitle(replacing ? tr("Replace") : tr("Find"));
     for (QWidget* widget : {static_cast<QWidget*>(m_replaceLabel), static_cast<QWidget*>(edtReplace),
                             static_cast<QWidget*>(m_replace), static_cast<QWidget*>(m_replaceAll)})
         widget->setVisible(replacing);
@@ -97,7 +97,7 @@ void TfrmFind::showResult(const QString& text)
 
 void TfrmFind::notFound()
 {
-    showResult(QStringLiteral("\"%1\" was not found.").arg(edtFind->text()));
+    showResult(tr("\"%1\" was not found.").arg(edtFind->text()));
 }
 
 bool TfrmFind::findNext(bool forward)
@@ -134,8 +134,8 @@ int TfrmFind::replaceAll()
         return 0;
     const int count = editor->replaceAll(edtFind->text(), edtReplace->text(),
                                          chkMatchCase->isChecked(), chkWholeWord->isChecked());
-    showResult(count == 1 ? QStringLiteral("1 replacement.")
-                          : QStringLiteral("%1 replacements.").arg(count));
+    showResult(count == 1 ? tr("1 replacement.")
+                          : tr("%1 replacements.").arg(count));
     return count;
 }
 

@@ -10,7 +10,7 @@ TfrmGoToLine::TfrmGoToLine(int current, int last, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmGoToLine"));
-    setWindowTitle(QStringLiteral("Go to Line"));
+    setWindowTitle(tr("Go to Line"));
     edtLine = new QSpinBox(this);
     edtLine->setObjectName(QStringLiteral("edtLine"));
     edtLine->setRange(1, std::max(last, 1));
@@ -20,7 +20,7 @@ TfrmGoToLine::TfrmGoToLine(int current, int last, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QFormLayout(this);
-    layout->addRow(QStringLiteral("&Line number (1 - %1):").arg(std::max(last, 1)), edtLine);
+    layout->addRow(tr("&Line number (1 - %1):").arg(std::max(last, 1)), edtLine);
     layout->addRow(buttons);
 }
 

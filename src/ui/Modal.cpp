@@ -1,6 +1,7 @@
 #include "ui/Modal.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -12,6 +13,12 @@
 namespace varnett::ui {
 
 namespace {
+
+// The user-visible text in the current translation.
+QString translated(const char* text)
+{
+    return QCoreApplication::translate("Modal", text);
+}
 
 ModalResponder* g_responder = nullptr;
 QString g_lastSaveFolder;
@@ -77,17 +84,17 @@ void setResponder(ModalResponder* responder)
 
 void information(const QString& text)
 {
-    showMessage({MessageKind::Information, QStringLiteral("Information"), text});
+    showMessage({MessageKind::Information, translated("Information"), text});
 }
 
 void error(const QString& text)
 {
-    showMessage({MessageKind::Error, QStringLiteral("Error"), text});
+    showMessage({MessageKind::Error, translated("Error"), text});
 }
 
 bool confirm(const QString& text)
 {
-    return showMessage({MessageKind::Confirmation, QStringLiteral("Confirm"), text});
+    return showMessage({MessageKind::Confirmation, translated("Confirm"), text});
 }
 
 QString generalErrorText(const QString& message)
@@ -117,7 +124,7 @@ SaveChoice ModalResponder::saveChanges(const Message&)
 
 SaveChoice askSaveChanges(const QString& text)
 {
-    const Message message{MessageKind::Confirmation, QStringLiteral("Save changes"), text};
+    const Message message{MessageKind::Confirmation, translated("Save changes"), text};
     if (g_responder)
         return g_responder->saveChanges(message);
     QMessageBox box(dialogParent());
@@ -165,7 +172,7 @@ std::optional<QString> getSaveFileName(const FileRequest& request)
         const QFileInfo file(*path);
         // Only a file is replaced; anything else there makes the write fail.
         if (file.isFile()
-            && !confirm(QStringLiteral("%1 already exists.\nDo you want to replace it?")
+            && !confirm(translated("%1 already exists.\nDo you want to replace it?")
                             .arg(QDir::toNativeSeparators(file.absoluteFilePath())))) {
             // Back to the dialog, on the name the user chose.
             asked.directory = file.absolutePath();

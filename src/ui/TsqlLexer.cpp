@@ -25,17 +25,17 @@ TsqlLexer::TsqlLexer(const QFont& font, QObject* parent)
 QString TsqlLexer::description(int style) const
 {
     switch (static_cast<TsqlStyle>(style)) {
-    case TsqlStyle::Default: return QStringLiteral("Default");
-    case TsqlStyle::LineComment: return QStringLiteral("Line comment");
-    case TsqlStyle::BlockComment: return QStringLiteral("Block comment");
-    case TsqlStyle::Keyword: return QStringLiteral("Keyword");
-    case TsqlStyle::DataType: return QStringLiteral("Data type");
-    case TsqlStyle::Function: return QStringLiteral("Function");
-    case TsqlStyle::String: return QStringLiteral("String");
-    case TsqlStyle::Name: return QStringLiteral("Delimited name");
-    case TsqlStyle::Number: return QStringLiteral("Number");
-    case TsqlStyle::Variable: return QStringLiteral("Variable");
-    case TsqlStyle::Operator: return QStringLiteral("Operator");
+    case TsqlStyle::Default: return tr("Default");
+    case TsqlStyle::LineComment: return tr("Line comment");
+    case TsqlStyle::BlockComment: return tr("Block comment");
+    case TsqlStyle::Keyword: return tr("Keyword");
+    case TsqlStyle::DataType: return tr("Data type");
+    case TsqlStyle::Function: return tr("Function");
+    case TsqlStyle::String: return tr("String");
+    case TsqlStyle::Name: return tr("Delimited name");
+    case TsqlStyle::Number: return tr("Number");
+    case TsqlStyle::Variable: return tr("Variable");
+    case TsqlStyle::Operator: return tr("Operator");
     }
     return {};
 }

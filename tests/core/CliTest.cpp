@@ -423,6 +423,53 @@ TEST(Cli, GeneratorOptionsAndTheSelectCommand)
               "Region LIKE @pRegion+'%'\n\nEND\n");
 }
 
+TEST(Cli, SchemaNamesAreTakenAndPrintedAsSchemaDotName)
+{
+    TempDir dir;
+    const std::string connection = salesDatabase(dir, "Sales.db", false);
+    auto run = [&](std::vector<std::string> args, const std::string& input = {}) {
+        args.insert(args.begin(), {"--connection", connection});
+        return runScript(dir, args, input);
+    };
+    for (const char* batch :
+         {"create table [dbo.Dotted] (d int)", "create schema [Sa.les]",
+          "create table [Sa.les].Customers (id int, Name varchar(10))",
+          "insert into [Sa.les].Customers values (1, 'O''Neil')", "create procedure P2 as select 1",
+          "create procedure [Sa.les].P2 as select 2",
+          "create procedure [Sa.les].P as\nexec P2\nexec dbo.P2"})
+        ASSERT_EQ(run({"exec", "-"}, batch).status, 0) << batch;
+
+    EXPECT_EQ(run({"tables"}).out, "Customers\n[dbo.Dotted]\nOrder Details\n[Sa.les].Customers\n");
+    EXPECT_EQ(run({"fields", "[Sa.les].Customers"}).out, "id\t[int]\nName\t[varchar](11)\n");
+    EXPECT_EQ(run({"fields", "[dbo.Dotted]"}).out, "d\t[int]\n");
+    EXPECT_EQ(run({"fields", "dbo.Dotted"}).err,
+              "varnett-script: The table 'dbo.Dotted' does not exist.\n");
+    EXPECT_EQ(run({"insert", "[Sa.les].Customers", "--field", "Name"}).out,
+              "CREATE PROCEDURE [Sa.les].SP_INSERT_Customers\n@pName [varchar](11)\n\nAS BEGIN\n\n"
+              "INSERT INTO [Sa.les].Customers(\n[Name]\n)\n\nVALUES (\n@pName\n)\nEND\n");
+    EXPECT_EQ(run({"procedures"}).out, "P2\n[Sa.les].P\n[Sa.les].P2\n");
+
+    // An unqualified callee is the caller's schema's first, then dbo's: both
+    // P2 come before the caller.
+    ASSERT_EQ(run({"proc-script", "--out", dir.file("procs.sql"), "[Sa.les].P", "P2", "[Sa.les].P2"})
+                  .status,
+              0);
+    const std::string procs = readFile(dir.file("procs.sql"));
+    const auto caller = procs.find("drop procedure [Sa.les].[P]\r\n");
+    ASSERT_NE(caller, std::string::npos) << procs;
+    EXPECT_LT(procs.find("drop procedure [Sa.les].[P2]\r\n"), caller);
+    EXPECT_LT(procs.find("drop procedure [dbo].[P2]\r\n"), caller);
+
+    ASSERT_EQ(run({"data-script", "--out", dir.file("data.sql"), "[Sa.les].Customers"}).status, 0);
+    EXPECT_NE(readFile(dir.file("data.sql")).find("INSERT INTO [Sa.les].Customers(\r\n[id],\r\n[Name])\r\n"
+                                                  "VALUES(\r\n1,\r\n'O''Neil')\r\nGO\r\n"),
+              std::string::npos)
+        << readFile(dir.file("data.sql"));
+
+    EXPECT_EQ(run({"drop", "[Sa.les].P"}).status, 0);
+    EXPECT_EQ(run({"procedures"}).out, "P2\n[Sa.les].P2\n");
+}
+
 TEST(Cli, BadFilesAreClearErrorsAndLoseNothing)
 {
     TempDir dir;

@@ -332,6 +332,23 @@ TEST(Generators, ParameterNamesAreUniqueAndValid)
     for (int i = 0; i < 126; ++i)
         greek += "\xCE\xB1";
     EXPECT_EQ(insertProcedure("T", {{greek, "[int]"}}, "I")[1], "@p" + greek + " [int]");
+
+    // The procedure's own name: 128 characters fit, in any schema; 129 do not.
+    const std::string table(118, 'T');
+    EXPECT_EQ(insertProcedure(table, {{"a", "[int]"}}, proposedProcedureName(ProcedureKind::Insert, table))[0],
+              "CREATE PROCEDURE SP_INSERT_" + table);
+    EXPECT_EQ(deleteProcedure("S." + table, {{"a", "[int]"}}, "S.SP_DELETE_" + table)[0],
+              "CREATE PROCEDURE S.SP_DELETE_" + table);
+    for (const std::string& name : {"SP_INSERT_" + table + "x", "[SP_INSERT_" + table + "x]",
+                                    "S.SP_INSERT_" + table + "x"}) {
+        try {
+            insertProcedure(table, {{"a", "[int]"}}, name);
+            ADD_FAILURE() << name << " was accepted";
+        } catch (const varnett::Error& e) {
+            EXPECT_STREQ(e.what(), ("The procedure name 'SP_INSERT_" + table
+                                    + "x' is longer than 128 characters").c_str());
+        }
+    }
 }
 
 TEST(Generators, ServerFilledFieldsAreLeftOut)

@@ -4,6 +4,7 @@
 #include "app/dlgMain.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
+#include "data/sqlite/SqliteEngine.h"
 #include "ui/SqlEditor.h"
 
 #include <QGroupBox>
@@ -131,4 +132,45 @@ TEST_F(SchemaListsTest, ReloadAndCloseAndDoubleClick)
     EXPECT_EQ(page->toPlainText(), QString());
     EXPECT_EQ(tables->topLevelItemCount(), 0);
     EXPECT_EQ(fields->topLevelItemCount(), 0);
+}
+
+namespace {
+
+// The small Sales database with a second schema holding a table named as a
+// dbo table.
+class OtherSchemaTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        database = makeSalesDatabase(dir);
+        auto engine = data::openSqliteEngine(database);
+        engine->executeBatch("CREATE SCHEMA Purchasing");
+        engine->executeBatch("CREATE TABLE Purchasing.Orders (OrderID int identity PRIMARY KEY,"
+                             " Notes nvarchar(20))");
+        engine.reset();
+        settings = makeSettings(dir, embeddedConnectionString(database));
+        window = std::make_unique<TfrmMain>(*settings);
+    }
+};
+
+} // namespace
+
+TEST_F(OtherSchemaTest, TheListNamesTheSchemaAndBuildWritesTheProcedureIntoIt)
+{
+    trigger(*window, "Loadtablelist1");
+    auto* tables = child<QTreeWidget>(window.get(), "lvTables");
+    QStringList names;
+    for (int i = 0; i < tables->topLevelItemCount(); ++i)
+        names << tables->topLevelItem(i)->text(0);
+    EXPECT_EQ(names, QStringList({"customers", "Orders", "Purchasing.Orders", "BigOrders"}));
+
+    pickTableAndFields(*window, QStringLiteral("Purchasing.Orders"), {"Notes"});
+    QString proposed;
+    responder.answerDialog(acceptProposedName(&proposed));
+    trigger(*window, "mniBuild");
+    EXPECT_EQ(proposed, QStringLiteral("Purchasing.SP_INSERT_Orders"));
+    EXPECT_EQ(window->editor(0)->toPlainText(),
+              QStringLiteral("CREATE PROCEDURE Purchasing.SP_INSERT_Orders\n@pNotes [nvarchar](21)\n\n"
+                             "AS BEGIN\n\nINSERT INTO Purchasing.Orders(\n[Notes]\n)\n\nVALUES (\n"
+                             "@pNotes\n)\nEND"));
 }
