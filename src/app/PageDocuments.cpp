@@ -8,6 +8,7 @@
 
 #include <Qsci/qsciprinter.h>
 
+#include <QCoreApplication>
 #include <QPrinterInfo>
 
 namespace varnett {
@@ -28,11 +29,12 @@ bool PageDocuments::savePage(int page)
     if (st.askForFileName || st.documentName.isEmpty()) {
         ui::FileRequest request;
         request.objectName = QStringLiteral("sdMain");
-        request.caption = QStringLiteral("Save");
+        request.caption = QCoreApplication::translate("PageDocuments", "Save");
         request.defaultSuffix = QStringLiteral("PRC");
-        request.nameFilters = {QStringLiteral("SQL procedure files (.PRC) (*.PRC *.prc)"),
-                               QStringLiteral("SQL files (.SQL) (*.SQL *.sql)"),
-                               QStringLiteral("All files (*.*) (*)")};
+        request.nameFilters = {
+            QCoreApplication::translate("PageDocuments", "SQL procedure files (.PRC) (*.PRC *.prc)"),
+            QCoreApplication::translate("PageDocuments", "SQL files (.SQL) (*.SQL *.sql)"),
+            QCoreApplication::translate("PageDocuments", "All files (*.*) (*)")};
         request.proposedName = st.documentName + QStringLiteral(".PRC");
         const std::optional<QString> path = ui::getSaveFileName(request);
         if (!path)

@@ -137,8 +137,7 @@ void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
 
 void SchemaLists::lvFieldsSelectItem()
 {
-    m_fieldsGroup->setTitle(QStringLiteral("Selected fields: ")
-                            + QString::number(m_fields->selectedItems().size()));
+    m_fieldsGroup->setTitle(tr("Selected fields: %1").arg(m_fields->selectedItems().size()));
 }
 
 sqltext::Field SchemaLists::fieldOf(const QTreeWidgetItem* item)

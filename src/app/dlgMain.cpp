@@ -89,8 +89,7 @@ void TfrmMain::updateTitles()
     if (!m_documents)
         return;
     static const std::array<QString, PageDocuments::kPages> captions = {
-        QStringLiteral("Insert"), QStringLiteral("Update"), QStringLiteral("Delete"),
-        QStringLiteral("Edit existing procedure"), QStringLiteral("Select")};
+        tr("Insert"), tr("Update"), tr("Delete"), tr("Edit existing procedure"), tr("Select")};
     auto shownName = [this](int page) {
         const QString name = m_documents->state(page).documentName;
         return name.isEmpty() ? QString() : QFileInfo(name).fileName();
@@ -131,8 +130,8 @@ bool TfrmMain::confirmClose()
     if (pages.empty())
         return true;
     const ui::SaveChoice choice = ui::askSaveChanges(
-        QStringLiteral("These pages have changes that are not saved:\n%1\n\n"
-                       "Save them before closing?")
+        tr("These pages have changes that are not saved:\n%1\n\n"
+           "Save them before closing?")
             .arg(changed.join(QLatin1Char('\n'))));
     if (choice == ui::SaveChoice::Cancel)
         return false;
@@ -208,7 +207,7 @@ void TfrmMain::setStatusText(const QString& text)
 
 void TfrmMain::mniShowConnectionClick()
 {
-    ui::information(QStringLiteral("Current connection: ")
+    ui::information(tr("Current connection: ")
                     + QString::fromStdString(m_dataMain->db().connectionString()));
 }
 

@@ -68,15 +68,15 @@ void TfrmMain::buildWidgets()
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
     tableLayout->addWidget(Splitter2);
 
-    lvTables = makeReportList(nullptr, "lvTables", {QStringLiteral("Table name")});
+    lvTables = makeReportList(nullptr, "lvTables", {tr("Table name")});
     lvTables->setSelectionMode(QAbstractItemView::SingleSelection);
     lvTables->setContextMenuPolicy(Qt::CustomContextMenu);
-    gbTables = makeGroup(Splitter2, "gbTables", QStringLiteral("Tables"), lvTables);
+    gbTables = makeGroup(Splitter2, "gbTables", tr("Tables"), lvTables);
 
     lvFields = makeReportList(nullptr, "lvFields",
-                              {QStringLiteral("Field name"), QStringLiteral("Data type")});
+                              {tr("Field name"), tr("Data type")});
     lvFields->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    gbFields = makeGroup(Splitter2, "gbFields", QStringLiteral("Fields"), lvFields);
+    gbFields = makeGroup(Splitter2, "gbFields", tr("Fields"), lvFields);
     Splitter2->setSizes({297, 400});
 
     // Right: the pages above the condition list.
@@ -94,8 +94,8 @@ void TfrmMain::buildWidgets()
         {"tsInsert", "redtInsert"}, {"tsUpdate", "redtUpdate"},
         {"tsDelete", "redtDelete"}, {"tsEdit", "redtEdit"}, {"tsSelect", "redtSelect"}}};
     const std::array<QString, 5> captions = {
-        QStringLiteral("Insert"), QStringLiteral("Update"), QStringLiteral("Delete"),
-        QStringLiteral("Edit existing procedure"), QStringLiteral("Select")};
+        tr("Insert"), tr("Update"), tr("Delete"),
+        tr("Edit existing procedure"), tr("Select")};
     for (std::size_t i = 0; i < pages.size(); ++i) {
         auto* sheet = new QWidget(pcMain);
         sheet->setObjectName(QString::fromLatin1(pages[i].first));
@@ -113,8 +113,8 @@ void TfrmMain::buildWidgets()
     auto* whereLayout = new QVBoxLayout(pnlWhere);
     whereLayout->setContentsMargins(0, 0, 0, 0);
     lvWhere = makeReportList(pnlWhere, "lvWhere",
-                             {QStringLiteral("Field"), QStringLiteral("Operator"),
-                              QStringLiteral("Parameter")});
+                             {tr("Field"), tr("Operator"),
+                              tr("Parameter")});
     lvWhere->setSelectionMode(QAbstractItemView::SingleSelection);
     lvWhere->setContextMenuPolicy(Qt::CustomContextMenu);
     lvWhere->setItemDelegate(new ui::GridLineDelegate(lvWhere));
@@ -172,20 +172,20 @@ void TfrmMain::buildMenus()
 
 void TfrmMain::buildFileMenu()
 {
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile = menuBar()->addMenu(tr("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuFile->setSeparatorsCollapsible(false);
-    mniNew = addAction(mnuFile, "mniNew", QStringLiteral("&New"), QKeySequence(QStringLiteral("Ctrl+N")));
-    mniOpen = addAction(mnuFile, "mniOpen", QStringLiteral("&Open"), QKeySequence(QStringLiteral("Ctrl+O")));
-    mniClose = addAction(mnuFile, "mniClose", QStringLiteral("&Close"), QKeySequence(QStringLiteral("Ctrl+L")));
+    mniNew = addAction(mnuFile, "mniNew", tr("&New"), QKeySequence(QStringLiteral("Ctrl+N")));
+    mniOpen = addAction(mnuFile, "mniOpen", tr("&Open"), QKeySequence(QStringLiteral("Ctrl+O")));
+    mniClose = addAction(mnuFile, "mniClose", tr("&Close"), QKeySequence(QStringLiteral("Ctrl+L")));
     mnuFile->addSeparator();
-    mniSave = addAction(mnuFile, "mniSave", QStringLiteral("&Save"), QKeySequence(QStringLiteral("Ctrl+S")));
-    mniSaveAs = addAction(mnuFile, "mniSaveAs", QStringLiteral("Save &As..."));
-    mniSaveAll = addAction(mnuFile, "mniSaveAll", QStringLiteral("Save A&ll"));
+    mniSave = addAction(mnuFile, "mniSave", tr("&Save"), QKeySequence(QStringLiteral("Ctrl+S")));
+    mniSaveAs = addAction(mnuFile, "mniSaveAs", tr("Save &As..."));
+    mniSaveAll = addAction(mnuFile, "mniSaveAll", tr("Save A&ll"));
     mnuFile->addSeparator();
-    mniPrint = addAction(mnuFile, "mniPrint", QStringLiteral("&Print"), QKeySequence(QStringLiteral("Ctrl+P")));
+    mniPrint = addAction(mnuFile, "mniPrint", tr("&Print"), QKeySequence(QStringLiteral("Ctrl+P")));
     mnuFile->addSeparator();
-    QAction* exit = addAction(mnuFile, "mniExit", QStringLiteral("E&xit"),
+    QAction* exit = addAction(mnuFile, "mniExit", tr("E&xit"),
                               QKeySequence(QStringLiteral("Ctrl+Q")));
     ui::onTriggered(exit, this, [this] { mnjiExitClick(); });
     mnuFile->addSeparator();
@@ -194,69 +194,68 @@ void TfrmMain::buildFileMenu()
 
 void TfrmMain::buildEditMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QMenu* menu = menuBar()->addMenu(tr("&Edit"));
     menu->setObjectName(QStringLiteral("mnuEdit"));
-    mniUndo = addAction(menu, "mniUndo", QStringLiteral("&Undo"), QKeySequence(QStringLiteral("Ctrl+Z")));
-    QAction* redo = addAction(menu, "mniRedo", QStringLiteral("&Redo"));
+    mniUndo = addAction(menu, "mniUndo", tr("&Undo"), QKeySequence(QStringLiteral("Ctrl+Z")));
+    QAction* redo = addAction(menu, "mniRedo", tr("&Redo"));
     redo->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")),
                         QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     menu->addSeparator();
-    mniCut = addAction(menu, "mniCut", QStringLiteral("Cu&t"), QKeySequence(QStringLiteral("Ctrl+X")));
-    mniCopy = addAction(menu, "mniCopy", QStringLiteral("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")));
-    mniPaste = addAction(menu, "mniPaste", QStringLiteral("&Paste"), QKeySequence(QStringLiteral("Ctrl+V")));
-    mniSelectAll = addAction(menu, "mniSelectAll", QStringLiteral("&Select All"),
+    mniCut = addAction(menu, "mniCut", tr("Cu&t"), QKeySequence(QStringLiteral("Ctrl+X")));
+    mniCopy = addAction(menu, "mniCopy", tr("&Copy"), QKeySequence(QStringLiteral("Ctrl+C")));
+    mniPaste = addAction(menu, "mniPaste", tr("&Paste"), QKeySequence(QStringLiteral("Ctrl+V")));
+    mniSelectAll = addAction(menu, "mniSelectAll", tr("&Select All"),
               QKeySequence(QStringLiteral("Ctrl+A")));
-    mniClear = addAction(menu, "mniClear", QStringLiteral("Cl&ear"));
-    mniClearAll = addAction(menu, "mniClearAll", QStringLiteral("Clear &All"));
+    mniClear = addAction(menu, "mniClear", tr("Cl&ear"));
+    mniClearAll = addAction(menu, "mniClearAll", tr("Clear &All"));
     menu->addSeparator();
-    addAction(menu, "mniFind", QStringLiteral("&Find..."), QKeySequence(QStringLiteral("Ctrl+F")));
-    addAction(menu, "mniFindNext", QStringLiteral("Find &Next"), QKeySequence(Qt::Key_F3));
-    addAction(menu, "mniFindPrevious", QStringLiteral("Find Pre&vious"),
+    addAction(menu, "mniFind", tr("&Find..."), QKeySequence(QStringLiteral("Ctrl+F")));
+    addAction(menu, "mniFindNext", tr("Find &Next"), QKeySequence(Qt::Key_F3));
+    addAction(menu, "mniFindPrevious", tr("Find Pre&vious"),
               QKeySequence(QStringLiteral("Shift+F3")));
-    addAction(menu, "mniReplace", QStringLiteral("Rep&lace..."),
+    addAction(menu, "mniReplace", tr("Rep&lace..."),
               QKeySequence(QStringLiteral("Ctrl+H")));
-    addAction(menu, "mniGoToLine", QStringLiteral("&Go to Line..."),
+    addAction(menu, "mniGoToLine", tr("&Go to Line..."),
               QKeySequence(QStringLiteral("Ctrl+G")));
     menu->addSeparator();
-    addAction(menu, "mniTemplate", QStringLiteral("Te&mplate"));
+    addAction(menu, "mniTemplate", tr("Te&mplate"));
 }
 
 void TfrmMain::buildProcedureMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Procedure"));
+    QMenu* menu = menuBar()->addMenu(tr("&Procedure"));
     menu->setObjectName(QStringLiteral("mnuProcedure"));
-    mniBuild = addAction(menu, "mniBuild", QStringLiteral("&Build"));
+    mniBuild = addAction(menu, "mniBuild", tr("&Build"));
     mniBuild->setIcon(images::menuImage(0));
-    mniCreate = addAction(menu, "mniCreate", QStringLiteral("&Create"));
+    mniCreate = addAction(menu, "mniCreate", tr("&Create"));
     mniCreate->setIcon(images::menuImage(1));
-    mniBuildAll = addAction(menu, "mniBuildAll", QStringLiteral("Build &All"));
-    mniCreateAll = addAction(menu, "mniCreateAll", QStringLiteral("Create A&ll"));
+    mniBuildAll = addAction(menu, "mniBuildAll", tr("Build &All"));
+    mniCreateAll = addAction(menu, "mniCreateAll", tr("Create A&ll"));
     menu->addSeparator();
-    mniDeleteProcedure = addAction(menu, "mniDeleteProcedure", QStringLiteral("&Delete procedure"));
+    mniDeleteProcedure = addAction(menu, "mniDeleteProcedure", tr("&Delete procedure"));
     menu->addSeparator();
-    mniGeneratorOptions = addAction(menu, "mniGeneratorOptions",
-                                    QStringLiteral("&Generator options"));
+    mniGeneratorOptions = addAction(menu, "mniGeneratorOptions", tr("&Generator options"));
 }
 
 void TfrmMain::buildDataBaseMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("&DataBase"));
+    QMenu* menu = menuBar()->addMenu(tr("&DataBase"));
     menu->setObjectName(QStringLiteral("mnuDataBase"));
-    ui::onTriggered(addAction(menu, "mniChangeConnection", QStringLiteral("C&hange connection")),
+    ui::onTriggered(addAction(menu, "mniChangeConnection", tr("C&hange connection")),
                     this, [this] { mniChangeConnectionClick(); });
-    ui::onTriggered(addAction(menu, "mniShowConnection", QStringLiteral("&Show connection")),
+    ui::onTriggered(addAction(menu, "mniShowConnection", tr("&Show connection")),
                     this, [this] { mniShowConnectionClick(); });
     menu->addSeparator();
-    ui::onTriggered(addAction(menu, "Loadtablelist1", QStringLiteral("&Load table list")), this,
+    ui::onTriggered(addAction(menu, "Loadtablelist1", tr("&Load table list")), this,
                     [this] { Loadtablelist1Click(); });
-    mniScript = addAction(menu, "mniScript", QStringLiteral("&Generate SQL Proc Script"));
+    mniScript = addAction(menu, "mniScript", tr("&Generate SQL Proc Script"));
     menu->addSeparator();
-    mniDatatransferScript = addAction(menu, "mniDatatransferScript", QStringLiteral("Data &Transfer Script"));
+    mniDatatransferScript = addAction(menu, "mniDatatransferScript", tr("Data &Transfer Script"));
 }
 
 void TfrmMain::buildViewMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("&View"));
+    QMenu* menu = menuBar()->addMenu(tr("&View"));
     menu->setObjectName(QStringLiteral("mnuView"));
     const std::array<std::pair<const char*, const char*>, 5> entries = {{
         {"mniInsertW", "&Insert"}, {"mniUpdateW", "&Update"},
@@ -270,11 +269,11 @@ void TfrmMain::buildViewMenu()
 
 void TfrmMain::buildHelpMenu()
 {
-    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* menu = menuBar()->addMenu(tr("&Help"));
     menu->setObjectName(QStringLiteral("mnuHelp"));
-    addAction(menu, "mniHelp", QStringLiteral("&Help"));
+    addAction(menu, "mniHelp", tr("&Help"));
     menu->addSeparator();
-    ui::onTriggered(addAction(menu, "mniAbout", QStringLiteral("&About")), this,
+    ui::onTriggered(addAction(menu, "mniAbout", tr("&About")), this,
                     [this] { mniAboutClick(); });
 }
 
@@ -282,16 +281,16 @@ void TfrmMain::buildPopupMenus()
 {
     popTables = new QMenu(this);
     popTables->setObjectName(QStringLiteral("popTables"));
-    addAction(popTables, "mniCancelTables", QStringLiteral("Cancel"));
+    addAction(popTables, "mniCancelTables", tr("Cancel"));
     popTables->addSeparator();
-    mniRelated = addAction(popTables, "mniRelated", QStringLiteral("Show related procedures"));
+    mniRelated = addAction(popTables, "mniRelated", tr("Show related procedures"));
     connect(lvTables, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         popTables->popup(lvTables->viewport()->mapToGlobal(at));
     });
 
     popCommand = new QMenu(this);
     popCommand->setObjectName(QStringLiteral("popCommand"));
-    addAction(popCommand, "mniCancelCommand", QStringLiteral("Cancel"));
+    addAction(popCommand, "mniCancelCommand", tr("Cancel"));
     popCommand->addSeparator();
     // Each working entry shows an insertion list in a list mode.
     auto insertion = [this](QMenu* menu, const char* name, const QString& caption,
@@ -300,15 +299,15 @@ void TfrmMain::buildPopupMenus()
                         [this, list, mode] { mniOperatorClick(list, mode); });
     };
     using Mode = sqltext::ListMode;
-    insertion(popCommand, "mniOperator", QStringLiteral("O&perator"), InsertionList::Operator,
+    insertion(popCommand, "mniOperator", tr("O&perator"), InsertionList::Operator,
               Mode::Plain);
-    QMenu* fieldMenu = popCommand->addMenu(QStringLiteral("&Field"));
+    QMenu* fieldMenu = popCommand->addMenu(tr("&Field"));
     fieldMenu->setObjectName(QStringLiteral("mniField"));
     insertion(fieldMenu, "mniFieldOnly", QStringLiteral("[FIELD] "), InsertionList::Field,
               Mode::Plain);
     insertion(fieldMenu, "mniFieldVar", QStringLiteral("[FIELD] = @Var"), InsertionList::Field,
               Mode::Compare);
-    QMenu* variableMenu = popCommand->addMenu(QStringLiteral("Va&riable"));
+    QMenu* variableMenu = popCommand->addMenu(tr("Va&riable"));
     variableMenu->setObjectName(QStringLiteral("mniVariable"));
     insertion(variableMenu, "mniVar", QStringLiteral("@pVar"), InsertionList::Variable,
               Mode::Plain);
@@ -341,7 +340,7 @@ void TfrmMain::buildPopupMenus()
     // works while the list has the focus.
     popWhere = new QMenu(this);
     popWhere->setObjectName(QStringLiteral("popWhere"));
-    Delete1 = addAction(popWhere, "Delete1", QStringLiteral("Delete"),
+    Delete1 = addAction(popWhere, "Delete1", tr("Delete"),
                         QKeySequence(Qt::Key_Delete));
     Delete1->setVisible(false);
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Delete), lvWhere);
@@ -352,7 +351,7 @@ void TfrmMain::buildPopupMenus()
 
 void TfrmMain::buildToolBar()
 {
-    tbMain = addToolBar(QStringLiteral("Main"));
+    tbMain = addToolBar(tr("Main"));
     tbMain->setObjectName(QStringLiteral("tbMain"));
     tbMain->setMovable(false);
     tbMain->setFixedHeight(29);
@@ -374,8 +373,8 @@ void TfrmMain::buildToolBar()
     m_pbMainAction->setVisible(false);
     m_cancelButton = new QToolButton(tbMain);
     m_cancelButton->setObjectName(QStringLiteral("btnCancelOperation"));
-    m_cancelButton->setText(QStringLiteral("Cancel"));
-    m_cancelButton->setToolTip(QStringLiteral("Stop writing the script (Esc)"));
+    m_cancelButton->setText(tr("Cancel"));
+    m_cancelButton->setToolTip(tr("Stop writing the script (Esc)"));
     m_cancelButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_cancelAction = tbMain->addWidget(m_cancelButton);
     m_cancelAction->setVisible(false);

@@ -120,7 +120,7 @@ void TfrmMain::mniFindNextClick(bool forward)
         return;
     }
     if (!box.findNext(forward) && !box.isVisible())
-        ui::information(QStringLiteral("\"%1\" was not found.").arg(box.edtFind->text()));
+        ui::information(tr("\"%1\" was not found.").arg(box.edtFind->text()));
 }
 
 void TfrmMain::mniGoToLineClick()

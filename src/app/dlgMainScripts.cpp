@@ -25,13 +25,13 @@ data::Progress progressOf(ui::BusyOperation& busy)
 
 QString scriptWritten(const QString& path)
 {
-    return QStringLiteral("The script is created successfully: %1")
+    return TfrmMain::tr("The script is created successfully: %1")
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
 QString scriptCancelled(const QString& path)
 {
-    return QStringLiteral("The script was cancelled; %1 was not changed.")
+    return TfrmMain::tr("The script was cancelled; %1 was not changed.")
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
@@ -44,10 +44,10 @@ std::optional<QString> TfrmMain::askScriptFileName(ScriptKind kind)
     QString& last = kind == ScriptKind::Procedures ? m_lastProcedureScript : m_lastDataScript;
     ui::FileRequest request;
     request.objectName = QStringLiteral("sdScript");
-    request.caption = kind == ScriptKind::Procedures ? QStringLiteral("Save procedure script")
-                                                     : QStringLiteral("Save data transfer script");
+    request.caption = kind == ScriptKind::Procedures ? TfrmMain::tr("Save procedure script")
+                                                     : TfrmMain::tr("Save data transfer script");
     request.defaultSuffix = QStringLiteral("SQL");
-    request.nameFilters = {QStringLiteral("Script (*.SQL *.sql)"), QStringLiteral("All (*)")};
+    request.nameFilters = {TfrmMain::tr("Script (*.SQL *.sql)"), TfrmMain::tr("All (*)")};
     if (!last.isEmpty()) {
         request.proposedName = last;
     } else {

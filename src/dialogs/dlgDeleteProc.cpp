@@ -204,7 +204,7 @@ void TfrmDeleteProc::OKBtnClick()
         for (int i = 0; i < DstList->count(); ++i)
             dropped << DstList->item(i)->text();
         DstList->clear();
-        ui::information(QStringLiteral("Procedures dropped: %1").arg(dropped.join(QStringLiteral(", "))));
+        ui::information(tr("Procedures dropped: %1").arg(dropped.join(QStringLiteral(", "))));
     } catch (const std::exception& failure) {
         ui::error(tr("Can not delete procedure(s). Error message: ")
                   + ui::messageOf(failure));

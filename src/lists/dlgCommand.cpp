@@ -175,7 +175,7 @@ void TfrmCommand::applyFilter()
         else if (!first)
             first = item;
     }
-    m_filterLabel->setText(QStringLiteral("Typed: ") + m_filter);
+    m_filterLabel->setText(tr("Typed: %1").arg(m_filter));
     m_filterLabel->setVisible(!m_filter.isEmpty());
     if (!first) {
         lboxCommand->setCurrentItem(nullptr);

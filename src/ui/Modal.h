@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -90,7 +91,7 @@ void guarded(Command&& command)
     } catch (const std::exception& failure) {
         generalError(messageOf(failure));
     } catch (...) {
-        generalError(QStringLiteral("Unknown error"));
+        generalError(QCoreApplication::translate("Modal", "Unknown error"));
     }
 }
 
