@@ -70,8 +70,7 @@ TEST(ConnectionSecrets, NoMessageOrShownStringHoldsThePassword)
          "Invalid connection string: text follows the quoted value of 'Password'"},
         {"Provider=SQLOLEDB;Password=S3c;=r3t", "Invalid connection string: the value of entry 3 has no key"},
     };
-    for (const auto& [shown, message] : cases) {
-        const std::string& text = shown; // a plain reference the lambdas can capture
+    for (const auto& [text, message] : cases) {
         SCOPED_TRACE(text);
         const std::string parseError = errorOf([&] { ConnectionString::parse(text); });
         EXPECT_EQ(parseError, message);
