@@ -72,9 +72,9 @@ TEST(ConnectionSecrets, NoMessageOrShownStringHoldsThePassword)
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(text);
-        const std::string parseError = errorOf([&] { ConnectionString::parse(text); });
+        const std::string parseError = errorOf([&text = text] { ConnectionString::parse(text); });
         EXPECT_EQ(parseError, message);
-        EXPECT_FALSE(holdsSecret(errorOf([&] { openEngine(text); })));
+        EXPECT_FALSE(holdsSecret(errorOf([&text = text] { openEngine(text); })));
 
         Connection connection;
         connection.setConnectionString(text);

@@ -162,7 +162,7 @@ TEST(FileWriting, TheConnectionsDatabaseIsNeverTheScript)
         for (const std::string& target : {database, dir.file("alias.db"), dir.file("hard.db"),
                                           dir.file("./Sales.db")}) {
             SCOPED_TRACE(std::string(what) + " to " + target);
-            EXPECT_EQ(errorOf([&] { write(target); }),
+            EXPECT_EQ(errorOf([&write = write, &target] { write(target); }),
                       "'" + target + "' is the database file of the current connection; writing"
                                      " there would replace the database.");
         }

@@ -47,7 +47,7 @@ TEST(ScriptReading, EncodingsComeFromTheByteOrderMark)
         {"\xFE\xFF\xDE\x00"s, "Line 1 of the script holds a broken UTF-16 character (a lone surrogate)."},
     };
     for (const auto& [bytes, message] : broken)
-        EXPECT_EQ(errorOf([&] { scriptTextToUtf8(bytes); }), message);
+        EXPECT_EQ(errorOf([&bytes = bytes] { scriptTextToUtf8(bytes); }), message);
 }
 
 TEST(ScriptReading, ANulCharacterIsAnErrorNamingItsLine)
@@ -60,7 +60,7 @@ TEST(ScriptReading, ANulCharacterIsAnErrorNamingItsLine)
         {"select 1\nGO\n"s, "(no error)"},
     };
     for (const auto& [text, message] : cases)
-        EXPECT_EQ(errorOf([&] { checkNoNul(text); }), message);
+        EXPECT_EQ(errorOf([&text = text] { checkNoNul(text); }), message);
 
     // The engine would stop reading at the NUL and report success; the
     // script is refused before its first batch runs.

@@ -210,7 +210,7 @@ TEST(SqliteEngine, ProcedureNamesAreReadAsTheServerReadsThem)
         {"create proc P 'a' as select 1", "Incorrect syntax near ''a''."},
     };
     for (const auto& [batch, message] : refused)
-        EXPECT_EQ(errorOf([&] { engine->executeBatch(batch); }), message) << batch;
+        EXPECT_EQ(errorOf([&engine, &batch = batch] { engine->executeBatch(batch); }), message) << batch;
     EXPECT_EQ(engine->listProcedures(), Texts{});
 
     // What may follow a name: parameters, a group number, WITH, FOR, AS.
