@@ -15,7 +15,7 @@ using namespace varnett::cli;
 namespace {
 
 // The invocation written out in one plain form: options with "=", then the
-// command, then "--" and the operands.
+// command, the generator switches, then "--" and the operands.
 std::vector<std::string> canonical(const Invocation& invocation)
 {
     std::vector<std::string> args;
@@ -38,6 +38,19 @@ std::vector<std::string> canonical(const Invocation& invocation)
         args.push_back("--order-by-keys");
     if (invocation.noTransaction)
         args.push_back("--no-transaction");
+    const varnett::sqltext::GeneratorOptions& options = invocation.options;
+    if (options.setNoCount)
+        args.push_back("--nocount");
+    if (options.tryCatch)
+        args.push_back("--try-catch");
+    if (options.createOrAlter)
+        args.push_back("--create-or-alter");
+    if (options.identityOutput)
+        args.push_back("--identity-output");
+    if (options.keyConditions)
+        args.push_back("--key");
+    if (options.rowversionCheck)
+        args.push_back("--rowversion");
     args.push_back("--");
     args.insert(args.end(), invocation.operands.begin(), invocation.operands.end());
     return args;
@@ -47,9 +60,9 @@ bool same(const Invocation& a, const Invocation& b)
 {
     return a.help == b.help && a.version == b.version && a.connection == b.connection && a.command == b.command
         && a.operands == b.operands && a.fields == b.fields && a.wheres == b.wheres
-        && a.name == b.name && a.out == b.out && a.rowsPerInsert == b.rowsPerInsert
-        && a.batch == b.batch && a.orderByKeys == b.orderByKeys
-        && a.noTransaction == b.noTransaction;
+        && a.name == b.name && a.out == b.out && a.options == b.options
+        && a.rowsPerInsert == b.rowsPerInsert && a.batch == b.batch
+        && a.orderByKeys == b.orderByKeys && a.noTransaction == b.noTransaction;
 }
 
 } // namespace

@@ -30,8 +30,9 @@ std::string lowered(std::string_view text)
 // The attributes of an ODBC connection string as a driver manager reads
 // them: KEY=VALUE parted by ";", a value in braces running to the first "}"
 // that is not doubled. Keys are lower-cased. None when the text does not read
-// cleanly or names a key twice.
-std::optional<std::map<std::string, std::string>> odbcAttributes(std::string_view text)
+// cleanly or names a key twice. The FreeTDS driver reads a braced value
+// literally up to the first "}" that a ";" follows (no "}}" undoubling).
+std::optional<std::map<std::string, std::string>> odbcAttributes(std::string_view text, bool freeTds)
 {
     std::map<std::string, std::string> attributes;
     std::size_t i = 0;
@@ -44,7 +45,13 @@ std::optional<std::map<std::string, std::string>> odbcAttributes(std::string_vie
             return std::nullopt;
         i = equals + 1;
         std::string value;
-        if (i < text.size() && text[i] == '{') {
+        if (freeTds && i < text.size() && text[i] == '{') {
+            const std::size_t close = text.find("};", i + 1);
+            if (close == std::string_view::npos)
+                return std::nullopt;
+            value = std::string(text.substr(i + 1, close - i - 1));
+            i = close + 1;
+        } else if (i < text.size() && text[i] == '{') {
             ++i;
             bool closed = false;
             while (i < text.size()) {
@@ -87,7 +94,7 @@ void checkSqlServerMapping(const ConnectionString& parsed, const std::string& dr
     }
     // No value can add or repeat an attribute: the user's password and names
     // arrive as they were given.
-    auto attributes = odbcAttributes(request.connectionString);
+    auto attributes = odbcAttributes(request.connectionString, driver == "FreeTDS");
     FUZZ_CHECK(attributes.has_value());
     auto pick = [&](std::initializer_list<std::string_view> keys) {
         for (std::string_view key : keys)

@@ -43,6 +43,12 @@ QIcon drawn(const QColor& fill, const QColor& line, int shape, int size = 16)
         painter.drawEllipse(QPointF(9 * s, 10 * s), 3.5 * s, 3.5 * s);
         painter.drawLine(QPointF(3 * s, 14 * s), QPointF(6.5 * s, 12.5 * s));
         break;
+    case 5: // key field: a key
+        painter.drawEllipse(QRectF(1 * s, 4 * s, 7 * s, 7 * s));
+        painter.drawRect(QRectF(8 * s, 6.5 * s, 7 * s, 2 * s));
+        painter.drawRect(QRectF(11 * s, 8.5 * s, 1.5 * s, 2.5 * s));
+        painter.drawRect(QRectF(13.5 * s, 8.5 * s, 1.5 * s, 2.5 * s));
+        break;
     default: // field: one cell
         painter.drawRect(QRectF(2 * s, 5 * s, 12 * s, 6 * s));
         break;
@@ -65,6 +71,8 @@ QIcon listImage(int index)
         return drawn(QColor(255, 250, 220), QColor(120, 90, 0), 2);
     case 2:
         return drawn(QColor(225, 235, 255), QColor(40, 70, 150), 4);
+    case 3:
+        return drawn(QColor(255, 215, 0), QColor(130, 90, 0), 5);
     default:
         return drawn(QColor(220, 240, 220), Qt::darkGreen, 3);
     }

@@ -13,7 +13,7 @@
 
 namespace varnett {
 
-PageDocuments::PageDocuments(const std::array<ui::SqlEditor*, 4>& editors)
+PageDocuments::PageDocuments(const std::array<ui::SqlEditor*, kPages>& editors)
     : m_editors(editors)
 {
 }
@@ -55,7 +55,7 @@ bool PageDocuments::saveAs(int page)
 
 void PageDocuments::saveAll()
 {
-    for (int page = 0; page < 4; ++page)
+    for (int page = 0; page < kPages; ++page)
         savePage(page);
 }
 

@@ -8,7 +8,7 @@ namespace varnett::ui { class SqlEditor; }
 
 namespace varnett {
 
-// The document state of the four pages and the commands that treat pages
+// The document state of the five pages and the commands that treat pages
 // as documents: saving to procedure files and printing.
 class PageDocuments {
 public:
@@ -18,7 +18,9 @@ public:
         QString procedureName;      // Edit page: the procedure it was opened from
     };
 
-    explicit PageDocuments(const std::array<ui::SqlEditor*, 4>& editors);
+    static constexpr int kPages = 5;   // Insert, Update, Delete, Edit, Select
+
+    explicit PageDocuments(const std::array<ui::SqlEditor*, kPages>& editors);
 
     State& state(int page) { return m_states[page]; }
     const State& state(int page) const { return m_states[page]; }
@@ -28,15 +30,15 @@ public:
     // the user cancelled. A failure to write throws, leaving the old file.
     bool savePage(int page);
     bool saveAs(int page);
-    // Saves the four pages in turn; a failure ends the run.
+    // Saves the pages in turn (empty ones ask nothing); a failure ends the run.
     void saveAll();
 
     // Prints a page on the default printer; throws when there is none.
     void print(int page);
 
 private:
-    std::array<ui::SqlEditor*, 4> m_editors;
-    std::array<State, 4> m_states;
+    std::array<ui::SqlEditor*, kPages> m_editors;
+    std::array<State, kPages> m_states;
 };
 
 // Writes lines, each followed by CR LF, as UTF-8 to a temporary file beside

@@ -21,6 +21,7 @@ namespace {
 constexpr int kDeclaredTypeRole = Qt::UserRole + 1;
 constexpr int kTypeRole = Qt::UserRole + 2;
 constexpr int kServerFilledRole = Qt::UserRole + 3;
+constexpr int kKeyRole = Qt::UserRole + 4;
 
 } // namespace
 
@@ -79,12 +80,17 @@ void SchemaLists::lvTablesClick()
     ui::BusyOperation busy({}, false);
     emptyFields();
     auto cursor = m_dataMain.openTable(table.toStdString());
-    for (const sqltext::ColumnDesc& column : cursor->columns()) {
+    std::vector<sqltext::ColumnDesc> columns = cursor->columns();
+    cursor.reset();
+    sqltext::TableKeys keys = m_dataMain.tableKeys(table.toStdString());
+    for (const sqltext::ColumnDesc& column : columns) {
         QStringList texts{QString::fromStdString(column.name)};
         if (auto type = sqltext::typeText(column))
             texts << QString::fromStdString(*type);
         auto* item = new QTreeWidgetItem(m_fields, texts);
-        item->setIcon(0, images::listImage(1));
+        const bool key = std::find(keys.key.begin(), keys.key.end(), column.name) != keys.key.end();
+        item->setIcon(0, images::listImage(key ? 3 : 1));
+        item->setData(0, kKeyRole, key);
         const sqltext::Field field = sqltext::fieldOf(column);
         item->setData(0, kDeclaredTypeRole, QString::fromStdString(field.declaredType));
         item->setData(0, kTypeRole, static_cast<int>(field.type));
@@ -93,6 +99,8 @@ void SchemaLists::lvTablesClick()
     m_fields->resizeColumnToContents(0);
     m_shownTable = table;
     m_hasShownTable = true;
+    m_shownColumns = std::move(columns);
+    m_shownKeys = std::move(keys);
 }
 
 void SchemaLists::emptyFields()
@@ -100,6 +108,8 @@ void SchemaLists::emptyFields()
     m_fields->clear();
     m_shownTable.clear();
     m_hasShownTable = false;
+    m_shownColumns.clear();
+    m_shownKeys = {};
 }
 
 void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
@@ -136,6 +146,18 @@ sqltext::Field SchemaLists::fieldOf(const QTreeWidgetItem* item)
             item->data(0, kDeclaredTypeRole).toString().toStdString(),
             static_cast<sqltext::SqlType>(item->data(0, kTypeRole).toInt()),
             item->data(0, kServerFilledRole).toBool()};
+}
+
+bool SchemaLists::isKeyField(const QTreeWidgetItem* item)
+{
+    return item->data(0, kKeyRole).toBool();
+}
+
+sqltext::TableFacts SchemaLists::shownTableFacts() const
+{
+    if (!m_hasShownTable)
+        return {};
+    return sqltext::tableFacts(m_shownColumns, m_shownKeys);
 }
 
 std::vector<SchemaLists::Entry> SchemaLists::fieldEntries() const

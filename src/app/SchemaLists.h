@@ -48,6 +48,11 @@ public:
     // The first selected field in display order, if any.
     const QTreeWidgetItem* firstSelectedField() const;
     static sqltext::Field fieldOf(const QTreeWidgetItem* item);
+    // True for a field entry of the shown table's key (it has the key icon).
+    static bool isKeyField(const QTreeWidgetItem* item);
+    // The key, identity and rowversion columns of the shown table, for the
+    // generator options; none when no table is shown.
+    sqltext::TableFacts shownTableFacts() const;
 
 private:
     void lvFieldsSelectItem();
@@ -57,6 +62,8 @@ private:
     QTreeWidget* m_fields;
     QGroupBox* m_fieldsGroup;
     QString m_shownTable;
+    std::vector<sqltext::ColumnDesc> m_shownColumns;
+    sqltext::TableKeys m_shownKeys;
     bool m_hasShownTable = false;
     int m_sortColumn = 0;
 };

@@ -88,13 +88,13 @@ void TfrmMain::updateTitles()
 {
     if (!m_documents)
         return;
-    static const std::array<QString, 4> captions = {
-        tr("Insert"), tr("Update"), tr("Delete"), tr("Edit existing procedure")};
+    static const std::array<QString, PageDocuments::kPages> captions = {
+        tr("Insert"), tr("Update"), tr("Delete"), tr("Edit existing procedure"), tr("Select")};
     auto shownName = [this](int page) {
         const QString name = m_documents->state(page).documentName;
         return name.isEmpty() ? QString() : QFileInfo(name).fileName();
     };
-    for (int page = 0; page < 4; ++page) {
+    for (int page = 0; page < PageDocuments::kPages; ++page) {
         QString caption = captions[page];
         const QString name = shownName(page);
         if (!name.isEmpty())
@@ -121,7 +121,7 @@ bool TfrmMain::confirmClose()
 {
     QStringList changed;
     std::vector<int> pages;
-    for (int page = 0; page < 4; ++page) {
+    for (int page = 0; page < PageDocuments::kPages; ++page) {
         if (!pageModified(page))
             continue;
         pages.push_back(page);
@@ -178,7 +178,8 @@ void TfrmMain::pcMainChange()
     mniBuildAll->setEnabled(generated);
     mniCreateAll->setEnabled(generated);
 
-    const bool update = page == UpdatePage;
+    // The condition list serves the Update and the Select procedure.
+    const bool update = page == UpdatePage || page == SelectPage;
     lvFields->setDragEnabled(update);
     lvFields->setDragDropMode(update ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
     m_conditions->setAccepting(update);

@@ -44,11 +44,11 @@ class SchemaLists;
 class ServerProcedures;
 
 // The main window: menus, toolbar, status bar, the table and field lists on
-// the left, the four editor pages and the condition list on the right.
+// the left, the editor pages and the condition list on the right.
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
-    enum Page { InsertPage = 0, UpdatePage = 1, DeletePage = 2, EditPage = 3 };
+    enum Page { InsertPage = 0, UpdatePage = 1, DeletePage = 2, EditPage = 3, SelectPage = 4 };
 
     // Creates the data module, opens the stored connection and, when that
     // fails, runs Change connection before the window is shown.
@@ -98,6 +98,8 @@ public:
     void mniCreateAllClick();
 
     void mniDeleteProcedureClick();
+    // Generator options: the dialog, kept in the settings store on OK.
+    void mniGeneratorOptionsClick();
 
     // Opening stored procedures into the Edit page.
     void mniOpenClick();
@@ -192,7 +194,7 @@ private:
     QWidget* pnlWhere = nullptr;
     QTreeWidget* lvWhere = nullptr;
     QTabWidget* pcMain = nullptr;
-    std::array<ui::SqlEditor*, 4> m_editors{};
+    std::array<ui::SqlEditor*, 5> m_editors{};
 
     QMenu* mnuFile = nullptr;
     QMenu* popTables = nullptr;
@@ -217,6 +219,7 @@ private:
     QAction* mniBuildAll = nullptr;
     QAction* mniCreateAll = nullptr;
     QAction* mniDeleteProcedure = nullptr;
+    QAction* mniGeneratorOptions = nullptr;
     QAction* mniScript = nullptr;
     QAction* mniDatatransferScript = nullptr;
     QAction* mniLoadScript = nullptr;

@@ -1,9 +1,13 @@
-// The Build commands of the main window: the three generators.
+// The Build commands of the main window: the four generators and their
+// options.
 #include "app/dlgMain.h"
 
 #include "app/ConditionList.h"
 #include "app/PageDocuments.h"
 #include "app/SchemaLists.h"
+#include "data/SettingsStore.h"
+#include "data/dmMain.h"
+#include "dialogs/dlgGenOptions.h"
 #include "dialogs/dlgProcName.h"
 #include "sqltext/Generators.h"
 #include "ui/Commands.h"
@@ -21,6 +25,7 @@ void TfrmMain::connectProcedureCommands()
     ui::onTriggered(mniBuildAll, this, [this] { mniBuildAllClick(); });
     ui::onTriggered(mniCreate, this, [this] { mniCreateClick(); });
     ui::onTriggered(mniCreateAll, this, [this] { mniCreateAllClick(); });
+    ui::onTriggered(mniGeneratorOptions, this, [this] { mniGeneratorOptionsClick(); });
     ui::onTriggered(Delete1, this, [this] { m_conditions->Delete1Click(); });
     connect(lvFields, &QTreeWidget::itemDoubleClicked, this,
             [this] { ui::guarded([this] { lvFieldsDblClick(); }); });
@@ -58,6 +63,9 @@ void TfrmMain::mniBuildClick()
     case DeletePage:
         buildProcedure(DeletePage);
         break;
+    case SelectPage:
+        buildProcedure(SelectPage);
+        break;
     default:
         break;
     }
@@ -76,10 +84,10 @@ void TfrmMain::buildProcedure(int page)
     const std::vector<sqltext::Field> fields = m_schema->selectedFields();
     if (table.empty() || fields.empty())
         return;
-    static constexpr sqltext::ProcedureKind kinds[] = {
-        sqltext::ProcedureKind::Insert, sqltext::ProcedureKind::Update,
-        sqltext::ProcedureKind::Delete};
-    const sqltext::ProcedureKind kind = kinds[page];
+    const sqltext::ProcedureKind kind = page == SelectPage ? sqltext::ProcedureKind::Select
+        : page == UpdatePage                               ? sqltext::ProcedureKind::Update
+        : page == DeletePage                               ? sqltext::ProcedureKind::Delete
+                                                           : sqltext::ProcedureKind::Insert;
 
     ui::SqlEditor* target = m_editors[page];
     // A cancelled name dialog leaves the page and its document as they were.
@@ -90,16 +98,25 @@ void TfrmMain::buildProcedure(int page)
     sbMainNote->clear();
 
     const std::string procedure = name.toStdString();
+    const sqltext::GeneratorOptions options = m_dataMain->settings().generatorOptions();
+    // The facts belong to the shown table, which the selected fields are of.
+    const sqltext::TableFacts facts = m_schema->shownTable() == m_schema->selectedTable()
+        ? m_schema->shownTableFacts()
+        : sqltext::TableFacts{};
     std::vector<std::string> lines;
     switch (kind) {
     case sqltext::ProcedureKind::Insert:
-        lines = sqltext::insertProcedure(table, fields, procedure);
+        lines = sqltext::insertProcedure(table, fields, procedure, options, facts);
         break;
     case sqltext::ProcedureKind::Update:
-        lines = sqltext::updateProcedure(table, fields, m_conditions->rows(), procedure);
+        lines = sqltext::updateProcedure(table, fields, m_conditions->rows(), procedure, options,
+                                         facts);
         break;
     case sqltext::ProcedureKind::Delete:
-        lines = sqltext::deleteProcedure(table, fields, procedure);
+        lines = sqltext::deleteProcedure(table, fields, procedure, options, facts);
+        break;
+    case sqltext::ProcedureKind::Select:
+        lines = sqltext::selectProcedure(table, fields, m_conditions->rows(), procedure, options);
         break;
     }
     // The new text replaces the old as one step that Undo takes back.
@@ -109,6 +126,14 @@ void TfrmMain::buildProcedure(int page)
     state.documentName = name;
     state.askForFileName = true;
     updateTitles();
+}
+
+void TfrmMain::mniGeneratorOptionsClick()
+{
+    data::SettingsStore& settings = m_dataMain->settings();
+    sqltext::GeneratorOptions options = settings.generatorOptions();
+    if (askGeneratorOptions(options, this))
+        settings.setGeneratorOptions(options);
 }
 
 } // namespace varnett

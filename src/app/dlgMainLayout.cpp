@@ -90,12 +90,12 @@ void TfrmMain::buildWidgets()
 
     pcMain = new QTabWidget(Splitter3);
     pcMain->setObjectName(QStringLiteral("pcMain"));
-    const std::array<std::pair<const char*, const char*>, 4> pages = {{
+    const std::array<std::pair<const char*, const char*>, 5> pages = {{
         {"tsInsert", "redtInsert"}, {"tsUpdate", "redtUpdate"},
-        {"tsDelete", "redtDelete"}, {"tsEdit", "redtEdit"}}};
-    const std::array<QString, 4> captions = {
+        {"tsDelete", "redtDelete"}, {"tsEdit", "redtEdit"}, {"tsSelect", "redtSelect"}}};
+    const std::array<QString, 5> captions = {
         tr("Insert"), tr("Update"), tr("Delete"),
-        tr("Edit existing procedure")};
+        tr("Edit existing procedure"), tr("Select")};
     for (std::size_t i = 0; i < pages.size(); ++i) {
         auto* sheet = new QWidget(pcMain);
         sheet->setObjectName(QString::fromLatin1(pages[i].first));
@@ -233,6 +233,8 @@ void TfrmMain::buildProcedureMenu()
     mniCreateAll = addAction(menu, "mniCreateAll", tr("Create A&ll"));
     menu->addSeparator();
     mniDeleteProcedure = addAction(menu, "mniDeleteProcedure", tr("&Delete procedure"));
+    menu->addSeparator();
+    mniGeneratorOptions = addAction(menu, "mniGeneratorOptions", tr("&Generator options"));
 }
 
 void TfrmMain::buildDataBaseMenu()
@@ -256,10 +258,10 @@ void TfrmMain::buildViewMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&View"));
     menu->setObjectName(QStringLiteral("mnuView"));
-    const std::array<std::pair<const char*, const char*>, 4> entries = {{
+    const std::array<std::pair<const char*, const char*>, 5> entries = {{
         {"mniInsertW", "&Insert"}, {"mniUpdateW", "&Update"},
-        {"mniDeleteW", "&Delete"}, {"mniEdit", "&Edit"}}};
-    for (int page = 0; page < 4; ++page) {
+        {"mniDeleteW", "&Delete"}, {"mniEdit", "&Edit"}, {"mniSelectW", "&Select"}}};
+    for (int page = 0; page < static_cast<int>(entries.size()); ++page) {
         QAction* action = addAction(menu, entries[page].first,
                                     QString::fromLatin1(entries[page].second));
         ui::onTriggered(action, this, [this, page] { selectPage(page); });

@@ -19,7 +19,8 @@ namespace varnett {
 
 namespace {
 
-const char* const kPageWords[] = {"insert", "update", "delete"};
+// The word of the messages, by page; the Edit page (3) updates instead.
+const char* const kPageWords[] = {"insert", "update", "delete", "", "select"};
 
 } // namespace
 

@@ -26,12 +26,13 @@ struct CommandRule {
 constexpr std::size_t kMany = SIZE_MAX;
 constexpr int kMaxBatch = 1000000;
 
-constexpr std::array<CommandRule, 13> kCommands = {{
+constexpr std::array<CommandRule, 14> kCommands = {{
     {"tables", 0, 0},
     {"fields", 1, 1},
     {"insert", 1, 1, true},
     {"update", 1, 1, true, true},
     {"delete", 1, 1, true},
+    {"select", 1, 1, true, true},
     {"procedures", 0, 0},
     {"text", 1, 1},
     {"exec", 1, 1},
@@ -40,6 +41,20 @@ constexpr std::array<CommandRule, 13> kCommands = {{
     {"proc-script", 1, kMany, false, false, true},
     {"data-script", 1, kMany, false, true, true, true},
     {"load", 1, 1, false, false, false, false, true},
+}};
+
+// The generator options' switches.
+struct OptionSwitch {
+    std::string_view name;
+    bool sqltext::GeneratorOptions::*member;
+};
+constexpr std::array<OptionSwitch, 6> kSwitches = {{
+    {"--nocount", &sqltext::GeneratorOptions::setNoCount},
+    {"--try-catch", &sqltext::GeneratorOptions::tryCatch},
+    {"--create-or-alter", &sqltext::GeneratorOptions::createOrAlter},
+    {"--identity-output", &sqltext::GeneratorOptions::identityOutput},
+    {"--key", &sqltext::GeneratorOptions::keyConditions},
+    {"--rowversion", &sqltext::GeneratorOptions::rowversionCheck},
 }};
 
 const CommandRule* findCommand(std::string_view name)
@@ -125,9 +140,22 @@ private:
             if (inlineValue)
                 throw UsageError("option '" + name + "' takes no value");
             (name == "--order-by-keys" ? m_result.orderByKeys : m_result.noTransaction) = true;
+        } else if (const OptionSwitch* option = findSwitch(name)) {
+            if (inlineValue)
+                throw UsageError("option '" + name + "' takes no value");
+            m_result.options.*(option->member) = true;
+            m_switches.push_back(name);
         } else {
             throw UsageError("unknown option '" + name + "'");
         }
+    }
+
+    static const OptionSwitch* findSwitch(std::string_view name)
+    {
+        for (const OptionSwitch& option : kSwitches)
+            if (option.name == name)
+                return &option;
+        return nullptr;
     }
 
     std::string value(const std::string& name, const std::optional<std::string>& inlineValue)
@@ -187,6 +215,8 @@ private:
         }
         if (!m_rule->noTransaction && m_result.noTransaction)
             refuse("--no-transaction");
+        if (!m_rule->fieldsAndName && !m_switches.empty())
+            refuse(m_switches.front());
         if (m_rule->dataOptions) {
             std::vector<std::string> tables;
             for (const std::string& where : m_result.wheres) {
@@ -201,7 +231,7 @@ private:
                 parseWhere(where);
         }
         // An UPDATE without a condition would set every row of the table.
-        if (command == "update" && m_result.wheres.empty())
+        if (command == "update" && m_result.wheres.empty() && !m_result.options.keyConditions)
             throw UsageError("command 'update' needs at least one --where FIELD:OPERATOR");
 
         std::size_t count = m_result.operands.size();
@@ -219,6 +249,7 @@ private:
     std::size_t m_pos = 0;
     const CommandRule* m_rule = nullptr;
     Invocation m_result;
+    std::vector<std::string> m_switches;   // the generator switches given, in order
 };
 
 } // namespace
@@ -264,12 +295,20 @@ std::string usageText()
            "  tables                 the tables, then the views, one name a line\n"
            "  fields TABLE           the columns of TABLE: name, TAB, type text\n"
            "  insert TABLE [--field NAME]... [--name PROCEDURE]\n"
-           "  update TABLE [--field NAME]... --where FIELD:OPERATOR... [--name PROCEDURE]\n"
+           "  update TABLE [--field NAME]... --where FIELD:OPERATOR...|--key [--name PROCEDURE]\n"
            "  delete TABLE [--field NAME]... [--name PROCEDURE]\n"
+           "  select TABLE [--field NAME]... [--where FIELD:OPERATOR]... [--name PROCEDURE]\n"
            "                         the text of a generated procedure; without --field\n"
            "                         every column the statement can write (columns the\n"
            "                         server fills are left out, with a note on standard\n"
            "                         error); OPERATOR is =, >, <, <>, >=, <= or LIKE\n"
+           "                         Options of the four: --nocount (SET NOCOUNT ON),\n"
+           "                         --try-catch (TRY/CATCH with a transaction),\n"
+           "                         --create-or-alter, --identity-output (insert: the new\n"
+           "                         identity in an OUTPUT parameter), --key (update and\n"
+           "                         delete: conditions from the primary key when no\n"
+           "                         --where is given), --rowversion (update and delete:\n"
+           "                         check the rowversion, error 50001 when no row changed)\n"
            "  procedures             the stored procedures, one name a line\n"
            "  text PROCEDURE         the source of a stored procedure\n"
            "  exec FILE|-            run the file (- for standard input) as one batch\n"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sqltext/GeneratorOptions.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -26,6 +28,7 @@ struct Invocation {
     std::vector<std::string> wheres;        // --where, as given
     std::optional<std::string> name;        // --name
     std::optional<std::string> out;         // --out
+    sqltext::GeneratorOptions options;      // --nocount, --try-catch, ... (generators)
     bool noTransaction = false;             // --no-transaction (load)
     std::optional<int> rowsPerInsert;       // --rows-per-insert (data-script)
     std::optional<int> batch;               // --batch (data-script)
@@ -35,7 +38,9 @@ struct Invocation {
 // Reads the arguments (without the program name). Options take their value
 // as the next argument or after "=" ("--name=X"); "--" ends the options.
 // Throws UsageError for an unknown command or option, an option the command
-// does not take, a missing value, or the wrong number of arguments.
+// does not take, a missing value, or the wrong number of arguments. The
+// generator options (--nocount, --try-catch, --create-or-alter,
+// --identity-output, --key, --rowversion) are switches without a value.
 Invocation parseArguments(const std::vector<std::string>& args);
 
 // A --where value FIELD:OPERATOR, split at its last colon. OPERATOR is one

@@ -12,7 +12,8 @@ void runCommand(const Invocation& invocation, Session& session)
         listTables(session);
     else if (command == "fields")
         listFields(session, operands.at(0));
-    else if (command == "insert" || command == "update" || command == "delete")
+    else if (command == "insert" || command == "update" || command == "delete"
+             || command == "select")
         generateProcedure(session, invocation);
     else if (command == "procedures")
         listProcedures(session);

@@ -17,11 +17,18 @@ using sqltext::Field;
 using sqltext::ProcedureKind;
 
 // True when the statement of the procedure can write the column: INSERT
-// and UPDATE leave out what the server fills, DELETE what it cannot compare.
+// and UPDATE leave out what the server fills, DELETE what it cannot compare;
+// SELECT reads every column.
 bool writable(ProcedureKind kind, const Field& field)
 {
-    return kind == ProcedureKind::Delete ? sqltext::isComparable(field.type)
-                                         : !field.serverFilled;
+    switch (kind) {
+    case ProcedureKind::Delete:
+        return sqltext::isComparable(field.type);
+    case ProcedureKind::Select:
+        return true;
+    default:
+        return !field.serverFilled;
+    }
 }
 
 ProcedureKind kindOf(const std::string& command)
@@ -30,7 +37,19 @@ ProcedureKind kindOf(const std::string& command)
         return ProcedureKind::Insert;
     if (command == "update")
         return ProcedureKind::Update;
+    if (command == "select")
+        return ProcedureKind::Select;
     return ProcedureKind::Delete;
+}
+
+// The facts the options need, read from the catalog only when they need them.
+sqltext::TableFacts factsFor(Session& session, const std::string& table,
+                             const std::vector<ColumnDesc>& columns,
+                             const sqltext::GeneratorOptions& options)
+{
+    if (!options.identityOutput && !options.keyConditions && !options.rowversionCheck)
+        return {};
+    return sqltext::tableFacts(columns, session.engine().tableKeys(table));
 }
 
 } // namespace
@@ -68,16 +87,21 @@ void generateProcedure(Session& session, const Invocation& invocation)
     }
 
     const std::string name = invocation.name.value_or(sqltext::proposedProcedureName(kind, table));
+    const sqltext::GeneratorOptions& options = invocation.options;
+    const sqltext::TableFacts facts = factsFor(session, table, columns, options);
     std::vector<std::string> lines;
     switch (kind) {
     case ProcedureKind::Insert:
-        lines = sqltext::insertProcedure(table, fields, name);
+        lines = sqltext::insertProcedure(table, fields, name, options, facts);
         break;
     case ProcedureKind::Update:
-        lines = sqltext::updateProcedure(table, fields, conditions, name);
+        lines = sqltext::updateProcedure(table, fields, conditions, name, options, facts);
         break;
     case ProcedureKind::Delete:
-        lines = sqltext::deleteProcedure(table, fields, name);
+        lines = sqltext::deleteProcedure(table, fields, name, options, facts);
+        break;
+    case ProcedureKind::Select:
+        lines = sqltext::selectProcedure(table, fields, conditions, name, options);
         break;
     }
     if (const std::string note = sqltext::leftOutNote(kind, fields); !note.empty())

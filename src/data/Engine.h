@@ -2,6 +2,7 @@
 
 #include "sqltext/Error.h"
 #include "sqltext/ProcScript.h"
+#include "sqltext/TableKeys.h"
 #include "sqltext/Value.h"
 
 #include <memory>
@@ -53,6 +54,9 @@ public:
     // The session settings the procedure was created under (QUOTED_IDENTIFIER
     // and ANSI_NULLS), named as for procedureText.
     virtual ProcedureSettings procedureSettings(const std::string& objectName) = 0;
+    // The key of a table (primary key, else the first unique index) and its
+    // identity, rowversion and computed columns; named as for openTable.
+    virtual sqltext::TableKeys tableKeys(const std::string& table) = 0;
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;

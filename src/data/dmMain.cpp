@@ -45,6 +45,11 @@ std::unique_ptr<RowCursor> TDataMain::openTable(const std::string& table)
     return m_db.engine().openTable(table);
 }
 
+sqltext::TableKeys TDataMain::tableKeys(const std::string& table)
+{
+    return m_db.engine().tableKeys(table);
+}
+
 void TDataMain::executeLines(const std::vector<std::string>& lines)
 {
     m_db.engine().executeBatch(joinLinesCrLf(lines));

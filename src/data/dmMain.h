@@ -39,6 +39,7 @@ public:
     std::vector<std::string> listViews();
     std::vector<std::string> listProcedures();
     std::unique_ptr<RowCursor> openTable(const std::string& table);
+    sqltext::TableKeys tableKeys(const std::string& table);
 
     // Runs the lines, each followed by CR LF, as one batch.
     void executeLines(const std::vector<std::string>& lines);

@@ -105,7 +105,8 @@ void appendJoined(std::vector<std::string>& lines, std::vector<std::string> item
 
 // CREATE PROCEDURE line, parameter lines, then the blank lines around "AS BEGIN".
 std::vector<std::string> procedureFrame(std::string_view procedureName,
-                                        std::vector<std::string> parameters)
+                                        std::vector<std::string> parameters,
+                                        const GeneratorOptions& options = {})
 {
     // The server takes names of at most 128 characters; a longer proposal
     // (a table name near the limit with "SP_INSERT_" before it) is refused
@@ -115,10 +116,55 @@ std::vector<std::string> procedureFrame(std::string_view procedureName,
         throw Error("The procedure name '" + object.name + "' is longer than "
                     + std::to_string(kMaxNameLength) + " characters");
     std::vector<std::string> lines;
-    lines.push_back("CREATE PROCEDURE " + procedureNameText(procedureName));
+    lines.push_back((options.createOrAlter ? "CREATE OR ALTER PROCEDURE " : "CREATE PROCEDURE ")
+                    + procedureNameText(procedureName));
     appendJoined(lines, std::move(parameters), ",");
     lines.insert(lines.end(), {"", "AS BEGIN", ""});
     return lines;
+}
+
+// The statement lines as the options want them in the body: after
+// SET NOCOUNT ON, and with what follows the statement (the checks) inside
+// TRY/CATCH with a transaction.
+void appendBody(std::vector<std::string>& lines, const GeneratorOptions& options,
+                std::vector<std::string> statement, std::vector<std::string> after = {})
+{
+    if (options.setNoCount)
+        lines.push_back("SET NOCOUNT ON;");
+    if (options.tryCatch)
+        lines.insert(lines.end(), {"BEGIN TRY", "BEGIN TRANSACTION"});
+    lines.insert(lines.end(), std::make_move_iterator(statement.begin()),
+                 std::make_move_iterator(statement.end()));
+    lines.insert(lines.end(), std::make_move_iterator(after.begin()),
+                 std::make_move_iterator(after.end()));
+    if (options.tryCatch)
+        lines.insert(lines.end(), {"COMMIT TRANSACTION", "END TRY", "BEGIN CATCH",
+                                   "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION;", "THROW;",
+                                   "END CATCH"});
+}
+
+// The error a procedure with the concurrency check raises when no row was
+// changed.
+std::vector<std::string> rowversionCheckLines()
+{
+    return {"IF @@ROWCOUNT = 0",
+            "THROW 50001, 'The row was changed or deleted by another user.', 1;"};
+}
+
+// The key's fields; throws when the table has none.
+const std::vector<Field>& requireKey(std::string_view table, const TableFacts& facts)
+{
+    if (facts.key.empty())
+        throw Error("The table '" + std::string(table)
+                    + "' has no primary key or unique index to take the conditions from");
+    return facts.key;
+}
+
+// The rowversion column the concurrency check compares, if the option is on
+// and the table has one.
+const Field* checkedRowversion(const GeneratorOptions& options, const TableFacts& facts)
+{
+    return options.rowversionCheck && facts.rowversion ? &*facts.rowversion : nullptr;
 }
 
 // One "@pName type" parameter per field.
@@ -160,12 +206,101 @@ std::string conditionColumn(const std::string& field, const std::vector<Field>& 
     return field;
 }
 
+// The WHERE conditions of a procedure with the parameters they declare:
+// each column declared once, first in the parameter list.
+struct Conditions {
+    std::vector<std::string> parameters;
+    std::vector<std::string> lines;     // without " AND"
+    std::vector<std::string> declared;  // columns, in declaration order
+    std::vector<std::string> equal;     // columns compared with "="
+
+    bool declares(const std::string& column) const
+    {
+        return std::find(declared.begin(), declared.end(), column) != declared.end();
+    }
+    bool compares(const std::string& column) const
+    {
+        return std::find(equal.begin(), equal.end(), column) != equal.end();
+    }
+
+    // "[Name] = @pName" per field, each declared with its own type.
+    void addFields(const std::vector<Field>& fields, Parameters& names)
+    {
+        for (const Field& field : fields) {
+            if (!declares(field.name)) {
+                declared.push_back(field.name);
+                parameters.push_back(names.of(field.name) + " "
+                                     + parameterType(field.name, field.typeText,
+                                                     field.declaredType));
+            }
+            equal.push_back(field.name);
+            lines.push_back(bracketQuote(field.name) + " = " + names.of(field.name));
+        }
+    }
+
+    // The rows of the condition list, each declared under the name its
+    // WHERE line uses and the type the field had when its row was added.
+    void addRows(const std::vector<ConditionRow>& rows, const std::vector<Field>& fields,
+                 Parameters& names)
+    {
+        for (const ConditionRow& row : rows) {
+            if (row.field.empty())
+                throw Error("A condition has no field name");
+            checkCondition(row.field, row.type, row.op);
+            const std::string column = conditionColumn(row.field, fields, declared);
+            if (!declares(column)) {
+                declared.push_back(column);
+                parameters.push_back(names.of(column) + " "
+                                     + parameterType(row.field, row.typeText, row.declaredType));
+            }
+            if (row.op == 0)
+                equal.push_back(column);
+            std::string value = names.of(column);
+            if (row.op == kLikeOperator)
+                value += "+'%'";
+            lines.push_back(quoteIfNeeded(row.field) + std::string(operatorItem(row.op)) + value);
+        }
+    }
+};
+
 } // namespace
 
 Field fieldOf(const ColumnDesc& column)
 {
     return {column.name, typeText(column).value_or(std::string()), column.typeName, column.type,
             column.identity || isServerFilled(column)};
+}
+
+TableFacts tableFacts(const std::vector<ColumnDesc>& columns, const TableKeys& keys)
+{
+    auto named = [&](const std::string& name) -> const ColumnDesc* {
+        for (const ColumnDesc& column : columns)
+            if (column.name == name)
+                return &column;
+        for (const ColumnDesc& column : columns)
+            if (equalsNoCase(column.name, name))
+                return &column;
+        return nullptr;
+    };
+    auto firstOf = [&](const std::vector<std::string>& names, auto shows) -> std::optional<Field> {
+        for (const std::string& name : names)
+            if (const ColumnDesc* column = named(name))
+                return fieldOf(*column);
+        for (const ColumnDesc& column : columns)
+            if (shows(column))
+                return fieldOf(column);
+        return std::nullopt;
+    };
+
+    TableFacts facts;
+    for (const std::string& name : keys.key)
+        if (const ColumnDesc* column = named(name))
+            facts.key.push_back(fieldOf(*column));
+    facts.primaryKey = keys.primaryKey && !facts.key.empty();
+    facts.identity = firstOf(keys.identity, [](const ColumnDesc& c) { return c.identity; });
+    facts.rowversion = firstOf(keys.rowversion,
+                               [](const ColumnDesc& c) { return c.type == SqlType::Timestamp; });
+    return facts;
 }
 
 std::string_view operatorItem(int op)
@@ -225,6 +360,9 @@ std::string proposedProcedureName(ProcedureKind kind, std::string_view table)
     case ProcedureKind::Delete:
         object.name = "SP_DELETE_" + object.name;
         break;
+    case ProcedureKind::Select:
+        object.name = "SP_SELECT_" + object.name;
+        break;
     }
     return displayName(object);
 }
@@ -256,7 +394,7 @@ std::string procedureNameText(std::string_view procedureName)
 std::vector<std::string> leftOutFields(ProcedureKind kind, const std::vector<Field>& fields)
 {
     std::vector<std::string> names;
-    if (kind == ProcedureKind::Delete)
+    if (kind == ProcedureKind::Delete || kind == ProcedureKind::Select)
         return names;
     for (const Field& field : fields)
         if (field.serverFilled)
@@ -277,89 +415,141 @@ std::string leftOutNote(ProcedureKind kind, const std::vector<Field>& fields)
 }
 
 std::vector<std::string> insertProcedure(std::string_view table, const std::vector<Field>& fields,
-                                         std::string_view procedureName)
+                                         std::string_view procedureName,
+                                         const GeneratorOptions& options, const TableFacts& facts)
 {
     checkInputs(table, fields, procedureName);
     const std::vector<Field> written = writtenFields(fields);
     Parameters names;
-    std::vector<std::string> lines = procedureFrame(procedureName, fieldParameters(written, names));
+    std::vector<std::string> parameters = fieldParameters(written, names);
+    std::vector<std::string> after;
+    if (options.identityOutput && facts.identity) {
+        const Field& identity = *facts.identity;
+        const std::string& variable = names.of(identity.name);
+        parameters.push_back(variable + " "
+                             + parameterType(identity.name, identity.typeText,
+                                             identity.declaredType)
+                             + " OUTPUT");
+        after.push_back("SET " + variable + " = SCOPE_IDENTITY();");
+    }
+    std::vector<std::string> lines = procedureFrame(procedureName, std::move(parameters), options);
 
-    lines.push_back("INSERT INTO " + sqlName(parseObjectName(table)) + "(");
+    std::vector<std::string> statement;
+    statement.push_back("INSERT INTO " + sqlName(parseObjectName(table)) + "(");
     std::vector<std::string> columns;
     for (const Field& field : written)
         columns.push_back(bracketQuote(field.name));
-    appendJoined(lines, std::move(columns), ",");
-    lines.insert(lines.end(), {")", "", "VALUES ("});
+    appendJoined(statement, std::move(columns), ",");
+    statement.insert(statement.end(), {")", "", "VALUES ("});
     std::vector<std::string> values;
     for (const Field& field : written)
         values.push_back(names.of(field.name));
-    appendJoined(lines, std::move(values), ",");
-    lines.insert(lines.end(), {")", "END"});
+    appendJoined(statement, std::move(values), ",");
+    statement.push_back(")");
+    appendBody(lines, options, std::move(statement), std::move(after));
+    lines.push_back("END");
     return lines;
 }
 
 std::vector<std::string> updateProcedure(std::string_view table, const std::vector<Field>& fields,
                                          const std::vector<ConditionRow>& conditions,
-                                         std::string_view procedureName)
+                                         std::string_view procedureName,
+                                         const GeneratorOptions& options, const TableFacts& facts)
 {
     checkInputs(table, fields, procedureName);
-    const std::vector<Field> written = writtenFields(fields);
+    std::vector<Field> written = writtenFields(fields);
 
-    // Condition fields first, each column declared once, under the name its
-    // WHERE lines use and the type the field had when its row was added.
     Parameters names;
-    std::vector<std::string> declared;       // columns, in declaration order
-    std::vector<std::string> columnOfRow;
-    std::vector<std::string> parameters;
-    for (const ConditionRow& row : conditions) {
-        if (row.field.empty())
-            throw Error("A condition has no field name");
-        checkCondition(row.field, row.type, row.op);
-        std::string column = conditionColumn(row.field, written, declared);
-        columnOfRow.push_back(column);
-        if (std::find(declared.begin(), declared.end(), column) != declared.end())
-            continue;
-        declared.push_back(column);
-        parameters.push_back(names.of(column) + " "
-                             + parameterType(row.field, row.typeText, row.declaredType));
+    Conditions where;
+    if (options.keyConditions && conditions.empty()) {
+        // The row is found by its key, so the key columns are not set.
+        where.addFields(requireKey(table, facts), names);
+        std::erase_if(written, [&](const Field& field) { return where.declares(field.name); });
+        if (written.empty())
+            throw Error("Every selected field is part of the key of the table '"
+                        + std::string(table) + "'; select a field to set");
+    } else {
+        where.addRows(conditions, written, names);
     }
+    std::vector<std::string> parameters = where.parameters;
     // Then every field set whose column is not declared yet.
     for (const Field& field : written) {
-        if (std::find(declared.begin(), declared.end(), field.name) != declared.end())
+        if (where.declares(field.name))
             continue;
         parameters.push_back(names.of(field.name) + " "
                              + parameterType(field.name, field.typeText, field.declaredType));
     }
-    std::vector<std::string> lines = procedureFrame(procedureName, std::move(parameters));
-
-    lines.push_back("UPDATE " + sqlName(parseObjectName(table)) + " SET");
-    appendJoined(lines, assignments(written, names), ",");
-    lines.push_back("WHERE ");
-    std::vector<std::string> where;
-    for (std::size_t i = 0; i < conditions.size(); ++i) {
-        const ConditionRow& row = conditions[i];
-        std::string value = names.of(columnOfRow[i]);
-        if (row.op == kLikeOperator)
-            value += "+'%'";
-        where.push_back(quoteIfNeeded(row.field) + std::string(operatorItem(row.op)) + value);
+    std::vector<std::string> after;
+    if (const Field* rowversion = checkedRowversion(options, facts)) {
+        if (!where.compares(rowversion->name)) {
+            where.addFields({*rowversion}, names);
+            parameters.push_back(where.parameters.back());
+        }
+        after = rowversionCheckLines();
     }
-    appendJoined(lines, std::move(where), " AND");
+    std::vector<std::string> lines =
+        procedureFrame(procedureName, std::move(parameters), options);
+
+    std::vector<std::string> statement;
+    statement.push_back("UPDATE " + sqlName(parseObjectName(table)) + " SET");
+    appendJoined(statement, assignments(written, names), ",");
+    statement.push_back("WHERE ");
+    appendJoined(statement, std::move(where.lines), " AND");
+    appendBody(lines, options, std::move(statement), std::move(after));
     lines.insert(lines.end(), {"", "END"});
     return lines;
 }
 
 std::vector<std::string> deleteProcedure(std::string_view table, const std::vector<Field>& fields,
-                                         std::string_view procedureName)
+                                         std::string_view procedureName,
+                                         const GeneratorOptions& options, const TableFacts& facts)
 {
     checkInputs(table, fields, procedureName);
-    for (const Field& field : fields)
+    const std::vector<Field>& compared = options.keyConditions ? requireKey(table, facts) : fields;
+    for (const Field& field : compared)
         checkCondition(field.name, field.type, 0);
     Parameters names;
-    std::vector<std::string> lines = procedureFrame(procedureName, fieldParameters(fields, names));
+    Conditions where;
+    where.addFields(compared, names);
+    std::vector<std::string> after;
+    if (const Field* rowversion = checkedRowversion(options, facts)) {
+        if (!where.compares(rowversion->name))
+            where.addFields({*rowversion}, names);
+        after = rowversionCheckLines();
+    }
+    std::vector<std::string> lines = procedureFrame(procedureName, where.parameters, options);
 
-    lines.push_back("DELETE FROM " + sqlName(parseObjectName(table)));
-    lines.push_back("WHERE ");
-    appendJoined(lines, assignments(fields, names), " AND");
+    std::vector<std::string> statement;
+    statement.push_back("DELETE FROM " + sqlName(parseObjectName(table)));
+    statement.push_back("WHERE ");
+    appendJoined(statement, std::move(where.lines), " AND");
+    appendBody(lines, options, std::move(statement), std::move(after));
+    lines.insert(lines.end(), {"", "END"});
+    return lines;
+}
+
+std::vector<std::string> selectProcedure(std::string_view table, const std::vector<Field>& fields,
+                                         const std::vector<ConditionRow>& conditions,
+                                         std::string_view procedureName,
+                                         const GeneratorOptions& options)
+{
+    checkInputs(table, fields, procedureName);
+    Parameters names;
+    Conditions where;
+    where.addRows(conditions, fields, names);
+    std::vector<std::string> lines = procedureFrame(procedureName, where.parameters, options);
+
+    std::vector<std::string> statement{"SELECT"};
+    std::vector<std::string> columns;
+    for (const Field& field : fields)
+        columns.push_back(bracketQuote(field.name));
+    appendJoined(statement, std::move(columns), ",");
+    statement.push_back("FROM " + sqlName(parseObjectName(table)));
+    if (!where.lines.empty()) {
+        statement.push_back("WHERE ");
+        appendJoined(statement, std::move(where.lines), " AND");
+    }
+    appendBody(lines, options, std::move(statement));
     lines.insert(lines.end(), {"", "END"});
     return lines;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "sqltext/ColumnType.h"
+#include "sqltext/GeneratorOptions.h"
+#include "sqltext/TableKeys.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +30,22 @@ struct ConditionRow {
     SqlType type = SqlType::Unknown;
 };
 
-enum class ProcedureKind { Insert, Update, Delete };
+enum class ProcedureKind { Insert, Update, Delete, Select };
+
+// What the options need of the table beyond the selected fields, each
+// column as a field: its key, its identity column, its rowversion column.
+struct TableFacts {
+    std::vector<Field> key;          // empty when the table has no key
+    bool primaryKey = false;
+    std::optional<Field> identity;
+    std::optional<Field> rowversion;
+};
+
+// The facts of a table from its columns and what the catalog says of its
+// keys: identity and rowversion columns as the catalog names them, else as
+// the columns show them (identity flag, timestamp type). Key columns the
+// column list does not hold are left out.
+TableFacts tableFacts(const std::vector<ColumnDesc>& columns, const TableKeys& keys);
 
 // The operators a condition row offers, blanks included.
 inline constexpr std::array<std::string_view, 7> kOperatorItems = {
@@ -60,8 +78,9 @@ void checkCondition(std::string_view field, SqlType type, int op);
 // "+'%'" for LIKE. Throws varnett::Error for an operator index out of range.
 std::string conditionParameter(std::string_view field, int op);
 
-// The name proposed for a new procedure: "SP_INSERT_", "SP_UPDATE_" or
-// "SP_DELETE_" followed by the table name.
+// The name proposed for a new procedure: "SP_INSERT_", "SP_UPDATE_",
+// "SP_DELETE_" or "SP_SELECT_" followed by the table's name, in the table's
+// schema ("Sales.Orders" gives "Sales.SP_SELECT_Orders").
 std::string proposedProcedureName(ProcedureKind kind, std::string_view table);
 
 // The procedure name as the CREATE line writes it: bare when it is a regular
@@ -85,13 +104,21 @@ std::string leftOutNote(ProcedureKind kind, const std::vector<Field>& fields);
 //   variable cannot hold made "_"; a name that another column has taken
 //   already (compared without regard to case) gets the suffix 2, 3, ...;
 // - throws varnett::Error for an empty table or procedure name, no fields,
-//   a field without any type, or a parameter name past 128 characters.
+//   a field without any type, or a parameter name past 128 characters;
+// - with the options: writes CREATE OR ALTER, puts "SET NOCOUNT ON;" first
+//   in the body and the statement inside TRY/CATCH with a transaction that
+//   the CATCH block rolls back before it throws the error again. With every
+//   option off the text is the plain one.
 
 // The text of a procedure inserting one row into the table, one line per
 // element. Fields come in display order; those the server fills are left
-// out (an error when no other field is selected).
+// out (an error when no other field is selected). With identityOutput and
+// an identity column the new key is returned in an OUTPUT parameter, last
+// in the list, set from SCOPE_IDENTITY().
 std::vector<std::string> insertProcedure(std::string_view table, const std::vector<Field>& fields,
-                                         std::string_view procedureName);
+                                         std::string_view procedureName,
+                                         const GeneratorOptions& options = {},
+                                         const TableFacts& facts = {});
 
 // The text of a procedure setting the fields of the rows that meet every
 // condition. Each condition field is declared once, first in the parameter
@@ -99,13 +126,34 @@ std::vector<std::string> insertProcedure(std::string_view table, const std::vect
 // gets no parameter of its own. Fields the server fills are not set (an
 // error when no other field is selected) but may be conditions. A condition
 // that checkCondition refuses is an error.
+// With keyConditions and no condition rows the conditions are the key
+// columns, each "= ", and the key columns are not set; a table without a
+// key, or a selection of key columns only, is then an error. With
+// rowversionCheck and a rowversion column the row must also have the
+// rowversion given in a parameter (last in the list), and the procedure
+// throws error 50001 when no row was changed.
 std::vector<std::string> updateProcedure(std::string_view table, const std::vector<Field>& fields,
                                          const std::vector<ConditionRow>& conditions,
-                                         std::string_view procedureName);
+                                         std::string_view procedureName,
+                                         const GeneratorOptions& options = {},
+                                         const TableFacts& facts = {});
 
 // The text of a procedure deleting the rows whose fields all equal the
 // parameters. A field of a type that cannot be compared is an error.
+// With keyConditions the key columns take the place of the fields (a table
+// without a key is an error); rowversionCheck as for updateProcedure.
 std::vector<std::string> deleteProcedure(std::string_view table, const std::vector<Field>& fields,
-                                         std::string_view procedureName);
+                                         std::string_view procedureName,
+                                         const GeneratorOptions& options = {},
+                                         const TableFacts& facts = {});
+
+// The text of a procedure returning the fields of the rows that meet every
+// condition, or of every row when there is none. Conditions are declared
+// and written as for updateProcedure. Key and rowversion options do not
+// apply.
+std::vector<std::string> selectProcedure(std::string_view table, const std::vector<Field>& fields,
+                                         const std::vector<ConditionRow>& conditions,
+                                         std::string_view procedureName,
+                                         const GeneratorOptions& options = {});
 
 } // namespace varnett::sqltext

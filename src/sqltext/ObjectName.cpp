@@ -48,20 +48,7 @@ std::vector<std::string> nameParts(std::string_view text)
         std::string part;
         if (p < text.size() && (text[p] == '[' || text[p] == '"')) {
             const char close = text[p] == '[' ? ']' : '"';
-            bool closed = false;
-            for (++p; p < text.size(); ++p) {
-                if (text[p] != close) {
-                    part += text[p];
-                } else if (p + 1 < text.size() && text[p + 1] == close) {
-                    part += close;
-                    ++p;
-                } else {
-                    ++p;
-                    closed = true;
-                    break;
-                }
-            }
-            if (!closed)
+            if (!readDelimitedPart(text, p, part))
                 throw Error("Unterminated " + std::string(close == ']' ? "bracket" : "quote")
                             + " in the name '" + std::string(text) + "'");
             if (p < text.size() && text[p] != '.')
@@ -139,6 +126,24 @@ bool lessObjectName(const ObjectName& a, const ObjectName& b)
 bool lessDisplayName(std::string_view a, std::string_view b)
 {
     return lessObjectName(parseObjectName(a), parseObjectName(b));
+}
+
+bool readDelimitedPart(std::string_view text, std::size_t& p, std::string& part)
+{
+    const char close = text[p] == '[' ? ']' : '"';
+    part.clear();
+    for (++p; p < text.size(); ++p) {
+        if (text[p] != close) {
+            part += text[p];
+        } else if (p + 1 < text.size() && text[p + 1] == close) {
+            part += close;
+            ++p;
+        } else {
+            ++p;
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace varnett::sqltext

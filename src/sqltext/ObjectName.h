@@ -24,6 +24,11 @@ ObjectName parseObjectName(std::string_view text);
 // As parseObjectName, but a text it refuses is one name in dbo, as it stands.
 ObjectName objectNameOrWhole(std::string_view text);
 
+// Reads the delimited part that starts at text[p] ("[" or a double quote):
+// its characters, a doubled closing mark standing for itself. Leaves p after
+// the closing mark; false when the part is never closed.
+bool readDelimitedPart(std::string_view text, std::size_t& p, std::string& part);
+
 // The form the lists show: the bare name for dbo, "Schema.Name" otherwise;
 // a part holding a dot or starting with "[" or a double quote (or an empty
 // part) is bracketed, so that parseObjectName reads the display form back as

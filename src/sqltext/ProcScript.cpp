@@ -54,21 +54,8 @@ void skipSpace(std::string_view text, std::size_t& p)
 bool readNamePart(std::string_view text, std::size_t& p, std::string& part)
 {
     part.clear();
-    if (p < text.size() && (text[p] == '[' || text[p] == '"')) {
-        char close = text[p] == '[' ? ']' : '"';
-        for (++p; p < text.size(); ++p) {
-            if (text[p] != close) {
-                part += text[p];
-            } else if (p + 1 < text.size() && text[p + 1] == close) {
-                part += close;
-                ++p;
-            } else {
-                ++p;
-                return true;
-            }
-        }
-        return false;
-    }
+    if (p < text.size() && (text[p] == '[' || text[p] == '"'))
+        return readDelimitedPart(text, p, part);
     while (p < text.size() && isNameChar(text[p]))
         part += text[p++];
     return true;

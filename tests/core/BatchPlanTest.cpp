@@ -53,6 +53,17 @@ TEST(BatchPlan, ProcedureNamesFollowTsqlQuoting)
     EXPECT_EQ(errorOf("CREATE PROCEDURE x AS /* open"), "Missing end comment mark '*/'.");
     EXPECT_EQ(errorOf("ALTER PROCEDURE x AS SELECT 1"),
               "The embedded engine cannot alter a procedure: drop it and create it again.");
+
+    BatchPlan orAlter = planBatch("-- note\r\ncreate Or Alter Proc [dbo].[P x] @a int AS SELECT @a");
+    EXPECT_TRUE(orAlter.createsProcedure);
+    EXPECT_TRUE(orAlter.createOrAlter);
+    EXPECT_EQ(orAlter.procedureName, "P x");
+    EXPECT_FALSE(planBatch("CREATE PROCEDURE P AS SELECT 1").createOrAlter);
+    EXPECT_EQ(errorOf("CREATE OR ALTER PROCEDURE Sales.dbo.x AS SELECT 1"),
+              "'CREATE/ALTER PROCEDURE' does not allow specifying the database name as a prefix "
+              "to the object name.");
+    EXPECT_EQ(errorOf("CREATE OR ALTER PROCEDURE"), "Incorrect syntax near 'PROCEDURE'.");
+    EXPECT_EQ(errorOf("CREATE OR ALTER PROCEDURE a AS SELECT 1\r\nGO\r\nSELECT 2"), kNotFirst);
 }
 
 TEST(BatchPlan, ProcedureMustBeTheOnlyStatement)

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
 
 using varnett::testing::readFile;
 using varnett::testing::TempDir;
@@ -142,6 +143,11 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"load", "f", "--order-by-keys"}, "command 'load' takes no --order-by-keys"},
         {{"load", "f", "--no-transaction=yes"}, "option '--no-transaction' takes no value"},
         {{"update", "T", "--rows-per-insert", "2"}, "command 'update' takes no --rows-per-insert"},
+        {{"drop", "P", "--key"}, "command 'drop' takes no --key"},
+        {{"insert", "T", "--nocount=yes"}, "option '--nocount' takes no value"},
+        {{"select", "T", "--out", "f.sql"}, "command 'select' takes no --out"},
+        {{"select"}, "command 'select' needs an argument"},
+        {{"delete", "T", "--where", "a:="}, "command 'delete' takes no --where"},
         {{"update-procedure"}, "command 'update-procedure' needs an argument"},
     };
     for (const Case& c : cases) {
@@ -418,6 +424,86 @@ TEST(Cli, DataScriptOptionsAndLoadsInOneTransaction)
     runScript(dir, {"--connection", copy, "data-script", "--out", dir.file("lines.sql"),
                     "--rows-per-insert", "1000", "Lines"});
     EXPECT_NE(readFile(dir.file("lines.sql")).find("INSERT"), std::string::npos);
+}
+
+TEST(Cli, GeneratorOptionsAndTheSelectCommand)
+{
+    TempDir dir;
+    std::string connection = salesDatabase(dir);
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--connection", connection});
+        return runScript(dir, args);
+    };
+
+    Outcome insert = run({"insert", "Customers", "--field", "Name", "--identity-output",
+                          "--nocount", "--create-or-alter"});
+    EXPECT_EQ(insert.status, 0) << insert.err;
+    EXPECT_EQ(insert.out, "CREATE OR ALTER PROCEDURE SP_INSERT_Customers\n@pName [varchar](41),\n"
+                          "@pid [int] OUTPUT\n\nAS BEGIN\n\nSET NOCOUNT ON;\n"
+                          "INSERT INTO Customers(\n[Name]\n)\n\nVALUES (\n@pName\n)\n"
+                          "SET @pid = SCOPE_IDENTITY();\nEND\n");
+
+    // --key stands in for --where; the key is not set.
+    Outcome update = run({"update", "Customers", "--field", "id", "--field", "Name", "--key",
+                          "--try-catch"});
+    EXPECT_EQ(update.status, 0) << update.err;
+    EXPECT_EQ(update.out, "CREATE PROCEDURE SP_UPDATE_Customers\n@pid [int],\n"
+                          "@pName [varchar](41)\n\nAS BEGIN\n\nBEGIN TRY\nBEGIN TRANSACTION\n"
+                          "UPDATE Customers SET\n[Name] = @pName\nWHERE \n[id] = @pid\n"
+                          "COMMIT TRANSACTION\nEND TRY\nBEGIN CATCH\n"
+                          "IF @@TRANCOUNT > 0 ROLLBACK TRANSACTION;\nTHROW;\nEND CATCH\n\nEND\n");
+
+    Outcome remove = run({"delete", "Customers", "--key"});
+    EXPECT_EQ(remove.out, "CREATE PROCEDURE SP_DELETE_Customers\n@pid [int]\n\nAS BEGIN\n\n"
+                          "DELETE FROM Customers\nWHERE \n[id] = @pid\n\nEND\n");
+    Outcome keyless = run({"delete", "Order Details", "--key"});
+    EXPECT_EQ(keyless.status, 1);
+    EXPECT_EQ(keyless.err, "varnett-script: The table 'Order Details' has no primary key or unique "
+                           "index to take the conditions from\n");
+
+    // select: every column without --field, every row without --where.
+    Outcome all = run({"select", "order details"});
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out, "CREATE PROCEDURE [SP_SELECT_Order Details]\n\nAS BEGIN\n\nSELECT\n"
+                       "[Qty],\n[Note]\nFROM [Order Details]\n\nEND\n");
+    Outcome some = run({"select", "Customers", "--field", "id", "--field", "Name", "--where",
+                        "Name:LIKE", "--where", "id:<>", "--name", "FindCust"});
+    EXPECT_EQ(some.out, "CREATE PROCEDURE FindCust\n@pName [varchar](41),\n@pid [int]\n\n"
+                        "AS BEGIN\n\nSELECT\n[id],\n[Name]\nFROM Customers\nWHERE \n"
+                        "Name LIKE @pName+'%' AND\nid <> @pid\n\nEND\n");
+
+    // What select writes is created like the others.
+    const std::string file = dir.file("select.sql");
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << some.out;
+    }
+    EXPECT_EQ(run({"exec", file}).status, 0);
+    EXPECT_EQ(run({"procedures"}).out, "FindCust\n");
+
+    // A table of another schema, named in any written form: the procedure
+    // goes into its schema, its key and rowversion are its own.
+    {
+        auto engine = varnett::data::openSqliteEngine(dir.file("Sales.db"));
+        engine->executeBatch("CREATE SCHEMA Sales");
+        engine->executeBatch("CREATE TABLE Sales.Customers (Code char(4) PRIMARY KEY,"
+                             " Region varchar(9), rv rowversion)");
+    }
+    Outcome schemaUpdate = run({"update", "[sales].customers", "--key", "--rowversion"});
+    EXPECT_EQ(schemaUpdate.status, 0) << schemaUpdate.err;
+    EXPECT_EQ(schemaUpdate.out,
+              "CREATE PROCEDURE Sales.SP_UPDATE_Customers\n@pCode [char](4),\n"
+              "@pRegion [varchar](10),\n@prv [binary](8)\n\nAS BEGIN\n\n"
+              "UPDATE Sales.Customers SET\n[Region] = @pRegion\nWHERE \n[Code] = @pCode AND\n"
+              "[rv] = @prv\nIF @@ROWCOUNT = 0\n"
+              "THROW 50001, 'The row was changed or deleted by another user.', 1;\n\nEND\n");
+    Outcome schemaSelect = run({"select", "Sales.Customers", "--field", "Region", "--where",
+                                "Region:LIKE", "--create-or-alter"});
+    EXPECT_EQ(schemaSelect.status, 0) << schemaSelect.err;
+    EXPECT_EQ(schemaSelect.out,
+              "CREATE OR ALTER PROCEDURE Sales.SP_SELECT_Customers\n@pRegion [varchar](10)\n\n"
+              "AS BEGIN\n\nSELECT\n[Region]\nFROM Sales.Customers\nWHERE \n"
+              "Region LIKE @pRegion+'%'\n\nEND\n");
 }
 
 TEST(Cli, SchemaNamesAreTakenAndPrintedAsSchemaDotName)

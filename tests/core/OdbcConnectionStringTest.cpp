@@ -62,6 +62,9 @@ TEST(OdbcConnectionString, SqlServerKeysMapToFreeTds)
         {"Provider=SQLOLEDB;Data Source=db01;User ID=a=b;Password=\"p;w}d\"",
          "Driver=FreeTDS;Server=db01;UID={a=b};PWD={p;w}d};TDS_Version=7.4;ClientCharset=UTF-8",
          15},
+        // A value ending in "}": FreeTDS ends the value at the "}" before ";".
+        {"Provider=SQLOLEDB;Data Source=host}",
+         "Driver=FreeTDS;Server={host}};TDS_Version=7.4;ClientCharset=UTF-8", 15},
         {"Provider=SQLOLEDB;Data Source=db01;Password=\"\"",
          "Driver=FreeTDS;Server=db01;PWD=;TDS_Version=7.4;ClientCharset=UTF-8", 15},
     };

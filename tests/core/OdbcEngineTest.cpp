@@ -324,3 +324,34 @@ TEST_F(OdbcEngineTest, ForeignKeysAndRowConditions)
     EXPECT_EQ(rows->value(0).integer, 2);
     EXPECT_FALSE(rows->next());
 }
+
+TEST_F(OdbcEngineTest, KeysComeFromTheCatalogFunctions)
+{
+    runSqlite(file, "CREATE TABLE keyed (a int, v varchar(5), b int, PRIMARY KEY (a, b));"
+                    "CREATE TABLE uniq (x int, y int, z int);"
+                    "CREATE UNIQUE INDEX uz ON uniq (z);"
+                    "CREATE UNIQUE INDEX ua ON uniq (y, x);"
+                    "CREATE INDEX plain ON uniq (x)");
+    engine = openEngine(connectionString());
+
+    // The table as the lists name it, in any written form of dbo.
+    for (const char* table : {"keyed", "dbo.keyed", "[dbo].[keyed]"}) {
+        SCOPED_TRACE(table);
+        varnett::sqltext::TableKeys keyed = engine->tableKeys(table);
+        EXPECT_EQ(keyed.key, (std::vector<std::string>{"a", "b"}));
+        EXPECT_TRUE(keyed.primaryKey);
+    }
+
+    // No primary key: the first unique index the driver names, in its
+    // column order; a plain index does not count.
+    varnett::sqltext::TableKeys uniq = engine->tableKeys("uniq");
+    EXPECT_EQ(uniq.key, (std::vector<std::string>{"y", "x"}));
+    EXPECT_FALSE(uniq.primaryKey);
+    EXPECT_EQ(uniq.keyName, "ua");
+
+    // The identity column shows in the catalog's type name.
+    varnett::sqltext::TableKeys details = engine->tableKeys("Order Details");
+    EXPECT_TRUE(details.key.empty());
+    EXPECT_EQ(details.identity, std::vector<std::string>{"id"});
+    EXPECT_TRUE(engine->tableKeys("zeta").key.empty());
+}

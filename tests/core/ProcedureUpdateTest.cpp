@@ -24,6 +24,7 @@ public:
     void executeBatch(const std::string&) override { calls += "run "; }
     std::vector<std::string> procedureText(const std::string&) override { return {}; }
     data::ProcedureSettings procedureSettings(const std::string&) override { return {}; }
+    sqltext::TableKeys tableKeys(const std::string&) override { return {}; }
     void beginTransaction() override { calls += "begin "; }
     void commit() override
     {

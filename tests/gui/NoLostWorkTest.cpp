@@ -73,12 +73,14 @@ TEST_F(NoLostWorkTest, ClosingWithModifiedPagesAsksSaveDiscardOrCancel)
     buildInsert();
     window->selectPage(TfrmMain::DeletePage);
     window->editor(2)->setPlainText(QStringLiteral("typed"));
+    window->editor(TfrmMain::SelectPage)->setPlainText(QStringLiteral("picked"));
 
     responder.answerSaveChanges(ui::SaveChoice::Cancel);
     EXPECT_FALSE(window->close());
     ASSERT_EQ(responder.events.size(), 2) << responder.events.join('\n').toStdString();
     EXPECT_TRUE(responder.events[1].contains(QStringLiteral("Insert: SP_INSERT_Orders *")));
     EXPECT_TRUE(responder.events[1].contains(QStringLiteral("Delete *")));
+    EXPECT_TRUE(responder.events[1].contains(QStringLiteral("Select *")));
     EXPECT_FALSE(responder.events[1].contains(QStringLiteral("Update")));
 
     responder.answerSaveChanges(ui::SaveChoice::Discard);
@@ -95,8 +97,10 @@ TEST_F(NoLostWorkTest, ClosingWithModifiedPagesAsksSaveDiscardOrCancel)
 
     responder.answerSaveChanges(ui::SaveChoice::Save);
     responder.answerSave(path("del.PRC"));
+    responder.answerSave(path("sel.PRC"));
     EXPECT_TRUE(window->confirmClose());
     EXPECT_EQ(readFile(dir.file("del.PRC")), "typed\r\n");
+    EXPECT_EQ(readFile(dir.file("sel.PRC")), "picked\r\n");
     EXPECT_TRUE(responder.everythingAnswered());
 }
 

@@ -119,9 +119,11 @@ TEST(StartupTest, MenusToolbarAndLayoutCarryTheirNames)
     EXPECT_EQ(remove->shortcut(), QKeySequence(Qt::Key_Delete));
 
     auto* pages = child<QTabWidget>(&window, "pcMain");
-    ASSERT_EQ(pages->count(), 4);
+    ASSERT_EQ(pages->count(), 5);
     EXPECT_EQ(pages->tabText(3), QStringLiteral("Edit existing procedure"));
-    for (const char* name : {"redtInsert", "redtUpdate", "redtDelete", "redtEdit", "pbMain",
+    EXPECT_EQ(pages->tabText(4), QStringLiteral("Select"));
+    for (const char* name : {"redtInsert", "redtUpdate", "redtDelete", "redtEdit", "redtSelect",
+                             "tsSelect", "mniGeneratorOptions", "mniSelectW", "pbMain",
                              "tbMain", "sbMain", "gbTables", "gbFields", "lvFields", "lvWhere",
                              "Splitter1", "Splitter2", "Splitter3", "pnlWhere", "ToolButton1"})
         EXPECT_NE(window.findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;

@@ -1,6 +1,7 @@
 // Writes the T-SQL the program generates for a database of awkward names and
-// every column type: the three generators over single fields, all fields and
-// each operator, the procedure script and the data transfer script (plain and
+// every column type, in dbo and in other schemas: the four generators over
+// single fields, all fields and each operator, with every generator option
+// and without, the procedure script and the data transfer script (plain and
 // with several rows to an INSERT and statements to a batch). Each file
 // holds batches separated by lines that are only GO; check-tsql parses them
 // with an independent T-SQL parser.
@@ -42,6 +43,9 @@ const std::vector<std::string> kTables = {
     "Order Details", "dbo.Dotted", "a]b", "O'Brien", "Select", "#Hash", "@At", "1stTable",
     "Preis€", "Größe", "x😀", "nb\u00A0sp", "\"quoted\"", std::string(128, 'T'),
 };
+
+// Every generator option on.
+const GeneratorOptions kAllOptions = {true, true, true, true, true, true};
 
 // Tables in other schemas: a dotted and blank schema name, a bracket in the
 // schema and in the name, and a table named as one in dbo.
@@ -88,11 +92,16 @@ public:
     void add(const std::function<std::vector<std::string>()>& generate)
     {
         try {
-            m_out << batchText(generate()) << "GO\r\n";
-            ++m_written;
+            addRequired(generate);
         } catch (const Error&) {
             ++m_refused;
         }
+    }
+    // Adds a procedure the generator must write: a refusal ends the run.
+    void addRequired(const std::function<std::vector<std::string>()>& generate)
+    {
+        m_out << batchText(generate()) << "GO\r\n";
+        ++m_written;
     }
     int written() const { return m_written; }
     int refused() const { return m_refused; }
@@ -103,8 +112,14 @@ private:
     int m_refused = 0;
 };
 
+// The condition row of a field with the operator.
+ConditionRow conditionOf(const Field& field, int op)
+{
+    return {field.name, op, field.typeText, field.declaredType, field.type};
+}
+
 void generateAll(Corpus& corpus, const std::string& table, const std::vector<Field>& fields,
-                 bool everyField)
+                 const TableFacts& facts, bool everyField)
 {
     const std::string name = table.size() > 100 ? "P_Long" : table;
     auto proposed = [&](ProcedureKind kind) { return proposedProcedureName(kind, name); };
@@ -117,8 +132,29 @@ void generateAll(Corpus& corpus, const std::string& table, const std::vector<Fie
     corpus.add([&] { return deleteProcedure(table, comparable, proposed(ProcedureKind::Delete)); });
     const Field& key = fields.front();
     corpus.add([&] {
-        return updateProcedure(table, fields, {{key.name, 0, key.typeText, key.declaredType, key.type}},
-                               proposed(ProcedureKind::Update));
+        return updateProcedure(table, fields, {conditionOf(key, 0)}, proposed(ProcedureKind::Update));
+    });
+    corpus.addRequired([&] { return selectProcedure(table, fields, {}, proposed(ProcedureKind::Select)); });
+    corpus.addRequired([&] {
+        return selectProcedure(table, fields, {conditionOf(key, 0), conditionOf(fields[1], 6)},
+                               proposed(ProcedureKind::Select));
+    });
+    // Every option: the key conditions, the new identity and the rowversion
+    // check from the catalog's facts.
+    corpus.addRequired([&] {
+        return insertProcedure(table, fields, proposed(ProcedureKind::Insert), kAllOptions, facts);
+    });
+    corpus.addRequired([&] {
+        return updateProcedure(table, fields, {}, proposed(ProcedureKind::Update), kAllOptions,
+                               facts);
+    });
+    corpus.addRequired([&] {
+        return deleteProcedure(table, comparable, proposed(ProcedureKind::Delete), kAllOptions,
+                               facts);
+    });
+    corpus.addRequired([&] {
+        return selectProcedure(table, fields, {conditionOf(key, 0)}, proposed(ProcedureKind::Select),
+                               kAllOptions);
     });
     if (!everyField)
         return;
@@ -131,9 +167,7 @@ void generateAll(Corpus& corpus, const std::string& table, const std::vector<Fie
             continue;
         for (int op = 0; op < operatorCount(field.type); ++op)
             corpus.add([&] {
-                return updateProcedure(table, {setField, field},
-                                       {{field.name, op, field.typeText, field.declaredType,
-                                         field.type}},
+                return updateProcedure(table, {setField, field}, {conditionOf(field, op)},
                                        proposed(ProcedureKind::Update));
             });
     }
@@ -184,7 +218,8 @@ int main(int argc, char** argv)
             const bool first = schema == "dbo" && raw == kTables.front();
             if (!first)
                 fields = {fields[0], fields[1], fields[4], fields[7], fields[12]};
-            generateAll(corpus, table, fields, first);
+            const TableFacts facts = tableFacts(cursor->columns(), engine->tableKeys(table));
+            generateAll(corpus, table, fields, facts, first);
 
             // The all-field procedures are created, for the procedure script.
             const std::string name = table.size() > 100 ? "P_Long" : table;
@@ -196,8 +231,14 @@ int main(int argc, char** argv)
                 insertProcedure(table, fields, proposedProcedureName(ProcedureKind::Insert, name))));
             engine->executeBatch(batchText(
                 deleteProcedure(table, set, proposedProcedureName(ProcedureKind::Delete, name))));
+            // The Select procedure with every option, CREATE OR ALTER run twice.
+            const std::string select = proposedProcedureName(ProcedureKind::Select, name);
+            for (int twice = 0; twice < 2; ++twice)
+                engine->executeBatch(
+                    batchText(selectProcedure(table, fields, {}, select, kAllOptions)));
             created.push_back(proposedProcedureName(ProcedureKind::Insert, name));
             created.push_back(proposedProcedureName(ProcedureKind::Delete, name));
+            created.push_back(select);
         }
         engine->executeBatch("CREATE PROCEDURE \"Quoted Proc\" AS\r\n"
                              "  SELECT \"a b\" FROM \"Order Details\"\r\n"

@@ -8,6 +8,7 @@
 #include "sqltext/ObjectName.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace varnett::data {
 
@@ -208,6 +209,169 @@ std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& ses
     while (statement.fetch())
         names.push_back(statement.text(1).value_or(std::string()));
     return names;
+}
+
+namespace {
+
+std::string ownerOf(OdbcStatement& statement)
+{
+    std::string catalog = statement.text(1).value_or(std::string());
+    std::string schema = statement.text(2).value_or(std::string());
+    return catalog + "." + schema;
+}
+
+// The schema argument of a catalog function: none (any owner) for an empty
+// schema.
+struct SchemaArgument {
+    explicit SchemaArgument(const std::string& schema) : text(toSqlWide(schema)) {}
+    SQLWCHAR* data() { return text.empty() ? nullptr : text.data(); }
+    SQLSMALLINT length() const { return text.empty() ? 0 : SQL_NTS; }
+    SqlWideString text;
+};
+
+void primaryKey(const std::shared_ptr<OdbcSession>& session, const std::string& table,
+                const std::string& schema, sqltext::TableKeys& keys)
+{
+    OdbcStatement statement(session);
+    SqlWideString name = toSqlWide(table);
+    SchemaArgument owner(schema);
+    statement.check(SQLPrimaryKeysW(statement.handle(), nullptr, 0, owner.data(), owner.length(),
+                                    name.data(), SQL_NTS),
+                    "SQLPrimaryKeys");
+    std::string firstOwner;
+    std::vector<std::pair<std::int64_t, std::string>> columns;
+    while (statement.fetch()) {
+        std::string owner = ownerOf(statement);
+        statement.text(3);
+        std::string column = statement.text(4).value_or(std::string());
+        std::int64_t sequence = statement.integer(5).value_or(0);
+        std::string keyName = statement.text(6).value_or(std::string());
+        if (columns.empty())
+            firstOwner = owner;
+        else if (owner != firstOwner)
+            continue;
+        columns.emplace_back(sequence, std::move(column));
+        keys.keyName = keyName;
+    }
+    std::stable_sort(columns.begin(), columns.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& column : columns)
+        keys.key.push_back(std::move(column.second));
+    keys.primaryKey = !keys.key.empty();
+}
+
+void firstUniqueIndex(const std::shared_ptr<OdbcSession>& session, const std::string& table,
+                      const std::string& schema, sqltext::TableKeys& keys)
+{
+    OdbcStatement statement(session);
+    SqlWideString name = toSqlWide(table);
+    SchemaArgument owner(schema);
+    statement.check(SQLStatisticsW(statement.handle(), nullptr, 0, owner.data(), owner.length(),
+                                   name.data(), SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK),
+                    "SQLStatistics");
+    // The rows come ordered by uniqueness, type, qualifier, index name and
+    // position: the first index named is the one taken.
+    std::string firstOwner, firstIndex;
+    std::vector<std::pair<std::int64_t, std::string>> columns;
+    while (statement.fetch()) {
+        std::string owner = ownerOf(statement);
+        statement.text(3);
+        const std::int64_t nonUnique = statement.integer(4).value_or(1);
+        statement.text(5);
+        std::string index = statement.text(6).value_or(std::string());
+        const std::int64_t type = statement.integer(7).value_or(SQL_TABLE_STAT);
+        const std::int64_t position = statement.integer(8).value_or(0);
+        std::string column = statement.text(9).value_or(std::string());
+        if (type == SQL_TABLE_STAT || nonUnique != 0 || column.empty())
+            continue;
+        if (columns.empty()) {
+            firstOwner = owner;
+            firstIndex = index;
+        } else if (owner != firstOwner || index != firstIndex) {
+            continue;
+        }
+        columns.emplace_back(position, std::move(column));
+    }
+    std::stable_sort(columns.begin(), columns.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& column : columns)
+        keys.key.push_back(std::move(column.second));
+    if (!keys.key.empty())
+        keys.keyName = firstIndex;
+}
+
+std::vector<std::string> rowversionColumns(const std::shared_ptr<OdbcSession>& session,
+                                           const std::string& table, const std::string& schema)
+{
+    OdbcStatement statement(session);
+    SqlWideString name = toSqlWide(table);
+    SchemaArgument owner(schema);
+    statement.check(SQLSpecialColumnsW(statement.handle(), SQL_ROWVER, nullptr, 0, owner.data(),
+                                       owner.length(), name.data(), SQL_NTS, SQL_SCOPE_CURROW,
+                                       SQL_NULLABLE),
+                    "SQLSpecialColumns");
+    std::vector<std::string> names;
+    while (statement.fetch()) {
+        statement.integer(1);
+        if (auto column = statement.text(2))
+            names.push_back(*column);
+    }
+    return names;
+}
+
+// Names of the columns of the table whose column property is set.
+std::vector<std::string> columnsWithProperty(const std::shared_ptr<OdbcSession>& session,
+                                             const std::string& table, const std::string& schema,
+                                             const char* property)
+{
+    OdbcStatement statement(session);
+    statement.execute(std::string("SELECT name FROM syscolumns WHERE id = OBJECT_ID(?)"
+                                  " AND COLUMNPROPERTY(id, name, '")
+                          + property + "') = 1 ORDER BY colid",
+                      {(schema.empty() ? std::string() : sqltext::bracketQuote(schema) + ".")
+                       + sqltext::bracketQuote(table)});
+    std::vector<std::string> names;
+    while (statement.fetch())
+        names.push_back(statement.text(1).value_or(std::string()));
+    return names;
+}
+
+} // namespace
+
+sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
+                               const CatalogOptions& options, const std::string& table,
+                               const std::string& schema)
+{
+    sqltext::TableKeys keys;
+    primaryKey(session, table, schema, keys);
+    if (keys.key.empty())
+        firstUniqueIndex(session, table, schema, keys);
+    keys.rowversion = rowversionColumns(session, table, schema);
+
+    std::vector<OwnedColumns> columns = catalogColumns(session, options, table);
+    if (options.sqlServer) {
+        keys.identity = columnsWithProperty(session, table, schema, "IsIdentity");
+        keys.computed = columnsWithProperty(session, table, schema, "IsComputed");
+    }
+    // The columns of the schema's table; without a schema, the first owner's.
+    auto owned = std::find_if(columns.begin(), columns.end(), [&](const OwnedColumns& group) {
+        return schema.empty()
+            || sqltext::equalsNoCase(group.owner.substr(group.owner.rfind('.') + 1), schema);
+    });
+    if (owned != columns.end()) {
+        for (const CatalogColumn& column : owned->columns) {
+            const sqltext::ColumnDesc described = describeCatalogColumn(column);
+            auto add = [&](std::vector<std::string>& names) {
+                if (std::find(names.begin(), names.end(), described.name) == names.end())
+                    names.push_back(described.name);
+            };
+            if (described.identity && !options.sqlServer)
+                add(keys.identity);
+            if (described.type == sqltext::SqlType::Timestamp)
+                add(keys.rowversion);
+        }
+    }
+    return keys;
 }
 
 } // namespace varnett::data

@@ -5,6 +5,7 @@
 #include "data/odbc/OdbcColumnType.h"
 #include "data/odbc/OdbcSession.h"
 #include "sqltext/ObjectName.h"
+#include "sqltext/TableKeys.h"
 
 #include <memory>
 #include <string>
@@ -54,6 +55,16 @@ std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& ses
 // each once, in the driver's order, as the lists show them.
 std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& session,
                                           const sqltext::ObjectName& table);
+
+// The key of the table from SQLPrimaryKeys, else from the first unique index
+// SQLStatistics names; its rowversion columns from SQLSpecialColumns
+// (SQL_ROWVER); on SQL Server its identity and computed columns from the
+// server's column properties. The table is the one in the schema; without a
+// schema, where a table of that name has several owners, the first one the
+// driver names.
+sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
+                               const CatalogOptions& options, const std::string& table,
+                               const std::string& schema = {});
 
 // A name made literal for a catalog function's pattern argument.
 std::string escapePattern(const std::string& name, const std::string& escape);

@@ -134,6 +134,15 @@ public:
         return {*quoted != 0, *ansiNulls != 0};
     }
 
+    sqltext::TableKeys tableKeys(const std::string& table) override
+    {
+        if (table.empty())
+            throw Error("No table name was given");
+        const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        return catalogKeys(m_session, m_options, object.name,
+                           object.isDbo() ? std::string() : object.schema);
+    }
+
     void beginTransaction() override
     {
         if (m_inTransaction)

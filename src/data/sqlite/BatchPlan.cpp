@@ -38,7 +38,13 @@ public:
         if (m_sig.empty())
             throw Error(kEmptyBatch);
         if (keywordAt(0, "CREATE") && procedureKeywordAt(1))
-            return planCreate();
+            return planCreate(2);
+        if (keywordAt(0, "CREATE") && keywordAt(1, "OR") && keywordAt(2, "ALTER")
+            && procedureKeywordAt(3)) {
+            BatchPlan plan = planCreate(4);
+            plan.createOrAlter = true;
+            return plan;
+        }
         if ((keywordAt(0, "ALTER") && procedureKeywordAt(1))
             || (keywordAt(0, "CREATE") && keywordAt(1, "OR") && keywordAt(2, "ALTER")))
             throw Error(kAlterUnsupported);
@@ -303,16 +309,17 @@ private:
         return false;
     }
 
-    BatchPlan planCreate() const
+    // The name starts at significant token p.
+    BatchPlan planCreate(std::size_t p) const
     {
-        if (hasGoLine() || procedureStatementFrom(2))
+        const std::size_t nameStart = p;
+        if (hasGoLine() || procedureStatementFrom(nameStart))
             throw Error(kNotFirst);
 
-        std::size_t p = 2;
         auto name = readName(p);
         if (!name) {
             std::string near = p < count() ? std::string(m_tokens.text(sig(p)))
-                                           : std::string(m_tokens.text(sig(1)));
+                                           : std::string(m_tokens.text(sig(nameStart - 1)));
             throw Error("Incorrect syntax near '" + near + "'.");
         }
         const Token& last = sig(p - 1);
@@ -325,7 +332,7 @@ private:
                         "as a prefix to the object name.");
         if (name->size() > 3)
             throw Error("The object name '" + std::string(m_tokens.text().substr(
-                            sig(2).begin, last.end - sig(2).begin))
+                            sig(nameStart).begin, last.end - sig(nameStart).begin))
                         + "' contains more than the maximum number of prefixes. The maximum is 2.");
         if (name->back().empty())
             throw Error("An object or column name is missing or empty.");

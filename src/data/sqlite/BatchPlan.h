@@ -33,13 +33,14 @@ struct BatchStep {
 // What a batch does: create one procedure, or run its steps in order.
 struct BatchPlan {
     bool createsProcedure = false;
+    bool createOrAlter = false;     // CREATE OR ALTER: an existing procedure is replaced
     std::string procedureName;      // the created procedure, without owner or brackets
     std::string procedureSchema = "dbo";   // its schema, dbo when the name has none
     std::vector<BatchStep> steps;
 };
 
 // Reads a batch as the server would see it. A batch that starts (after blanks
-// and comments) with CREATE PROC or CREATE PROCEDURE creates a procedure
+// and comments) with CREATE [OR ALTER] PROC[EDURE] creates a procedure
 // (its name must be followed by a group number, parameters, WITH, FOR or AS);
 // any other batch is cut into steps at the statements the engine answers
 // itself, each of which starts a line (or follows a ";") and ends one.

@@ -157,7 +157,7 @@ public:
             return;
         BatchPlan plan = planBatch(sql);
         if (plan.createsProcedure) {
-            createProcedure(plan.procedureSchema, plan.procedureName, sql);
+            createProcedure(plan.procedureSchema, plan.procedureName, sql, plan.createOrAlter);
             return;
         }
         std::optional<std::string> firstError;
@@ -239,6 +239,15 @@ public:
             throw Error("The object '" + objectName + "' does not exist in database '" + m_name
                         + "' or is not a procedure.");
         return *settings;
+    }
+
+    sqltext::TableKeys tableKeys(const std::string& table) override
+    {
+        const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        const auto database = databaseOf(object.schema);
+        if (!database)
+            throw Error("Invalid object name '" + table + "'.");
+        return describeKeys(m_db, object.name, *database);
     }
 
     void beginTransaction() override { execSqlite(m_db, "BEGIN"); }
@@ -358,13 +367,19 @@ private:
             + "', because it does not exist or you do not have permission.";
     }
 
+    // CREATE PROCEDURE, or CREATE OR ALTER when `orAlter`: then an existing
+    // procedure of the name is replaced.
     void createProcedure(const std::string& schema, const std::string& name,
-                         const std::string& text)
+                         const std::string& text, bool orAlter)
     {
         const auto database = databaseOf(schema);
         if (!database)
             throw Error("The specified schema name \"" + schema
                         + "\" either does not exist or you do not have permission to use it.");
+        if (orAlter && ProcedureCatalog(m_db, *database).contains(name)) {
+            replaceProcedure(*database, name, text);
+            return;
+        }
         SqliteStatement objects(m_db, "SELECT 1 FROM " + sqliteQuote(*database)
                                           + ".sqlite_master WHERE type IN"
                                             " ('table', 'view', 'trigger') AND name = ?1 COLLATE NOCASE");
@@ -373,6 +388,23 @@ private:
         if (objects.step() || catalog.contains(name))
             throw Error("There is already an object named '" + name + "' in the database.");
         catalog.add(name, text, m_settings);
+    }
+
+    // CREATE OR ALTER of an existing procedure: the new text and the
+    // session's settings take the old ones' place, all or nothing.
+    void replaceProcedure(const std::string& database, const std::string& name,
+                          const std::string& text)
+    {
+        ProcedureCatalog catalog(m_db, database);
+        execSqlite(m_db, "SAVEPOINT varnett_alter");
+        try {
+            catalog.remove(name);
+            catalog.add(name, text, m_settings);
+        } catch (...) {
+            execSqlite(m_db, "ROLLBACK TO varnett_alter; RELEASE varnett_alter");
+            throw;
+        }
+        execSqlite(m_db, "RELEASE varnett_alter");
     }
 
     sqlite3* m_db;

@@ -110,4 +110,58 @@ std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string&
     return columns;
 }
 
+sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table,
+                                const std::string& database)
+{
+    sqltext::TableKeys keys;
+    for (const sqltext::ColumnDesc& column : describeColumns(db, table, database)) {
+        if (column.identity)
+            keys.identity.push_back(column.name);
+        if (column.type == sqltext::SqlType::Timestamp)
+            keys.rowversion.push_back(column.name);
+        if (column.computed)
+            keys.computed.push_back(column.name);
+    }
+
+    // Views report no key columns, so they end with none.
+    {
+        SqliteStatement info(db, "SELECT name FROM pragma_table_info(?1, ?2) WHERE pk > 0"
+                                 " ORDER BY pk");
+        info.bind(1, table).bind(2, database);
+        while (info.step())
+            keys.key.push_back(info.text(0));
+    }
+    if (!keys.key.empty()) {
+        keys.primaryKey = true;
+        return keys;
+    }
+
+    std::vector<std::string> unique;
+    {
+        SqliteStatement list(db, "SELECT name FROM pragma_index_list(?1, ?2)"
+                                 " WHERE \"unique\" = 1 AND partial = 0");
+        list.bind(1, table).bind(2, database);
+        while (list.step())
+            unique.push_back(list.text(0));
+    }
+    std::sort(unique.begin(), unique.end(), sqltext::lessNoCase);
+    for (const std::string& index : unique) {
+        std::vector<std::string> columns;
+        bool onColumns = true;
+        SqliteStatement info(db, "SELECT cid, name FROM pragma_index_info(?1, ?2) ORDER BY seqno");
+        info.bind(1, index).bind(2, database);
+        while (info.step()) {
+            if (info.integer(0) < 0)
+                onColumns = false;
+            columns.push_back(info.text(1));
+        }
+        if (onColumns && !columns.empty()) {
+            keys.key = std::move(columns);
+            keys.keyName = index;
+            return keys;
+        }
+    }
+    return keys;
+}
+
 } // namespace varnett::data

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sqltext/ColumnType.h"
+#include "sqltext/TableKeys.h"
 
 #include <sqlite3.h>
 
@@ -27,5 +28,13 @@ std::vector<std::string> listViewNames(sqlite3* db);
 // "Invalid object name 'X'.". `database` is "main" or an attached schema.
 std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table,
                                                  const std::string& database = "main");
+
+// The table's key from SQLite's own catalog: the PRIMARY KEY columns in key
+// order, else the columns of the unique index (neither partial nor on an
+// expression) whose name sorts first; identity, rowversion and computed
+// columns as describeColumns sees them. A view has no key. `database` is
+// "main" or an attached schema.
+sqltext::TableKeys describeKeys(sqlite3* db, const std::string& table,
+                                const std::string& database = "main");
 
 } // namespace varnett::data
