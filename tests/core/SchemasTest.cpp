@@ -47,6 +47,7 @@ TEST(Schemas, EmbeddedEngineListsAndOpensObjectsOfEverySchema)
     {
         auto engine = schemaDatabase(dir);
         EXPECT_EQ(engine->listTables(), tables);
+        EXPECT_EQ(engine->listViews(), Texts({"Sales.Regions"}));
         auto rows = engine->openTable("Sales.Customer");
         ASSERT_EQ(rows->columns().size(), 2u);
         EXPECT_EQ(rows->columns()[1].name, "Region");

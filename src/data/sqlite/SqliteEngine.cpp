@@ -77,7 +77,7 @@ public:
     std::string databaseFile() const override { return m_file; }
 
     std::vector<std::string> listTables() override { return listTablesAndViews(m_db, m_schemas); }
-    std::vector<std::string> listViews() override { return listViewNames(m_db); }
+    std::vector<std::string> listViews() override { return listViewNames(m_db, m_schemas); }
 
     std::vector<std::string> listProcedures() override
     {

@@ -60,13 +60,22 @@ std::vector<std::string> listTablesAndViews(sqlite3* db, const std::vector<std::
     return names;
 }
 
-std::vector<std::string> listViewNames(sqlite3* db)
+std::vector<std::string> listViewNames(sqlite3* db, const std::vector<std::string>& schemas)
 {
-    std::vector<std::string> views;
-    SqliteStatement query(db, "SELECT name FROM sqlite_master WHERE type = 'view'");
-    while (query.step())
-        views.push_back(query.text(0));
-    return views;
+    std::vector<sqltext::ObjectName> views;
+    std::vector<std::string> databases = {"main"};
+    databases.insert(databases.end(), schemas.begin(), schemas.end());
+    for (const std::string& database : databases) {
+        SqliteStatement query(db, "SELECT name FROM " + sqliteQuote(database)
+                                      + ".sqlite_master WHERE type = 'view'");
+        while (query.step())
+            views.push_back({database == "main" ? "dbo" : database, query.text(0)});
+    }
+    std::sort(views.begin(), views.end(), sqltext::lessObjectName);
+    std::vector<std::string> names;
+    for (const sqltext::ObjectName& object : views)
+        names.push_back(sqltext::displayName(object));
+    return names;
 }
 
 std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table,

@@ -20,7 +20,8 @@ bool isHiddenTable(std::string_view name);
 // name (sqltext::lessObjectName), each named in its display form.
 std::vector<std::string> listTablesAndViews(sqlite3* db,
                                             const std::vector<std::string>& schemas = {});
-std::vector<std::string> listViewNames(sqlite3* db);
+// The views alone, named and ordered as listTablesAndViews names them.
+std::vector<std::string> listViewNames(sqlite3* db, const std::vector<std::string>& schemas = {});
 
 // The columns of a table or view in their order, each classified by its
 // declared type; generated columns are computed, and an INTEGER PRIMARY KEY
