@@ -45,7 +45,8 @@ std::optional<std::map<std::string, std::string>> odbcAttributes(std::string_vie
             return std::nullopt;
         i = equals + 1;
         std::string value;
-        if (freeTds && i < text.size() && text[i] == '{') {
+        // The driver manager itself reads the Driver key, by the ODBC rules.
+        if (freeTds && key != "driver" && i < text.size() && text[i] == '{') {
             const std::size_t close = text.find("};", i + 1);
             if (close == std::string_view::npos)
                 return std::nullopt;
@@ -94,7 +95,12 @@ void checkSqlServerMapping(const ConnectionString& parsed, const std::string& dr
     }
     // No value can add or repeat an attribute: the user's password and names
     // arrive as they were given.
-    auto attributes = odbcAttributes(request.connectionString, driver == "FreeTDS");
+    // Read as the driver the string names reads it.
+    std::string named = parsed.value("Driver");
+    if (named.find_first_not_of(" \t\r\n") == std::string::npos)
+        named = driver;
+    const bool freeTds = varnett::data::isFreeTdsDriver(named);
+    auto attributes = odbcAttributes(request.connectionString, freeTds);
     FUZZ_CHECK(attributes.has_value());
     auto pick = [&](std::initializer_list<std::string_view> keys) {
         for (std::string_view key : keys)
