@@ -99,9 +99,11 @@ void buildDemoDatabase(const QString& scriptPath, const QString& target)
         }
         // The schema files first, the database last: a database in place
         // always has its schemas beside it.
-        const QStringList schemaFiles = QDir(scratch).entryList(
-            {targetInfo.fileName() + QStringLiteral("-schema-*")}, QDir::Files | QDir::Hidden);
-        for (const QString& name : schemaFiles) {
+        // Compared as text, not as a wildcard: the target's name may hold "[" or "*".
+        const QString schemaPrefix = targetInfo.fileName() + QStringLiteral("-schema-");
+        for (const QString& name : QDir(scratch).entryList(QDir::Files | QDir::Hidden)) {
+            if (!name.startsWith(schemaPrefix))
+                continue;
             const QString destination = targetInfo.dir().filePath(name);
             refuseExisting(destination);
             if (!QFile::rename(QDir(scratch).filePath(name), destination))

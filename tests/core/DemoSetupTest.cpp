@@ -93,11 +93,12 @@ TEST(DemoBuild, FailuresLeaveNoFileAndNeverOverwrite)
 
     // A schema's file comes beside the database under the name the database
     // records for it.
-    ASSERT_NO_THROW(data::buildDemoDatabase(q(dir.file("schema.sql")), q(dir.file("two.db"))));
-    auto schemas = data::openEngine("Provider=SQLite;Data Source=" + dir.file("two.db"));
+    // A wildcard character in the name is a plain character.
+    ASSERT_NO_THROW(data::buildDemoDatabase(q(dir.file("schema.sql")), q(dir.file("two[1].db"))));
+    auto schemas = data::openEngine("Provider=SQLite;Data Source=" + dir.file("two[1].db"));
     EXPECT_EQ(schemas->listTables(), (std::vector<std::string>{"S.A"}));
     std::vector<std::string> after = before;
-    after.insert(after.end(), {"out.db", "two.db", "two.db-schema-S"});
+    after.insert(after.end(), {"out.db", "two[1].db", "two[1].db-schema-S"});
     std::sort(after.begin(), after.end());
     EXPECT_EQ(filesIn(dir.path()), after);
 }
