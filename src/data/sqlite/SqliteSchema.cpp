@@ -35,47 +35,46 @@ bool isHiddenTable(std::string_view name)
         || sqltext::equalsNoCase(name, "varnett_schemas");
 }
 
-std::vector<std::string> listTablesAndViews(sqlite3* db, const std::vector<std::string>& schemas)
+namespace {
+
+// The visible objects of one type ("table" or "view") of the main database,
+// as dbo, and of each attached schema, in display form and list order.
+std::vector<std::string> displayNamesOfType(sqlite3* db, const std::vector<std::string>& schemas,
+                                            const char* type)
 {
-    std::vector<sqltext::ObjectName> tables, views;
+    std::vector<sqltext::ObjectName> objects;
     std::vector<std::string> databases = {"main"};
     databases.insert(databases.end(), schemas.begin(), schemas.end());
     for (const std::string& database : databases) {
-        SqliteStatement query(db, "SELECT type, name FROM " + sqliteQuote(database)
-                                      + ".sqlite_master WHERE type IN ('table', 'view')");
+        SqliteStatement query(db, "SELECT name FROM " + sqliteQuote(database)
+                                      + ".sqlite_master WHERE type = ?1");
+        query.bind(1, type);
         while (query.step()) {
-            std::string name = query.text(1);
-            if (isHiddenTable(name))
-                continue;
-            (query.text(0) == "table" ? tables : views)
-                .push_back({database == "main" ? "dbo" : database, std::move(name)});
+            std::string name = query.text(0);
+            if (!isHiddenTable(name))
+                objects.push_back({database == "main" ? "dbo" : database, std::move(name)});
         }
     }
-    std::sort(tables.begin(), tables.end(), sqltext::lessObjectName);
-    std::sort(views.begin(), views.end(), sqltext::lessObjectName);
+    std::sort(objects.begin(), objects.end(), sqltext::lessObjectName);
     std::vector<std::string> names;
-    for (const auto* group : {&tables, &views})
-        for (const sqltext::ObjectName& object : *group)
-            names.push_back(sqltext::displayName(object));
+    for (const sqltext::ObjectName& object : objects)
+        names.push_back(sqltext::displayName(object));
+    return names;
+}
+
+} // namespace
+
+std::vector<std::string> listTablesAndViews(sqlite3* db, const std::vector<std::string>& schemas)
+{
+    std::vector<std::string> names = displayNamesOfType(db, schemas, "table");
+    const std::vector<std::string> views = displayNamesOfType(db, schemas, "view");
+    names.insert(names.end(), views.begin(), views.end());
     return names;
 }
 
 std::vector<std::string> listViewNames(sqlite3* db, const std::vector<std::string>& schemas)
 {
-    std::vector<sqltext::ObjectName> views;
-    std::vector<std::string> databases = {"main"};
-    databases.insert(databases.end(), schemas.begin(), schemas.end());
-    for (const std::string& database : databases) {
-        SqliteStatement query(db, "SELECT name FROM " + sqliteQuote(database)
-                                      + ".sqlite_master WHERE type = 'view'");
-        while (query.step())
-            views.push_back({database == "main" ? "dbo" : database, query.text(0)});
-    }
-    std::sort(views.begin(), views.end(), sqltext::lessObjectName);
-    std::vector<std::string> names;
-    for (const sqltext::ObjectName& object : views)
-        names.push_back(sqltext::displayName(object));
-    return names;
+    return displayNamesOfType(db, schemas, "view");
 }
 
 std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table,
