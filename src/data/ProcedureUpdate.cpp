@@ -4,6 +4,7 @@
 #include "data/dmMain.h"
 #include "data/sqlite/BatchPlan.h"
 #include "sqltext/Error.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/ProcScript.h"
 
 namespace varnett::data {
@@ -23,7 +24,11 @@ std::string createdProcedure(std::string_view text)
     BatchPlan plan = planBatch(text);
     if (!plan.createsProcedure)
         throw Error("The text does not start with CREATE PROCEDURE.");
-    return plan.procedureName;
+    // The schema goes with the name, so that the drop before the create
+    // reaches the procedure of that schema.
+    return sqltext::displayName(sqltext::ObjectName{
+        plan.procedureSchema.empty() ? std::string("dbo") : plan.procedureSchema,
+        plan.procedureName});
 }
 
 } // namespace varnett::data

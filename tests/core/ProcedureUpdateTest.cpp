@@ -113,6 +113,8 @@ TEST(ProcedureUpdate, CreatedProcedureNamesTheProcedureOfTheText)
         {"CREATE PROCEDURE P1 AS SELECT 1", "P1"},
         {"-- header\r\n/* note */ create proc [dbo].[a]]b] @x int AS SELECT @x", "a]b"},
         {"CREATE PROCEDURE \"Order Total\"\nAS\nSELECT 1", "Order Total"},
+        {"CREATE PROCEDURE Purchasing.P_Long @p int AS SELECT 1", "Purchasing.P_Long"},
+        {"create proc [Human Re.s].[a.b] AS SELECT 1", "[Human Re.s].[a.b]"},
         {"SELECT 1", "The text does not start with CREATE PROCEDURE."},
         {"", "Command text was not set for the command object."},
         {"CREATE PROCEDURE P AS SELECT 1\nGO\n",

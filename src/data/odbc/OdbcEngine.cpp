@@ -12,6 +12,7 @@
 #include "data/odbc/OdbcCatalog.h"
 #include "data/odbc/OdbcCursor.h"
 #include "data/odbc/OdbcSession.h"
+#include "data/odbc/SqlServerCatalog.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ObjectName.h"
 
@@ -45,8 +46,14 @@ public:
         return name.empty() ? m_session->info(SQL_DATABASE_NAME) : name;
     }
 
-    std::vector<std::string> listTables() override { return catalogTables(m_session, m_options); }
-    std::vector<std::string> listViews() override { return catalogViews(m_session, m_options); }
+    std::vector<std::string> listTables() override
+    {
+        return m_options.sqlServer ? sqlServerTables(m_session) : catalogTables(m_session, m_options);
+    }
+    std::vector<std::string> listViews() override
+    {
+        return m_options.sqlServer ? sqlServerViews(m_session) : catalogViews(m_session, m_options);
+    }
 
     std::vector<std::string> listProcedures() override
     {
@@ -71,7 +78,6 @@ public:
         // active statement per connection.
         std::vector<OwnedColumns> catalog = ownedBy(catalogColumns(m_session, m_options, table),
                                                     object.isDbo() ? "dbo" : object.schema);
-        std::vector<std::string> computed = computedColumns(m_session, m_options, table, schema);
 
         auto statement = std::make_unique<OdbcStatement>(m_session);
         std::string sql = "SELECT * FROM " + (schema.empty() ? "" : quoted(schema) + ".")
@@ -81,9 +87,19 @@ public:
         statement->execute(sql);
         std::vector<ResultColumn> result = describeResult(*statement);
         std::vector<sqltext::ColumnDesc> columns = chooseColumns(catalog, result);
-        for (auto& column : columns)
-            column.computed =
-                std::find(computed.begin(), computed.end(), column.name) != computed.end();
+        ServerFilledColumns filled;
+        if (m_options.sqlServer)
+            filled = sqlServerFilledColumns(m_session, sqltext::bracketedName(object),
+                                            namesOf(columns));
+        // The server's own word on identity and computed columns: not every
+        // server writes "identity" into the catalog's type name.
+        auto among = [](const std::vector<std::string>& names, const std::string& name) {
+            return std::find(names.begin(), names.end(), name) != names.end();
+        };
+        for (auto& column : columns) {
+            column.computed = among(filled.computed, column.name);
+            column.identity = column.identity || among(filled.identity, column.name);
+        }
         return std::make_unique<OdbcCursor>(std::move(statement), std::move(result),
                                             std::move(columns));
     }
@@ -104,6 +120,10 @@ public:
 
     std::vector<std::string> procedureText(const std::string& objectName) override
     {
+        // SQL Server keeps a module's text whole in its catalog; sp_helptext
+        // cuts it into rows of at most 255 characters.
+        if (m_options.sqlServer)
+            return {sqlServerModuleText(m_session, objectName)};
         OdbcStatement statement(m_session);
         SQLRETURN rc = statement.execute("exec sp_helptext ?", {objectName});
         // The rows are those of the result that has columns, whatever row
@@ -121,6 +141,8 @@ public:
 
     ProcedureSettings procedureSettings(const std::string& objectName) override
     {
+        if (m_options.sqlServer)
+            return sqlServerModuleSettings(m_session, objectName);
         OdbcStatement statement(m_session);
         statement.execute("SELECT OBJECTPROPERTY(OBJECT_ID(?), 'ExecIsQuotedIdentOn'),"
                           " OBJECTPROPERTY(OBJECT_ID(?), 'ExecIsAnsiNullsOn')",
@@ -139,6 +161,15 @@ public:
         if (table.empty())
             throw Error("No table name was given");
         const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        if (m_options.sqlServer) {
+            std::vector<OwnedColumns> catalog = ownedBy(
+                catalogColumns(m_session, m_options, object.name), object.schema);
+            std::vector<std::string> names;
+            if (!catalog.empty())
+                for (const CatalogColumn& column : catalog.front().columns)
+                    names.push_back(column.name);
+            return sqlServerKeys(m_session, sqltext::bracketedName(object), names);
+        }
         return catalogKeys(m_session, m_options, object.name,
                            object.isDbo() ? std::string() : object.schema);
     }
@@ -190,6 +221,15 @@ private:
             out += name[i];
         }
         return out + m_quote;
+    }
+
+    static std::vector<std::string> namesOf(const std::vector<sqltext::ColumnDesc>& columns)
+    {
+        std::vector<std::string> names;
+        names.reserve(columns.size());
+        for (const auto& column : columns)
+            names.push_back(column.name);
+        return names;
     }
 
     // The column groups of the owners in the schema (or, for dbo, in no
