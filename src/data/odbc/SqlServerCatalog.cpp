@@ -136,7 +136,9 @@ std::string sqlServerModuleText(const std::shared_ptr<OdbcSession>& session,
                                 const std::string& object)
 {
     OdbcStatement statement(session);
-    statement.execute("SELECT OBJECT_ID(?), OBJECT_DEFINITION(OBJECT_ID(?))", {object, object});
+    statement.execute("SELECT OBJECT_ID(?),"
+                      " (SELECT definition FROM sys.sql_modules WHERE object_id = OBJECT_ID(?))",
+                      {object, object});
     std::optional<std::int64_t> id;
     std::optional<std::string> text;
     if (statement.fetch()) {

@@ -15,7 +15,7 @@ namespace varnett::data {
 
 // The catalog of a SQL Server database read through its documented catalog
 // views and functions (INFORMATION_SCHEMA, sys.columns, sys.indexes,
-// OBJECT_DEFINITION, sys.sql_modules) rather than the ODBC catalog calls,
+// sys.sql_modules) rather than the ODBC catalog calls,
 // which report identity columns, the original case of names and keys
 // differently from driver to driver and server to server.
 
