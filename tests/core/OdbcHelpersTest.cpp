@@ -1,5 +1,6 @@
 #include "sqltext/Error.h"
 #include "data/odbc/OdbcColumnType.h"
+#include "data/odbc/OdbcCursor.h"
 #include "data/odbc/OdbcText.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,21 @@ TEST(OdbcText, Utf16ConversionKeepsEveryCharacter)
     } catch (const varnett::Error& e) {
         EXPECT_STREQ(e.what(), "The text is not valid UTF-8 (at byte 3)");
     }
+}
+
+TEST(OdbcText, DateTextsGetFourDigitYears)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"1-01-01", "0001-01-01"},
+        {"1-01-01 00:00:00.000000", "0001-01-01 00:00:00.000000"},
+        {"999-12-31 23:59:59 -14:00", "0999-12-31 23:59:59 -14:00"},
+        {"2024-02-29", "2024-02-29"},
+        {"12:34:56.1234567", "12:34:56.1234567"},
+        {"", ""},
+        {"10000-01-01", "10000-01-01"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(withFourDigitYear(text), expected) << text;
 }
 
 TEST(OdbcText, DriverPrefixesAreStripped)

@@ -29,7 +29,24 @@ bool isFloatType(SQLSMALLINT type)
     return type == SQL_FLOAT || type == SQL_DOUBLE || type == SQL_REAL;
 }
 
+// Dates and times, with SQL Server's time (-154) and datetimeoffset (-155).
+bool isDateTimeType(SQLSMALLINT type)
+{
+    return type == SQL_TYPE_DATE || type == SQL_TYPE_TIMESTAMP || type == SQL_DATETIME
+        || type == SQL_TYPE_TIME || type == -154 || type == -155;
+}
+
 } // namespace
+
+std::string withFourDigitYear(std::string text)
+{
+    std::size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits > 0 && digits < 4 && digits < text.size() && text[digits] == '-')
+        text.insert(0, 4 - digits, '0');
+    return text;
+}
 
 std::vector<ResultColumn> describeResult(OdbcStatement& statement)
 {
@@ -77,6 +94,8 @@ OdbcCursor::OdbcCursor(std::unique_ptr<OdbcStatement> statement, std::vector<Res
             m_fetch.push_back(Fetch::Integer);
         else if (isFloatType(column.dataType))
             m_fetch.push_back(Fetch::Real);
+        else if (isDateTimeType(column.dataType))
+            m_fetch.push_back(Fetch::DateTime);
         else
             m_fetch.push_back(Fetch::Text);
     }
@@ -114,6 +133,10 @@ bool OdbcCursor::next()
         case Fetch::Text:
             if (auto v = m_statement->text(number))
                 value.kind = Value::Kind::Text, value.bytes = std::move(*v);
+            break;
+        case Fetch::DateTime:
+            if (auto v = m_statement->text(number))
+                value.kind = Value::Kind::Text, value.bytes = withFourDigitYear(std::move(*v));
             break;
         }
     }

@@ -20,6 +20,10 @@ struct ResultColumn {
 
 std::vector<ResultColumn> describeResult(OdbcStatement& statement);
 
+// A date or time text with its year written in four digits: drivers write
+// the years before 1000 as they are ("1-01-01" for 0001-01-01).
+std::string withFourDigitYear(std::string text);
+
 // Rows of an executed SELECT, fetched one at a time. Integers and bit come
 // as Integer, float and real as Real, binary as Blob with the raw bytes, and
 // everything else (character, decimal, date and time, GUID, ...) as the
@@ -34,7 +38,7 @@ public:
     Value value(std::size_t column) const override;
 
 private:
-    enum class Fetch { Integer, Real, Binary, Text };
+    enum class Fetch { Integer, Real, Binary, Text, DateTime };
 
     std::unique_ptr<OdbcStatement> m_statement;
     std::vector<sqltext::ColumnDesc> m_columns;

@@ -79,6 +79,11 @@ public:
         std::vector<OwnedColumns> catalog = ownedBy(catalogColumns(m_session, m_options, table),
                                                     object.isDbo() ? "dbo" : object.schema);
 
+        ServerFilledColumns filled;
+        if (m_options.sqlServer)
+            filled = sqlServerFilledColumns(m_session, sqltext::bracketedName(object),
+                                            namesOf(catalog));
+
         auto statement = std::make_unique<OdbcStatement>(m_session);
         std::string sql = "SELECT * FROM " + (schema.empty() ? "" : quoted(schema) + ".")
             + quoted(table);
@@ -87,10 +92,6 @@ public:
         statement->execute(sql);
         std::vector<ResultColumn> result = describeResult(*statement);
         std::vector<sqltext::ColumnDesc> columns = chooseColumns(catalog, result);
-        ServerFilledColumns filled;
-        if (m_options.sqlServer)
-            filled = sqlServerFilledColumns(m_session, sqltext::bracketedName(object),
-                                            namesOf(columns));
         // The server's own word on identity and computed columns: not every
         // server writes "identity" into the catalog's type name.
         auto among = [](const std::vector<std::string>& names, const std::string& name) {
@@ -162,13 +163,9 @@ public:
             throw Error("No table name was given");
         const sqltext::ObjectName object = sqltext::parseObjectName(table);
         if (m_options.sqlServer) {
-            std::vector<OwnedColumns> catalog = ownedBy(
+            const std::vector<OwnedColumns> catalog = ownedBy(
                 catalogColumns(m_session, m_options, object.name), object.schema);
-            std::vector<std::string> names;
-            if (!catalog.empty())
-                for (const CatalogColumn& column : catalog.front().columns)
-                    names.push_back(column.name);
-            return sqlServerKeys(m_session, sqltext::bracketedName(object), names);
+            return sqlServerKeys(m_session, sqltext::bracketedName(object), namesOf(catalog));
         }
         return catalogKeys(m_session, m_options, object.name,
                            object.isDbo() ? std::string() : object.schema);
@@ -223,12 +220,13 @@ private:
         return out + m_quote;
     }
 
-    static std::vector<std::string> namesOf(const std::vector<sqltext::ColumnDesc>& columns)
+    // The column names of every owner's table.
+    static std::vector<std::string> namesOf(const std::vector<OwnedColumns>& groups)
     {
         std::vector<std::string> names;
-        names.reserve(columns.size());
-        for (const auto& column : columns)
-            names.push_back(column.name);
+        for (const auto& group : groups)
+            for (const auto& column : group.columns)
+                names.push_back(column.name);
         return names;
     }
 
