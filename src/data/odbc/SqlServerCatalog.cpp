@@ -147,9 +147,10 @@ std::string sqlServerModuleText(const std::shared_ptr<OdbcSession>& session,
     }
     if (!id)
         throw Error("The object '" + object + "' does not exist or is invalid for this operation.");
-    if (!text)
+    if (!text || text->empty())
         throw Error("The text of '" + object
-                    + "' cannot be read: it is encrypted, or this login may not see it.");
+                    + "' cannot be read: the server keeps none for it (it is encrypted, or this"
+                      " login may not see it).");
     return *text;
 }
 
