@@ -193,24 +193,6 @@ std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& se
     return names;
 }
 
-std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
-                                         const CatalogOptions& options, const std::string& table,
-                                         const std::string& schema)
-{
-    if (!options.sqlServer)
-        return {};
-    OdbcStatement statement(session);
-    // OBJECT_ID resolves the bracketed name as "SELECT * FROM [table]" does.
-    statement.execute("SELECT name FROM syscolumns WHERE id = OBJECT_ID(?)"
-                      " AND COLUMNPROPERTY(id, name, 'IsComputed') = 1",
-                      {(schema.empty() ? std::string() : sqltext::bracketQuote(schema) + ".")
-                       + sqltext::bracketQuote(table)});
-    std::vector<std::string> names;
-    while (statement.fetch())
-        names.push_back(statement.text(1).value_or(std::string()));
-    return names;
-}
-
 namespace {
 
 std::string ownerOf(OdbcStatement& statement)
@@ -319,23 +301,6 @@ std::vector<std::string> rowversionColumns(const std::shared_ptr<OdbcSession>& s
     return names;
 }
 
-// Names of the columns of the table whose column property is set.
-std::vector<std::string> columnsWithProperty(const std::shared_ptr<OdbcSession>& session,
-                                             const std::string& table, const std::string& schema,
-                                             const char* property)
-{
-    OdbcStatement statement(session);
-    statement.execute(std::string("SELECT name FROM syscolumns WHERE id = OBJECT_ID(?)"
-                                  " AND COLUMNPROPERTY(id, name, '")
-                          + property + "') = 1 ORDER BY colid",
-                      {(schema.empty() ? std::string() : sqltext::bracketQuote(schema) + ".")
-                       + sqltext::bracketQuote(table)});
-    std::vector<std::string> names;
-    while (statement.fetch())
-        names.push_back(statement.text(1).value_or(std::string()));
-    return names;
-}
-
 } // namespace
 
 sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
@@ -349,10 +314,6 @@ sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
     keys.rowversion = rowversionColumns(session, table, schema);
 
     std::vector<OwnedColumns> columns = catalogColumns(session, options, table);
-    if (options.sqlServer) {
-        keys.identity = columnsWithProperty(session, table, schema, "IsIdentity");
-        keys.computed = columnsWithProperty(session, table, schema, "IsComputed");
-    }
     // The columns of the schema's table; without a schema, the first owner's.
     auto owned = std::find_if(columns.begin(), columns.end(), [&](const OwnedColumns& group) {
         return schema.empty()
@@ -365,7 +326,7 @@ sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
                 if (std::find(names.begin(), names.end(), described.name) == names.end())
                     names.push_back(described.name);
             };
-            if (described.identity && !options.sqlServer)
+            if (described.identity)
                 add(keys.identity);
             if (described.type == sqltext::SqlType::Timestamp)
                 add(keys.rowversion);

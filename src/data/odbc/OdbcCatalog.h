@@ -44,13 +44,6 @@ struct OwnedColumns {
 std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& session,
                                          const CatalogOptions& options, const std::string& table);
 
-// Names of the computed columns of the table (in the schema, when one is
-// given), from the server's column properties; none unless the server is SQL
-// Server.
-std::vector<std::string> computedColumns(const std::shared_ptr<OdbcSession>& session,
-                                         const CatalogOptions& options, const std::string& table,
-                                         const std::string& schema = {});
-
 // Names of the tables the table refers to by foreign keys (SQLForeignKeys),
 // each once, in the driver's order, as the lists show them.
 std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& session,
@@ -58,8 +51,9 @@ std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& se
 
 // The key of the table from SQLPrimaryKeys, else from the first unique index
 // SQLStatistics names; its rowversion columns from SQLSpecialColumns
-// (SQL_ROWVER); on SQL Server its identity and computed columns from the
-// server's column properties. The table is the one in the schema; without a
+// (SQL_ROWVER); its identity columns from the type names. (SQL Server's
+// catalog is read through its views instead: SqlServerCatalog.h.) The table
+// is the one in the schema; without a
 // schema, where a table of that name has several owners, the first one the
 // driver names.
 sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
