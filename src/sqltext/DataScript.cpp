@@ -154,7 +154,7 @@ void DataScriptWriter::writeTable(std::string_view table, RowCursor& rows)
     std::vector<Value> values(columns.size());
     while (rows.next()) {
         for (std::size_t i = 0; i < values.size(); ++i)
-            values[i] = rows.value(i);
+            rows.readValue(i, values[i]);
         writeRow(values);
     }
     endTable();

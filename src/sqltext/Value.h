@@ -28,6 +28,9 @@ public:
     virtual bool next() = 0;
     // A value of the current row.
     virtual Value value(std::size_t column) const = 0;
+    // The same into a value kept by the caller, whose storage a cursor may
+    // reuse from row to row.
+    virtual void readValue(std::size_t column, Value& out) const { out = value(column); }
 };
 
 } // namespace varnett::sqltext

@@ -52,6 +52,13 @@ bool SqliteCursor::next()
 
 Value SqliteCursor::value(std::size_t column) const
 {
+    Value value;
+    readValue(column, value);
+    return value;
+}
+
+void SqliteCursor::readValue(std::size_t column, Value& value) const
+{
     if (!m_onRow)
         throw Error("There is no current row to read.");
     if (column >= m_columns.size())
@@ -59,7 +66,9 @@ Value SqliteCursor::value(std::size_t column) const
                     + std::to_string(m_columns.size()) + " columns.");
     sqlite3_stmt* stmt = m_statement.handle();
     int index = static_cast<int>(column);
-    Value value;
+    value.bytes.clear();
+    value.integer = 0;
+    value.real = 0;
     switch (sqlite3_column_type(stmt, index)) {
     case SQLITE_INTEGER:
         value.kind = Value::Kind::Integer;
@@ -69,10 +78,14 @@ Value SqliteCursor::value(std::size_t column) const
         value.kind = Value::Kind::Real;
         value.real = sqlite3_column_double(stmt, index);
         break;
-    case SQLITE_TEXT:
+    case SQLITE_TEXT: {
         value.kind = Value::Kind::Text;
-        value.bytes = m_statement.text(index);
+        const unsigned char* text = sqlite3_column_text(stmt, index);
+        int size = sqlite3_column_bytes(stmt, index);
+        if (text)
+            value.bytes.assign(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size));
         break;
+    }
     case SQLITE_BLOB: {
         value.kind = Value::Kind::Blob;
         const void* blob = sqlite3_column_blob(stmt, index);
@@ -82,9 +95,9 @@ Value SqliteCursor::value(std::size_t column) const
         break;
     }
     default:
+        value.kind = Value::Kind::Null;
         break;
     }
-    return value;
 }
 
 } // namespace varnett::data

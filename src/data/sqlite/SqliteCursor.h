@@ -19,6 +19,7 @@ public:
     const std::vector<sqltext::ColumnDesc>& columns() const override { return m_columns; }
     bool next() override;
     Value value(std::size_t column) const override;
+    void readValue(std::size_t column, Value& out) const override;
 
 private:
     std::vector<sqltext::ColumnDesc> m_columns;

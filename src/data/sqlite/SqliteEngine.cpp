@@ -440,7 +440,8 @@ void ncharFunction(sqlite3_context* context, int, sqlite3_value** arguments)
 sqlite3* openFile(const std::string& path, int flags)
 {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    // One thread uses a connection at a time: no mutex around every call.
+    int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
