@@ -1,97 +1,33 @@
 #include "sqltext/TransactionRules.h"
 
+#include "sqltext/AsciiText.h"
+#include "sqltext/TsqlTokens.h"
+
 #include <array>
 
 namespace varnett::sqltext {
 
 namespace {
 
-bool isWordChar(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'
-        || c == '@' || c == '#' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
-}
-
-std::string upper(std::string_view word)
-{
-    std::string out(word);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
-// Walks the words of a batch, skipping strings, quoted names and comments.
+// Walks the words of a batch (numbers count as words), passing over strings,
+// quoted names and comments.
 class Words {
 public:
-    explicit Words(std::string_view text) : m_text(text) {}
+    explicit Words(std::string_view text) : m_reader(text) {}
 
     // The next word in upper case; empty at the end.
     std::string next()
     {
-        const std::size_t size = m_text.size();
-        while (m_pos < size) {
-            char c = m_text[m_pos];
-            if (c == '\'' || c == '"') {
-                skipQuoted(c, c);
-            } else if (c == '[') {
-                skipQuoted('[', ']');
-            } else if (c == '-' && m_pos + 1 < size && m_text[m_pos + 1] == '-') {
-                std::size_t end = m_text.find('\n', m_pos);
-                m_pos = end == std::string_view::npos ? size : end;
-            } else if (c == '/' && m_pos + 1 < size && m_text[m_pos + 1] == '*') {
-                skipBlockComment();
-            } else if (isWordChar(c)) {
-                std::size_t start = m_pos;
-                while (m_pos < size && isWordChar(m_text[m_pos]))
-                    ++m_pos;
-                return upper(m_text.substr(start, m_pos - start));
-            } else {
-                ++m_pos;
-            }
-        }
+        Token token;
+        while (m_reader.next(token))
+            if (token.kind == Token::Kind::Word || token.kind == Token::Kind::Number
+                || token.kind == Token::Kind::Binary)
+                return toUpperAscii(m_reader.text().substr(token.begin, token.end - token.begin));
         return {};
     }
 
 private:
-    // A quoted piece: the closing quote doubled stands for itself.
-    void skipQuoted(char, char close)
-    {
-        ++m_pos;
-        while (m_pos < m_text.size()) {
-            std::size_t end = m_text.find(close, m_pos);
-            if (end == std::string_view::npos) {
-                m_pos = m_text.size();
-                return;
-            }
-            m_pos = end + 1;
-            if (m_pos < m_text.size() && m_text[m_pos] == close)
-                ++m_pos;
-            else
-                return;
-        }
-    }
-
-    // T-SQL block comments nest.
-    void skipBlockComment()
-    {
-        int depth = 0;
-        while (m_pos < m_text.size()) {
-            if (m_text.compare(m_pos, 2, "/*") == 0) {
-                ++depth;
-                m_pos += 2;
-            } else if (m_text.compare(m_pos, 2, "*/") == 0) {
-                m_pos += 2;
-                if (--depth == 0)
-                    return;
-            } else {
-                ++m_pos;
-            }
-        }
-    }
-
-    std::string_view m_text;
-    std::size_t m_pos = 0;
+    TokenReader m_reader;
 };
 
 bool isOneOf(const std::string& word, std::initializer_list<std::string_view> words)
