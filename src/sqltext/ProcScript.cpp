@@ -193,17 +193,27 @@ std::vector<std::string> callingLines(std::string_view text)
         calls = false;
         pieceStart = nextStart;
     };
+    auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
     TokenReader reader(text);
     Token token;
     while (reader.next(token)) {
         const std::string_view raw = text.substr(token.begin, token.end - token.begin);
-        const std::size_t firstBreak = raw.find_first_of("\r\n");
-        if (firstBreak == std::string_view::npos) {
-            if (token.kind == Token::Kind::Word
-                && (equalsNoCase(raw, "EXEC") || equalsNoCase(raw, "EXECUTE")))
+        if (token.kind == Token::Kind::Word) {
+            if (equalsNoCase(raw, "EXEC") || equalsNoCase(raw, "EXECUTE"))
                 calls = true;
-        } else if (token.kind == Token::Kind::Space) {
-            endLine(token.begin + firstBreak, token.begin + raw.find_last_of("\r\n") + 1);
+            continue;
+        }
+        // Words, numbers and symbols hold no line break; the other tokens may.
+        if (token.kind == Token::Kind::Number || token.kind == Token::Kind::Binary
+            || token.kind == Token::Kind::Symbol)
+            continue;
+        const auto firstBreak = std::find_if(raw.begin(), raw.end(), isBreak);
+        if (firstBreak == raw.end())
+            continue;
+        if (token.kind == Token::Kind::Space) {
+            const auto lastBreak = std::find_if(raw.rbegin(), raw.rend(), isBreak).base();
+            endLine(token.begin + static_cast<std::size_t>(firstBreak - raw.begin()),
+                    token.begin + static_cast<std::size_t>(lastBreak - raw.begin()));
         } else {
             // A comment, string or name over several lines: the line goes
             // up to it, the next one starts after it.

@@ -4,8 +4,35 @@
 #include "sqltext/Quoting.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace varnett::sqltext {
+
+namespace {
+
+// The character classes of AsciiText.h as a table, for the tokenizer's inner
+// loops.
+enum : unsigned char { kBlank = 1, kWordStart = 2, kWordChar = 4, kDigit = 8, kHex = 16 };
+
+constexpr std::array<unsigned char, 256> kClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (int i = 0; i < 256; ++i) {
+        const char c = static_cast<char>(i);
+        classes[static_cast<std::size_t>(i)] = static_cast<unsigned char>(
+            (isWhiteSpace(c) ? kBlank : 0) | (isWordStart(c) ? kWordStart : 0)
+            | (isWordChar(c) ? kWordChar : 0) | (isAsciiDigit(c) ? kDigit : 0)
+            | (isHexDigit(c) ? kHex : 0));
+    }
+    return classes;
+}();
+
+inline bool is(char c, unsigned char cls)
+{
+    return (kClasses[static_cast<unsigned char>(c)] & cls) != 0;
+}
+
+} // namespace
 
 TokenState TokenState::decode(int value)
 {
@@ -39,7 +66,8 @@ bool TokenReader::next(Token& token)
     token.end = m_pos;
     token.endLine = m_line - (m_text[m_pos - 1] == '\n' ? 1 : 0);
     if (!token.unterminated) {
-        m_state = {};
+        if (m_state.kind != TokenState::Normal)
+            m_state = {};
     } else {
         switch (token.kind) {
         case Token::Kind::BlockComment:
@@ -64,9 +92,12 @@ bool TokenReader::next(Token& token)
 
 void TokenReader::countLines(std::size_t from)
 {
-    m_line += static_cast<int>(std::count(m_text.begin() + static_cast<std::ptrdiff_t>(from),
-                                          m_text.begin() + static_cast<std::ptrdiff_t>(m_pos),
-                                          '\n'));
+    const char* at = m_text.data() + from;
+    const char* const end = m_text.data() + m_pos;
+    while (const void* found = std::memchr(at, '\n', static_cast<std::size_t>(end - at))) {
+        ++m_line;
+        at = static_cast<const char*>(found) + 1;
+    }
 }
 
 // The rest of the construct the state holds open, from the start of the text.
@@ -93,13 +124,18 @@ Token::Kind TokenReader::resume(bool& unterminated)
 
 Token::Kind TokenReader::scan(bool& unterminated)
 {
-    const std::size_t start = m_pos;
     const char c = m_text[m_pos];
     const char next = m_pos + 1 < m_text.size() ? m_text[m_pos + 1] : '\0';
-    if (isWhiteSpace(c)) {
-        while (m_pos < m_text.size() && isWhiteSpace(m_text[m_pos]))
+    if (is(c, kWordStart) && !((c == 'N' || c == 'n') && next == '\'')) {
+        ++m_pos;
+        while (m_pos < m_text.size() && is(m_text[m_pos], kWordChar))
             ++m_pos;
-        countLines(start);
+        return Token::Kind::Word;
+    }
+    if (is(c, kBlank)) {
+        for (; m_pos < m_text.size() && is(m_text[m_pos], kBlank); ++m_pos)
+            if (m_text[m_pos] == '\n')
+                ++m_line;
         return Token::Kind::Space;
     }
     if (c == '-' && next == '-') {
@@ -118,19 +154,13 @@ Token::Kind TokenReader::scan(bool& unterminated)
     }
     if (c == '0' && (next == 'x' || next == 'X')) {
         m_pos += 2;
-        while (m_pos < m_text.size() && isHexDigit(m_text[m_pos]))
+        while (m_pos < m_text.size() && is(m_text[m_pos], kHex))
             ++m_pos;
         return Token::Kind::Binary;
     }
-    if (isAsciiDigit(c) || (c == '.' && isAsciiDigit(next))) {
+    if (is(c, kDigit) || (c == '.' && is(next, kDigit))) {
         number();
         return Token::Kind::Number;
-    }
-    if (isWordStart(c)) {
-        ++m_pos;
-        while (m_pos < m_text.size() && isWordChar(m_text[m_pos]))
-            ++m_pos;
-        return Token::Kind::Word;
     }
     ++m_pos;
     switch (c) {
@@ -196,11 +226,11 @@ bool TokenReader::blockComment()
 void TokenReader::number()
 {
     auto at = [this](std::size_t pos) { return pos < m_text.size() ? m_text[pos] : '\0'; };
-    while (isAsciiDigit(at(m_pos)))
+    while (is(at(m_pos), kDigit))
         ++m_pos;
     if (at(m_pos) == '.') {
         ++m_pos;
-        while (isAsciiDigit(at(m_pos)))
+        while (is(at(m_pos), kDigit))
             ++m_pos;
     }
     const char e = at(m_pos);
