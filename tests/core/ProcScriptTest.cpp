@@ -56,6 +56,8 @@ TEST(ProcScript, CalleeNamesOfTheLineForms)
     EXPECT_EQ(calleeName("/* EXEC Bar */ EXEC Foo"), "FOO");
     EXPECT_EQ(calleeName("print 'EXEC Bar'"), std::nullopt);
     EXPECT_EQ(calleeName("EXEC /* the one */ Foo"), "FOO");
+    // EXEC is a word of its own after a symbol too, as the server reads it.
+    EXPECT_EQ(calleeName("SET @x = 1;EXEC Foo"), "FOO");
 }
 
 TEST(ProcScript, CallingLinesReadAloneAsInTheirText)
