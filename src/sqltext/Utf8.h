@@ -6,6 +6,9 @@
 
 namespace varnett::sqltext {
 
+// True for a byte that goes on a UTF-8 sequence rather than starting one.
+constexpr bool isUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 // Appends the UTF-8 bytes of one code point.
 inline void appendUtf8(std::string& out, char32_t code)
 {
