@@ -18,11 +18,13 @@ using varnett::sqltext::ScriptProcedure;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzedDataProvider input(data, size);
-    std::vector<ScriptProcedure> procedures;
+    std::vector<ScriptProcedure> procedures, pieces;
     while (input.remaining_bytes() > 0 && procedures.size() < 16) {
         ScriptProcedure procedure;
         procedure.name = input.ConsumeRandomLengthString(24);
-        procedure.lines = varnett::sqltext::splitLines(input.ConsumeRandomLengthString(400));
+        const std::string text = input.ConsumeRandomLengthString(400);
+        procedure.lines = varnett::sqltext::splitLines(text);
+        pieces.push_back({procedure.name, varnett::sqltext::callingLines(text)});
         for (const std::string& line : procedure.lines) {
             auto callee = varnett::sqltext::calleeName(line);
             if (!callee)
@@ -39,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t steps = 0;
     std::vector<std::size_t> order = varnett::sqltext::scriptOrder(procedures, [&] { ++steps; });
     FUZZ_CHECK(order.size() == procedures.size());
+    // The calling pieces of the texts stand for their lines.
+    FUZZ_CHECK(varnett::sqltext::scriptOrder(pieces) == order);
     std::sort(order.begin(), order.end());
     for (std::size_t i = 0; i < order.size(); ++i)
         FUZZ_CHECK(order[i] == i);

@@ -1,22 +1,31 @@
-// The T-SQL tokenizer the embedded engine reads every batch with.
+// The T-SQL tokenizer every reader of T-SQL text uses: the embedded
+// engine's planner, the transaction rules, callee detection and the editor's
+// colouring, which reads the text line by line.
 #include "FuzzCheck.h"
 
-#include "data/sqlite/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/TsqlStyles.h"
+#include "sqltext/TsqlTokens.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-using varnett::data::Token;
-using varnett::data::TsqlTokens;
+using varnett::sqltext::Backticks;
+using varnett::sqltext::StyledToken;
+using varnett::sqltext::Token;
+using varnett::sqltext::TokenState;
+using varnett::sqltext::TsqlStyle;
+using varnett::sqltext::TsqlTokens;
 
 namespace {
 
 void checkTokens(std::string_view text)
 {
-    const TsqlTokens tokens(text);
+    const TsqlTokens tokens(text, Backticks::Names);
     // Every byte belongs to exactly one token, in order.
     std::size_t at = 0;
     int line = 0;
@@ -41,12 +50,48 @@ void checkTokens(std::string_view text)
     FUZZ_CHECK(at == text.size());
 }
 
+// The style of every byte, from runs that must cover the text in order.
+std::vector<TsqlStyle> byteStyles(const std::vector<StyledToken>& runs, std::size_t size)
+{
+    std::vector<TsqlStyle> styles;
+    for (const StyledToken& run : runs) {
+        FUZZ_CHECK(run.length > 0 && static_cast<std::size_t>(run.start) == styles.size());
+        styles.insert(styles.end(), static_cast<std::size_t>(run.length), run.style);
+    }
+    FUZZ_CHECK(styles.size() == size);
+    return styles;
+}
+
+// The editor colours a line from the state the line before left: line by
+// line gives every byte the style the whole text gives it.
+void checkStyles(std::string_view text)
+{
+    std::vector<StyledToken> runs;
+    const TokenState end = varnett::sqltext::styleTsql(text, {}, runs);
+    const std::vector<TsqlStyle> whole = byteStyles(runs, text.size());
+
+    std::vector<TsqlStyle> byLines;
+    TokenState state;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t lineEnd = std::min(text.find('\n', start), text.size() - 1) + 1;
+        const std::string_view line = text.substr(start, lineEnd - start);
+        runs.clear();
+        state = TokenState::decode(varnett::sqltext::styleTsql(line, state, runs).encode());
+        const std::vector<TsqlStyle> styles = byteStyles(runs, line.size());
+        byLines.insert(byLines.end(), styles.begin(), styles.end());
+        start = lineEnd;
+    }
+    FUZZ_CHECK(byLines == whole);
+    FUZZ_CHECK(state == end);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     checkTokens(text);
+    checkStyles(text);
 
     // Quote then tokenize gives the name back, as one token.
     const std::string quoted = varnett::sqltext::bracketQuote(text);

@@ -2,8 +2,8 @@
 // as any text) made into T-SQL literals for the data script.
 #include "FuzzCheck.h"
 
-#include "data/sqlite/TsqlTokens.h"
 #include "sqltext/Error.h"
+#include "sqltext/TsqlTokens.h"
 #include "sqltext/ValueLiterals.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -13,8 +13,8 @@
 #include <string>
 
 using namespace varnett::sqltext;
-using varnett::data::Token;
-using varnett::data::TsqlTokens;
+using varnett::sqltext::Token;
+using varnett::sqltext::TsqlTokens;
 
 namespace {
 
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The literal reads back as one T-SQL constant: NULL, a string, a binary
     // constant or a number with an optional sign.
-    const TsqlTokens tokens(text);
+    const TsqlTokens tokens(text, varnett::sqltext::Backticks::Names);
     const auto& all = tokens.tokens();
     FUZZ_CHECK(!all.empty());
     for (const Token& token : all)

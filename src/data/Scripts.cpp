@@ -52,33 +52,6 @@ std::string tableKey(const std::string& name)
     return sqltext::toUpperAscii(sqltext::displayName(sqltext::objectNameOrWhole(name)));
 }
 
-// The lines of a procedure text that can execute a procedure: those holding
-// EXEC (or EXECUTE) in any letter case; no other line names a callee. A line
-// is what lies between line break characters (CR, LF), as the text's lines
-// are cut.
-std::vector<std::string> executingLines(std::string_view text)
-{
-    using sqltext::lowerAscii;
-    auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
-    std::vector<std::string> kept;
-    std::size_t lineStart = 0;
-    const std::size_t size = text.size();
-    for (std::size_t i = 0; i < size; ++i) {
-        char c = text[i];
-        if (isBreak(c)) {
-            lineStart = i + 1;
-        } else if (lowerAscii(c) == 'e' && size - i >= 4 && lowerAscii(text[i + 1]) == 'x'
-                   && lowerAscii(text[i + 2]) == 'e' && lowerAscii(text[i + 3]) == 'c') {
-            std::size_t end = i + 4;
-            while (end < size && !isBreak(text[end]))
-                ++end;
-            kept.emplace_back(text.substr(lineStart, end - lineStart));
-            i = end - 1;
-        }
-    }
-    return kept;
-}
-
 } // namespace
 
 void writeProcedureScript(Engine& engine, const std::string& database,
@@ -111,7 +84,7 @@ void writeProcedureScript(Engine& engine, const std::string& database,
             std::string text = sqltext::joinRows(engine.procedureText(objectName));
             if (text.empty())
                 throw Error("The procedure '" + name + "' has no text.");
-            entries.push_back({name, executingLines(text)});
+            entries.push_back({name, sqltext::callingLines(text)});
             texts.push_back(std::move(text));
             settings.push_back(engine.procedureSettings(objectName));
             stepTo(progress, entries.size());

@@ -27,6 +27,36 @@ constexpr bool isWhiteSpace(char c) { return isBlankOrLineBreak(c) || c == '\f' 
 // Space and every ASCII control character (bytes 0 to 32).
 constexpr bool isSpaceOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+// The classes of characters T-SQL text is read by.
+
+constexpr bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+
+constexpr bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+constexpr bool isHexDigit(char c)
+{
+    return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The value of a hexadecimal digit, -1 for any other character.
+constexpr int hexDigitValue(char c)
+{
+    return isAsciiDigit(c) ? c - '0'
+        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+        : -1;
+}
+
+// The first character of a T-SQL word (a name, keyword or variable): an ASCII
+// letter, "_", "@", "#" or any byte of a UTF-8 sequence.
+constexpr bool isWordStart(char c)
+{
+    return isAsciiLetter(c) || c == '_' || c == '@' || c == '#' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// The characters that go on a T-SQL word: those that start one, digits and "$".
+constexpr bool isWordChar(char c) { return isWordStart(c) || isAsciiDigit(c) || c == '$'; }
+
 using CharTest = bool (*)(char);
 
 // The text without the characters of the set at either end.

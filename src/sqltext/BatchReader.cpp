@@ -1,5 +1,6 @@
 #include "sqltext/BatchReader.h"
 
+#include "sqltext/AsciiText.h"
 #include "sqltext/Batches.h"
 #include "sqltext/Error.h"
 
@@ -10,15 +11,7 @@ namespace varnett::sqltext {
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-bool hasNonBlank(std::string_view text)
-{
-    return std::any_of(text.begin(), text.end(), [](char c) { return !isBlank(c); });
-}
+bool hasNonBlank(std::string_view text) { return !isBlankText(text, isWhiteSpace); }
 
 } // namespace
 

@@ -1,12 +1,9 @@
 #include "sqltext/Batches.h"
 
 #include "sqltext/AsciiText.h"
+#include "sqltext/BatchReader.h"
 
 namespace varnett::sqltext {
-
-namespace {
-
-} // namespace
 
 bool isGoLine(std::string_view line)
 {
@@ -17,41 +14,19 @@ bool isGoLine(std::string_view line)
 
 std::vector<std::string> splitBatches(std::string_view script)
 {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (script.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        script.remove_prefix(kByteOrderMark.size());
-
     std::vector<std::string> batches;
-    std::string current;
-    bool currentHasLines = false;
-    auto finishBatch = [&] {
-        if (currentHasLines && !isBlankText(current, isWhiteSpace))
-            batches.push_back(std::move(current));
-        current.clear();
-        currentHasLines = false;
-    };
-
-    std::size_t pos = 0;
-    while (pos < script.size()) {
-        std::size_t end = script.find('\n', pos);
-        std::size_t next = end == std::string_view::npos ? script.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = script.size();
-        std::string_view line = script.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        pos = next;
-
-        if (isGoLine(line)) {
-            finishBatch();
-            continue;
+    BatchReader reader(script);
+    ScriptBatch batch;
+    while (reader.next(batch)) {
+        std::string text;
+        text.reserve(batch.text.size() + batch.text.size() / 16);
+        for (std::size_t i = 0; i < batch.text.size(); ++i) {
+            if (batch.text[i] == '\n' && (i == 0 || batch.text[i - 1] != '\r'))
+                text += '\r';
+            text += batch.text[i];
         }
-        if (currentHasLines)
-            current += "\r\n";
-        current += line;
-        currentHasLines = true;
+        batches.push_back(std::move(text));
     }
-    finishBatch();
     return batches;
 }
 

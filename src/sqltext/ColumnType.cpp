@@ -77,7 +77,7 @@ constexpr std::array<TypeRule, 44> kRules = {{
     {"binary varying", SqlType::VarBinary, Args::MaxLength, 8000, false},
 }};
 
-bool isWordChar(char c)
+bool isTypeWordChar(char c)
 {
     return c != '(' && c != ')' && c != ',' && !isBlankOrLineBreak(c);
 }
@@ -92,12 +92,12 @@ std::vector<std::string_view> tokenize(std::string_view text)
     while (i < text.size()) {
         if (isBlankOrLineBreak(text[i])) {
             ++i;
-        } else if (!isWordChar(text[i])) {
+        } else if (!isTypeWordChar(text[i])) {
             tokens.push_back(text.substr(i, 1));
             ++i;
         } else {
             std::size_t start = i;
-            while (i < text.size() && isWordChar(text[i]))
+            while (i < text.size() && isTypeWordChar(text[i]))
                 ++i;
             tokens.push_back(text.substr(start, i - start));
         }

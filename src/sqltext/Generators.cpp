@@ -5,6 +5,7 @@
 #include "sqltext/Identifiers.h"
 #include "sqltext/ObjectName.h"
 #include "sqltext/TypeText.h"
+#include "sqltext/Utf8.h"
 
 #include <algorithm>
 
@@ -18,7 +19,7 @@ constexpr std::size_t kMaxNameLength = 128;
 std::size_t characterCount(std::string_view text)
 {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        return !isUtf8Continuation(c);
     }));
 }
 

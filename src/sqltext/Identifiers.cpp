@@ -2,6 +2,7 @@
 
 #include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
+#include "sqltext/Quoting.h"
 #include "sqltext/UnicodeClasses.h"
 
 #include <algorithm>
@@ -57,25 +58,15 @@ bool isIdentifierStart(char32_t c)
 
 std::string bracketQuote(std::string_view name)
 {
-    std::string out = "[";
-    for (char c : name) {
-        out += c;
-        if (c == ']')
-            out += ']';
-    }
-    out += ']';
+    std::string out;
+    appendQuoted(out, name, "[", ']');
     return out;
 }
 
 std::string stringLiteral(std::string_view text, bool unicode)
 {
-    std::string out = unicode ? "N'" : "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    out += '\'';
+    std::string out;
+    appendQuoted(out, text, unicode ? "N'" : "'", '\'');
     return out;
 }
 
@@ -134,25 +125,13 @@ std::vector<std::string> splitMultipartName(std::string_view name)
     while (i < name.size()) {
         char c = name[i];
         if (c == '[' || c == '"') {
-            char close = c == '[' ? ']' : '"';
-            ++i;
-            bool closed = false;
-            while (i < name.size()) {
-                if (name[i] == close) {
-                    if (i + 1 < name.size() && name[i + 1] == close) {
-                        current += close;
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
-                    break;
-                }
-                current += name[i++];
-            }
-            if (!closed)
+            const char close = c == '[' ? ']' : '"';
+            const std::size_t end = delimitedEnd(name, i + 1, close);
+            if (end == std::string_view::npos)
                 throw Error("Unterminated " + std::string(c == '[' ? "bracket" : "quote")
                             + " in the name '" + std::string(name) + "'");
+            appendUnquoted(current, name.substr(i + 1, end - i - 2), close);
+            i = end;
         } else if (c == '.') {
             parts.push_back(std::move(current));
             current.clear();

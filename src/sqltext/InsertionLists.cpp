@@ -4,6 +4,7 @@
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ProcedureFilter.h"
+#include "sqltext/Utf8.h"
 
 #include <algorithm>
 
@@ -25,8 +26,8 @@ std::size_t byteOffset(std::string_view text, std::size_t column)
 {
     std::size_t chars = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
-            continue;           // continuation byte of a UTF-8 sequence
+        if (isUtf8Continuation(text[i]))
+            continue;
         if (chars == column)
             return i;
         ++chars;

@@ -3,6 +3,7 @@
 #include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/Quoting.h"
 #include "sqltext/ProcedureFilter.h"
 
 #include <algorithm>
@@ -132,18 +133,15 @@ bool readDelimitedPart(std::string_view text, std::size_t& p, std::string& part)
 {
     const char close = text[p] == '[' ? ']' : '"';
     part.clear();
-    for (++p; p < text.size(); ++p) {
-        if (text[p] != close) {
-            part += text[p];
-        } else if (p + 1 < text.size() && text[p + 1] == close) {
-            part += close;
-            ++p;
-        } else {
-            ++p;
-            return true;
-        }
+    const std::size_t end = delimitedEnd(text, p + 1, close);
+    if (end == std::string_view::npos) {
+        appendUnquoted(part, text.substr(p + 1), close);
+        p = text.size();
+        return false;
     }
-    return false;
+    appendUnquoted(part, text.substr(p + 1, end - p - 2), close);
+    p = end;
+    return true;
 }
 
 } // namespace varnett::sqltext

@@ -6,6 +6,7 @@
 #include "sqltext/Identifiers.h"
 #include "sqltext/ObjectName.h"
 #include "sqltext/ProcedureFilter.h"
+#include "sqltext/TsqlTokens.h"
 
 #include <algorithm>
 #include <limits>
@@ -17,77 +18,53 @@ namespace {
 
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 
-bool isDelimiter(char c) { return isSpaceOrControl(c) || c == ','; }
-
-// Characters of an unquoted name part or variable name.
-bool isNameChar(char c)
+// The callee of the line whose tokens are given: the name after its first
+// word EXEC, or else after its first word EXECUTE, upper-cased; `schema`
+// receives the schema part written before the name, or empty text.
+std::optional<std::string> calleeOfLine(std::string_view text, const std::vector<Token>& tokens,
+                                        std::string& schema)
 {
-    unsigned char u = static_cast<unsigned char>(c);
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-        || c == '_' || c == '@' || c == '#' || c == '$' || u >= 0x80;
-}
-
-// End of the first blank- or comma-delimited word equal to `word`, or kNone.
-std::size_t wordEnd(std::string_view text, std::string_view word)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && isDelimiter(text[i]))
-            ++i;
-        std::size_t start = i;
-        while (i < text.size() && !isDelimiter(text[i]))
-            ++i;
-        if (text.substr(start, i - start) == word)
-            return i;
-    }
-    return kNone;
-}
-
-void skipSpace(std::string_view text, std::size_t& p)
-{
-    while (p < text.size() && isSpaceOrControl(text[p]))
-        ++p;
-}
-
-// Reads one part of a multi-part name at p: bracketed, double-quoted or bare.
-// False for an unterminated bracket or quote.
-bool readNamePart(std::string_view text, std::size_t& p, std::string& part)
-{
-    part.clear();
-    if (p < text.size() && (text[p] == '[' || text[p] == '"'))
-        return readDelimitedPart(text, p, part);
-    while (p < text.size() && isNameChar(text[p]))
-        part += text[p++];
-    return true;
-}
-
-// The callee of an upper-cased line; `schema` (when given) receives the
-// schema part written before its name, or empty text when there is none.
-std::optional<std::string> calleeOfUpper(std::string_view upper, std::string* schema = nullptr)
-{
-    if (upper.find("EXEC") == std::string_view::npos)
+    auto isWord = [&](const Token& token, std::string_view word) {
+        return token.kind == Token::Kind::Word
+            && equalsNoCase(text.substr(token.begin, token.end - token.begin), word);
+    };
+    std::size_t p = tokens.size();
+    for (std::size_t i = 0; i < tokens.size() && p == tokens.size(); ++i)
+        if (isWord(tokens[i], "EXEC"))
+            p = i + 1;
+    for (std::size_t i = 0; i < tokens.size() && p == tokens.size(); ++i)
+        if (isWord(tokens[i], "EXECUTE"))
+            p = i + 1;
+    if (p == tokens.size())
         return std::nullopt;
-    std::size_t p = wordEnd(upper, "EXEC");
-    if (p == kNone)
-        p = wordEnd(upper, "EXECUTE");
-    if (p == kNone)
-        return std::nullopt;
-    skipSpace(upper, p);
-    if (p < upper.size() && upper[p] == '@') {
-        // Either "EXEC @rc = name" or a procedure name held in a variable.
-        while (p < upper.size() && isNameChar(upper[p]))
+    auto skipBlanks = [&] {
+        while (p < tokens.size() && !tokens[p].significant())
             ++p;
-        skipSpace(upper, p);
-        if (p >= upper.size() || upper[p] != '=')
+    };
+    auto isSymbol = [&](char c) {
+        return p < tokens.size() && tokens[p].kind == Token::Kind::Symbol
+            && text[tokens[p].begin] == c;
+    };
+    skipBlanks();
+    if (p < tokens.size() && tokens[p].kind == Token::Kind::Word && text[tokens[p].begin] == '@') {
+        // Either "EXEC @rc = name" or a procedure name held in a variable.
+        ++p;
+        skipBlanks();
+        if (!isSymbol('='))
             return std::nullopt;
         ++p;
-        skipSpace(upper, p);
+        skipBlanks();
     }
     std::string part, before;
     for (;;) {
-        if (!readNamePart(upper, p, part))
-            return std::nullopt;
-        if (p < upper.size() && upper[p] == '.') {
+        part.clear();
+        if (p < tokens.size() && TsqlTokens::isNamePart(tokens[p])) {
+            if (tokens[p].unterminated)
+                return std::nullopt;
+            part = toUpperAscii(nameValue(text, tokens[p]));
+            ++p;
+        }
+        if (isSymbol('.')) {
             ++p;
             before = std::move(part);
             continue;
@@ -96,10 +73,29 @@ std::optional<std::string> calleeOfUpper(std::string_view upper, std::string* sc
     }
     if (part.empty())
         return std::nullopt;
-    if (schema)
-        *schema = std::move(before);
+    schema = std::move(before);
     return part;
 }
+
+// Reads the lines of one procedure in turn, each from the state the line
+// before left.
+class LineCallees {
+public:
+    std::optional<std::string> next(std::string_view line, std::string& schema)
+    {
+        TokenReader reader(line, m_state);
+        m_tokens.clear();
+        Token token;
+        while (reader.next(token))
+            m_tokens.push_back(token);
+        m_state = reader.state();
+        return calleeOfLine(line, m_tokens, schema);
+    }
+
+private:
+    TokenState m_state;
+    std::vector<Token> m_tokens;
+};
 
 // Strongly connected components of a graph given by its edge lists; the
 // component number of every vertex.
@@ -182,7 +178,50 @@ std::string procedureKey(std::string_view schema, std::string_view name)
 
 std::optional<std::string> calleeName(std::string_view line)
 {
-    return calleeOfUpper(toUpperAscii(line));
+    std::string schema;
+    return LineCallees().next(line, schema);
+}
+
+std::vector<std::string> callingLines(std::string_view text)
+{
+    std::vector<std::string> kept;
+    std::size_t pieceStart = 0;
+    bool calls = false;
+    auto endLine = [&](std::size_t end, std::size_t nextStart) {
+        if (calls)
+            kept.emplace_back(text.substr(pieceStart, end - pieceStart));
+        calls = false;
+        pieceStart = nextStart;
+    };
+    auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+    TokenReader reader(text);
+    Token token;
+    while (reader.next(token)) {
+        const std::string_view raw = text.substr(token.begin, token.end - token.begin);
+        if (token.kind == Token::Kind::Word) {
+            if (equalsNoCase(raw, "EXEC") || equalsNoCase(raw, "EXECUTE"))
+                calls = true;
+            continue;
+        }
+        // Words, numbers and symbols hold no line break; the other tokens may.
+        if (token.kind == Token::Kind::Number || token.kind == Token::Kind::Binary
+            || token.kind == Token::Kind::Symbol)
+            continue;
+        const auto firstBreak = std::find_if(raw.begin(), raw.end(), isBreak);
+        if (firstBreak == raw.end())
+            continue;
+        if (token.kind == Token::Kind::Space) {
+            const auto lastBreak = std::find_if(raw.rbegin(), raw.rend(), isBreak).base();
+            endLine(token.begin + static_cast<std::size_t>(firstBreak - raw.begin()),
+                    token.begin + static_cast<std::size_t>(lastBreak - raw.begin()));
+        } else {
+            // A comment, string or name over several lines: the line goes
+            // up to it, the next one starts after it.
+            endLine(token.begin, token.end);
+        }
+    }
+    endLine(text.size(), text.size());
+    return kept;
 }
 
 std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedures,
@@ -202,14 +241,10 @@ std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedu
     }
     std::string calleeSchema;
     std::vector<std::vector<std::size_t>> calls(n);
-    std::string upper;
     for (std::size_t i = 0; i < n; ++i) {
+        LineCallees callees;
         for (const std::string& line : procedures[i].lines) {
-            upper.assign(line);
-            for (char& c : upper)
-                if (c >= 'a' && c <= 'z')
-                    c = static_cast<char>(c - 'a' + 'A');
-            std::optional<std::string> callee = calleeOfUpper(upper, &calleeSchema);
+            std::optional<std::string> callee = callees.next(line, calleeSchema);
             if (!callee)
                 continue;
             auto found = byName.find(procedureKey(

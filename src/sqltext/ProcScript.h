@@ -30,16 +30,25 @@ std::string settingsLine(const ProcedureSettings& settings);
 
 // The procedure a source line executes, upper-cased, or none. The name
 // follows the first word EXEC, or else the first word EXECUTE (any letter
-// case; words are parted by blanks, control characters and commas). A return-status variable
-// ("EXEC @rc = X"), a schema or database ("EXEC dbo.X", "EXEC [dbo].[X]") and a
-// group number ("EXEC X;1") are passed over; brackets and double quotes are
-// taken off. "EXEC (@sql)" and "EXEC @sql" execute no procedure by name.
+// case; words in comments, strings and quoted names do not count). A
+// return-status variable ("EXEC @rc = X"), a schema or database ("EXEC dbo.X",
+// "EXEC [dbo].[X]") and a group number ("EXEC X;1") are passed over; brackets
+// and double quotes are taken off. "EXEC (@sql)" and "EXEC @sql" execute no
+// procedure by name.
 std::optional<std::string> calleeName(std::string_view line);
+
+// The pieces of a procedure's source that may execute a procedure: of every
+// line that holds the word EXEC or EXECUTE outside comments and strings, the
+// part outside comments, strings and names that come from the lines before it
+// or go on to the lines after it. Each piece reads alone as it reads in the
+// source, so the pieces may stand for the source's lines in scriptOrder.
+std::vector<std::string> callingLines(std::string_view text);
 
 // The order in which the procedures go into the script, as positions in
 // `procedures`: a procedure that another one executes comes before it.
 // Starting from the given order, the procedure at the current position is
-// scanned line by line; the first callee found further down is moved up to
+// scanned line by line (each line read from what the line before left open,
+// so a comment or string over several lines holds no call); the first callee found further down is moved up to
 // the current position and scanned in turn; a procedure with no callee
 // further down keeps its position, and the next position is taken. Names are
 // compared without regard to the case of a to z; self-calls and calls of

@@ -90,30 +90,25 @@ void ScriptDecoder::decodeUtf16(std::string_view bytes, std::string& out)
         bytes = joined;
     }
     const bool bigEndian = m_form == Form::Utf16Be;
-    auto unitAt = [&](std::size_t i) -> std::uint32_t {
-        auto first = static_cast<std::uint8_t>(bytes[i]);
-        auto second = static_cast<std::uint8_t>(bytes[i + 1]);
+    auto unitAt = [&](std::size_t unit) -> char32_t {
+        auto first = static_cast<std::uint8_t>(bytes[2 * unit]);
+        auto second = static_cast<std::uint8_t>(bytes[2 * unit + 1]);
         return bigEndian ? (first << 8) | second : (second << 8) | first;
     };
     const std::size_t before = out.size();
-    std::size_t i = 0;
-    for (; i + 2 <= bytes.size(); i += 2) {
-        std::uint32_t unit = unitAt(i);
-        if (unit >= 0xD800 && unit < 0xE000) {
-            if (unit >= 0xDC00)
-                loneSurrogate(m_lineBreaks + 1);
-            if (i + 4 > bytes.size())
-                break;      // its second half comes with the next bytes
-            std::uint32_t low = unitAt(i + 2);
-            if (low < 0xDC00 || low >= 0xE000)
-                loneSurrogate(m_lineBreaks + 1);
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        }
-        appendUtf8(out, unit);
-        if (unit == '\n')
+    const std::size_t units = bytes.size() / 2;
+    std::size_t unit = 0;
+    while (unit < units) {
+        const char32_t code = nextUtf16CodePoint(unitAt, units, unit);
+        if (code == kCutCharacter)
+            break;      // its second half comes with the next bytes
+        if (code == kInvalidCharacter)
+            loneSurrogate(m_lineBreaks + 1);
+        appendUtf8(out, code);
+        if (code == '\n')
             ++m_lineBreaks;
     }
+    const std::size_t i = 2 * unit;
     m_held.assign(bytes.substr(i));
     m_taken += i;
     m_produced += out.size() - before;

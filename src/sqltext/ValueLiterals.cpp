@@ -3,6 +3,7 @@
 #include "sqltext/AsciiText.h"
 #include "sqltext/Batches.h"
 #include "sqltext/Error.h"
+#include "sqltext/Quoting.h"
 
 #include <charconv>
 #include <cmath>
@@ -85,17 +86,7 @@ std::string_view trimBlanks(std::string_view text) { return trim(text, isSpaceOr
 
 void appendPlainQuoted(std::string& out, std::string_view text, bool unicode)
 {
-    out += unicode ? "N'" : "'";
-    for (;;) {
-        std::size_t quote = text.find('\'');
-        if (quote == std::string_view::npos)
-            break;
-        out.append(text.substr(0, quote + 1));
-        out += '\'';
-        text.remove_prefix(quote + 1);
-    }
-    out.append(text);
-    out += '\'';
+    sqltext::appendQuoted(out, text, unicode ? "N'" : "'", '\'');
 }
 
 // True when the text holds a NUL or a line that is only GO: written inside
@@ -229,11 +220,11 @@ void appendExact(std::string& out, const ColumnDesc& column, std::string_view te
         negative = s[p++] == '-';
     std::string digits;
     std::size_t integerDigits = 0;
-    while (p < s.size() && s[p] >= '0' && s[p] <= '9')
+    while (p < s.size() && isAsciiDigit(s[p]))
         digits += s[p++];
     integerDigits = digits.size();
     if (p < s.size() && s[p] == '.')
-        for (++p; p < s.size() && s[p] >= '0' && s[p] <= '9'; ++p)
+        for (++p; p < s.size() && isAsciiDigit(s[p]); ++p)
             digits += s[p];
     long exponent = 0;
     if (p < s.size() && (s[p] == 'e' || s[p] == 'E')) {
@@ -289,7 +280,7 @@ bool readNumber(std::string_view s, std::size_t& p, std::size_t minDigits, std::
 {
     std::size_t start = p;
     number = 0;
-    while (p < s.size() && p - start < maxDigits && s[p] >= '0' && s[p] <= '9')
+    while (p < s.size() && p - start < maxDigits && isAsciiDigit(s[p]))
         number = number * 10 + (s[p++] - '0');
     return p - start >= minDigits;
 }
@@ -312,7 +303,7 @@ bool readTime(std::string_view s, std::size_t& p, Moment& m)
             return false;
         if (p < s.size() && s[p] == '.') {
             std::size_t start = ++p;
-            while (p < s.size() && s[p] >= '0' && s[p] <= '9')
+            while (p < s.size() && isAsciiDigit(s[p]))
                 ++p;
             if (p == start)
                 return false;
@@ -435,11 +426,6 @@ void appendMoment(std::string& out, const ColumnDesc& column, Form form, std::st
     out += '\'';
 }
 
-bool isHex(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 void appendGuid(std::string& out, const ColumnDesc& column, std::string_view text)
 {
     std::string_view s = trimBlanks(text);
@@ -448,7 +434,7 @@ void appendGuid(std::string& out, const ColumnDesc& column, std::string_view tex
     std::string hex;
     for (std::size_t i = 0; i < s.size(); ++i) {
         bool hyphenPlace = s.size() == 36 && (i == 8 || i == 13 || i == 18 || i == 23);
-        if (hyphenPlace ? s[i] != '-' : !isHex(s[i]))
+        if (hyphenPlace ? s[i] != '-' : !isHexDigit(s[i]))
             refuse(column, text, "a unique identifier");
         if (!hyphenPlace)
             hex += s[i];

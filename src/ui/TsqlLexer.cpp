@@ -1,6 +1,6 @@
 #include "ui/TsqlLexer.h"
 
-#include "ui/TsqlScanner.h"
+#include "sqltext/TsqlStyles.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -9,6 +9,9 @@
 #include <vector>
 
 namespace varnett::ui {
+
+using sqltext::kTsqlStyleCount;
+using sqltext::TsqlStyle;
 
 TsqlLexer::TsqlLexer(const QFont& font, QObject* parent)
     : QsciLexerCustom(parent)
@@ -112,13 +115,13 @@ void TsqlLexer::styleText(int start, int end)
         return;
     const int firstLine = static_cast<int>(sci->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION, start));
     const int lastLine = static_cast<int>(sci->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION, end));
-    TsqlState state;
+    sqltext::TokenState state;
     if (firstLine > 0)
-        state = TsqlState::decode(
+        state = sqltext::TokenState::decode(
             static_cast<int>(sci->SendScintilla(QsciScintilla::SCI_GETLINESTATE, firstLine - 1)));
     const int lineStart = static_cast<int>(sci->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, firstLine));
     startStyling(lineStart);
-    std::vector<TsqlToken> tokens;
+    std::vector<sqltext::StyledToken> tokens;
     for (int line = firstLine; line <= lastLine; ++line) {
         const long from = sci->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, line);
         const long to = line + 1 < sci->lines()
@@ -128,8 +131,8 @@ void TsqlLexer::styleText(int start, int end)
         const std::string_view text(bytes.constData(),
                                     static_cast<std::size_t>(std::min<qsizetype>(bytes.size(), to - from)));
         tokens.clear();
-        state = scanTsql(text, state, tokens);
-        for (const TsqlToken& token : tokens)
+        state = sqltext::styleTsql(text, state, tokens);
+        for (const sqltext::StyledToken& token : tokens)
             setStyling(token.length, static_cast<int>(token.style));
         sci->SendScintilla(QsciScintilla::SCI_SETLINESTATE, line, state.encode());
     }

@@ -154,6 +154,8 @@ TEST(TransactionRules, StatementsATransactionCannotHoldAreFound)
         {"insert into T values ('CREATE DATABASE x')", nullptr},
         {"insert into T values (N'it''s BACKUP time')", nullptr},
         {"-- CREATE DATABASE x\r\nselect 1", nullptr},
+        // A lone CR ends a comment, as it ends the line for the editor.
+        {"--x\rBACKUP DATABASE Sales TO DISK = 'a.bak'", "BACKUP"},
         {"/* outer /* BACKUP */ RESTORE */ select 1", nullptr},
         {"select [backup], \"restore\" from T", nullptr},
         {"declare @backup int", nullptr},

@@ -4,8 +4,8 @@
 #include "data/sqlite/InsertBatch.h"
 #include "data/sqlite/PreparedInserts.h"
 #include "data/sqlite/SqliteDialect.h"
-#include "data/sqlite/TsqlTokens.h"
 #include "sqltext/Error.h"
+#include "sqltext/TsqlTokens.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -65,7 +65,7 @@ public:
 
 std::string sqliteText(const std::string& tsql)
 {
-    TsqlTokens tokens(tsql);
+    TsqlTokens tokens(tsql, varnett::sqltext::Backticks::Names);
     return toSqliteText(tokens, 0, tokens.tokens().size());
 }
 

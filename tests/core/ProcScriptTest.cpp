@@ -50,6 +50,23 @@ TEST(ProcScript, CalleeNamesOfTheLineForms)
     EXPECT_EQ(calleeName("EXEC [unterminated"), std::nullopt);
     EXPECT_EQ(calleeName("EXECPROC_B"), std::nullopt);
     EXPECT_EQ(calleeName("SELECT * FROM T"), std::nullopt);
+    // Words in comments and strings execute nothing.
+    EXPECT_EQ(calleeName("-- exec Foo"), std::nullopt);
+    EXPECT_EQ(calleeName("/* EXEC Bar */ select 1"), std::nullopt);
+    EXPECT_EQ(calleeName("/* EXEC Bar */ EXEC Foo"), "FOO");
+    EXPECT_EQ(calleeName("print 'EXEC Bar'"), std::nullopt);
+    EXPECT_EQ(calleeName("EXEC /* the one */ Foo"), "FOO");
+    // EXEC is a word of its own after a symbol too, as the server reads it.
+    EXPECT_EQ(calleeName("SET @x = 1;EXEC Foo"), "FOO");
+}
+
+TEST(ProcScript, CallingLinesReadAloneAsInTheirText)
+{
+    EXPECT_EQ(callingLines("AS\r\nEXEC A\r\n-- EXEC B\nselect 1 /* EXEC C\r\nEXEC D */ EXEC E\rx"),
+              (Lines{"EXEC A", " EXEC E"}));
+    EXPECT_EQ(callingLines("select 'a\nEXEC B' exec C"), (Lines{" exec C"}));
+    EXPECT_EQ(callingLines("exec A -- and\n\n\nexecute B /* open"), (Lines{"exec A -- and", "execute B /* open"}));
+    EXPECT_TRUE(callingLines("").empty());
 }
 
 TEST(ProcScript, CalleesComeBeforeTheirCallers)
@@ -66,6 +83,12 @@ TEST(ProcScript, CalleesComeBeforeTheirCallers)
     EXPECT_EQ(ordered({proc("A", {"EXEC @rc = dbo.B"}), proc("B")}), (Lines{"B", "A"}));
     EXPECT_EQ(ordered({proc("A", {"EXEC [dbo].[B];1"}), proc("B")}), (Lines{"B", "A"}));
     EXPECT_EQ(ordered({proc("A", {"EXEC @B"}), proc("B")}), (Lines{"A", "B"}));
+    // A call in a comment or a string, over one line or several, is none.
+    EXPECT_EQ(ordered({proc("A", {"-- exec B", "/* EXEC C */"}), proc("B"), proc("C")}),
+              (Lines{"A", "B", "C"}));
+    EXPECT_EQ(ordered({proc("A", {"/* start", "EXEC B", "*/ print 'x", "EXEC C'"}), proc("B"),
+                       proc("C")}),
+              (Lines{"A", "B", "C"}));
     // The first line that calls a procedure further down decides first.
     EXPECT_EQ(ordered({proc("A", {"EXEC B", "EXEC C"}), proc("B"), proc("C")}),
               (Lines{"B", "C", "A"}));

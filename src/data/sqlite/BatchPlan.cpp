@@ -3,7 +3,7 @@
 #include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/SqliteDialect.h"
-#include "data/sqlite/TsqlTokens.h"
+#include "sqltext/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
 
 #include <algorithm>
@@ -11,6 +11,9 @@
 #include <optional>
 
 namespace varnett::data {
+
+using sqltext::Token;
+using sqltext::TsqlTokens;
 
 namespace {
 
@@ -22,7 +25,7 @@ constexpr const char* kAlterUnsupported =
 
 class Planner {
 public:
-    explicit Planner(std::string_view batch) : m_tokens(batch)
+    explicit Planner(std::string_view batch) : m_tokens(batch, sqltext::Backticks::Names)
     {
         const auto& all = m_tokens.tokens();
         for (std::size_t i = 0; i < all.size(); ++i)

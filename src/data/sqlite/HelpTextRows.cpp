@@ -1,17 +1,17 @@
 #include "data/sqlite/HelpTextRows.h"
 
+#include "sqltext/Utf8.h"
+
 namespace varnett::data {
 
 namespace {
-
-bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // Byte length of the first `characters` code points of text (all of it when shorter).
 std::size_t prefixBytes(std::string_view text, std::size_t characters)
 {
     std::size_t seen = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!isContinuationByte(text[i])) {
+        if (!sqltext::isUtf8Continuation(text[i])) {
             if (seen == characters)
                 return i;
             ++seen;

@@ -1,5 +1,9 @@
 #include "data/sqlite/InsertBatch.h"
 
+#include "sqltext/AsciiText.h"
+#include "sqltext/Quoting.h"
+#include "sqltext/TsqlTokens.h"
+
 #include <charconv>
 #include <cstring>
 
@@ -7,33 +11,16 @@ namespace varnett::data {
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool isWordChar(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(c) || c == '_' || c == '@'
-        || c == '#' || c == '$' || static_cast<unsigned char>(c) >= 0x80;
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+using sqltext::Token;
+using Kind = sqltext::Token::Kind;
 
 class Reader {
 public:
-    Reader(std::string_view text, InsertBatch& out) : m_text(text), m_out(out) {}
+    Reader(std::string_view text, InsertBatch& out)
+        : m_text(text), m_tokens(text, {}, sqltext::Backticks::Names), m_out(out)
+    {
+        advance();
+    }
 
     bool run()
     {
@@ -44,154 +31,112 @@ public:
             if (!statement())
                 return false;
             skipBlanks();
-            if (atEnd())
+            if (m_atEnd)
                 return true;
-            if (m_text[m_pos] != ';')
+            if (!isSymbol(';'))
                 return false;
-            while (!atEnd() && (m_text[m_pos] == ';' || isBlank(m_text[m_pos])))
-                ++m_pos;
-            if (atEnd())
+            while (!m_atEnd && (isSymbol(';') || m_token.kind == Kind::Space))
+                advance();
+            if (m_atEnd)
                 return true;
         }
     }
 
 private:
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    char peek(std::size_t ahead = 0) const
+    void advance() { m_atEnd = !m_tokens.next(m_token); }
+
+    std::string_view raw() const { return m_text.substr(m_token.begin, m_token.end - m_token.begin); }
+
+    bool isSymbol(char c) const
     {
-        return m_pos + ahead < m_text.size() ? m_text[m_pos + ahead] : '\0';
+        return !m_atEnd && m_token.kind == Kind::Symbol && m_text[m_token.begin] == c;
+    }
+
+    bool isWord(std::string_view upper) const
+    {
+        return !m_atEnd && m_token.kind == Kind::Word && sqltext::equalsNoCase(raw(), upper);
     }
 
     void skipBlanks()
     {
-        while (!atEnd() && isBlank(m_text[m_pos]))
-            ++m_pos;
-    }
-
-    // The word at the current position, without moving.
-    std::string_view word() const
-    {
-        std::size_t end = m_pos;
-        while (end < m_text.size() && isWordChar(m_text[end]))
-            ++end;
-        return m_text.substr(m_pos, end - m_pos);
-    }
-
-    static bool sameWord(std::string_view word, std::string_view upper)
-    {
-        if (word.size() != upper.size())
-            return false;
-        for (std::size_t i = 0; i < word.size(); ++i) {
-            char c = word[i];
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-            if (c != upper[i])
-                return false;
-        }
-        return true;
-    }
-
-    // A quoted piece ending in `close`, doubled to stand for itself.
-    bool skipQuoted(char close)
-    {
-        for (++m_pos; m_pos < m_text.size(); ++m_pos) {
-            if (m_text[m_pos] == close) {
-                if (peek(1) != close) {
-                    ++m_pos;
-                    return true;
-                }
-                ++m_pos;
-            }
-        }
-        return false;
+        while (!m_atEnd && m_token.kind == Kind::Space)
+            advance();
     }
 
     // INSERT [INTO] name [(columns)] VALUES: words, quoted names, blanks and
     // the symbols of a name and a column list.
     bool header(std::string_view& text)
     {
-        std::size_t start = m_pos;
-        if (!sameWord(word(), "INSERT"))
+        if (!isWord("INSERT"))
             return false;
+        const std::size_t start = m_token.begin;
         for (;;) {
-            char c = peek();
-            if (atEnd())
+            if (m_atEnd)
                 return false;
-            if (isWordChar(c)) {
-                std::string_view w = word();
-                m_pos += w.size();
-                if (sameWord(w, "VALUES")) {
-                    text = m_text.substr(start, m_pos - start);
+            switch (m_token.kind) {
+            case Kind::Word:
+                if (sqltext::equalsNoCase(raw(), "VALUES")) {
+                    text = m_text.substr(start, m_token.end - start);
+                    advance();
                     return true;
                 }
-            } else if (c == '[') {
-                if (!skipQuoted(']'))
+                break;
+            case Kind::Bracketed:
+            case Kind::Quoted:
+            case Kind::Backticked:
+                if (m_token.unterminated)
                     return false;
-            } else if (c == '"' || c == '`') {
-                if (!skipQuoted(c))
+                break;
+            case Kind::Space:
+                break;
+            case Kind::Symbol:
+                if (!isSymbol('.') && !isSymbol(',') && !isSymbol('(') && !isSymbol(')'))
                     return false;
-            } else if (isBlank(c) || c == '.' || c == ',' || c == '(' || c == ')') {
-                ++m_pos;
-            } else {
+                break;
+            default:
                 return false;
             }
+            advance();
         }
     }
 
-    bool string(InsertValue& value)
+    bool string(InsertValue& value, std::size_t open)
     {
-        std::size_t start = ++m_pos;
-        bool doubled = false;
-        for (;;) {
-            const void* quote = std::memchr(m_text.data() + m_pos, '\'', m_text.size() - m_pos);
-            if (!quote)
-                return false;
-            m_pos = static_cast<std::size_t>(static_cast<const char*>(quote) - m_text.data());
-            if (peek(1) != '\'')
-                break;
-            doubled = true;
-            m_pos += 2;
-        }
-        std::string_view raw = m_text.substr(start, m_pos - start);
-        ++m_pos;
+        if (m_token.unterminated)
+            return false;
+        const std::size_t start = m_token.begin + open;
+        std::string_view body = m_text.substr(start, m_token.end - 1 - start);
         // SQLite's SQL text ends at a NUL byte: such a value takes the general road.
-        if (std::memchr(raw.data(), '\0', raw.size()))
+        if (std::memchr(body.data(), '\0', body.size()))
             return false;
         value.kind = InsertValue::Kind::Text;
-        if (!doubled) {
+        if (!std::memchr(body.data(), '\'', body.size())) {
             value.offset = start;
-            value.size = raw.size();
+            value.size = body.size();
             return true;
         }
         value.inArena = true;
         value.offset = m_out.arena.size();
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            m_out.arena += raw[i];
-            if (raw[i] == '\'')
-                ++i;
-        }
+        sqltext::appendUnquoted(m_out.arena, body, '\'');
         value.size = m_out.arena.size() - value.offset;
         return true;
     }
 
-    bool binary(InsertValue& value)
+    void binary(InsertValue& value)
     {
-        m_pos += 2;
-        std::size_t start = m_pos;
-        while (!atEnd() && hexValue(m_text[m_pos]) >= 0)
-            ++m_pos;
-        std::string_view digits = m_text.substr(start, m_pos - start);
+        using sqltext::hexDigitValue;
+        std::string_view digits = raw().substr(2);
         value.kind = InsertValue::Kind::Blob;
         value.inArena = true;
         value.offset = m_out.arena.size();
         std::size_t i = 0;
         // An odd count of digits reads as if a 0 stood before them.
         if (digits.size() % 2 != 0)
-            m_out.arena += static_cast<char>(hexValue(digits[i++]));
+            m_out.arena += static_cast<char>(hexDigitValue(digits[i++]));
         for (; i < digits.size(); i += 2)
-            m_out.arena += static_cast<char>(hexValue(digits[i]) * 16 + hexValue(digits[i + 1]));
+            m_out.arena += static_cast<char>(hexDigitValue(digits[i]) * 16
+                                             + hexDigitValue(digits[i + 1]));
         value.size = m_out.arena.size() - value.offset;
-        return true;
     }
 
     // digits [. digits] [e [sign] digits], or . digits ...; as SQLite reads
@@ -199,30 +144,8 @@ private:
     // double. A "-" before 9223372036854775808 gives the smallest integer.
     bool number(InsertValue& value, bool negative)
     {
-        std::size_t start = m_pos;
-        bool whole = true;
-        while (isDigit(peek()))
-            ++m_pos;
-        if (peek() == '.') {
-            whole = false;
-            ++m_pos;
-            while (isDigit(peek()))
-                ++m_pos;
-        }
-        if (peek() == 'e' || peek() == 'E') {
-            std::size_t digits = m_pos + 1;
-            if (digits < m_text.size() && (m_text[digits] == '+' || m_text[digits] == '-'))
-                ++digits;
-            if (digits < m_text.size() && isDigit(m_text[digits])) {
-                whole = false;
-                m_pos = digits;
-                while (isDigit(peek()))
-                    ++m_pos;
-            }
-        }
-        std::string_view text = m_text.substr(start, m_pos - start);
-        if (text == "." || isWordChar(peek()) || peek() == '.')
-            return false;
+        const std::string_view text = raw();
+        const bool whole = text.find_first_of(".eE") == std::string_view::npos;
         if (whole) {
             std::uint64_t magnitude = 0;
             auto result = std::from_chars(text.data(), text.data() + text.size(), magnitude);
@@ -247,30 +170,41 @@ private:
 
     bool value()
     {
+        if (m_atEnd)
+            return false;
         InsertValue value;
-        char c = peek();
-        if (c == '\'') {
-            if (!string(value))
+        switch (m_token.kind) {
+        case Kind::String:
+            if (!string(value, 1))
                 return false;
-        } else if ((c == 'N' || c == 'n') && peek(1) == '\'') {
-            ++m_pos;
-            if (!string(value))
+            break;
+        case Kind::NString:
+            if (!string(value, 2))
                 return false;
-        } else if (c == '0' && (peek(1) == 'x' || peek(1) == 'X')) {
-            if (!binary(value))
-                return false;
-        } else if (c == '-' || c == '+') {
-            ++m_pos;
-            if (!(isDigit(peek()) || (peek() == '.' && isDigit(peek(1)))) || !number(value, c == '-'))
-                return false;
-        } else if (isDigit(c) || (c == '.' && isDigit(peek(1)))) {
+            break;
+        case Kind::Binary:
+            binary(value);
+            break;
+        case Kind::Number:
             if (!number(value, false))
                 return false;
-        } else if (sameWord(word(), "NULL")) {
-            m_pos += 4;
-        } else {
-            return false;
+            break;
+        case Kind::Symbol: {
+            // A sign stands right before its number.
+            const bool negative = isSymbol('-');
+            if (!negative && !isSymbol('+'))
+                return false;
+            advance();
+            if (m_atEnd || m_token.kind != Kind::Number || !number(value, negative))
+                return false;
+            break;
         }
+        default:
+            if (!isWord("NULL"))
+                return false;
+            break;
+        }
+        advance();
         m_out.values.push_back(value);
         return true;
     }
@@ -278,9 +212,9 @@ private:
     // ( value, ... ) — the count of values is returned in `count`.
     bool row(std::size_t& count)
     {
-        if (peek() != '(')
+        if (!isSymbol('('))
             return false;
-        ++m_pos;
+        advance();
         count = 0;
         for (;;) {
             skipBlanks();
@@ -288,13 +222,13 @@ private:
                 return false;
             ++count;
             skipBlanks();
-            if (peek() == ',') {
-                ++m_pos;
+            if (isSymbol(',')) {
+                advance();
                 continue;
             }
-            if (peek() != ')')
+            if (!isSymbol(')'))
                 return false;
-            ++m_pos;
+            advance();
             return true;
         }
     }
@@ -317,16 +251,18 @@ private:
                 return false;
             ++statement.rows;
             skipBlanks();
-            if (peek() != ',')
+            if (!isSymbol(','))
                 break;
-            ++m_pos;
+            advance();
         }
         m_out.statements.push_back(statement);
         return true;
     }
 
     std::string_view m_text;
-    std::size_t m_pos = 0;
+    sqltext::TokenReader m_tokens;
+    Token m_token;
+    bool m_atEnd = false;
     InsertBatch& m_out;
 };
 

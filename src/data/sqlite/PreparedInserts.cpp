@@ -1,10 +1,13 @@
 #include "data/sqlite/PreparedInserts.h"
 
 #include "data/sqlite/SqliteDialect.h"
-#include "data/sqlite/TsqlTokens.h"
+#include "sqltext/TsqlTokens.h"
 #include "sqltext/Error.h"
 
 namespace varnett::data {
+
+using sqltext::Token;
+using sqltext::TsqlTokens;
 
 namespace {
 
@@ -39,7 +42,7 @@ sqlite3_stmt* PreparedInserts::statementFor(const InsertStatement& insert)
             return m_entries.back().statement;
         }
     }
-    TsqlTokens tokens(insert.header);
+    TsqlTokens tokens(insert.header, sqltext::Backticks::Names);
     std::string sql = toSqliteText(tokens, 0, tokens.tokens().size());
     sql.reserve(sql.size() + insert.rows * (insert.columns * 2 + 4));
     for (std::size_t r = 0; r < insert.rows; ++r) {

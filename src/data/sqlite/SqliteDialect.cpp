@@ -1,6 +1,7 @@
 #include "data/sqlite/SqliteDialect.h"
 
 #include "sqltext/AsciiText.h"
+#include "sqltext/Quoting.h"
 
 #include <algorithm>
 #include <charconv>
@@ -127,13 +128,8 @@ namespace {
 
 std::string backticked(std::string_view name)
 {
-    std::string out = "`";
-    for (char c : name) {
-        out += c;
-        if (c == '`')
-            out += '`';
-    }
-    out += '`';
+    std::string out;
+    sqltext::appendQuoted(out, name, "`", '`');
     return out;
 }
 

@@ -1,12 +1,15 @@
 #pragma once
 
-#include "data/sqlite/TsqlTokens.h"
+#include "sqltext/TsqlTokens.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace varnett::data {
+
+using sqltext::Token;
+using sqltext::TsqlTokens;
 
 // Rewrites the tokens [first, last) of a T-SQL text into text SQLite reads
 // the same way: N'...' strings lose the N, 0x... binary constants become

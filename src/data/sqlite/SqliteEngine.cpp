@@ -11,7 +11,7 @@
 #include "data/sqlite/SqliteDialect.h"
 #include "data/sqlite/SqliteSchema.h"
 #include "data/sqlite/SqliteStatement.h"
-#include "data/sqlite/TsqlTokens.h"
+#include "sqltext/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ObjectName.h"
 
@@ -26,6 +26,9 @@
 #include <optional>
 
 namespace varnett::data {
+
+using sqltext::Token;
+using sqltext::TsqlTokens;
 
 namespace {
 
@@ -106,7 +109,7 @@ public:
         const std::string database = databaseFor(object, table);
         std::string sql;
         if (condition.find_first_not_of(" \t\r\n") != std::string::npos) {
-            TsqlTokens tokens(condition);
+            TsqlTokens tokens(condition, sqltext::Backticks::Names);
             sql = toSqliteText(tokens, 0, tokens.tokens().size());
         }
         return std::make_unique<SqliteCursor>(m_db, object.name,

@@ -4,12 +4,15 @@
 #include "sqltext/Error.h"
 #include "data/sqlite/ProcedureCatalog.h"
 #include "data/sqlite/SqliteStatement.h"
-#include "data/sqlite/TsqlTokens.h"
+#include "sqltext/TsqlTokens.h"
 #include "sqltext/ObjectName.h"
 
 #include <algorithm>
 
 namespace varnett::data {
+
+using sqltext::Token;
+using sqltext::TsqlTokens;
 
 namespace {
 
@@ -17,7 +20,7 @@ namespace {
 // quoted names and comments).
 bool hasAutoincrement(std::string_view createSql)
 {
-    TsqlTokens tokens(createSql);
+    TsqlTokens tokens(createSql, sqltext::Backticks::Names);
     return std::any_of(tokens.tokens().begin(), tokens.tokens().end(), [&](const Token& token) {
         return tokens.isKeyword(token, "AUTOINCREMENT");
     });

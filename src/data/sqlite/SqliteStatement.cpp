@@ -1,6 +1,7 @@
 #include "data/sqlite/SqliteStatement.h"
 
 #include "sqltext/Error.h"
+#include "sqltext/Quoting.h"
 
 namespace varnett::data {
 
@@ -21,13 +22,8 @@ void execSqlite(sqlite3* db, const std::string& sql)
 
 std::string sqliteQuote(std::string_view name)
 {
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    out += '"';
+    std::string out;
+    sqltext::appendQuoted(out, name, "\"", '"');
     return out;
 }
 
