@@ -65,6 +65,9 @@ private:
     std::vector<sqltext::ColumnDesc> m_shownColumns;
     sqltext::TableKeys m_shownKeys;
     bool m_hasShownTable = false;
+    // The table that became current last, tried then; its click is not a
+    // second try.
+    const QTreeWidgetItem* m_justTried = nullptr;
     int m_sortColumn = 0;
 };
 

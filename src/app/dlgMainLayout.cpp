@@ -218,16 +218,21 @@ void TfrmMain::buildEditMenu()
     addAction(menu, "mniGoToLine", tr("&Go to Line..."),
               QKeySequence(QStringLiteral("Ctrl+G")));
     menu->addSeparator();
-    addAction(menu, "mniTemplate", tr("Te&mplate"));
+    // Not built yet: shown, but not offered as a command.
+    addAction(menu, "mniTemplate", tr("Te&mplate"))->setEnabled(false);
 }
 
 void TfrmMain::buildProcedureMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Procedure"));
     menu->setObjectName(QStringLiteral("mnuProcedure"));
-    mniBuild = addAction(menu, "mniBuild", tr("&Build"));
+    // F5 builds; Ctrl+Enter sends the page to the server (Create, or Update
+    // on server on the Edit page).
+    mniBuild = addAction(menu, "mniBuild", tr("&Build"), QKeySequence(Qt::Key_F5));
     mniBuild->setIcon(images::menuImage(0));
     mniCreate = addAction(menu, "mniCreate", tr("&Create"));
+    mniCreate->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
+                             QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     mniCreate->setIcon(images::menuImage(1));
     mniBuildAll = addAction(menu, "mniBuildAll", tr("Build &All"));
     mniCreateAll = addAction(menu, "mniCreateAll", tr("Create A&ll"));
@@ -246,7 +251,9 @@ void TfrmMain::buildDataBaseMenu()
     ui::onTriggered(addAction(menu, "mniShowConnection", tr("&Show connection")),
                     this, [this] { mniShowConnectionClick(); });
     menu->addSeparator();
-    ui::onTriggered(addAction(menu, "Loadtablelist1", tr("&Load table list")), this,
+    ui::onTriggered(addAction(menu, "Loadtablelist1", tr("&Load table list"),
+                              QKeySequence(Qt::Key_F4)),
+                    this,
                     [this] { Loadtablelist1Click(); });
     mniScript = addAction(menu, "mniScript", tr("&Generate SQL Proc Script"));
     menu->addSeparator();
@@ -272,7 +279,8 @@ void TfrmMain::buildHelpMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Help"));
     menu->setObjectName(QStringLiteral("mnuHelp"));
-    addAction(menu, "mniHelp", tr("&Help"));
+    ui::onTriggered(addAction(menu, "mniHelp", tr("&Help"), QKeySequence::HelpContents), this,
+                    [this] { mniHelpClick(); });
     menu->addSeparator();
     ui::onTriggered(addAction(menu, "mniAbout", tr("&About")), this,
                     [this] { mniAboutClick(); });
@@ -375,7 +383,7 @@ void TfrmMain::buildToolBar()
     m_cancelButton = new QToolButton(tbMain);
     m_cancelButton->setObjectName(QStringLiteral("btnCancelOperation"));
     m_cancelButton->setText(tr("Cancel"));
-    m_cancelButton->setToolTip(tr("Stop writing the script (Esc)"));
+    m_cancelButton->setToolTip(tr("Stop the operation (Esc)"));
     m_cancelButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_cancelAction = tbMain->addWidget(m_cancelButton);
     m_cancelAction->setVisible(false);

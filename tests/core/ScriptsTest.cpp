@@ -89,7 +89,7 @@ TEST(ProcedureScript, CalleesFirstInExactBlocksWithTheTextAsKept)
     engine->executeBatch("create procedure C as\r\n  execute [dbo].[B];1 'O''Neil'");
 
     std::vector<int> starts;
-    Progress progress{[&](int max) { starts.push_back(max); }, {}};
+    Progress progress{[&](int max) { starts.push_back(max); }, {}, {}};
     std::string path = dir.file("procs.sql");
     varnett::data::writeProcedureScript(*engine, "Sales", {"O'Brien", "A", "B", "C", "a"}, path,
                                         progress);
@@ -181,7 +181,7 @@ TEST(DataScriptFile, FramesOnlyIdentityTablesAndEndsLinesWithCrLf)
                          "create table Empty (id INTEGER PRIMARY KEY AUTOINCREMENT)");
     std::string path = dir.file("data.sql");
     int steps = 0;
-    Progress progress{{}, [&](int position) { steps = position; }};
+    Progress progress{{}, [&](int position) { steps = position; }, {}};
     varnett::data::writeDataScript(*engine, {"T", "Order Details", "Empty", "t"}, path, progress);
     EXPECT_EQ(readFile(path),
               "set identity_insert T on\r\nGO\r\n"
