@@ -10,6 +10,7 @@
 #include "data/dmMain.h"
 #include "ui/SqlEditor.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -378,5 +379,45 @@ TEST_F(BuildTest, TheFieldListFollowsTheTableChosenByKeyboardAndBuildWritesThatT
     tables->setFocus();
     QTest::keyClick(tables, Qt::Key_Home);
     EXPECT_EQ(window->schema().shownTable(), first);
+    EXPECT_TRUE(responder.everythingAnswered());
+}
+
+TEST_F(BuildTest, ShortcutsBuildCreateAndLoadAndTheMenusShowThem)
+{
+    const struct {
+        const char* action;
+        QKeySequence key;
+    } shortcuts[] = {{"mniBuild", QKeySequence(Qt::Key_F5)},
+                     {"mniCreate", QKeySequence(Qt::CTRL | Qt::Key_Return)},
+                     {"Loadtablelist1", QKeySequence(Qt::Key_F4)}};
+    for (const auto& row : shortcuts)
+        EXPECT_EQ(child<QAction>(window.get(), row.action)->shortcut(), row.key) << row.action;
+
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    auto* tables = child<QTreeWidget>(window.get(), "lvTables");
+    tables->clear();
+    ui::SqlEditor* edit = window->editor(TfrmMain::InsertPage);
+    edit->setFocus();
+    // F4 in the editor fills the table list.
+    QTest::keyClick(edit, Qt::Key_F4);
+    EXPECT_EQ(tables->topLevelItemCount(), 3);
+
+    pickTableAndFields(*window, "Orders", {"CustomerName", "Amount"});
+    edit->setFocus();
+    responder.answerDialog(acceptProposedName());
+    QTest::keyClick(edit, Qt::Key_F5);
+    ASSERT_TRUE(page(0).startsWith(QStringLiteral("CREATE PROCEDURE SP_INSERT_Orders")));
+    QTest::keyClick(edit, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_FALSE(responder.messages.empty());
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("Procedure insert created successfully: SP_INSERT_Orders"));
+    EXPECT_EQ(page(0).count(QLatin1Char('\n')), edit->lines() - 1) << "no line break typed";
+
+    // On the Edit page the same command updates on the server, and says so.
+    window->selectPage(TfrmMain::EditPage);
+    EXPECT_EQ(child<QAction>(window.get(), "mniCreate")->text(), QStringLiteral("&Update on server"));
+    window->selectPage(TfrmMain::InsertPage);
+    EXPECT_EQ(child<QAction>(window.get(), "mniCreate")->text(), QStringLiteral("&Create"));
     EXPECT_TRUE(responder.everythingAnswered());
 }

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -67,6 +68,58 @@ TEST_F(MainWindowCommandsTest, OpenLoadsTheProcedureIntoTheEditPage)
     EXPECT_EQ(window->currentPage(), TfrmMain::EditPage);
     EXPECT_EQ(window->documents().state(3).procedureName, QStringLiteral("GetOrders"));
     EXPECT_EQ(window->recent().names().size(), 1);
+
+    // Edited, the page shows its marker; once the server holds the text the
+    // marker goes.
+    ui::SqlEditor* edit = window->editor(3);
+    edit->setCursorPosition(3, 0);
+    edit->insert(QStringLiteral("-- checked\n"));
+    auto* tabs = child<QTabWidget>(window.get(), "pcMain");
+    EXPECT_TRUE(tabs->tabText(3).endsWith(QStringLiteral(" *")));
+    trigger(*window, "mniCreate");
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("Procedure updated successfully: GetOrders"));
+    EXPECT_FALSE(tabs->tabText(3).endsWith(QStringLiteral(" *"))) << tabs->tabText(3).toStdString();
+    EXPECT_FALSE(window->pageModified(3));
+
+    // Opening over hand-made changes asks first; Cancel keeps them.
+    edit->insert(QStringLiteral("-- mine\n"));
+    responder.answerDialog(typeOpenName(QStringLiteral("LogRead")));
+    responder.answerSaveChanges(ui::SaveChoice::Cancel);
+    trigger(*window, "mniOpen");
+    EXPECT_TRUE(edit->toPlainText().contains(QStringLiteral("-- mine")));
+    EXPECT_EQ(window->documents().state(3).procedureName, QStringLiteral("GetOrders"));
+    EXPECT_TRUE(responder.everythingAnswered());
+}
+
+TEST_F(MainWindowCommandsTest, DroppedOrMissingProceduresLeaveTheRecentList)
+{
+    for (const char* name : {"GetOrders", "LogRead"}) {
+        responder.answerDialog(typeOpenName(QString::fromLatin1(name)));
+        trigger(*window, "mniOpen");
+    }
+    ASSERT_EQ(window->recent().names(), QStringList({"LogRead", "GetOrders"}));
+    // Dropped here: its entry goes.
+    responder.answerConfirmation(true);
+    responder.answerDialog([](QDialog& dialog) {
+        auto* source = child<QListWidget>(&dialog, "SrcList");
+        source->findItems(QStringLiteral("LogRead"), Qt::MatchExactly).value(0)->setSelected(true);
+        child<QPushButton>(&dialog, "IncludeBtn")->click();
+        child<QPushButton>(&dialog, "OKBtn")->click();
+        dialog.reject();
+        return dialog.result();
+    });
+    trigger(*window, "mniDeleteProcedure");
+    EXPECT_EQ(window->recent().names(), QStringList({"GetOrders"}));
+    // Dropped elsewhere: the click says it does not exist, and the entry goes.
+    window->dataMain().executeLines({"DROP PROCEDURE GetOrders"});
+    QAction* entry = window->findChild<QAction*>(QStringLiteral("mniRecent"));
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    EXPECT_TRUE(responder.messages.back().text.contains(QStringLiteral("does not exist")))
+        << responder.messages.back().text.toStdString();
+    EXPECT_TRUE(window->recent().names().isEmpty());
+    EXPECT_TRUE(responder.everythingAnswered());
 }
 
 TEST_F(MainWindowCommandsTest, ShowRelatedProceduresOffersThoseNamedLikeTheTable)
