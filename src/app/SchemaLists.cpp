@@ -7,7 +7,9 @@
 #include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QMouseEvent>
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -59,6 +61,7 @@ SchemaLists::SchemaLists(data::TDataMain& dataMain, QTreeWidget* lvTables, QTree
         ui::guarded([this] { lvTablesClick(); });
     });
     connect(m_fields, &QTreeWidget::itemSelectionChanged, this, [this] { lvFieldsSelectItem(); });
+    m_fields->viewport()->installEventFilter(this);
 }
 
 void SchemaLists::loadTables()
@@ -125,6 +128,8 @@ void SchemaLists::lvTablesClick()
 
 void SchemaLists::emptyFields()
 {
+    m_selectionBeforePress.clear();
+    m_pressed = nullptr;
     m_fields->clear();
     m_fields->header()->setSortIndicatorShown(false);
     m_shownTable.clear();
@@ -217,6 +222,32 @@ void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
 void SchemaLists::lvFieldsSelectItem()
 {
     m_fieldsGroup->setTitle(tr("Selected fields: %1").arg(m_fields->selectedItems().size()));
+}
+
+bool SchemaLists::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_fields->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const QTreeWidgetItem* item =
+            m_fields->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        // The second press of a double-click keeps what the first one saw.
+        const bool second = item && item == m_pressed && m_sincePress.isValid()
+            && m_sincePress.elapsed() <= QApplication::doubleClickInterval();
+        if (!second) {
+            m_selectionBeforePress = m_fields->selectedItems();
+            m_pressed = item;
+        }
+        m_sincePress.start();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SchemaLists::restoreSelectionBeforeDoubleClick()
+{
+    m_fields->clearSelection();
+    for (QTreeWidgetItem* item : std::as_const(m_selectionBeforePress))
+        if (m_fields->indexOfTopLevelItem(item) >= 0)
+            item->setSelected(true);
+    m_pressed = nullptr;
 }
 
 sqltext::Field SchemaLists::fieldOf(const QTreeWidgetItem* item)

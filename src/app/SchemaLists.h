@@ -2,6 +2,8 @@
 
 #include "sqltext/Generators.h"
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -48,11 +50,17 @@ public:
     // The first selected field in display order, if any.
     const QTreeWidgetItem* firstSelectedField() const;
     static sqltext::Field fieldOf(const QTreeWidgetItem* item);
+    // A double-click on a field adds a condition: the selection of the
+    // fields to set goes back to what it was before the click.
+    void restoreSelectionBeforeDoubleClick();
     // True for a field entry of the shown table's key (it has the key icon).
     static bool isKeyField(const QTreeWidgetItem* item);
     // The key, identity and rowversion columns of the shown table, for the
     // generator options; none when no table is shown.
     sqltext::TableFacts shownTableFacts() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void lvFieldsSelectItem();
@@ -68,6 +76,11 @@ private:
     // The table that became current last, tried then; its click is not a
     // second try.
     const QTreeWidgetItem* m_justTried = nullptr;
+    // The field selection before the last press that did not continue a
+    // double-click.
+    QList<QTreeWidgetItem*> m_selectionBeforePress;
+    const QTreeWidgetItem* m_pressed = nullptr;
+    QElapsedTimer m_sincePress;
     int m_sortColumn = 0;
 };
 

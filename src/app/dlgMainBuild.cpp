@@ -28,8 +28,14 @@ void TfrmMain::connectProcedureCommands()
     ui::onTriggered(mniCreateAll, this, [this] { mniCreateAllClick(); });
     ui::onTriggered(mniGeneratorOptions, this, [this] { mniGeneratorOptionsClick(); });
     ui::onTriggered(Delete1, this, [this] { m_conditions->Delete1Click(); });
-    connect(lvFields, &QTreeWidget::itemDoubleClicked, this,
-            [this] { ui::guarded([this] { lvFieldsDblClick(); }); });
+    // The double-clicked field becomes a condition; the fields selected for
+    // SET stay as they were before the click.
+    connect(lvFields, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (!m_conditions->accepting())
+            return;
+        ui::guarded([this] { lvFieldsDblClick(); });
+        m_schema->restoreSelectionBeforeDoubleClick();
+    });
     connect(m_conditions, &ConditionList::fieldDropped, this, [this] { lvFieldsDblClick(); });
 }
 

@@ -345,17 +345,22 @@ void TfrmMain::buildPopupMenus()
                 [this] { ui::guarded([this] { mniOperatorClick(InsertionList::Operator, sqltext::ListMode::Plain); }); });
     }
 
-    // The condition list's menu holds one hidden entry whose Del shortcut
+    // The condition list's menu: Remove, for the mouse; its Del shortcut
     // works while the list has the focus.
     popWhere = new QMenu(this);
     popWhere->setObjectName(QStringLiteral("popWhere"));
-    Delete1 = addAction(popWhere, "Delete1", tr("Delete"),
-                        QKeySequence(Qt::Key_Delete));
-    Delete1->setVisible(false);
+    Delete1 = addAction(popWhere, "Delete1", tr("&Remove"), QKeySequence(Qt::Key_Delete));
+    Delete1->setShortcutContext(Qt::WidgetShortcut);
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Delete), lvWhere);
     shortcut->setObjectName(QStringLiteral("Delete1Shortcut"));
     shortcut->setContext(Qt::WidgetShortcut);
     connect(shortcut, &QShortcut::activated, Delete1, &QAction::trigger);
+    connect(lvWhere, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QTreeWidgetItem* row = lvWhere->itemAt(at))
+            lvWhere->setCurrentItem(row);
+        Delete1->setEnabled(lvWhere->currentItem() && lvWhere->currentItem()->isSelected());
+        popWhere->popup(lvWhere->viewport()->mapToGlobal(at));
+    });
 }
 
 void TfrmMain::buildToolBar()

@@ -22,6 +22,8 @@ TfrmGoToLine::TfrmGoToLine(int current, int last, QWidget* parent)
     auto* layout = new QFormLayout(this);
     layout->addRow(tr("&Line number (1 - %1):").arg(std::max(last, 1)), edtLine);
     layout->addRow(buttons);
+    // Wide enough for the title bar to show the whole title.
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 160);
 }
 
 int TfrmGoToLine::line() const
