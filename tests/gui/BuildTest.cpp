@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -420,4 +421,45 @@ TEST_F(BuildTest, ShortcutsBuildCreateAndLoadAndTheMenusShowThem)
     window->selectPage(TfrmMain::InsertPage);
     EXPECT_EQ(child<QAction>(window.get(), "mniCreate")->text(), QStringLiteral("&Create"));
     EXPECT_TRUE(responder.everythingAnswered());
+}
+
+TEST_F(BuildTest, TheConditionListSaysWhatItIsForAndADoubleClickKeepsTheFieldsToSet)
+{
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    window->selectPage(TfrmMain::UpdatePage);
+    pickTableAndFields(*window, "Orders", {"CustomerName", "Amount"});
+    auto* hint = child<QLabel>(window.get(), "lblWhereHint");
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->text(), QStringLiteral("Drag fields here, or double-click a field"));
+    auto selectedNames = [this] {
+        QStringList names;
+        for (int i = 0; i < fields->topLevelItemCount(); ++i)
+            if (fields->topLevelItem(i)->isSelected())
+                names << fields->topLevelItem(i)->text(0);
+        return names;
+    };
+
+    // A double-click on OrderID makes it a condition; the fields to set stay.
+    QTreeWidgetItem* id = fields->findItems(QStringLiteral("OrderID"), Qt::MatchExactly).value(0);
+    ASSERT_NE(id, nullptr);
+    // Through the window, as the platform delivers a double-click: press,
+    // release, press (and the double-click), release.
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, {},
+                       fields->viewport()->mapTo(window.get(), fields->visualItemRect(id).center()));
+    ASSERT_EQ(where->topLevelItemCount(), 1);
+    EXPECT_EQ(where->topLevelItem(0)->text(0), QStringLiteral("OrderID"));
+    EXPECT_EQ(selectedNames(), QStringList({"CustomerName", "Amount"}));
+    EXPECT_FALSE(hint->isVisible());
+
+    // The list's context menu removes the row under the mouse.
+    const QPoint at = where->visualItemRect(where->topLevelItem(0)).center();
+    emit where->customContextMenuRequested(at);
+    auto* menu = child<QMenu>(window.get(), "popWhere");
+    ASSERT_TRUE(menu->isVisible());
+    auto* remove = child<QAction>(window.get(), "Delete1");
+    EXPECT_TRUE(remove->isEnabled());
+    QTest::keyClick(menu, Qt::Key_R);
+    EXPECT_EQ(where->topLevelItemCount(), 0);
+    EXPECT_TRUE(hint->isVisible());
 }
