@@ -148,8 +148,14 @@ void TfrmMain::mniFindNextClick(bool forward)
         box.open(false);
         return;
     }
-    if (!box.findNext(forward) && !box.isVisible())
+    const bool found = box.findNext(forward);
+    if (!found && !box.isVisible())
         ui::information(tr("\"%1\" was not found.").arg(box.edtFind->text()));
+    // F3 without the box: the status bar says that the search went round.
+    sbMainNote->setText(found && box.wrapped()
+                            ? (forward ? tr("Passed the end of the page; found from the start.")
+                                       : tr("Passed the start of the page; found from the end."))
+                            : QString());
 }
 
 void TfrmMain::mniGoToLineClick()
