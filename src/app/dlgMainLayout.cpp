@@ -133,6 +133,14 @@ void TfrmMain::buildWidgets()
     pnlProc->setMinimumWidth(320);
     Splitter1->setCollapsible(1, false);
 
+    // The keyboard goes from the tables to the fields to the page; the lists
+    // show a frame while they have the focus.
+    QWidget::setTabOrder(lvTables, lvFields);
+    for (ui::SqlEditor* edit : m_editors)
+        QWidget::setTabOrder(lvFields, edit);
+    for (QTreeWidget* list : {lvTables, lvFields, lvWhere})
+        list->setStyleSheet(QStringLiteral("QTreeView:focus { border: 2px solid palette(highlight); }"));
+
     // Status bar: a panel with the database name, then the notes of Build.
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("sbMain"));

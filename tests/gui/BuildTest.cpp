@@ -376,6 +376,13 @@ TEST_F(BuildTest, TheFieldListFollowsTheTableChosenByKeyboardAndBuildWritesThatT
     EXPECT_TRUE(page(0).contains(QStringLiteral("INSERT INTO Orders(\n[CustomerName],")))
         << page(0).toStdString();
 
+    // From the page, Shift+Tab goes back to the field list.
+    ui::SqlEditor* edit = window->editor(TfrmMain::InsertPage);
+    edit->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    QTest::keyClick(edit, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), fields);
+
     // Home again: the first table and its fields, never Orders' fields.
     tables->setFocus();
     QTest::keyClick(tables, Qt::Key_Home);
