@@ -173,6 +173,10 @@ TEST_F(BuildTest, ReplacingCommandsAskOnlyForChangedPagesAndUndoBringsTheTextBac
         trigger(*window, row.command);
         EXPECT_TRUE(responder.events.isEmpty()) << row.command;
     }
+    // Close, last, says what it did.
+    EXPECT_TRUE(child<QLabel>(window.get(), "sbMainNote")
+                    ->text()
+                    .startsWith(QStringLiteral("The pages and the lists are empty")));
     EXPECT_TRUE(responder.everythingAnswered());
 }
 

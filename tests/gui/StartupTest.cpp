@@ -115,6 +115,14 @@ TEST(StartupTest, MenusToolbarAndLayoutCarryTheirNames)
     EXPECT_EQ(child<QAction>(&window, "mniPrint")->shortcut(), QKeySequence("Ctrl+P"));
     EXPECT_EQ(child<QAction>(&window, "mniSelectAll")->shortcut(), QKeySequence("Ctrl+A"));
 
+    // A command not built yet is shown disabled; Help answers without a
+    // browser.
+    EXPECT_FALSE(child<QAction>(&window, "mniTemplate")->isEnabled());
+    trigger(window, "mniHelp");
+    ASSERT_FALSE(responder.messages.empty());
+    EXPECT_EQ(responder.messages.back().kind, ui::MessageKind::Information);
+    EXPECT_TRUE(responder.messages.back().text.contains(QStringLiteral("Build (F5)")));
+
     auto* remove = child<QAction>(&window, "Delete1");
     EXPECT_EQ(remove->text(), QStringLiteral("&Remove"));
     EXPECT_EQ(remove->shortcut(), QKeySequence(Qt::Key_Delete));
