@@ -28,6 +28,15 @@ QString number(std::uint64_t value)
     return QLocale().toString(static_cast<qulonglong>(value));
 }
 
+// Shows the progress when the display is due for it; the text is made only
+// then, as it may be asked for every row.
+template <typename Text>
+void showWhenDue(ui::BusyOperation& busy, std::uint64_t done, std::uint64_t total, Text text)
+{
+    if (busy.showDue(done, total))
+        busy.show(done, total, text());
+}
+
 } // namespace
 
 // The procedure script's three phases (reading, ordering, writing the
@@ -62,19 +71,22 @@ data::Progress TfrmMain::dataScriptProgress(ui::BusyOperation& busy)
     auto table = std::make_shared<int>(0);
     auto rows = std::make_shared<std::uint64_t>(0);
     auto showRows = [&busy, tables, table, rows] {
-        busy.show(static_cast<std::uint64_t>(*table), static_cast<std::uint64_t>(*tables),
-                  tr("Table %1 of %2, %3 rows written")
-                      .arg(number(static_cast<std::uint64_t>(std::min(*table + 1, *tables))),
-                           number(static_cast<std::uint64_t>(*tables)), number(*rows)));
+        showWhenDue(busy, static_cast<std::uint64_t>(*table), static_cast<std::uint64_t>(*tables),
+                    [&] {
+                        return tr("Table %1 of %2, %3 rows written")
+                            .arg(number(static_cast<std::uint64_t>(std::min(*table + 1, *tables))),
+                                 number(static_cast<std::uint64_t>(*tables)), number(*rows));
+                    });
     };
     data::Progress progress;
     progress.start = [&busy, tables](int steps) {
         *tables = steps;
         busy.start(steps);
     };
-    progress.step = [table, showRows](int position) {
+    progress.step = [&busy, table, showRows](int position) {
         *table = position;
         showRows();
+        busy.poll();
     };
     const data::StepHook after = afterStepOf(busy);
     progress.afterStep = [rows, showRows, after](std::size_t done) {
@@ -97,7 +109,8 @@ data::LoadOptions TfrmMain::loadOptions(ui::BusyOperation& busy, bool transactio
     };
     const data::StepHook after = afterStepOf(busy);
     options.afterBatch = [&busy, total, after](std::size_t done) {
-        busy.show(done, *total, tr("Batch %1 of %2").arg(number(done), number(*total)));
+        showWhenDue(busy, done, *total,
+                    [&] { return tr("Batch %1 of %2").arg(number(done), number(*total)); });
         after(done);
     };
     return options;

@@ -145,11 +145,16 @@ void BusyOperation::step(int position)
     poll();
 }
 
+bool BusyOperation::showDue(std::uint64_t done, std::uint64_t total) const
+{
+    const bool last = total > 0 && done >= total;
+    return m_bar && (last || !m_lastShown || m_clock() - *m_lastShown >= kShowMilliseconds);
+}
+
 void BusyOperation::show(std::uint64_t done, std::uint64_t total, const QString& what)
 {
     const std::int64_t now = m_clock();
-    const bool last = total > 0 && done >= total;
-    if (m_bar && (last || !m_lastShown || now - *m_lastShown >= kShowMilliseconds)) {
+    if (showDue(done, total)) {
         m_lastShown = now;
         QString text = what;
         if (const auto left = secondsLeft(done, total, now - m_started))

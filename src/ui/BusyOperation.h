@@ -63,6 +63,9 @@ public:
     // the rate since the operation began. Shown a few times a second at
     // most, and always for the last unit; then as poll().
     void show(std::uint64_t done, std::uint64_t total, const QString& what);
+    // Whether show() would show anything now: callers that make their text
+    // for every row ask first.
+    bool showDue(std::uint64_t done, std::uint64_t total) const;
     // Lets the window answer (the Cancel button above all) now and then;
     // throws OperationCancelled once Cancel was pressed.
     void poll();
