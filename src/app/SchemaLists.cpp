@@ -61,7 +61,14 @@ SchemaLists::SchemaLists(data::TDataMain& dataMain, QTreeWidget* lvTables, QTree
         ui::guarded([this] { lvTablesClick(); });
     });
     connect(m_fields, &QTreeWidget::itemSelectionChanged, this, [this] { lvFieldsSelectItem(); });
-    m_fields->viewport()->installEventFilter(this);
+    m_fieldsViewport = m_fields->viewport();
+    m_fieldsViewport->installEventFilter(this);
+}
+
+SchemaLists::~SchemaLists()
+{
+    if (m_fieldsViewport)
+        m_fieldsViewport->removeEventFilter(this);
 }
 
 void SchemaLists::loadTables()
@@ -226,7 +233,7 @@ void SchemaLists::lvFieldsSelectItem()
 
 bool SchemaLists::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_fields->viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (watched == m_fieldsViewport.data() && event->type() == QEvent::MouseButtonPress) {
         const QTreeWidgetItem* item =
             m_fields->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
         // The second press of a double-click keeps what the first one saw.

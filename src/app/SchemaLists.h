@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <string>
@@ -26,6 +27,7 @@ class SchemaLists : public QObject {
 public:
     SchemaLists(data::TDataMain& dataMain, QTreeWidget* lvTables, QTreeWidget* lvFields,
                 QGroupBox* gbFields, QObject* parent = nullptr);
+    ~SchemaLists() override;
 
     // Load table list: reads the names first, so a failure keeps the list.
     void loadTables();
@@ -81,6 +83,9 @@ private:
     QList<QTreeWidgetItem*> m_selectionBeforePress;
     const QTreeWidgetItem* m_pressed = nullptr;
     QElapsedTimer m_sincePress;
+    // The filtered viewport, known without asking the list (which may be
+    // going away when an event comes).
+    QPointer<QWidget> m_fieldsViewport;
     int m_sortColumn = 0;
 };
 
