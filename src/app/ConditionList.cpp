@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -48,6 +49,14 @@ ConditionList::ConditionList(QTreeWidget* lvWhere, QObject* parent)
     m_viewport = m_list->viewport();
     m_viewport->setAcceptDrops(true);
     m_viewport->installEventFilter(this);
+    m_hint = new QLabel(tr("Drag fields here, or double-click a field"), m_viewport);
+    m_hint->setObjectName(QStringLiteral("lblWhereHint"));
+    m_hint->setAlignment(Qt::AlignCenter);
+    m_hint->setWordWrap(true);
+    m_hint->setEnabled(false);
+    // Drops and clicks go to the list beneath.
+    m_hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_hint->resize(m_viewport->size());
     // An edited field name carries its parameter text along.
     connect(m_list, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column != 0)
@@ -74,6 +83,9 @@ bool ConditionList::eventFilter(QObject* watched, QEvent* event)
     if (watched != m_viewport)
         return false;
     switch (event->type()) {
+    case QEvent::Resize:
+        m_hint->resize(m_viewport->size());
+        return false;
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDropEvent*>(event);
@@ -126,6 +138,12 @@ void ConditionList::addCondition(const sqltext::Field& field)
         ui::guarded([&] { operatorChanged(item, op); });
     });
     fitColumns();
+    updateHint();
+}
+
+void ConditionList::updateHint()
+{
+    m_hint->setVisible(rowCount() == 0);
 }
 
 void ConditionList::fitColumns()
@@ -154,11 +172,13 @@ void ConditionList::Delete1Click()
         return;
     m_list->removeItemWidget(item, 1);
     delete item;
+    updateHint();
 }
 
 void ConditionList::clear()
 {
     m_list->clear();
+    updateHint();
 }
 
 int ConditionList::rowCount() const

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QComboBox;
+class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -50,10 +51,13 @@ signals:
 private:
     void fitColumns();
     void operatorChanged(QTreeWidgetItem* item, int op);
+    // The hint of the empty list: what it is for.
+    void updateHint();
 
     QTreeWidget* m_list;
     QPointer<QWidget> m_viewport;   // the filtered viewport, known without asking the list
     bool m_accepting = false;
+    QLabel* m_hint = nullptr;
 };
 
 } // namespace varnett

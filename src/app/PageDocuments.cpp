@@ -44,7 +44,19 @@ bool PageDocuments::savePage(int page)
     writeLinesFile(st.documentName, pageLines);
     st.askForFileName = false;
     editor->markSaved();
+    markKnown(page);
     return true;
+}
+
+void PageDocuments::markKnown(int page)
+{
+    m_states[page].knownText = m_editors[page]->toPlainText();
+}
+
+bool PageDocuments::edited(int page) const
+{
+    const QString text = m_editors[page]->toPlainText();
+    return !text.isEmpty() && text != m_states[page].knownText;
 }
 
 bool PageDocuments::saveAs(int page)

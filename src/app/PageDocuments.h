@@ -16,6 +16,7 @@ public:
         QString documentName;       // default file name, file written, print title
         bool askForFileName = true; // the next save shows the save dialog
         QString procedureName;      // Edit page: the procedure it was opened from
+        QString knownText;          // the text as last built, opened, saved or sent
     };
 
     static constexpr int kPages = 5;   // Insert, Update, Delete, Edit, Select
@@ -32,6 +33,13 @@ public:
     bool saveAs(int page);
     // Saves the pages in turn (empty ones ask nothing); a failure ends the run.
     void saveAll();
+
+    // The page's text is as it was built, opened, saved or sent: a command
+    // may replace it without asking.
+    void markKnown(int page);
+    // Whether the page holds text that was changed by hand since then (an
+    // empty page holds none).
+    bool edited(int page) const;
 
     // Prints a page on the default printer; throws when there is none.
     void print(int page);

@@ -39,6 +39,18 @@ void RecentProcedures::add(const QString& name)
     }
 }
 
+void RecentProcedures::remove(const QString& name)
+{
+    for (qsizetype i = m_entries.size() - 1; i >= 0; --i) {
+        QAction* entry = m_entries[i];
+        if (entry->data().toString().compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        m_entries.removeAt(i);
+        m_menu->removeAction(entry);
+        entry->deleteLater();
+    }
+}
+
 QStringList RecentProcedures::names() const
 {
     QStringList result;

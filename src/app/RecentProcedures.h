@@ -23,6 +23,9 @@ public:
 
     // Adds an entry at the top; the oldest goes when there are more than five.
     void add(const QString& name);
+    // Removes every entry of the procedure (names compare without regard to
+    // the case of letters, as the server compares them).
+    void remove(const QString& name);
     // The entries' names, newest first.
     QStringList names() const;
 

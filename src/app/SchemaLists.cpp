@@ -7,12 +7,17 @@
 #include "ui/BusyOperation.h"
 #include "ui/Modal.h"
 
+#include <QApplication>
 #include <QGroupBox>
+#include <QMouseEvent>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <limits>
 #include <set>
+#include <utility>
 
 namespace varnett {
 
@@ -40,9 +45,30 @@ SchemaLists::SchemaLists(data::TDataMain& dataMain, QTreeWidget* lvTables, QTree
             ui::guarded([&] { lvFieldsColumnClick(list, column); });
         });
     }
-    connect(m_tables, &QTreeWidget::itemClicked, this,
-            [this] { ui::guarded([this] { lvTablesClick(); }); });
+    // The field list follows the current table however it becomes current:
+    // a click, the arrow keys, Home and End, or typing the start of a name.
+    // A click on the current table tries again a table that failed to open;
+    // the click that made it current has tried it already.
+    connect(m_tables, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (std::exchange(m_justTried, nullptr) == item)
+            return;
+        ui::guarded([this] { lvTablesClick(); });
+    });
+    connect(m_tables, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (current && !current->isSelected())
+            current->setSelected(true);
+        m_justTried = current;
+        ui::guarded([this] { lvTablesClick(); });
+    });
     connect(m_fields, &QTreeWidget::itemSelectionChanged, this, [this] { lvFieldsSelectItem(); });
+    m_fieldsViewport = m_fields->viewport();
+    m_fieldsViewport->installEventFilter(this);
+}
+
+SchemaLists::~SchemaLists()
+{
+    if (m_fieldsViewport)
+        m_fieldsViewport->removeEventFilter(this);
 }
 
 void SchemaLists::loadTables()
@@ -50,7 +76,10 @@ void SchemaLists::loadTables()
     const std::vector<std::string> names = m_dataMain.listTables();
     const std::vector<std::string> viewList = m_dataMain.listViews();
     const std::set<std::string> views(viewList.begin(), viewList.end());
+    m_justTried = nullptr;
     m_tables->clear();
+    // Filled in the catalog's order: no sort arrow.
+    m_tables->header()->setSortIndicatorShown(false);
     for (const std::string& name : names) {
         auto* item = new QTreeWidgetItem(m_tables, {QString::fromStdString(name)});
         // Views have their own icon.
@@ -61,6 +90,7 @@ void SchemaLists::loadTables()
 
 void SchemaLists::emptyTables()
 {
+    m_justTried = nullptr;
     m_tables->clear();
 }
 
@@ -105,39 +135,126 @@ void SchemaLists::lvTablesClick()
 
 void SchemaLists::emptyFields()
 {
+    m_selectionBeforePress.clear();
+    m_pressed = nullptr;
     m_fields->clear();
+    m_fields->header()->setSortIndicatorShown(false);
     m_shownTable.clear();
     m_hasShownTable = false;
     m_shownColumns.clear();
     m_shownKeys = {};
 }
 
+namespace {
+
+// A type text's sort key: its type name, then the numbers of its size.
+struct TypeKey {
+    std::string name;
+    std::vector<long long> sizes;
+};
+
+TypeKey typeKey(const QString& text)
+{
+    TypeKey key;
+    const qsizetype open = text.indexOf(QLatin1Char('('));
+    key.name = (open < 0 ? text : text.left(open)).toStdString();
+    if (open >= 0) {
+        const QString inside = text.mid(open + 1).section(QLatin1Char(')'), 0, 0);
+        for (const QString& part : inside.split(QLatin1Char(','))) {
+            bool number = false;
+            const long long size = part.trimmed().toLongLong(&number);
+            // "max" is larger than any number.
+            key.sizes.push_back(number ? size : std::numeric_limits<long long>::max());
+        }
+    }
+    return key;
+}
+
+int compareTypes(const QString& a, const QString& b)
+{
+    const TypeKey left = typeKey(a);
+    const TypeKey right = typeKey(b);
+    if (const int names = sqltext::compareTexts(left.name, right.name); names != 0)
+        return names;
+    if (left.sizes != right.sizes)
+        return left.sizes < right.sizes ? -1 : 1;
+    return 0;
+}
+
+} // namespace
+
 void SchemaLists::lvFieldsColumnClick(QTreeWidget* list, int column)
 {
+    // A second click on the same column reverses the order; the header's
+    // arrow shows it.
+    const bool sameColumn = list->header()->isSortIndicatorShown()
+        && list->header()->sortIndicatorSection() == column;
+    const Qt::SortOrder order = sameColumn && list->header()->sortIndicatorOrder() == Qt::AscendingOrder
+        ? Qt::DescendingOrder
+        : Qt::AscendingOrder;
     m_sortColumn = column;
-    // Always ascending, by the lists' own rule; a missing sub-item counts
-    // as the empty text.
-    // Taking the entries out clears their selection: it is put back after,
-    // so that what the user chose stays chosen (Build reads it).
+    // Names by the lists' own rule, the type column by type and then size; a
+    // missing sub-item counts as the empty text.
+    // Taking the entries out clears their selection and moves the current
+    // entry: both are put back after, so that what the user chose stays
+    // chosen (Build reads it) and the field list keeps its table.
     const QList<QTreeWidgetItem*> selected = list->selectedItems();
     QTreeWidgetItem* current = list->currentItem();
-    QList<QTreeWidgetItem*> items;
-    while (list->topLevelItemCount() > 0)
-        items << list->takeTopLevelItem(0);
-    std::stable_sort(items.begin(), items.end(), [column](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-        return sqltext::compareTexts(a->text(column).toStdString(), b->text(column).toStdString())
-            < 0;
-    });
-    list->addTopLevelItems(items);
-    if (current)
-        list->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
-    for (QTreeWidgetItem* item : selected)
-        item->setSelected(true);
+    const bool byType = list == m_fields && column == 1;
+    {
+        const QSignalBlocker quiet(list);
+        QList<QTreeWidgetItem*> items;
+        while (list->topLevelItemCount() > 0)
+            items << list->takeTopLevelItem(0);
+        std::stable_sort(items.begin(), items.end(),
+                         [column, byType, order](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+                             const int compared = byType
+                                 ? compareTypes(a->text(column), b->text(column))
+                                 : sqltext::compareTexts(a->text(column).toStdString(),
+                                                         b->text(column).toStdString());
+                             return order == Qt::AscendingOrder ? compared < 0 : compared > 0;
+                         });
+        list->addTopLevelItems(items);
+        if (current)
+            list->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+        for (QTreeWidgetItem* item : selected)
+            item->setSelected(true);
+    }
+    list->header()->setSortIndicatorShown(true);
+    list->header()->setSortIndicator(column, order);
+    if (list == m_fields)
+        lvFieldsSelectItem();
 }
 
 void SchemaLists::lvFieldsSelectItem()
 {
     m_fieldsGroup->setTitle(tr("Selected fields: %1").arg(m_fields->selectedItems().size()));
+}
+
+bool SchemaLists::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_fieldsViewport.data() && event->type() == QEvent::MouseButtonPress) {
+        const QTreeWidgetItem* item =
+            m_fields->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        // The second press of a double-click keeps what the first one saw.
+        const bool second = item && item == m_pressed && m_sincePress.isValid()
+            && m_sincePress.elapsed() <= QApplication::doubleClickInterval();
+        if (!second) {
+            m_selectionBeforePress = m_fields->selectedItems();
+            m_pressed = item;
+        }
+        m_sincePress.start();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SchemaLists::restoreSelectionBeforeDoubleClick()
+{
+    m_fields->clearSelection();
+    for (QTreeWidgetItem* item : std::as_const(m_selectionBeforePress))
+        if (m_fields->indexOfTopLevelItem(item) >= 0)
+            item->setSelected(true);
+    m_pressed = nullptr;
 }
 
 sqltext::Field SchemaLists::fieldOf(const QTreeWidgetItem* item)

@@ -2,7 +2,10 @@
 
 #include "sqltext/Generators.h"
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <string>
@@ -24,6 +27,7 @@ class SchemaLists : public QObject {
 public:
     SchemaLists(data::TDataMain& dataMain, QTreeWidget* lvTables, QTreeWidget* lvFields,
                 QGroupBox* gbFields, QObject* parent = nullptr);
+    ~SchemaLists() override;
 
     // Load table list: reads the names first, so a failure keeps the list.
     void loadTables();
@@ -48,11 +52,17 @@ public:
     // The first selected field in display order, if any.
     const QTreeWidgetItem* firstSelectedField() const;
     static sqltext::Field fieldOf(const QTreeWidgetItem* item);
+    // A double-click on a field adds a condition: the selection of the
+    // fields to set goes back to what it was before the click.
+    void restoreSelectionBeforeDoubleClick();
     // True for a field entry of the shown table's key (it has the key icon).
     static bool isKeyField(const QTreeWidgetItem* item);
     // The key, identity and rowversion columns of the shown table, for the
     // generator options; none when no table is shown.
     sqltext::TableFacts shownTableFacts() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void lvFieldsSelectItem();
@@ -65,6 +75,17 @@ private:
     std::vector<sqltext::ColumnDesc> m_shownColumns;
     sqltext::TableKeys m_shownKeys;
     bool m_hasShownTable = false;
+    // The table that became current last, tried then; its click is not a
+    // second try.
+    const QTreeWidgetItem* m_justTried = nullptr;
+    // The field selection before the last press that did not continue a
+    // double-click.
+    QList<QTreeWidgetItem*> m_selectionBeforePress;
+    const QTreeWidgetItem* m_pressed = nullptr;
+    QElapsedTimer m_sincePress;
+    // The filtered viewport, known without asking the list (which may be
+    // going away when an event comes).
+    QPointer<QWidget> m_fieldsViewport;
     int m_sortColumn = 0;
 };
 

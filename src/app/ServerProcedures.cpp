@@ -89,16 +89,17 @@ QStringList ServerProcedures::procedureText(const QString& name)
     return lines;
 }
 
-void ServerProcedures::updateOnServer(const QString& procedureName, const QStringList& lines)
+bool ServerProcedures::updateOnServer(const QString& procedureName, const QStringList& lines)
 {
     try {
         requireText(lines);
         data::updateProcedure(m_dataMain.db().engine(), procedureName.toStdString(), toStd(lines));
     } catch (const std::exception& failure) {
         ui::error(translated("Can not update procedure. Error msg: ") + ui::messageOf(failure));
-        return;
+        return false;
     }
     ui::information(naming(translated("Procedure updated successfully."), lines));
+    return true;
 }
 
 } // namespace varnett

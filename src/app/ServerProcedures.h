@@ -22,8 +22,9 @@ public:
     QStringList procedureText(const QString& name);
 
     // Drops the procedure (when named) and runs the lines, in one
-    // transaction that is committed before success is reported.
-    void updateOnServer(const QString& procedureName, const QStringList& lines);
+    // transaction that is committed before success is reported. Returns true
+    // on success.
+    bool updateOnServer(const QString& procedureName, const QStringList& lines);
 
 private:
     data::TDataMain& m_dataMain;

@@ -71,6 +71,9 @@ void TfrmMain::FormCreate()
         if (!opened)
             throw std::runtime_error("not connected");
         setStatusText(QString::fromStdString(m_dataMain->currentDatabaseName()));
+        // The table list fills when the connection opens, at start-up as
+        // after Change connection.
+        ui::guarded([this] { Loadtablelist1Click(); });
     } catch (const std::exception&) {
         // The failure was shown by the data module already; the connection
         // dialog gives the user the chance to mend it.
@@ -119,20 +122,32 @@ void TfrmMain::updateTitles()
 
 bool TfrmMain::confirmClose()
 {
-    QStringList changed;
     std::vector<int> pages;
-    for (int page = 0; page < PageDocuments::kPages; ++page) {
-        if (!pageModified(page))
-            continue;
-        pages.push_back(page);
-        changed << QStringLiteral("    ") + pcMain->tabText(page);
-    }
+    for (int page = 0; page < PageDocuments::kPages; ++page)
+        if (pageModified(page))
+            pages.push_back(page);
+    return saveOrDiscard(pages, tr("These pages have changes that are not saved:\n%1\n\n"
+                                   "Save them before closing?"));
+}
+
+bool TfrmMain::confirmReplace(const std::vector<int>& pages)
+{
+    std::vector<int> edited;
+    for (int page : pages)
+        if (m_documents->edited(page))
+            edited.push_back(page);
+    return saveOrDiscard(edited, tr("These pages have changes that the command replaces:\n%1\n\n"
+                                    "Save them first?"));
+}
+
+bool TfrmMain::saveOrDiscard(const std::vector<int>& pages, const QString& question)
+{
     if (pages.empty())
         return true;
-    const ui::SaveChoice choice = ui::askSaveChanges(
-        tr("These pages have changes that are not saved:\n%1\n\n"
-           "Save them before closing?")
-            .arg(changed.join(QLatin1Char('\n'))));
+    QStringList changed;
+    for (int page : pages)
+        changed << QStringLiteral("    ") + pcMain->tabText(page);
+    const ui::SaveChoice choice = ui::askSaveChanges(question.arg(changed.join(QLatin1Char('\n'))));
     if (choice == ui::SaveChoice::Cancel)
         return false;
     if (choice == ui::SaveChoice::Discard)
@@ -177,6 +192,7 @@ void TfrmMain::pcMainChange()
     mniBuild->setEnabled(generated);
     mniBuildAll->setEnabled(generated);
     mniCreateAll->setEnabled(generated);
+    mniCreate->setText(generated ? tr("&Create") : tr("&Update on server"));
 
     // The condition list serves the Update and the Select procedure.
     const bool update = page == UpdatePage || page == SelectPage;
@@ -246,6 +262,21 @@ void TfrmMain::mniAboutClick()
     TAboutBox box(this);
     box.complete(QApplication::applicationName());
     ui::exec(box);
+}
+
+void TfrmMain::mniHelpClick()
+{
+    // The help is the program's own: it needs no browser.
+    ui::information(
+        tr("Choose a table in the table list (F4 loads it), select its fields, then Build (F5) "
+           "on the Insert, Update, Delete or Select page; Procedure > Build All writes the "
+           "first three. The Update and Select pages take their conditions from the list "
+           "below the page: drag fields onto it, or double-click a field. Create (Ctrl+Enter) "
+           "sends the page to the server.\n\n"
+           "File > Open reads a stored procedure into the Edit page, where Update on server "
+           "(Ctrl+Enter) writes it back. The DataBase menu writes procedure and data scripts "
+           "and loads scripts; Cancel or Esc stops a long operation.\n\n"
+           "The manual pages varnett(1) and varnett-script(1) tell more."));
 }
 
 void TfrmMain::mnjiExitClick()

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,9 +31,14 @@ class QWidget;
 namespace varnett::data {
 class SettingsStore;
 class TDataMain;
+struct LoadOptions;
+struct Progress;
 }
 namespace varnett::sqltext {
 enum class ListMode;
+struct Field;
+struct GeneratorOptions;
+struct TableFacts;
 }
 
 namespace varnett {
@@ -69,6 +76,7 @@ public:
     void mniShowConnectionClick();
     void Loadtablelist1Click();
     void mniAboutClick();
+    void mniHelpClick();
     void mnjiExitClick();
 
     // File and Edit commands on the pages.
@@ -120,6 +128,19 @@ public:
     // Asks Save / Discard / Cancel when pages are modified; true when the
     // program may end.
     bool confirmClose();
+    // Asks Save / Discard / Cancel when a command is about to replace pages
+    // whose text was changed by hand since it was built, opened, saved or
+    // sent; true when the command may go on.
+    bool confirmReplace(const std::vector<int>& pages);
+
+    // Called after each step of a long operation (a batch loaded, a row or a
+    // procedure scripted) before the window looks for Cancel: a test holds
+    // the operation open there. The clock that the time left is measured by.
+    void setOperationProbe(std::function<void(std::size_t done)> probe)
+    {
+        m_operationProbe = std::move(probe);
+    }
+    void setClock(ui::Clock clock) { m_clock = std::move(clock); }
 
     SchemaLists& schema() { return *m_schema; }
     PageDocuments& documents() { return *m_documents; }
@@ -131,6 +152,8 @@ protected:
 
 private:
     void FormCreate();
+    bool saveOrDiscard(const std::vector<int>& pages, const QString& question);
+    void clearPages(const std::vector<int>& pages);
     // Tab captions and the window title: document names, the modified
     // marker and the database.
     void updateTitles();
@@ -148,14 +171,22 @@ private:
                        const QKeySequence& shortcut = {});
     void connectPageCommands();
     void connectProcedureCommands();
-    void buildProcedure(int page);
+    void buildPages(const std::vector<int>& pages);
+    void buildProcedure(int page, const QString& table, const std::vector<sqltext::Field>& fields,
+                        const sqltext::GeneratorOptions& options,
+                        const sqltext::TableFacts& facts);
     void createPage(int page);
     void openProcedure(const QString& name, bool addToRecent);
+    bool procedureExists(const QString& name);
     void connectServerCommands();
     enum class ScriptKind { Procedures, Data };
     std::optional<QString> askScriptFileName(ScriptKind kind);
     // The toolbar's progress bar and Cancel button, for long operations.
     ui::BusyWidgets busyWidgets() const;
+    data::Progress procedureScriptProgress(ui::BusyOperation& busy);
+    data::Progress dataScriptProgress(ui::BusyOperation& busy);
+    data::LoadOptions loadOptions(ui::BusyOperation& busy, bool transaction);
+    std::function<void(std::size_t)> afterStepOf(ui::BusyOperation& busy) const;
     void setStatusText(const QString& text);
 
     std::unique_ptr<data::TDataMain> m_dataMain;
@@ -173,6 +204,8 @@ private:
     QString m_lastDataScript;
     // The file the load dialog proposes: the script loaded last.
     QString m_lastLoadedScript;
+    std::function<void(std::size_t)> m_operationProbe;
+    ui::Clock m_clock;
 
     // Widgets, named as their objectName.
     QToolBar* tbMain = nullptr;

@@ -133,6 +133,14 @@ void TfrmMain::buildWidgets()
     pnlProc->setMinimumWidth(320);
     Splitter1->setCollapsible(1, false);
 
+    // The keyboard goes from the tables to the fields to the page; the lists
+    // show a frame while they have the focus.
+    QWidget::setTabOrder(lvTables, lvFields);
+    for (ui::SqlEditor* edit : m_editors)
+        QWidget::setTabOrder(lvFields, edit);
+    for (QTreeWidget* list : {lvTables, lvFields, lvWhere})
+        list->setStyleSheet(QStringLiteral("QTreeView:focus { border: 2px solid palette(highlight); }"));
+
     // Status bar: a panel with the database name, then the notes of Build.
     auto* status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("sbMain"));
@@ -218,16 +226,21 @@ void TfrmMain::buildEditMenu()
     addAction(menu, "mniGoToLine", tr("&Go to Line..."),
               QKeySequence(QStringLiteral("Ctrl+G")));
     menu->addSeparator();
-    addAction(menu, "mniTemplate", tr("Te&mplate"));
+    // Not built yet: shown, but not offered as a command.
+    addAction(menu, "mniTemplate", tr("Te&mplate"))->setEnabled(false);
 }
 
 void TfrmMain::buildProcedureMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Procedure"));
     menu->setObjectName(QStringLiteral("mnuProcedure"));
-    mniBuild = addAction(menu, "mniBuild", tr("&Build"));
+    // F5 builds; Ctrl+Enter sends the page to the server (Create, or Update
+    // on server on the Edit page).
+    mniBuild = addAction(menu, "mniBuild", tr("&Build"), QKeySequence(Qt::Key_F5));
     mniBuild->setIcon(images::menuImage(0));
     mniCreate = addAction(menu, "mniCreate", tr("&Create"));
+    mniCreate->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
+                             QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     mniCreate->setIcon(images::menuImage(1));
     mniBuildAll = addAction(menu, "mniBuildAll", tr("Build &All"));
     mniCreateAll = addAction(menu, "mniCreateAll", tr("Create A&ll"));
@@ -246,7 +259,9 @@ void TfrmMain::buildDataBaseMenu()
     ui::onTriggered(addAction(menu, "mniShowConnection", tr("&Show connection")),
                     this, [this] { mniShowConnectionClick(); });
     menu->addSeparator();
-    ui::onTriggered(addAction(menu, "Loadtablelist1", tr("&Load table list")), this,
+    ui::onTriggered(addAction(menu, "Loadtablelist1", tr("&Load table list"),
+                              QKeySequence(Qt::Key_F4)),
+                    this,
                     [this] { Loadtablelist1Click(); });
     mniScript = addAction(menu, "mniScript", tr("&Generate SQL Proc Script"));
     menu->addSeparator();
@@ -272,7 +287,8 @@ void TfrmMain::buildHelpMenu()
 {
     QMenu* menu = menuBar()->addMenu(tr("&Help"));
     menu->setObjectName(QStringLiteral("mnuHelp"));
-    addAction(menu, "mniHelp", tr("&Help"));
+    ui::onTriggered(addAction(menu, "mniHelp", tr("&Help"), QKeySequence::HelpContents), this,
+                    [this] { mniHelpClick(); });
     menu->addSeparator();
     ui::onTriggered(addAction(menu, "mniAbout", tr("&About")), this,
                     [this] { mniAboutClick(); });
@@ -337,17 +353,22 @@ void TfrmMain::buildPopupMenus()
                 [this] { ui::guarded([this] { mniOperatorClick(InsertionList::Operator, sqltext::ListMode::Plain); }); });
     }
 
-    // The condition list's menu holds one hidden entry whose Del shortcut
+    // The condition list's menu: Remove, for the mouse; its Del shortcut
     // works while the list has the focus.
     popWhere = new QMenu(this);
     popWhere->setObjectName(QStringLiteral("popWhere"));
-    Delete1 = addAction(popWhere, "Delete1", tr("Delete"),
-                        QKeySequence(Qt::Key_Delete));
-    Delete1->setVisible(false);
+    Delete1 = addAction(popWhere, "Delete1", tr("&Remove"), QKeySequence(Qt::Key_Delete));
+    Delete1->setShortcutContext(Qt::WidgetShortcut);
     auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Delete), lvWhere);
     shortcut->setObjectName(QStringLiteral("Delete1Shortcut"));
     shortcut->setContext(Qt::WidgetShortcut);
     connect(shortcut, &QShortcut::activated, Delete1, &QAction::trigger);
+    connect(lvWhere, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QTreeWidgetItem* row = lvWhere->itemAt(at))
+            lvWhere->setCurrentItem(row);
+        Delete1->setEnabled(lvWhere->currentItem() && lvWhere->currentItem()->isSelected());
+        popWhere->popup(lvWhere->viewport()->mapToGlobal(at));
+    });
 }
 
 void TfrmMain::buildToolBar()
@@ -375,7 +396,7 @@ void TfrmMain::buildToolBar()
     m_cancelButton = new QToolButton(tbMain);
     m_cancelButton->setObjectName(QStringLiteral("btnCancelOperation"));
     m_cancelButton->setText(tr("Cancel"));
-    m_cancelButton->setToolTip(tr("Stop writing the script (Esc)"));
+    m_cancelButton->setToolTip(tr("Stop the operation (Esc)"));
     m_cancelButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_cancelAction = tbMain->addWidget(m_cancelButton);
     m_cancelAction->setVisible(false);

@@ -13,7 +13,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
+#include <QLabel>
 #include <QTreeWidget>
+
+#include <vector>
 
 namespace varnett {
 
@@ -46,6 +49,18 @@ void TfrmMain::connectPageCommands()
             [this] { ui::guarded([this] { lvTablesDblClick(); }); });
 }
 
+namespace {
+
+std::vector<int> allPages()
+{
+    std::vector<int> pages(PageDocuments::kPages);
+    for (int page = 0; page < PageDocuments::kPages; ++page)
+        pages[static_cast<std::size_t>(page)] = page;
+    return pages;
+}
+
+} // namespace
+
 void TfrmMain::mniNewClick()
 {
     mniClearAllClick();
@@ -53,11 +68,14 @@ void TfrmMain::mniNewClick()
 
 void TfrmMain::mniCloseClick()
 {
-    mniClearAllClick();
+    if (!confirmReplace(allPages()))
+        return;
+    clearPages(allPages());
     m_schema->emptyFields();
     m_schema->emptyTables();
+    sbMainNote->setText(tr("The pages and the lists are empty; DataBase > Load table list (F4) "
+                           "fills the lists again."));
 }
-
 void TfrmMain::mniSaveClick()
 {
     m_documents->savePage(currentPage());
@@ -83,13 +101,24 @@ void TfrmMain::mniPrintClick()
 
 void TfrmMain::mniClearClick()
 {
-    currentEditor()->clear();
+    if (confirmReplace({currentPage()}))
+        clearPages({currentPage()});
 }
 
 void TfrmMain::mniClearAllClick()
 {
-    for (ui::SqlEditor* edit : m_editors)
-        edit->clear();
+    if (confirmReplace(allPages()))
+        clearPages(allPages());
+}
+
+void TfrmMain::clearPages(const std::vector<int>& pages)
+{
+    // Undo brings the text back; the page is then as it was before.
+    for (int page : pages) {
+        m_editors[page]->clear();
+        m_documents->markKnown(page);
+    }
+    updateTitles();
 }
 
 void TfrmMain::mniSelectAllClick()
@@ -119,8 +148,14 @@ void TfrmMain::mniFindNextClick(bool forward)
         box.open(false);
         return;
     }
-    if (!box.findNext(forward) && !box.isVisible())
+    const bool found = box.findNext(forward);
+    if (!found && !box.isVisible())
         ui::information(tr("\"%1\" was not found.").arg(box.edtFind->text()));
+    // F3 without the box: the status bar says that the search went round.
+    sbMainNote->setText(found && box.wrapped()
+                            ? (forward ? tr("Passed the end of the page; found from the start.")
+                                       : tr("Passed the start of the page; found from the end."))
+                            : QString());
 }
 
 void TfrmMain::mniGoToLineClick()

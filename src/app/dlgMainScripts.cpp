@@ -11,21 +11,122 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace varnett {
 
 namespace {
 
-// Reports the steps of a script operation to the busy display, which may
-// cancel it.
-data::Progress progressOf(ui::BusyOperation& busy)
+// A number as the user's language writes it (thousands separated).
+QString number(std::uint64_t value)
 {
-    return {[&busy](int max) { busy.start(max); }, [&busy](int position) { busy.step(position); }};
+    return QLocale().toString(static_cast<qulonglong>(value));
 }
+
+// Shows the progress when the display is due for it; the text is made only
+// then, as it may be asked for every row.
+template <typename Text>
+void showWhenDue(ui::BusyOperation& busy, std::uint64_t done, std::uint64_t total, Text text)
+{
+    if (busy.showDue(done, total))
+        busy.show(done, total, text());
+}
+
+} // namespace
+
+// The procedure script's three phases (reading, ordering, writing the
+// procedures) on the busy display, which may cancel it.
+data::Progress TfrmMain::procedureScriptProgress(ui::BusyOperation& busy)
+{
+    auto phase = std::make_shared<int>(-1);
+    auto max = std::make_shared<int>(0);
+    data::Progress progress;
+    progress.start = [&busy, phase, max](int steps) {
+        ++*phase;
+        *max = steps;
+        busy.start(steps);
+    };
+    progress.step = [&busy, phase, max](int position) {
+        static const char* const kWhat[] = {QT_TR_NOOP("Reading procedure %1 of %2"),
+                                            QT_TR_NOOP("Ordering procedure %1 of %2"),
+                                            QT_TR_NOOP("Writing procedure %1 of %2")};
+        const char* what = kWhat[std::clamp(*phase, 0, 2)];
+        busy.show(static_cast<std::uint64_t>(position), static_cast<std::uint64_t>(*max),
+                  tr(what).arg(number(static_cast<std::uint64_t>(position)),
+                               number(static_cast<std::uint64_t>(*max))));
+    };
+    progress.afterStep = afterStepOf(busy);
+    return progress;
+}
+
+// The data script's tables and rows on the busy display.
+data::Progress TfrmMain::dataScriptProgress(ui::BusyOperation& busy)
+{
+    auto tables = std::make_shared<int>(0);
+    auto table = std::make_shared<int>(0);
+    auto rows = std::make_shared<std::uint64_t>(0);
+    auto showRows = [&busy, tables, table, rows] {
+        showWhenDue(busy, static_cast<std::uint64_t>(*table), static_cast<std::uint64_t>(*tables),
+                    [&] {
+                        return tr("Table %1 of %2, %3 rows written")
+                            .arg(number(static_cast<std::uint64_t>(std::min(*table + 1, *tables))),
+                                 number(static_cast<std::uint64_t>(*tables)), number(*rows));
+                    });
+    };
+    data::Progress progress;
+    progress.start = [&busy, tables](int steps) {
+        *tables = steps;
+        busy.start(steps);
+    };
+    progress.step = [&busy, table, showRows](int position) {
+        *table = position;
+        showRows();
+        busy.poll();
+    };
+    const data::StepHook after = afterStepOf(busy);
+    progress.afterStep = [rows, showRows, after](std::size_t done) {
+        *rows = done;
+        showRows();
+        after(done);
+    };
+    return progress;
+}
+
+// A load's batches on the busy display: the batches done of how many, and the
+// time left.
+data::LoadOptions TfrmMain::loadOptions(ui::BusyOperation& busy, bool transaction)
+{
+    auto total = std::make_shared<std::size_t>(0);
+    data::LoadOptions options;
+    options.transaction = transaction;
+    options.progress = [total](const data::LoadProgress& progress) {
+        *total = progress.batchesTotal;
+    };
+    const data::StepHook after = afterStepOf(busy);
+    options.afterBatch = [&busy, total, after](std::size_t done) {
+        showWhenDue(busy, done, *total,
+                    [&] { return tr("Batch %1 of %2").arg(number(done), number(*total)); });
+        after(done);
+    };
+    return options;
+}
+
+// After each step: the test probe, if any, then a look for Cancel.
+data::StepHook TfrmMain::afterStepOf(ui::BusyOperation& busy) const
+{
+    return [&busy, probe = m_operationProbe](std::size_t done) {
+        if (probe)
+            probe(done);
+        busy.poll();
+    };
+}
+
+namespace {
 
 QString scriptWritten(const QString& path)
 {
@@ -37,17 +138,6 @@ QString scriptCancelled(const QString& path)
 {
     return TfrmMain::tr("The script was cancelled; %1 was not changed.")
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-}
-
-// A load's bytes on the busy display, in a thousand steps.
-std::function<void(const data::LoadProgress&)> loadProgressOf(ui::BusyOperation& busy)
-{
-    busy.start(1000);
-    return [&busy](const data::LoadProgress& progress) {
-        const std::uint64_t total = std::max<std::uint64_t>(progress.bytesTotal, 1);
-        busy.step(static_cast<int>(std::min<std::uint64_t>(progress.bytesDone, total) * 1000
-                                   / total));
-    };
 }
 
 } // namespace
@@ -88,10 +178,10 @@ void TfrmMain::mniScriptClick()
     if (m_chosenProcedures.empty())
         return;
     try {
-        ui::BusyOperation busy(busyWidgets(), true);
+        ui::BusyOperation busy(busyWidgets(), true, m_clock);
         data::Engine& engine = m_dataMain->db().engine();
         data::writeProcedureScript(engine, engine.databaseName(), m_chosenProcedures,
-                                   path->toStdString(), progressOf(busy));
+                                   path->toStdString(), procedureScriptProgress(busy));
     } catch (const ui::OperationCancelled&) {
         ui::information(scriptCancelled(*path));
         return;
@@ -108,9 +198,9 @@ void TfrmMain::mniDatatransferScriptClick()
     if (choice.tables.empty())
         return;
     try {
-        ui::BusyOperation busy(busyWidgets(), true);
+        ui::BusyOperation busy(busyWidgets(), true, m_clock);
         data::writeDataScript(m_dataMain->db().engine(), choice.tables, path->toStdString(),
-                              choice.settings, progressOf(busy));
+                              choice.settings, dataScriptProgress(busy));
     } catch (const ui::OperationCancelled&) {
         ui::information(scriptCancelled(*path));
         return;
@@ -132,12 +222,11 @@ void TfrmMain::mniLoadScriptClick()
         return;
     m_lastLoadedScript = *path;
 
-    data::LoadOptions options;
+    bool transaction = true;
     data::Engine& engine = m_dataMain->db().engine();
     auto load = [&] {
-        ui::BusyOperation busy(busyWidgets(), true);
-        options.progress = loadProgressOf(busy);
-        data::loadScriptFile(engine, path->toStdString(), options);
+        ui::BusyOperation busy(busyWidgets(), true, m_clock);
+        data::loadScriptFile(engine, path->toStdString(), loadOptions(busy, transaction));
     };
     try {
         try {
@@ -147,11 +236,11 @@ void TfrmMain::mniLoadScriptClick()
                              + tr("\n\nLoad the script batch by batch, without a transaction? "
                                   "A batch that fails then leaves the batches before it done.")))
                 return;
-            options.transaction = false;
+            transaction = false;
             load();
         }
     } catch (const ui::OperationCancelled&) {
-        ui::information(options.transaction
+        ui::information(transaction
                             ? tr("The load was cancelled; the database was not changed.")
                             : tr("The load was cancelled; the batches run before it stay done."));
         return;

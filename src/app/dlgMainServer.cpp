@@ -6,10 +6,15 @@
 #include "app/RecentProcedures.h"
 #include "app/SchemaLists.h"
 #include "app/ServerProcedures.h"
+#include "data/dmMain.h"
 #include "dialogs/dlgDeleteProc.h"
 #include "dialogs/dlgOpenProc.h"
 #include "lists/InsertFromList.h"
 #include "lists/dlgCommand.h"
+#include "sqltext/AsciiText.h"
+#include "sqltext/ObjectName.h"
+#include "sqltext/ProcedureFilter.h"
+#include "ui/BusyOperation.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
 #include "ui/SqlEditor.h"
@@ -46,7 +51,19 @@ void TfrmMain::mniOperatorClick(InsertionList list, sqltext::ListMode mode)
 
 void TfrmMain::mniDeleteProcedureClick()
 {
-    showDeleteProcedures(*m_dataMain, this);
+    // A dropped procedure leaves the recent list: its entry could only fail.
+    for (const QString& name : showDeleteProcedures(*m_dataMain, this))
+        m_recent->remove(name);
+}
+
+bool TfrmMain::procedureExists(const QString& name)
+{
+    const std::string wanted =
+        sqltext::toUpperAscii(sqltext::displayName(sqltext::objectNameOrWhole(name.toStdString())));
+    for (const std::string& listed : m_dataMain->listProcedures())
+        if (sqltext::toUpperAscii(sqltext::procedureDisplayName(listed)) == wanted)
+            return true;
+    return false;
 }
 
 void TfrmMain::mniOpenClick()
@@ -74,8 +91,13 @@ void TfrmMain::mniCreateClick()
 {
     const int page = currentPage();
     if (page == EditPage) {
-        m_server->updateOnServer(m_documents->state(EditPage).procedureName,
-                                 ui::lines(m_editors[EditPage]));
+        if (m_server->updateOnServer(m_documents->state(EditPage).procedureName,
+                                     ui::lines(m_editors[EditPage]))) {
+            // The server holds the text now: nothing of it is unsent.
+            m_editors[EditPage]->markSaved();
+            m_documents->markKnown(EditPage);
+            updateTitles();
+        }
         return;
     }
     createPage(page);
@@ -105,10 +127,19 @@ void TfrmMain::openProcedure(const QString& name, bool addToRecent)
     // The text is read first: a procedure that fails to open leaves the
     // page and its document state as they were.
     QStringList lines;
-    {
+    try {
         ui::BusyOperation busy(busyWidgets(), false);
         lines = m_server->procedureText(name);
+    } catch (const std::exception&) {
+        // A procedure that is gone leaves the recent list.
+        bool exists = true;
+        ui::guarded([&] { exists = procedureExists(name); });
+        if (!exists)
+            m_recent->remove(name);
+        throw;
     }
+    if (!confirmReplace({EditPage}))
+        return;
     PageDocuments::State& state = m_documents->state(EditPage);
     state.procedureName = name;
     state.documentName = name;
@@ -119,6 +150,7 @@ void TfrmMain::openProcedure(const QString& name, bool addToRecent)
     ui::setLines(page, lines);
     // The page holds what the server holds: nothing to save yet.
     page->markSaved();
+    m_documents->markKnown(EditPage);
     updateTitles();
 }
 

@@ -287,6 +287,12 @@ TableCondition parseTableCondition(std::string_view text)
     return {std::string(text.substr(0, colon)), std::string(text.substr(colon + 1))};
 }
 
+std::string shortUsageText()
+{
+    return "Usage: varnett-script [--connection STRING] COMMAND [ARGUMENTS]\n"
+           "'varnett-script --help' lists the commands and their options.\n";
+}
+
 std::string usageText()
 {
     return "Usage: varnett-script [--connection STRING] COMMAND [ARGUMENTS]\n"

@@ -62,5 +62,8 @@ TableCondition parseTableCondition(std::string_view text);
 
 // The usage text, ending with a line break.
 std::string usageText();
+// What a usage error shows after its one line: the usage line and where the
+// commands are listed.
+std::string shortUsageText();
 
 } // namespace varnett::cli

@@ -32,7 +32,7 @@ int main(int argc, char** argv)
         finishOutput();
         return 0;
     } catch (const UsageError& error) {
-        std::cerr << "varnett-script: " << error.what() << "\n\n" << usageText();
+        std::cerr << "varnett-script: " << error.what() << "\n\n" << shortUsageText();
         return 2;
     } catch (const std::exception& error) {
         std::cout.flush();

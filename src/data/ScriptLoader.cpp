@@ -30,9 +30,11 @@ std::string batchPrefix(const ScriptBatch& batch)
 // Reports progress when enough bytes went by since the last report.
 class ProgressReport {
 public:
-    ProgressReport(const LoadOptions& options, std::uint64_t total) : m_options(options)
+    ProgressReport(const LoadOptions& options, std::uint64_t total, std::size_t batches)
+        : m_options(options)
     {
         m_state.bytesTotal = total;
+        m_state.batchesTotal = batches;
         send();
     }
 
@@ -42,6 +44,8 @@ public:
         ++m_state.batchesDone;
         if (bytes - m_reported >= kReportEvery)
             send();
+        if (m_options.afterBatch)
+            m_options.afterBatch(m_state.batchesDone);
     }
 
     void finish(std::uint64_t bytes)
@@ -65,23 +69,27 @@ private:
 
 // Before anything runs: the whole script is read, so a NUL character or
 // broken UTF-16 anywhere in it stops the load while nothing is done; in a
-// transaction no batch may hold what a transaction cannot.
-void checkScript(BatchReader& reader, const LoadOptions& options)
+// transaction no batch may hold what a transaction cannot. Returns the number
+// of batches.
+std::size_t checkScript(BatchReader& reader, const LoadOptions& options)
 {
     ScriptBatch batch;
+    std::size_t batches = 0;
     while (reader.next(batch)) {
+        ++batches;
         if (!options.transaction)
             continue;
         if (auto statement = sqltext::statementRefusedInTransaction(batch.text))
             throw TransactionRefused(batchPrefix(batch) + *statement
                                      + " cannot run inside a transaction.");
     }
+    return batches;
 }
 
 void runBatches(Engine& engine, BatchReader& reader, const LoadOptions& options,
-                std::uint64_t total)
+                std::uint64_t total, std::size_t batches)
 {
-    ProgressReport report(options, total);
+    ProgressReport report(options, total, batches);
     ScriptBatch batch;
     while (reader.next(batch)) {
         try {
@@ -95,14 +103,14 @@ void runBatches(Engine& engine, BatchReader& reader, const LoadOptions& options,
 }
 
 void runScript(Engine& engine, BatchReader& reader, const LoadOptions& options,
-               std::uint64_t total)
+               std::uint64_t total, std::size_t batches)
 {
     if (!options.transaction) {
-        runBatches(engine, reader, options, total);
+        runBatches(engine, reader, options, total, batches);
         return;
     }
     Transaction transaction(engine);
-    runBatches(engine, reader, options, total);
+    runBatches(engine, reader, options, total, batches);
     transaction.commit();
 }
 
@@ -123,9 +131,9 @@ BatchReader::Source fileSource(QFile& file, const std::string& name)
 void loadScript(Engine& engine, std::string_view script, const LoadOptions& options)
 {
     BatchReader check(script);
-    checkScript(check, options);
+    const std::size_t batches = checkScript(check, options);
     BatchReader reader(script);
-    runScript(engine, reader, options, script.size());
+    runScript(engine, reader, options, script.size(), batches);
 }
 
 void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& options)
@@ -166,7 +174,7 @@ void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& 
         };
     }
     BatchReader check(std::move(source));
-    checkScript(check, options);
+    const std::size_t batches = checkScript(check, options);
     if (file.isSequential()) {
         spool.seek(0);
         input = &spool;
@@ -175,7 +183,7 @@ void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& 
                     + ".");
     }
     BatchReader reader(fileSource(*input, name));
-    runScript(engine, reader, options, total);
+    runScript(engine, reader, options, total, batches);
 }
 
 } // namespace varnett::data

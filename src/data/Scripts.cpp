@@ -33,6 +33,12 @@ void stepTo(const Progress& progress, std::size_t position)
         progress.step(static_cast<int>(position));
 }
 
+void afterStep(const Progress& progress, std::size_t done)
+{
+    if (progress.afterStep)
+        progress.afterStep(done);
+}
+
 // The names in their given order, each once (names compare without regard
 // to the case of a to z, as the server compares them).
 std::vector<std::string> distinctNames(const std::vector<std::string>& names)
@@ -88,6 +94,7 @@ void writeProcedureScript(Engine& engine, const std::string& database,
             texts.push_back(std::move(text));
             settings.push_back(engine.procedureSettings(objectName));
             stepTo(progress, entries.size());
+            afterStep(progress, entries.size());
         }
         transaction.commit();
     }
@@ -109,6 +116,7 @@ void writeProcedureScript(Engine& engine, const std::string& database,
             buffer.clear();
         }
         stepTo(progress, ++written);
+        afterStep(progress, entries.size() + written);
     }
     file.write(buffer);
     file.commit();
@@ -175,10 +183,20 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
         },
         kChunk, settings.format);
     startPhase(progress, names.size());
+    std::size_t rowsWritten = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string& table = names[i];
         auto rows = engine.openRows(table, conditions[i]);
-        writer.writeTable(table, *rows);
+        const std::vector<sqltext::ColumnDesc>& columns = rows->columns();
+        writer.beginTable(table, columns);
+        std::vector<sqltext::Value> values(columns.size());
+        while (rows->next()) {
+            for (std::size_t column = 0; column < values.size(); ++column)
+                values[column] = rows->value(column);
+            writer.writeRow(values);
+            afterStep(progress, ++rowsWritten);
+        }
+        writer.endTable();
         stepTo(progress, ++done);
     }
     writer.flush();

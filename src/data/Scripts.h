@@ -14,6 +14,14 @@
 
 namespace varnett::data {
 
+// Called after each unit of a long operation's work with the number of units
+// done so far: a batch run by a load, a row written by the data script, a
+// procedure read or written by the procedure script. An exception thrown from
+// it ends the operation as a failure does (a load rolls back, a script's file
+// stays as it was). It is how the window's Cancel stops an operation, and how
+// a test stops one, or holds it open, at a given step.
+using StepHook = std::function<void(std::size_t done)>;
+
 // How a long script operation reports its progress: `start` sets the number
 // of steps of the phase that begins (a phase may follow another), `step` the
 // steps done so far in it; within a long step it may be told the same
@@ -23,6 +31,9 @@ namespace varnett::data {
 struct Progress {
     std::function<void(int max)> start;
     std::function<void(int position)> step;
+    // After each unit of work (see StepHook): a procedure read or written, a
+    // row written.
+    StepHook afterStep;
 };
 
 // Writes the procedure script of the named procedures (names as the lists
@@ -70,6 +81,7 @@ struct LoadProgress {
     std::uint64_t bytesDone = 0;
     std::uint64_t bytesTotal = 0;       // 0 when the size is not known (standard input)
     std::size_t batchesDone = 0;
+    std::size_t batchesTotal = 0;       // the batches the script holds, counted before any runs
 };
 
 struct LoadOptions {
@@ -80,6 +92,8 @@ struct LoadOptions {
     // Called at the start, now and then while batches run, and at the end.
     // An exception thrown from it ends the load as a failing batch does.
     std::function<void(const LoadProgress&)> progress;
+    // After each batch run (see StepHook).
+    StepHook afterBatch;
 };
 
 // A load in one transaction refused before anything ran: the script holds a

@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -88,7 +89,14 @@ TfrmConnBuild::TfrmConnBuild(const QString& initial, QWidget* parent)
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(edtFile, 1);
     fileRow->addWidget(browse);
-    fileForm->addRow(tr("Database &file:"), fileRow);
+    // A label of its own, so that its mark points at the box rather than
+    // showing as an ampersand.
+    auto* fileLabel = new QLabel(tr("Database &file:"), file);
+    fileLabel->setObjectName(QStringLiteral("lblFile"));
+    fileLabel->setBuddy(edtFile);
+    fileForm->addRow(fileLabel, fileRow);
+    // Wide enough to read a path.
+    edtFile->setMinimumWidth(380);
     pages->addWidget(file);
 
     auto* test = new QPushButton(tr("&Test Connection"), this);

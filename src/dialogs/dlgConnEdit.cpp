@@ -134,9 +134,30 @@ void TConnEditForm::browseDataLink()
 
 void TConnEditForm::buildConnectionString()
 {
-    TfrmConnBuild builder(ConnectionString->text(), this);
+    TfrmConnBuild builder(unmaskedText(), this);
+    // What the builder composed is shown as the held string is: with its
+    // password masked.
     if (ui::exec(builder) == QDialog::Accepted)
-        ConnectionString->setText(builder.connectionString());
+        showText(builder.connectionString());
+}
+
+QString TConnEditForm::unmaskedText() const
+{
+    const QString text = ConnectionString->text();
+    if (m_passwordKey.isEmpty())
+        return text;
+    try {
+        auto parsed = data::ConnectionString::parse(text.toStdString());
+        const std::string key = m_passwordKey.toStdString();
+        if (parsed.get(key) == passwordMask().toStdString()) {
+            parsed.set(key, m_password.toStdString());
+            return QString::fromStdString(parsed.render());
+        }
+    } catch (const std::exception&) {
+        // Text that does not parse is passed on as typed; the connection
+        // reports what is wrong with it.
+    }
+    return text;
 }
 
 void TConnEditForm::accept()
@@ -154,25 +175,36 @@ void TConnEditForm::accept()
             return;
         }
     } else {
-        m_result = ConnectionString->text();
-        if (!m_passwordKey.isEmpty()) {
-            try {
-                auto parsed = data::ConnectionString::parse(m_result.toStdString());
-                const std::string key = m_passwordKey.toStdString();
-                if (parsed.get(key) == passwordMask().toStdString()) {
-                    parsed.set(key, m_password.toStdString());
-                    m_result = QString::fromStdString(parsed.render());
-                }
-            } catch (const std::exception&) {
-                // Text that does not parse is passed on as typed; the
-                // connection reports what is wrong with it.
-            }
-        }
+        m_result = unmaskedText();
     }
     QDialog::accept();
 }
 
 void TConnEditForm::showCurrent(const QString& text)
+{
+    showText(text);
+    if (text.isEmpty()) {
+        chooseConnectionString();
+        return;
+    }
+    // The data link file the stored string came from, if one holds it.
+    for (int i = 0; i < DataLinkFile->count(); ++i) {
+        QString held;
+        try {
+            held = data::readDataLinkFile(DataLinkFile->itemData(i).toString());
+        } catch (const std::exception&) {
+            continue;
+        }
+        if (held == text) {
+            DataLinkFile->setCurrentIndex(i);
+            chooseDataLink();
+            return;
+        }
+    }
+    chooseConnectionString();
+}
+
+void TConnEditForm::showText(const QString& text)
 {
     m_passwordKey.clear();
     m_password.clear();

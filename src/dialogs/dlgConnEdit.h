@@ -26,7 +26,9 @@ public:
     void accept() override;
 
     // Shows a connection string in the edit box for editing, its password
-    // masked; an unchanged mask gives the password back on OK.
+    // masked; an unchanged mask gives the password back on OK. The source it
+    // comes from is chosen: the data link file that holds this string, else
+    // the connection string.
     void showCurrent(const QString& connectionString);
     static QString passwordMask() { return QStringLiteral("********"); }
 
@@ -36,6 +38,10 @@ private:
     void browseDataLink();
     void buildConnectionString();
     void addDataLinkFile(const QString& path);
+    // The edit box's text with the masked password put back.
+    QString unmaskedText() const;
+    // Puts a connection string in the edit box, its password masked.
+    void showText(const QString& text);
 
     QRadioButton* UseDataLinkFile = nullptr;
     QRadioButton* UseConnectionString = nullptr;

@@ -190,9 +190,28 @@ void TfrmDeleteProc::ExcAllBtnClick()
     moveAllAndReselect(DstList, SrcList);
 }
 
+QString dropQuestion(const QStringList& names)
+{
+    constexpr int kNamed = 10;
+    QStringList shown;
+    for (int i = 0; i < names.size() && i < kNamed; ++i)
+        shown << QStringLiteral("    ") + names[i];
+    if (names.size() > kNamed)
+        shown << TfrmDeleteProc::tr("    and %n more", nullptr, static_cast<int>(names.size() - kNamed));
+    return TfrmDeleteProc::tr("Are you sure you want to delete these procedures?\n%1")
+        .arg(shown.join(QLatin1Char('\n')));
+}
+
 void TfrmDeleteProc::OKBtnClick()
 {
-    if (!ui::confirm(tr("Are you sure you want to delete the procedure(s)")))
+    QStringList names;
+    for (int i = 0; i < DstList->count(); ++i)
+        names << DstList->item(i)->text();
+    // Dropping cannot be taken back: Enter answers No.
+    const QString question = names.isEmpty()
+        ? tr("Are you sure you want to delete the procedure(s)")
+        : dropQuestion(names);
+    if (!ui::confirm(question, ui::DefaultAnswer::No))
         return;
     try {
         std::vector<std::string> names;
@@ -204,6 +223,7 @@ void TfrmDeleteProc::OKBtnClick()
         for (int i = 0; i < DstList->count(); ++i)
             dropped << DstList->item(i)->text();
         DstList->clear();
+        m_dropped << dropped;
         ui::information(tr("Procedures dropped: %1").arg(dropped.join(QStringLiteral(", "))));
     } catch (const std::exception& failure) {
         ui::error(tr("Can not delete procedure(s). Error message: ")
@@ -222,7 +242,7 @@ bool TfrmDeleteProc::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void showDeleteProcedures(data::TDataMain& dataMain, QWidget* parent)
+QStringList showDeleteProcedures(data::TDataMain& dataMain, QWidget* parent)
 {
     TfrmDeleteProc dialog(dataMain, parent);
     {
@@ -230,6 +250,7 @@ void showDeleteProcedures(data::TDataMain& dataMain, QWidget* parent)
         dialog.fill();
     }
     ui::exec(dialog);
+    return dialog.dropped();
 }
 
 } // namespace varnett

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 #include <optional>
 
@@ -41,6 +42,9 @@ public:
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 
+    // The procedures dropped while the dialog was open.
+    const QStringList& dropped() const { return m_dropped; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -53,10 +57,15 @@ private:
     void updateButtons();
 
     data::TDataMain& m_dataMain;
+    QStringList m_dropped;
 };
 
 // Procedure > Delete procedure: fills and shows the dialog. Catalog errors
-// are thrown before it shows.
-void showDeleteProcedures(data::TDataMain& dataMain, QWidget* parent = nullptr);
+// are thrown before it shows. Returns the procedures dropped.
+QStringList showDeleteProcedures(data::TDataMain& dataMain, QWidget* parent = nullptr);
+
+// The question before procedures are dropped: it names them, up to ten, then
+// how many more.
+QString dropQuestion(const QStringList& names);
 
 } // namespace varnett

@@ -91,8 +91,8 @@ void TfrmProcOpen::prepare(bool multipleSelection)
                                                : QAbstractItemView::SingleSelection);
     const std::vector<std::string> catalog = m_dataMain.listProcedures();
     fillList(sqltext::filterOpenDialog(catalog, {}));
-    Label1->setText(tr("Current database: ") + QLatin1Char(' ')
-                    + QString::fromStdString(m_dataMain.currentDatabaseName()));
+    Label1->setText(tr("Current database: %1")
+                        .arg(QString::fromStdString(m_dataMain.currentDatabaseName())));
 }
 
 void TfrmProcOpen::edtFilterButtonClick()
@@ -176,6 +176,8 @@ std::vector<QString> askOpenProcedures(data::TDataMain& dataMain, QWidget* paren
         ui::BusyOperation busy({}, false);
         dialog.prepare(true);
     }
+    // It chooses the procedures of a script, not one to open.
+    dialog.setWindowTitle(TfrmProcOpen::tr("Procedures of the script"));
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.selectedNames();

@@ -14,7 +14,7 @@ TfrmProcName::TfrmProcName(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmProcName"));
     setWindowTitle(tr("Procedure name"));
-    setFixedSize(394, 70);
+    setFixedSize(394, 90);
 
     auto* label = new QLabel(tr("Name:"), this);
     edtName = new QLineEdit(this);
@@ -35,7 +35,21 @@ TfrmProcName::TfrmProcName(QWidget* parent)
     layout->addWidget(edtName, 0, 1);
     layout->addWidget(ok, 0, 2);
     layout->addWidget(cancel, 1, 2);
+    lblNote = new QLabel(this);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    layout->addWidget(lblNote, 1, 0, 1, 2);
+    connect(edtName, &QLineEdit::textEdited, lblNote, &QLabel::clear);
     edtName->setFocus();
+}
+
+void TfrmProcName::accept()
+{
+    if (edtName->text().trimmed().isEmpty()) {
+        lblNote->setText(tr("Type a name for the procedure."));
+        edtName->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 QString askProcedureName(const QString& proposed, QWidget* parent)

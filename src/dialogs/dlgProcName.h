@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 namespace varnett {
@@ -11,7 +12,11 @@ class TfrmProcName : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmProcName(QWidget* parent = nullptr);
+    // OK with an empty name keeps the dialog open and says why.
+    void accept() override;
+
     QLineEdit* edtName = nullptr;
+    QLabel* lblNote = nullptr;
 };
 
 // Shows the dialog with the proposed name; returns the name as typed after

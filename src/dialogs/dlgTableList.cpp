@@ -25,8 +25,9 @@ Tfrm_TableList::Tfrm_TableList(QWidget* parent)
     setWindowTitle(tr("Table List"));
     setFixedSize(355, 513);
 
-    auto* label = new QLabel(tr("Current database:"), this);
-    label->setObjectName(QStringLiteral("Label1"));
+    Label1 = new QLabel(tr("Current database:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QLabel* label = Label1;
 
     lvTables = new QTreeWidget(this);
     lvTables->setObjectName(QStringLiteral("lvTables"));
@@ -186,6 +187,11 @@ std::vector<std::string> Tfrm_TableList::chosenTables() const
     return chosen;
 }
 
+void Tfrm_TableList::setDatabase(const QString& name)
+{
+    Label1->setText(tr("Current database: %1").arg(name));
+}
+
 std::vector<std::string> chooseTables(data::TDataMain& dataMain, QWidget* parent)
 {
     std::vector<std::string> tables;
@@ -195,6 +201,7 @@ std::vector<std::string> chooseTables(data::TDataMain& dataMain, QWidget* parent
     }
     Tfrm_TableList dialog(parent);
     dialog.setTables(tables);
+    dialog.setDatabase(QString::fromStdString(dataMain.currentDatabaseName()));
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
     return dialog.chosenTables();
@@ -205,6 +212,7 @@ DataScriptChoice chooseDataScript(data::TDataMain& dataMain, QWidget* parent)
     const std::vector<std::string> tables = dataMain.listTables();
     Tfrm_TableList dialog(parent);
     dialog.setTables(tables);
+    dialog.setDatabase(QString::fromStdString(dataMain.currentDatabaseName()));
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
     return {dialog.chosenTables(), dialog.chosenSettings()};

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
 class QSpinBox;
 class QStackedWidget;
@@ -28,6 +29,8 @@ public:
 
     // Lists the names, one entry each, in the given order.
     void setTables(const std::vector<std::string>& tables);
+    // "Current database: NAME" above the list.
+    void setDatabase(const QString& name);
     // Names of the selected entries, in list order.
     std::vector<std::string> chosenTables() const;
     // The options as set; all off unless the options step changed them.
@@ -38,6 +41,7 @@ public:
     // Back to the table list.
     void showTables();
 
+    QLabel* Label1 = nullptr;
     QTreeWidget* lvTables = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;

@@ -108,8 +108,11 @@ void TfrmCommand::FormShow()
 {
     // A list that fails to fill reports it and works with what it got.
     ui::guarded([this] { Init(); });
-    // No item is current until the user picks one.
-    lboxCommand->setCurrentIndex(QModelIndex());
+    // The first item is current and selected: Enter inserts it.
+    if (lboxCommand->count() > 0)
+        lboxCommand->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    else
+        lboxCommand->setCurrentIndex(QModelIndex());
     m_filter.clear();
     m_filterLabel->hide();
     lboxCommand->setFocus();

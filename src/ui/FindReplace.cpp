@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace varnett::ui {
 
 TfrmFind::TfrmFind(EditorSource editor, QWidget* parent)
@@ -102,16 +104,55 @@ void TfrmFind::notFound()
 
 bool TfrmFind::findNext(bool forward)
 {
+    m_wrapped = false;
     SqlEditor* editor = m_editor();
     if (!editor || edtFind->text().isEmpty())
         return false;
+    int line = 0;
+    int index = 0;
+    editor->getCursorPosition(&line, &index);
+    const std::pair<int, int> before{line, index};
     const bool found = editor->findNext(edtFind->text(), chkMatchCase->isChecked(),
                                         chkWholeWord->isChecked(), forward);
-    if (found)
-        showResult(QString());
-    else
+    if (!found) {
         notFound();
-    return found;
+        return false;
+    }
+    // The match lies before where the search began (after, searching back):
+    // it went on from the other end.
+    int fromLine = 0;
+    int fromIndex = 0;
+    int toLine = 0;
+    int toIndex = 0;
+    editor->getSelection(&fromLine, &fromIndex, &toLine, &toIndex);
+    m_wrapped = forward ? std::pair{fromLine, fromIndex} < before
+                        : std::pair{toLine, toIndex} > before;
+    showResult(!m_wrapped ? QString()
+                   : forward ? tr("Passed the end of the page; found from the start.")
+                             : tr("Passed the start of the page; found from the end."));
+    uncover(editor);
+    return true;
+}
+
+void TfrmFind::uncover(SqlEditor* editor)
+{
+    if (!isVisible())
+        return;
+    // The line of the match, on the screen.
+    const QPoint caret = editor->caretGlobalPosition();
+    const int height = editor->fontMetrics().height() * 2;
+    const QRect match(editor->mapToGlobal(QPoint(0, 0)).x(), caret.y() - height,
+                      editor->width(), height * 2);
+    QRect box = frameGeometry();
+    if (!box.intersects(match))
+        return;
+    // Below the match when it is in the upper half of the editor, else above.
+    const int middle = editor->mapToGlobal(editor->rect().center()).y();
+    if (caret.y() < middle)
+        box.moveTop(match.bottom() + 1);
+    else
+        box.moveBottom(match.top() - 1);
+    move(box.topLeft());
 }
 
 bool TfrmFind::replaceNext()

@@ -26,8 +26,11 @@ public:
     // starts as the editor's selection when it is one line.
     void open(bool replacing);
 
-    // Searches forward or backward; reports when nothing is found.
+    // Searches forward or backward; reports when nothing is found, and when
+    // the search went past the end (or the start) and on from the other end.
     bool findNext(bool forward = true);
+    // Whether the last search went on from the other end of the text.
+    bool wrapped() const { return m_wrapped; }
     bool replaceNext();
     int replaceAll();
 
@@ -39,6 +42,8 @@ public:
 private:
     void showResult(const QString& text);
     void notFound();
+    // Moves the box off the match it found, when it covers it.
+    void uncover(SqlEditor* editor);
 
     EditorSource m_editor;
     QLabel* m_replaceLabel = nullptr;
@@ -46,6 +51,7 @@ private:
     QPushButton* m_findNext = nullptr;
     QPushButton* m_replace = nullptr;
     QPushButton* m_replaceAll = nullptr;
+    bool m_wrapped = false;
 };
 
 } // namespace varnett::ui

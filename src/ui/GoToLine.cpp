@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QSpinBox>
 
 namespace varnett::ui {
@@ -22,6 +23,11 @@ TfrmGoToLine::TfrmGoToLine(int current, int last, QWidget* parent)
     auto* layout = new QFormLayout(this);
     layout->addRow(tr("&Line number (1 - %1):").arg(std::max(last, 1)), edtLine);
     layout->addRow(buttons);
+    // Wide enough for the title bar to show the whole title, which the
+    // window manager follows with the program's name, beside its buttons.
+    const QString shown = windowTitle() + QStringLiteral(" \u2014 ")
+        + QGuiApplication::applicationDisplayName();
+    setMinimumWidth(fontMetrics().horizontalAdvance(shown) * 3 / 2 + 120);
 }
 
 int TfrmGoToLine::line() const

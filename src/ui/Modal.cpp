@@ -48,7 +48,7 @@ bool showMessage(const Message& message)
     case MessageKind::Confirmation:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(message.noByDefault ? QMessageBox::No : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
         break;
     }
@@ -92,9 +92,10 @@ void error(const QString& text)
     showMessage({MessageKind::Error, translated("Error"), text});
 }
 
-bool confirm(const QString& text)
+bool confirm(const QString& text, DefaultAnswer answer)
 {
-    return showMessage({MessageKind::Confirmation, translated("Confirm"), text});
+    return showMessage(
+        {MessageKind::Confirmation, translated("Confirm"), text, answer == DefaultAnswer::No});
 }
 
 QString generalErrorText(const QString& message)
@@ -106,8 +107,8 @@ QString generalErrorText(const QString& message)
 
 void generalError(const QString& message)
 {
-    showMessage({MessageKind::General, QApplication::applicationName(),
-                 generalErrorText(message)});
+    // Every error box has one title, whichever way the error came.
+    showMessage({MessageKind::General, translated("Error"), generalErrorText(message)});
 }
 
 int exec(QDialog& dialog)

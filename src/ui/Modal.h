@@ -22,6 +22,7 @@ struct Message {
     MessageKind kind;
     QString title;
     QString text;
+    bool noByDefault = false;   // a confirmation whose default answer is No
 };
 
 struct FileRequest {
@@ -56,11 +57,13 @@ void setResponder(ModalResponder* responder);
 
 void information(const QString& text);
 void error(const QString& text);
-// A Yes/No question titled "Confirm"; true only for Yes.
-bool confirm(const QString& text);
+// A Yes/No question titled "Confirm"; true only for Yes. Enter answers Yes,
+// or No for a question whose answer cannot be taken back.
+enum class DefaultAnswer { Yes, No };
+bool confirm(const QString& text, DefaultAnswer answer = DefaultAnswer::Yes);
 // Asks whether the changed pages named in `text` are saved before going on.
 SaveChoice askSaveChanges(const QString& text);
-// The general error display: caption is the application's name, the text
+// The general error display: titled as error() is, the text
 // is the message with "." appended unless it already ends in "." or a
 // character that sorts before it.
 void generalError(const QString& message);

@@ -143,6 +143,12 @@ void SqlEditor::keyPressEvent(QKeyEvent* event)
         event->ignore();
         return;
     }
+    // Shift+Tab without a selection leaves the editor for the widget before
+    // it (the lists), as in any other box; with a selection it unindents.
+    if (event->key() == Qt::Key_Backtab && !hasSelectedText()) {
+        QWidget::focusNextPrevChild(false);
+        return;
+    }
     QsciScintilla::keyPressEvent(event);
 }
 

@@ -126,10 +126,13 @@ TEST(LoadFile, ReadsInChunksAndReportsBytesAndBatches)
     // From nothing to everything, in steps that grow.
     ASSERT_GT(reports.size(), 3u);
     EXPECT_EQ(reports.front().bytesDone, 0u);
+    EXPECT_EQ(reports.front().batchesTotal, static_cast<std::size_t>(rows));
     EXPECT_EQ(reports.back().bytesDone, script.size());
     EXPECT_EQ(reports.back().batchesDone, static_cast<std::size_t>(rows));
     for (std::size_t i = 1; i < reports.size(); ++i) {
         EXPECT_EQ(reports[i].bytesTotal, script.size());
+        // Counted before the first batch runs.
+        EXPECT_EQ(reports[i].batchesTotal, static_cast<std::size_t>(rows));
         EXPECT_GE(reports[i].bytesDone, reports[i - 1].bytesDone);
         EXPECT_GE(reports[i].batchesDone, reports[i - 1].batchesDone);
     }

@@ -89,7 +89,7 @@ TEST(ProcedureScript, CalleesFirstInExactBlocksWithTheTextAsKept)
     engine->executeBatch("create procedure C as\r\n  execute [dbo].[B];1 'O''Neil'");
 
     std::vector<int> starts;
-    Progress progress{[&](int max) { starts.push_back(max); }, {}};
+    Progress progress{[&](int max) { starts.push_back(max); }, {}, {}};
     std::string path = dir.file("procs.sql");
     varnett::data::writeProcedureScript(*engine, "Sales", {"O'Brien", "A", "B", "C", "a"}, path,
                                         progress);
@@ -181,7 +181,7 @@ TEST(DataScriptFile, FramesOnlyIdentityTablesAndEndsLinesWithCrLf)
                          "create table Empty (id INTEGER PRIMARY KEY AUTOINCREMENT)");
     std::string path = dir.file("data.sql");
     int steps = 0;
-    Progress progress{{}, [&](int position) { steps = position; }};
+    Progress progress{{}, [&](int position) { steps = position; }, {}};
     varnett::data::writeDataScript(*engine, {"T", "Order Details", "Empty", "t"}, path, progress);
     EXPECT_EQ(readFile(path),
               "set identity_insert T on\r\nGO\r\n"
@@ -560,4 +560,69 @@ TEST(ProcedureScript, AProcedureWithAGoLineWritesNoFile)
               "The procedure 'Split' cannot be written to a script: its line 3 (' go') holds only "
               "GO, which would end the script's batch there");
     EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db"}));
+}
+
+// Each long operation passes its steps through one hook; a stop thrown from
+// it at a given step leaves the target as it was, whatever step it is.
+TEST(OperationSteps, AStopAtAnyStepLeavesTheTargetAsItWas)
+{
+    struct Stopped : std::runtime_error {
+        Stopped() : std::runtime_error("stopped") {}
+    };
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("create table T (id int, name varchar(10))");
+    for (int i = 0; i < 5; ++i)
+        engine->executeBatch("insert into T values (" + std::to_string(i) + ", 'n')");
+    engine->executeBatch("CREATE PROCEDURE A AS select 1");
+    engine->executeBatch("CREATE PROCEDURE B AS EXEC A");
+    const std::string path = dir.file("out.sql");
+    std::string script;
+    for (int i = 10; i < 14; ++i)
+        script += "insert into T values (" + std::to_string(i) + ", 'new')\r\nGO\r\n";
+
+    const auto stopAt = [](std::size_t step, std::vector<std::size_t>& seen) {
+        return [step, &seen](std::size_t done) {
+            seen.push_back(done);
+            if (done == step)
+                throw Stopped();
+        };
+    };
+    const struct {
+        const char* operation;
+        std::size_t steps;   // units of the whole operation
+    } rows[] = {{"data script", 5}, {"procedure script", 4}, {"load", 4}};
+    for (const auto& row : rows) {
+        const std::string operation = row.operation;
+        auto run = [&](std::size_t stop, std::vector<std::size_t>& seen) {
+            if (operation == "load") {
+                varnett::data::LoadOptions options;
+                options.afterBatch = stopAt(stop, seen);
+                varnett::data::loadScript(*engine, script, options);
+            } else {
+                Progress progress;
+                progress.afterStep = stopAt(stop, seen);
+                if (operation == "data script")
+                    varnett::data::writeDataScript(*engine, {"T"}, path, progress);
+                else
+                    varnett::data::writeProcedureScript(*engine, "Sales", {"B", "A"}, path,
+                                                        progress);
+            }
+        };
+        for (std::size_t stop = 1; stop <= row.steps; ++stop) {
+            writeFile(path, "old");
+            std::vector<std::size_t> seen;
+            EXPECT_THROW(run(stop, seen), Stopped) << operation << " at " << stop;
+            EXPECT_EQ(seen.size(), stop) << operation << ": counted one by one, from 1";
+            EXPECT_EQ(readFile(path), "old") << operation << " at " << stop;
+            EXPECT_EQ(rowsOf(*engine, "T").size(), 5u) << operation << " at " << stop;
+            EXPECT_EQ(engine->listProcedures().size(), 2u) << operation << " at " << stop;
+            EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "out.sql"})) << operation;
+        }
+        // Not stopped, it counts every unit and finishes.
+        std::vector<std::size_t> seen;
+        run(0, seen);
+        EXPECT_EQ(seen.size(), row.steps) << operation;
+    }
+    EXPECT_EQ(rowsOf(*engine, "T").size(), 9u) << "the load that ran through";
 }

@@ -4,10 +4,12 @@
 #include "data/DataLinkFile.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
+#include "dialogs/dlgConnEdit.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 
@@ -145,4 +147,63 @@ TEST_F(ConnectionCommandsTest, ADataLinkFileSuppliesTheString)
     EXPECT_EQ(responder.messages[0].title, QStringLiteral("Error"));
     EXPECT_EQ(window->statusText(), QStringLiteral("Linked"));
     EXPECT_EQ(settings->connectionString(), other);
+
+    // The next time the source of the stored string is chosen: that file.
+    QString chosen;
+    bool linkChosen = false;
+    responder.answerDialog([&](QDialog& dialog) {
+        linkChosen = child<QRadioButton>(&dialog, "UseDataLinkFile")->isChecked();
+        chosen = child<QComboBox>(&dialog, "DataLinkFile")->currentText();
+        dialog.reject();
+        return dialog.result();
+    });
+    trigger(*window, "mniChangeConnection");
+    EXPECT_TRUE(linkChosen);
+    EXPECT_EQ(chosen, QStringLiteral("Linked.udl"));
+}
+
+TEST_F(ConnectionCommandsTest, BuildShowsThePasswordMaskedAndOkGivesItBack)
+{
+    // A typed string: its source, the connection string, is chosen.
+    bool stringChosen = false;
+    QString shownAfterBuild;
+    responder.answerDialog([&](QDialog& dialog) {
+        stringChosen = child<QRadioButton>(&dialog, "UseConnectionString")->isChecked();
+        child<QPushButton>(&dialog, "Build")->click();
+        shownAfterBuild = child<QLineEdit>(&dialog, "ConnectionString")->text();
+        dialog.reject();
+        return dialog.result();
+    });
+    // The builder: an embedded file and a password beside it.
+    responder.answerDialog([&](QDialog& builder) {
+        child<QComboBox>(&builder, "cbEngine")->setCurrentIndex(0);
+        child<QLineEdit>(&builder, "edtServer")->setText(QStringLiteral("db1"));
+        child<QRadioButton>(&builder, "rbSqlLogin")->setChecked(true);
+        child<QLineEdit>(&builder, "edtUser")->setText(QStringLiteral("app"));
+        child<QLineEdit>(&builder, "edtPassword")->setText(QStringLiteral("s3cret;x"));
+        builder.accept();
+        return builder.result();
+    });
+    trigger(*window, "mniChangeConnection");
+    EXPECT_TRUE(stringChosen);
+    EXPECT_FALSE(shownAfterBuild.contains(QStringLiteral("s3cret"))) << shownAfterBuild.toStdString();
+    EXPECT_TRUE(shownAfterBuild.contains(QStringLiteral("Password=********")))
+        << shownAfterBuild.toStdString();
+
+    // OK with the mask unchanged: the composed password goes on.
+    TConnEditForm dialog;
+    dialog.showCurrent(QStringLiteral("Provider=SQLOLEDB.1;Data Source=db1;User ID=app;Password=pw"));
+    responder.answerDialog([](QDialog& builder) {
+        // The builder gets the real password, not the mask.
+        EXPECT_EQ(child<QLineEdit>(&builder, "edtPassword")->text(), QStringLiteral("pw"));
+        child<QLineEdit>(&builder, "edtPassword")->setText(QStringLiteral("new;pw"));
+        builder.accept();
+        return builder.result();
+    });
+    child<QPushButton>(&dialog, "Build")->click();
+    EXPECT_FALSE(child<QLineEdit>(&dialog, "ConnectionString")->text().contains(QStringLiteral("new")));
+    dialog.accept();
+    EXPECT_TRUE(dialog.connectionString().contains(QStringLiteral("Password=\"new;pw\"")))
+        << dialog.connectionString().toStdString();
+    EXPECT_TRUE(responder.everythingAnswered());
 }

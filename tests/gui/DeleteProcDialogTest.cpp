@@ -175,11 +175,34 @@ TEST_F(DeleteProcDialogTest, DeleteAllDropsTheDestinationListAfterYes)
         EXPECT_EQ(buttonStates(dialog), QStringLiteral("1100"));
         EXPECT_TRUE(dialog.isVisible());
     });
+    // The question names the procedures, and No is its default answer.
     EXPECT_EQ(responder.events,
               QStringList({"dialog:frmDeleteProc",
-                           "message:Confirm:Are you sure you want to delete the procedure(s)",
-                           "message:Confirm:Are you sure you want to delete the procedure(s)",
+                           "message:Confirm:Are you sure you want to delete these procedures?\n"
+                           "    sp_helper\n    a]b",
+                           "message:Confirm:Are you sure you want to delete these procedures?\n"
+                           "    sp_helper\n    a]b",
                            "message:Information:Procedures dropped: sp_helper, a]b"}));
+    ASSERT_EQ(responder.messages.size(), 3u);
+    EXPECT_TRUE(responder.messages[0].noByDefault);
+}
+
+TEST(DeleteProcQuestion, NamesUpToTenProceduresThenHowManyMore)
+{
+    QStringList names;
+    for (int i = 1; i <= 13; ++i)
+        names << QStringLiteral("P%1").arg(i);
+    const struct {
+        int count;
+        const char* last;
+        int lines;
+    } rows[] = {{1, "    P1", 2}, {10, "    P10", 11}, {11, "    and 1 more", 12},
+                {13, "    and 3 more", 12}};
+    for (const auto& row : rows) {
+        const QStringList lines = dropQuestion(names.mid(0, row.count)).split(QLatin1Char('\n'));
+        EXPECT_EQ(lines.size(), row.lines) << row.count;
+        EXPECT_EQ(lines.back(), QString::fromLatin1(row.last)) << row.count;
+    }
 }
 
 TEST_F(DeleteProcDialogTest, AFailingBatchKeepsTheDestinationList)

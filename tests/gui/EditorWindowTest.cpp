@@ -161,18 +161,35 @@ TEST_F(EditorWindowTest, FindReplaceAndGoToLine)
     find.edtFind->setText(QStringLiteral("select"));
     find.chkWholeWord->setChecked(true);
 
+    // A search that goes on from the other end says so.
     struct Step {
         const char* command;
         int line;
-    } steps[] = {{"mniFindNext", 0}, {"mniFindNext", 1}, {"mniFindNext", 0},
-                 {"mniFindPrevious", 1}};
+        const char* note;
+    } steps[] = {{"mniFindNext", 0, ""},
+                 {"mniFindNext", 1, ""},
+                 {"mniFindNext", 0, "Passed the end of the page; found from the start."},
+                 {"mniFindPrevious", 1, "Passed the start of the page; found from the end."}};
     for (const Step& step : steps) {
         trigger(*window, step.command);
         int line = -1, from = -1, lineTo = -1, to = -1;
         page(0)->getSelection(&line, &from, &lineTo, &to);
         EXPECT_EQ(line, step.line) << step.command;
         EXPECT_EQ(to - from, 6);
+        EXPECT_EQ(child<QLabel>(window.get(), "sbMainNote")->text(), QString::fromLatin1(step.note))
+            << step.command << " to line " << step.line;
     }
+
+    // The open box moves off the match it finds.
+    window->show();
+    find.open(false);
+    page(0)->setCursorPosition(0, 0);
+    const QPoint caret = page(0)->caretGlobalPosition();
+    find.move(caret - QPoint(10, find.height() / 2));
+    ASSERT_TRUE(find.frameGeometry().contains(caret));
+    find.findNext(true);
+    EXPECT_FALSE(find.frameGeometry().contains(page(0)->caretGlobalPosition()));
+    find.close();
     find.chkMatchCase->setChecked(true);
     find.edtFind->setText(QStringLiteral("SELECT"));
     page(0)->setCursorPosition(1, 3);

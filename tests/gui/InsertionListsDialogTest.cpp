@@ -37,8 +37,11 @@ ScriptedResponder::DialogAnswer choose(std::vector<int> rows, int key = Qt::Key_
         auto* box = child<QListWidget>(&dialog, "lboxCommand");
         if (offered)
             *offered = itemsOf(dialog);
-        for (int row : rows)
-            box->setCurrentRow(row, QItemSelectionModel::Select);
+        // The first row picked replaces the preselected first item, as a
+        // plain click does; the others are added to it.
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            box->setCurrentRow(rows[i], i == 0 ? QItemSelectionModel::ClearAndSelect
+                                               : QItemSelectionModel::Select);
         QTest::keyClick(box, Qt::Key(key));
         EXPECT_FALSE(dialog.isVisible());
         return dialog.result();
@@ -96,9 +99,18 @@ TEST_F(InsertionListsDialogTest, TheSnippetListIsABorderlessSingleChoice)
     EXPECT_EQ(offered[8], QStringLiteral("SELECT  FROM  WHERE "));
     EXPECT_EQ(offered[24], QStringLiteral("@@FETCH_STATUS = "));
 
-    // Enter without a current item keeps the initial text; Escape empties it.
-    responder.answerDialog(choose({}));
-    EXPECT_EQ(show(InsertionList::Operator, "initial"), QStringLiteral("initial"));
+    // The first item is current and selected as the list opens: Enter at
+    // once inserts it. Escape empties the text.
+    bool firstPreselected = false;
+    responder.answerDialog([&firstPreselected](QDialog& dialog) {
+        dialog.show();
+        auto* box = child<QListWidget>(&dialog, "lboxCommand");
+        firstPreselected = box->currentRow() == 0 && box->item(0)->isSelected();
+        QTest::keyClick(box, Qt::Key_Return);
+        return dialog.result();
+    });
+    EXPECT_EQ(show(InsertionList::Operator, "initial"), QStringLiteral("BEGIN"));
+    EXPECT_TRUE(firstPreselected);
     responder.answerDialog(choose({3}, Qt::Key_Escape));
     EXPECT_EQ(show(InsertionList::Operator, "initial"), QString());
 
@@ -141,6 +153,7 @@ TEST_F(InsertionListsDialogTest, ChosenItemsAreJoinedInListOrder)
     responder.answerDialog([](QDialog& dialog) {
         dialog.show();
         auto* box = child<QListWidget>(&dialog, "lboxCommand");
+        box->clearSelection();
         box->setCurrentRow(1, QItemSelectionModel::NoUpdate);
         QTest::keyClick(box, Qt::Key_Enter);
         return dialog.result();
@@ -262,7 +275,7 @@ TEST_F(InsertionListsDialogTest, TheProcedureListFiltersByTheInitialText)
 {
     QStringList offered;
     responder.answerDialog(choose({}, Qt::Key_Return, &offered));
-    EXPECT_EQ(show(InsertionList::Procedures, "  orders "), QStringLiteral("  orders "));
+    EXPECT_EQ(show(InsertionList::Procedures, "  orders "), QStringLiteral("SP_DELETE_Orders"));
     EXPECT_EQ(offered,
               QStringList({"SP_DELETE_Orders", "SP_INSERT_Orders", "SP_UPDATE_Orders"}));
 

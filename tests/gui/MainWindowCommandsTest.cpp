@@ -9,13 +9,16 @@
 #include "ui/SqlEditor.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <filesystem>
@@ -65,6 +68,58 @@ TEST_F(MainWindowCommandsTest, OpenLoadsTheProcedureIntoTheEditPage)
     EXPECT_EQ(window->currentPage(), TfrmMain::EditPage);
     EXPECT_EQ(window->documents().state(3).procedureName, QStringLiteral("GetOrders"));
     EXPECT_EQ(window->recent().names().size(), 1);
+
+    // Edited, the page shows its marker; once the server holds the text the
+    // marker goes.
+    ui::SqlEditor* edit = window->editor(3);
+    edit->setCursorPosition(3, 0);
+    edit->insert(QStringLiteral("-- checked\n"));
+    auto* tabs = child<QTabWidget>(window.get(), "pcMain");
+    EXPECT_TRUE(tabs->tabText(3).endsWith(QStringLiteral(" *")));
+    trigger(*window, "mniCreate");
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("Procedure updated successfully: GetOrders"));
+    EXPECT_FALSE(tabs->tabText(3).endsWith(QStringLiteral(" *"))) << tabs->tabText(3).toStdString();
+    EXPECT_FALSE(window->pageModified(3));
+
+    // Opening over hand-made changes asks first; Cancel keeps them.
+    edit->insert(QStringLiteral("-- mine\n"));
+    responder.answerDialog(typeOpenName(QStringLiteral("LogRead")));
+    responder.answerSaveChanges(ui::SaveChoice::Cancel);
+    trigger(*window, "mniOpen");
+    EXPECT_TRUE(edit->toPlainText().contains(QStringLiteral("-- mine")));
+    EXPECT_EQ(window->documents().state(3).procedureName, QStringLiteral("GetOrders"));
+    EXPECT_TRUE(responder.everythingAnswered());
+}
+
+TEST_F(MainWindowCommandsTest, DroppedOrMissingProceduresLeaveTheRecentList)
+{
+    for (const char* name : {"GetOrders", "LogRead"}) {
+        responder.answerDialog(typeOpenName(QString::fromLatin1(name)));
+        trigger(*window, "mniOpen");
+    }
+    ASSERT_EQ(window->recent().names(), QStringList({"LogRead", "GetOrders"}));
+    // Dropped here: its entry goes.
+    responder.answerConfirmation(true);
+    responder.answerDialog([](QDialog& dialog) {
+        auto* source = child<QListWidget>(&dialog, "SrcList");
+        source->findItems(QStringLiteral("LogRead"), Qt::MatchExactly).value(0)->setSelected(true);
+        child<QPushButton>(&dialog, "IncludeBtn")->click();
+        child<QPushButton>(&dialog, "OKBtn")->click();
+        dialog.reject();
+        return dialog.result();
+    });
+    trigger(*window, "mniDeleteProcedure");
+    EXPECT_EQ(window->recent().names(), QStringList({"GetOrders"}));
+    // Dropped elsewhere: the click says it does not exist, and the entry goes.
+    window->dataMain().executeLines({"DROP PROCEDURE GetOrders"});
+    QAction* entry = window->findChild<QAction*>(QStringLiteral("mniRecent"));
+    ASSERT_NE(entry, nullptr);
+    entry->trigger();
+    EXPECT_TRUE(responder.messages.back().text.contains(QStringLiteral("does not exist")))
+        << responder.messages.back().text.toStdString();
+    EXPECT_TRUE(window->recent().names().isEmpty());
+    EXPECT_TRUE(responder.everythingAnswered());
 }
 
 TEST_F(MainWindowCommandsTest, ShowRelatedProceduresOffersThoseNamedLikeTheTable)
@@ -268,27 +323,66 @@ TEST_F(MainWindowCommandsTest, CancellingALoadLeavesTheDatabaseAsItWas)
         return count;
     };
     std::string script;
-    for (int i = 0; i < 40000; ++i)
+    for (int i = 0; i < 40; ++i)
         script += "INSERT INTO customers VALUES (" + std::to_string(i) + ", N'Ann', 'A1')\r\nGO\r\n";
     writeFile(dir.file("load.SQL"), script);
+    window->show();
+    QApplication::setActiveWindow(window.get());
     auto* cancel = child<QAbstractButton>(window.get(), "btnCancelOperation");
-    // Cancel is pressed once rows are in, as the user would while it runs.
-    int loadedWhenCancelled = 0;
-    QTimer timer;
-    timer.callOnTimeout([&] {
-        if (loadedWhenCancelled == 0 && (loadedWhenCancelled = customers()) > 0)
-            cancel->click();
-    });
-    timer.start(0);
+    auto* bar = child<QProgressBar>(window.get(), "pbMain");
+    // A clock that goes a second a batch.
+    std::int64_t now = 0;
+    window->setClock([&now] { return now; });
+    auto* toolbar = child<QToolBar>(window.get(), "tbMain");
+    auto shownInToolbar = [toolbar](QWidget* widget) {
+        for (QAction* action : toolbar->actions())
+            if (toolbar->widgetForAction(action) == widget)
+                return action->isVisible();
+        return false;
+    };
+
+    // The load is held open after its third batch, where the user stops it:
+    // with a click on the toolbar's Cancel, delivered to the window as the
+    // platform delivers it, or with Esc.
+    const bool byButton[] = {true, false};
+    for (const bool button : byButton) {
+        now = 0;
+        int rowsWhenStopped = -1;
+        QString shownWhenStopped;
+        bool cancelShown = false;
+        window->setOperationProbe([&](std::size_t done) {
+            now += 1000;
+            if (done != 3)
+                return;
+            rowsWhenStopped = customers();
+            shownWhenStopped = bar->text();
+            cancelShown = cancel->isVisible();
+            if (button)
+                QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                                  cancel->mapTo(window.get(), cancel->rect().center()));
+            else
+                QTest::keyClick(window.get(), Qt::Key_Escape);
+        });
+        responder.answerOpen(QString::fromStdString(dir.file("load.SQL")));
+        trigger(*window, "mniLoadScript");
+        EXPECT_TRUE(cancelShown) << button;
+        EXPECT_EQ(rowsWhenStopped, 3) << button;
+        // Batches done of how many, and the time left at a second a batch.
+        EXPECT_EQ(shownWhenStopped, QStringLiteral("Batch 3 of 40 \u2013 0:25 left")) << button;
+        ASSERT_FALSE(responder.messages.empty());
+        EXPECT_EQ(responder.messages.back().text,
+                  QStringLiteral("The load was cancelled; the database was not changed."));
+        EXPECT_EQ(customers(), 0) << button;
+        EXPECT_EQ(bar->value(), 0);
+        EXPECT_FALSE(shownInToolbar(cancel));
+        EXPECT_FALSE(shownInToolbar(bar));
+    }
+    // Not held, it runs to the end.
+    window->setOperationProbe({});
     responder.answerOpen(QString::fromStdString(dir.file("load.SQL")));
     trigger(*window, "mniLoadScript");
-    timer.stop();
-    EXPECT_GT(loadedWhenCancelled, 0);
-    ASSERT_FALSE(responder.messages.empty());
-    EXPECT_EQ(responder.messages.back().text,
-              QStringLiteral("The load was cancelled; the database was not changed."));
-    EXPECT_EQ(customers(), 0);
-    EXPECT_EQ(child<QProgressBar>(window.get(), "pbMain")->value(), 0);
+    EXPECT_EQ(responder.messages.back().text, QStringLiteral("The script is loaded successfully"));
+    EXPECT_EQ(customers(), 40);
     // The next load proposes the script loaded last.
     responder.answerOpen(std::nullopt);
     trigger(*window, "mniLoadScript");

@@ -21,6 +21,7 @@ struct Shown {
     QString title, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 // Answers the next real message box with `button` once it is up, noting
@@ -30,7 +31,8 @@ void answerMessageBox(QMessageBox::StandardButton button, Shown& shown)
     QTimer::singleShot(0, [button, &shown] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        shown = {box->windowTitle(), box->text(), box->icon(), box->standardButtons()};
+        shown = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                 box->standardButton(box->defaultButton())};
         box->button(button)->click();
     });
 }
@@ -63,13 +65,16 @@ TEST(Modal, RealMessageBoxesAskAndTell)
     EXPECT_EQ(shown.text, QStringLiteral("Delete 2 procedures?"));
     EXPECT_EQ(shown.icon, QMessageBox::Question);
     EXPECT_EQ(shown.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(shown.defaultButton, QMessageBox::Yes);
 
     answerMessageBox(QMessageBox::No, shown);
-    EXPECT_FALSE(ui::confirm(QStringLiteral("Delete 2 procedures?")));
+    EXPECT_FALSE(ui::confirm(QStringLiteral("Delete 2 procedures?"), ui::DefaultAnswer::No));
+    EXPECT_EQ(shown.defaultButton, QMessageBox::No);
 
+    // Every error box has one title.
     answerMessageBox(QMessageBox::Ok, shown);
     ui::generalError(QStringLiteral("Disk full"));
-    EXPECT_EQ(shown.title, QApplication::applicationName());
+    EXPECT_EQ(shown.title, QStringLiteral("Error"));
     EXPECT_EQ(shown.text, QStringLiteral("Disk full."));
     EXPECT_EQ(shown.icon, QMessageBox::Critical);
     EXPECT_EQ(shown.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));

@@ -49,7 +49,7 @@ TEST(OpenProcDialogTest, LooksAsDesignedAndListsTheCatalog)
         EXPECT_EQ(dialog.objectName(), QStringLiteral("frmProcOpen"));
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Stored procedure open"));
         EXPECT_EQ(child<QLabel>(&dialog, "Label1")->text(),
-                  QStringLiteral("Current database:  Sales"));
+                  QStringLiteral("Current database: Sales"));
         auto* list = child<QTreeWidget>(&dialog, "lvProc");
         EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Procedure name"));
         EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);

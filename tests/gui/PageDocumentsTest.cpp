@@ -155,17 +155,19 @@ TEST_F(PageDocumentsTest, EditCommandsActOnTheCurrentPageAndPrintNeedsAPrinter)
     window->editor(0)->setPlainText(QStringLiteral("keep"));
     trigger(*window, "mniSelectAll");
     EXPECT_EQ(window->editor(2)->selectedText(), QStringLiteral("abc"));
+    responder.answerSaveChanges(ui::SaveChoice::Discard);
     trigger(*window, "mniClear");
     EXPECT_TRUE(window->editor(2)->toPlainText().isEmpty());
     EXPECT_EQ(window->editor(0)->toPlainText(), QStringLiteral("keep"));
 
     docs->state(0).documentName = QStringLiteral("named");
+    responder.answerSaveChanges(ui::SaveChoice::Discard);
     trigger(*window, "mniClearAll");
     EXPECT_TRUE(window->editor(0)->toPlainText().isEmpty());
     EXPECT_EQ(docs->state(0).documentName, QStringLiteral("named"));
 
     window->editor(2)->setPlainText(QStringLiteral("print me"));
     trigger(*window, "mniPrint");
-    ASSERT_EQ(responder.messages.size(), 1u);
-    EXPECT_TRUE(responder.messages[0].text.startsWith(QStringLiteral("No printer is installed")));
+    ASSERT_EQ(responder.messages.size(), 3u); // the two questions before Clear, Clear All
+    EXPECT_TRUE(responder.messages[2].text.startsWith(QStringLiteral("No printer is installed")));
 }

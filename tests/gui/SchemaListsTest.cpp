@@ -84,7 +84,7 @@ TEST_F(SchemaListsTest, AFailingTableLeavesTheListEmptyAndRetries)
     window->dataMain().db().engine().executeBatch("DROP VIEW BigOrders;\r\nDROP TABLE customers;");
     clickTable(QStringLiteral("customers"));
     ASSERT_EQ(responder.messages.size(), 1u);
-    EXPECT_EQ(responder.messages[0].title, QStringLiteral("Varnett"));
+    EXPECT_EQ(responder.messages[0].title, QStringLiteral("Error"));
     EXPECT_EQ(fields->topLevelItemCount(), 0);
     EXPECT_TRUE(window->schema().shownTable().isEmpty());
     clickTable(QStringLiteral("customers"));
@@ -98,8 +98,12 @@ TEST_F(SchemaListsTest, HeaderClicksSortByTheCompareRule)
         new QTreeWidgetItem(tables, {QString::fromLatin1(name)});
     window->schema().lvFieldsColumnClick(tables, 0);
     EXPECT_EQ(column(tables, 0), QStringList({"A", "a1", "b", "_x"}));
+    EXPECT_TRUE(tables->header()->isSortIndicatorShown());
+    EXPECT_EQ(tables->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+    // A second click reverses the order, and the arrow shows it.
     window->schema().lvFieldsColumnClick(tables, 0);
-    EXPECT_EQ(column(tables, 0), QStringList({"A", "a1", "b", "_x"}));
+    EXPECT_EQ(column(tables, 0), QStringList({"_x", "b", "a1", "A"}));
+    EXPECT_EQ(tables->header()->sortIndicatorOrder(), Qt::DescendingOrder);
 
     trigger(*window, "Loadtablelist1");
     clickTable(QStringLiteral("customers"));
@@ -107,6 +111,17 @@ TEST_F(SchemaListsTest, HeaderClicksSortByTheCompareRule)
     emit fields->header()->sectionClicked(1);
     EXPECT_EQ(window->schema().sortColumn(), 1);
     EXPECT_EQ(column(fields, 0), QStringList({"NoType", "Code", "CustomerID", "Name"}));
+
+    // The type column sorts by type, then by size as a number.
+    fields->clear();
+    for (const char* type : {"[varchar](100)", "[int]", "[varchar](9)", "[decimal](19,4)",
+                             "[varchar](max)", "[decimal](5,2)", "[decimal](19,2)"})
+        new QTreeWidgetItem(fields, {QStringLiteral("f"), QString::fromLatin1(type)});
+    emit fields->header()->sectionClicked(0);
+    emit fields->header()->sectionClicked(1);
+    EXPECT_EQ(column(fields, 1),
+              QStringList({"[decimal](5,2)", "[decimal](19,2)", "[decimal](19,4)", "[int]",
+                           "[varchar](9)", "[varchar](100)", "[varchar](max)"}));
 }
 
 TEST_F(SchemaListsTest, ReloadAndCloseAndDoubleClick)
@@ -128,6 +143,7 @@ TEST_F(SchemaListsTest, ReloadAndCloseAndDoubleClick)
     EXPECT_EQ(line, 0);
     EXPECT_EQ(column, 21);
 
+    responder.answerSaveChanges(ui::SaveChoice::Discard); // the page was typed into
     trigger(*window, "mniClose");
     EXPECT_EQ(page->toPlainText(), QString());
     EXPECT_EQ(tables->topLevelItemCount(), 0);

@@ -23,7 +23,7 @@ TEST(TableListDialogTest, ListsTablesThenViewsAndGivesTheChosenInListOrder)
     responder.answerDialog([](QDialog& dialog) {
         EXPECT_EQ(dialog.objectName(), QStringLiteral("frm_TableList"));
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Table List"));
-        EXPECT_EQ(child<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Current database:"));
+        EXPECT_EQ(child<QLabel>(&dialog, "Label1")->text(), QStringLiteral("Current database: Sales"));
         auto* list = child<QTreeWidget>(&dialog, "lvTables");
         EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Table name"));
         QStringList names;
