@@ -192,7 +192,7 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
         std::vector<sqltext::Value> values(columns.size());
         while (rows->next()) {
             for (std::size_t column = 0; column < values.size(); ++column)
-                values[column] = rows->value(column);
+                rows->readValue(column, values[column]);
             writer.writeRow(values);
             afterStep(progress, ++rowsWritten);
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Engine.h"
+#include "support/RunScript.h"
 #include "support/TempDir.h"
 
 #include <memory>
@@ -51,15 +52,8 @@ private:
     std::string m_name;
 };
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs varnett-script with the arguments and standard input, in a home and
-// configuration folder of the test's own.
-Outcome runScript(const TempDir& dir, const std::vector<std::string>& args,
-                  const std::string& input = {});
+// varnett-script on the database; fails the test unless it exits with 0.
+std::string cli(const TempDir& dir, const ScratchDatabase& db, std::vector<std::string> args,
+                const std::string& input = {});
 
 } // namespace varnett::testing

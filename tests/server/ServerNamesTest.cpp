@@ -6,14 +6,6 @@ using namespace varnett::testing;
 
 namespace {
 
-std::string cli(const TempDir& dir, const ScratchDatabase& db, std::vector<std::string> args,
-                const std::string& input = {})
-{
-    args.insert(args.begin(), {"--connection", db.connection()});
-    Outcome run = runScript(dir, args, input);
-    EXPECT_EQ(run.status, 0) << args[2] << ": " << run.err;
-    return run.out;
-}
 
 } // namespace
 

@@ -18,15 +18,6 @@ std::string joined(const std::vector<std::string>& lines)
     return text;
 }
 
-// varnett-script on the database; fails the test unless it exits with 0.
-std::string cli(const TempDir& dir, const ScratchDatabase& db, std::vector<std::string> args,
-                const std::string& input = {})
-{
-    args.insert(args.begin(), {"--connection", db.connection()});
-    Outcome run = runScript(dir, args, input);
-    EXPECT_EQ(run.status, 0) << args[2] << ": " << run.err;
-    return run.out;
-}
 
 bool listed(const std::string& procedures, const std::string& name)
 {

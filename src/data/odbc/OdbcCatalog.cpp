@@ -28,18 +28,6 @@ sqltext::ObjectName objectOf(std::string schema, std::string name)
     return sqltext::ObjectName{std::move(schema), std::move(name)};
 }
 
-// The display names of the objects, ordered as the lists order them,
-// whatever order the driver delivered them in.
-std::vector<std::string> orderedNames(std::vector<sqltext::ObjectName> objects)
-{
-    std::stable_sort(objects.begin(), objects.end(), sqltext::lessObjectName);
-    std::vector<std::string> names;
-    names.reserve(objects.size());
-    for (const sqltext::ObjectName& object : objects)
-        names.push_back(sqltext::displayName(object));
-    return names;
-}
-
 void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const CatalogOptions& options,
                         const char* type, std::vector<std::string>& names)
 {
@@ -68,6 +56,16 @@ bool isDigits(std::string_view text)
 }
 
 } // namespace
+
+std::vector<std::string> orderedNames(std::vector<sqltext::ObjectName> objects)
+{
+    std::stable_sort(objects.begin(), objects.end(), sqltext::lessObjectName);
+    std::vector<std::string> names;
+    names.reserve(objects.size());
+    for (const sqltext::ObjectName& object : objects)
+        names.push_back(sqltext::displayName(object));
+    return names;
+}
 
 std::string escapePattern(const std::string& name, const std::string& escape)
 {

@@ -60,6 +60,10 @@ sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
                                const CatalogOptions& options, const std::string& table,
                                const std::string& schema = {});
 
+// The display names of the objects, ordered as the lists order them,
+// whatever order the server delivered them in.
+std::vector<std::string> orderedNames(std::vector<sqltext::ObjectName> objects);
+
 // A name made literal for a catalog function's pattern argument.
 std::string escapePattern(const std::string& name, const std::string& escape);
 

@@ -2,6 +2,7 @@
 
 #ifdef VARNETT_HAVE_ODBC
 
+#include "data/odbc/OdbcCatalog.h"
 #include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
 
@@ -30,12 +31,7 @@ std::vector<std::string> objectsOfType(const std::shared_ptr<OdbcSession>& sessi
         std::string name = statement.text(2).value_or(std::string());
         objects.push_back({schema.empty() ? std::string("dbo") : std::move(schema), std::move(name)});
     }
-    std::stable_sort(objects.begin(), objects.end(), sqltext::lessObjectName);
-    std::vector<std::string> names;
-    names.reserve(objects.size());
-    for (const sqltext::ObjectName& object : objects)
-        names.push_back(sqltext::displayName(object));
-    return names;
+    return orderedNames(std::move(objects));
 }
 
 bool isSet(const std::optional<std::int64_t>& value) { return value.value_or(0) != 0; }
