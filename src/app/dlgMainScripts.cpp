@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace varnett {
 
@@ -70,15 +71,25 @@ data::Progress TfrmMain::dataScriptProgress(ui::BusyOperation& busy)
     auto tables = std::make_shared<int>(0);
     auto table = std::make_shared<int>(0);
     auto rows = std::make_shared<std::uint64_t>(0);
-    auto showRows = [&busy, tables, table, rows] {
-        showWhenDue(busy, static_cast<std::uint64_t>(*table), static_cast<std::uint64_t>(*tables),
-                    [&] {
-                        return tr("Table %1 of %2, %3 rows written")
-                            .arg(number(static_cast<std::uint64_t>(std::min(*table + 1, *tables))),
-                                 number(static_cast<std::uint64_t>(*tables)), number(*rows));
-                    });
+    auto totalRows = std::make_shared<std::optional<std::uint64_t>>();
+    auto showRows = [&busy, tables, table, rows, totalRows] {
+        const auto tableNumber = static_cast<std::uint64_t>(std::min(*table + 1, *tables));
+        const auto tableCount = static_cast<std::uint64_t>(*tables);
+        if (*totalRows) {
+            // Counted: the rows done of how many, which gives the time left.
+            showWhenDue(busy, *rows, **totalRows, [&] {
+                return tr("Row %1 of %2 (table %3 of %4)")
+                    .arg(number(*rows), number(**totalRows), number(tableNumber), number(tableCount));
+            });
+            return;
+        }
+        showWhenDue(busy, static_cast<std::uint64_t>(*table), tableCount, [&] {
+            return tr("Table %1 of %2, %3 rows written")
+                .arg(number(tableNumber), number(tableCount), number(*rows));
+        });
     };
     data::Progress progress;
+    progress.rowsTotal = [totalRows](std::uint64_t total) { *totalRows = total; };
     progress.start = [&busy, tables](int steps) {
         *tables = steps;
         busy.start(steps);

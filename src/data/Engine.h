@@ -5,7 +5,9 @@
 #include "sqltext/TableKeys.h"
 #include "sqltext/Value.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,13 @@ public:
         if (condition.empty())
             return openTable(table);
         throw Error("This connection cannot select rows by a condition.");
+    }
+    // How many rows openRows(table, condition) gives, where the engine can
+    // count them without reading them; none otherwise.
+    virtual std::optional<std::uint64_t> countRows(const std::string& /*table*/,
+                                                   const std::string& /*condition*/)
+    {
+        return std::nullopt;
     }
     // Names of the tables a table refers to by its foreign keys, each once,
     // as the catalog names them.

@@ -182,6 +182,17 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
             stepTo(progress, done);
         },
         kChunk, settings.format);
+    if (progress.rowsTotal) {
+        std::uint64_t total = 0;
+        bool counted = true;
+        for (std::size_t i = 0; i < names.size() && counted; ++i) {
+            const auto rows = engine.countRows(names[i], conditions[i]);
+            counted = rows.has_value();
+            total += rows.value_or(0);
+        }
+        if (counted)
+            progress.rowsTotal(total);
+    }
     startPhase(progress, names.size());
     std::size_t rowsWritten = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {

@@ -34,6 +34,9 @@ struct Progress {
     // After each unit of work (see StepHook): a procedure read or written, a
     // row written.
     StepHook afterStep;
+    // The data script: the rows it is to write, counted before it writes
+    // them, where the engine can count them.
+    std::function<void(std::uint64_t rows)> rowsTotal;
 };
 
 // Writes the procedure script of the named procedures (names as the lists

@@ -89,7 +89,7 @@ TEST(ProcedureScript, CalleesFirstInExactBlocksWithTheTextAsKept)
     engine->executeBatch("create procedure C as\r\n  execute [dbo].[B];1 'O''Neil'");
 
     std::vector<int> starts;
-    Progress progress{[&](int max) { starts.push_back(max); }, {}, {}};
+    Progress progress{[&](int max) { starts.push_back(max); }, {}, {}, {}};
     std::string path = dir.file("procs.sql");
     varnett::data::writeProcedureScript(*engine, "Sales", {"O'Brien", "A", "B", "C", "a"}, path,
                                         progress);
@@ -181,7 +181,7 @@ TEST(DataScriptFile, FramesOnlyIdentityTablesAndEndsLinesWithCrLf)
                          "create table Empty (id INTEGER PRIMARY KEY AUTOINCREMENT)");
     std::string path = dir.file("data.sql");
     int steps = 0;
-    Progress progress{{}, [&](int position) { steps = position; }, {}};
+    Progress progress{{}, [&](int position) { steps = position; }, {}, {}};
     varnett::data::writeDataScript(*engine, {"T", "Order Details", "Empty", "t"}, path, progress);
     EXPECT_EQ(readFile(path),
               "set identity_insert T on\r\nGO\r\n"
@@ -560,6 +560,26 @@ TEST(ProcedureScript, AProcedureWithAGoLineWritesNoFile)
               "The procedure 'Split' cannot be written to a script: its line 3 (' go') holds only "
               "GO, which would end the script's batch there");
     EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db"}));
+}
+
+// The data script counts the rows it is to write, its conditions kept, before
+// it writes them.
+TEST(OperationSteps, TheDataScriptCountsItsRowsFirst)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("create table T (id int); create table [U V] (id int)");
+    for (int i = 0; i < 5; ++i)
+        engine->executeBatch("insert into T values (" + std::to_string(i) + ");"
+                             "insert into [U V] values (" + std::to_string(i) + ")");
+    std::vector<std::uint64_t> totals;
+    Progress progress;
+    progress.rowsTotal = [&](std::uint64_t rows) { totals.push_back(rows); };
+    varnett::data::DataScriptSettings settings;
+    settings.conditions = {{"U V", "id >= 3"}};
+    varnett::data::writeDataScript(*engine, {"T", "U V"}, dir.file("out.sql"), settings, progress);
+    EXPECT_EQ(totals, (std::vector<std::uint64_t>{7}));
+    EXPECT_EQ(engine->countRows("U V", "id < 1"), 1u);
 }
 
 // Each long operation passes its steps through one hook; a stop thrown from

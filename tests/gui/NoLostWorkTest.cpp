@@ -14,6 +14,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -189,15 +191,20 @@ TEST_F(NoLostWorkTest, CancellingADataScriptKeepsTheOldFile)
     window->show();
     QApplication::setActiveWindow(window.get());
     bool barShown = false;
+    QString barText;
     window->setOperationProbe([&](std::size_t done) {
         if (done != 1)
             return;
         barShown = shown(bar) && shown(cancel);
+        barText = bar->text();
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
                           cancel->mapTo(window.get(), cancel->rect().center()));
     });
     trigger(*window, "mniDatatransferScript");
     EXPECT_TRUE(barShown);
+    // The rows are counted first: the bar says how many of how many.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Row 1 of [1-9][0-9]* \\(table [1-9][0-9]* of [1-9][0-9]*\\)"))
+                    .match(barText).hasMatch()) << barText.toStdString();
     EXPECT_EQ(readFile(dir.file("data.SQL")), "old script\r\n");
     ASSERT_FALSE(responder.messages.empty());
     EXPECT_EQ(responder.messages.back().text,

@@ -105,6 +105,24 @@ public:
                                             std::move(columns));
     }
 
+    std::optional<std::uint64_t> countRows(const std::string& shown,
+                                           const std::string& condition) override
+    {
+        const sqltext::ObjectName object = sqltext::parseObjectName(shown);
+        std::string sql = std::string(m_options.sqlServer ? "SELECT COUNT_BIG(*)" : "SELECT COUNT(*)")
+            + " FROM " + (object.isDbo() ? "" : quoted(object.schema) + ".") + quoted(object.name);
+        if (!isBlankText(condition))
+            sql += " WHERE (" + condition + ")";
+        OdbcStatement statement(m_session);
+        statement.execute(sql);
+        std::optional<std::int64_t> count;
+        if (statement.fetch())
+            count = statement.integer(1);
+        if (!count || *count < 0)
+            return std::nullopt;
+        return static_cast<std::uint64_t>(*count);
+    }
+
     std::vector<std::string> referencedTables(const std::string& table) override
     {
         return data::referencedTables(m_session, sqltext::parseObjectName(table));

@@ -27,6 +27,18 @@ std::string selectText(const std::string& database, const std::string& table,
 
 } // namespace
 
+std::uint64_t countSqliteRows(sqlite3* db, const std::string& table, const std::string& database,
+                              const std::string& condition)
+{
+    std::string sql = "SELECT COUNT(*) FROM "
+        + (database == "main" ? std::string("main") : sqliteQuote(database)) + "."
+        + sqliteQuote(table);
+    if (!condition.empty())
+        sql += " WHERE (" + condition + ")";
+    SqliteStatement count(db, sql);
+    return count.step() ? static_cast<std::uint64_t>(count.integer(0)) : 0;
+}
+
 SqliteCursor::SqliteCursor(sqlite3* db, const std::string& table,
                            std::vector<sqltext::ColumnDesc> columns, const std::string& database,
                            const std::string& condition)

@@ -9,6 +9,10 @@
 namespace varnett::data {
 
 // The rows of one table or view, read from SQLite one step at a time.
+// The rows of the table that meet the condition (SQLite's text), counted.
+std::uint64_t countSqliteRows(sqlite3* db, const std::string& table, const std::string& database,
+                              const std::string& condition);
+
 class SqliteCursor final : public RowCursor {
 public:
     // `database` is "main" or the attached schema that holds the table;

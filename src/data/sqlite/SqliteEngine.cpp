@@ -102,19 +102,33 @@ public:
         return openRows(table, {});
     }
 
+    // A T-SQL condition in SQLite's text; empty for none.
+    static std::string sqliteCondition(const std::string& condition)
+    {
+        if (condition.find_first_not_of(" \t\r\n") == std::string::npos)
+            return {};
+        TsqlTokens tokens(condition, sqltext::Backticks::Names);
+        return toSqliteText(tokens, 0, tokens.tokens().size());
+    }
+
     std::unique_ptr<RowCursor> openRows(const std::string& table,
                                         const std::string& condition) override
     {
         const sqltext::ObjectName object = sqltext::parseObjectName(table);
         const std::string database = databaseFor(object, table);
-        std::string sql;
-        if (condition.find_first_not_of(" \t\r\n") != std::string::npos) {
-            TsqlTokens tokens(condition, sqltext::Backticks::Names);
-            sql = toSqliteText(tokens, 0, tokens.tokens().size());
-        }
+        const std::string sql = sqliteCondition(condition);
         return std::make_unique<SqliteCursor>(m_db, object.name,
                                               describeColumns(m_db, object.name, database),
                                               database, sql);
+    }
+
+    std::optional<std::uint64_t> countRows(const std::string& table,
+                                           const std::string& condition) override
+    {
+        const sqltext::ObjectName object = sqltext::parseObjectName(table);
+        const std::string database = databaseFor(object, table);
+        const std::string sql = sqliteCondition(condition);
+        return countSqliteRows(m_db, object.name, database, sql);
     }
 
     // The tables a table refers to, as the lists show them: SQLite's keys
