@@ -87,8 +87,9 @@ TEST(ServerDataScript, EveryTypeAndHostileValuesLoadElsewhereUnchanged)
         const bool some = option.size() == 2 && option[0] == "--where";
         EXPECT_EQ(scalar(target.name(), "SELECT COUNT(*) FROM dbo.HostileValues"),
                   some ? "3" : rows);
-        if (!some)
+        if (!some) {
             EXPECT_EQ(missingRows(source.name(), target.name()), "0");
+        }
         EXPECT_EQ(missingRows(target.name(), source.name()), "0");
         // The identity goes on from the source's values.
         target.run("INSERT INTO dbo.HostileValues (c_int) VALUES (1)");
