@@ -21,12 +21,13 @@ struct CommandRule {
     bool out = false;               // --out, then required
     bool dataOptions = false;       // --rows-per-insert, --batch, --order-by-keys
     bool noTransaction = false;     // --no-transaction
+    bool run = false;               // --param, --null, --rollback, --format
 };
 
 constexpr std::size_t kMany = SIZE_MAX;
 constexpr int kMaxBatch = 1000000;
 
-constexpr std::array<CommandRule, 14> kCommands = {{
+constexpr std::array<CommandRule, 15> kCommands = {{
     {"tables", 0, 0},
     {"fields", 1, 1},
     {"insert", 1, 1, true},
@@ -41,6 +42,7 @@ constexpr std::array<CommandRule, 14> kCommands = {{
     {"proc-script", 1, kMany, false, false, true},
     {"data-script", 1, kMany, false, true, true, true},
     {"load", 1, 1, false, false, false, false, true},
+    {"run", 1, 1, false, false, false, false, false, true},
 }};
 
 // The generator options' switches.
@@ -136,6 +138,25 @@ private:
             number(m_result.rowsPerInsert, name, value(name, inlineValue), 1000);
         } else if (name == "--batch") {
             number(m_result.batch, name, value(name, inlineValue), kMaxBatch);
+        } else if (name == "--param") {
+            const std::string text = value(name, inlineValue);
+            const auto equals = text.find('=');
+            if (equals == std::string::npos || equals == 0)
+                throw UsageError("--param needs NAME=VALUE, not '" + text + "'");
+            m_result.parameters.emplace_back(text.substr(0, equals), text.substr(equals + 1));
+        } else if (name == "--null") {
+            const std::string text = value(name, inlineValue);
+            if (text.empty())
+                throw UsageError("--null needs a parameter name");
+            m_result.parameters.emplace_back(text, std::nullopt);
+        } else if (name == "--format") {
+            once(m_result.format, name, value(name, inlineValue));
+            if (*m_result.format != "tsv" && *m_result.format != "csv" && *m_result.format != "json")
+                throw UsageError("--format is tsv, csv or json, not '" + *m_result.format + "'");
+        } else if (name == "--rollback") {
+            if (inlineValue)
+                throw UsageError("option '" + name + "' takes no value");
+            m_result.rollback = true;
         } else if (name == "--order-by-keys" || name == "--no-transaction") {
             if (inlineValue)
                 throw UsageError("option '" + name + "' takes no value");
@@ -215,6 +236,14 @@ private:
         }
         if (!m_rule->noTransaction && m_result.noTransaction)
             refuse("--no-transaction");
+        if (!m_rule->run) {
+            if (!m_result.parameters.empty())
+                refuse(m_result.parameters.front().second ? "--param" : "--null");
+            if (m_result.rollback)
+                refuse("--rollback");
+            if (m_result.format)
+                refuse("--format");
+        }
         if (!m_rule->fieldsAndName && !m_switches.empty())
             refuse(m_switches.front());
         if (m_rule->dataOptions) {
@@ -335,6 +364,16 @@ std::string usageText()
            "                         ends a batch), all in one transaction that a failing\n"
            "                         batch rolls back; with --no-transaction each batch\n"
            "                         stands on its own\n"
+           "  run PROCEDURE [--param NAME=VALUE]... [--null NAME]... [--rollback]\n"
+           "      [--format tsv|csv|json]\n"
+           "                         call the procedure with the values bound as\n"
+           "                         parameters (those not given take their defaults);\n"
+           "                         each result set on standard output (tsv: a header\n"
+           "                         line, \\N for NULL, \\t \\n \\r \\\\ escaped; a blank line\n"
+           "                         between sets), the messages, rows affected, output\n"
+           "                         parameters and return value on standard error;\n"
+           "                         --rollback runs it in a transaction rolled back\n"
+           "                         after; status 1 when it raises an error\n"
            "\n"
            "Without --connection the connection string stored by Varnett is used.\n"
            "  --help                 show this text\n"

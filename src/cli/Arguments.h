@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace varnett::cli {
@@ -33,6 +34,10 @@ struct Invocation {
     std::optional<int> rowsPerInsert;       // --rows-per-insert (data-script)
     std::optional<int> batch;               // --batch (data-script)
     bool orderByKeys = false;               // --order-by-keys (data-script)
+    // run: --param NAME=VALUE and --null NAME, in order (none for NULL)
+    std::vector<std::pair<std::string, std::optional<std::string>>> parameters;
+    bool rollback = false;                  // --rollback (run)
+    std::optional<std::string> format;      // --format tsv|csv|json (run)
 };
 
 // Reads the arguments (without the program name). Options take their value

@@ -31,6 +31,8 @@ void runCommand(const Invocation& invocation, Session& session)
         dataScript(session, invocation);
     else if (command == "load")
         loadFile(session, operands.at(0), !invocation.noTransaction);
+    else if (command == "run")
+        runProcedure(session, invocation);
     else
         throw Error("The command '" + command + "' is not known.");
 }

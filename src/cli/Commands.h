@@ -26,4 +26,6 @@ void procedureScript(Session& session, const std::string& out,
                      const std::vector<std::string>& procedures);
 void dataScript(Session& session, const Invocation& invocation);
 
+void runProcedure(Session& session, const Invocation& invocation);
+
 } // namespace varnett::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ProcedureRun.h"
 #include "sqltext/Error.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/TableKeys.h"
@@ -66,6 +67,20 @@ public:
     // The key of a table (primary key, else the first unique index) and its
     // identity, rowversion and computed columns; named as for openTable.
     virtual sqltext::TableKeys tableKeys(const std::string& table) = 0;
+
+    // The parameters of a procedure (named as the lists name it) as the
+    // server describes them, in order.
+    virtual std::vector<ProcedureParameter> procedureParameters(const std::string& procedure)
+    {
+        throw Error("This connection cannot describe the parameters of '" + procedure + "'.");
+    }
+    // Calls a procedure with its values bound as parameters; see RunRequest.
+    // A value that does not fit its parameter throws before anything runs;
+    // the server's errors come back as messages of the outcome.
+    virtual RunOutcome runProcedure(const RunRequest& request)
+    {
+        throw Error("This connection cannot run the procedure '" + request.procedure + "'.");
+    }
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;

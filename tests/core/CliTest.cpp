@@ -108,6 +108,13 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"select"}, "command 'select' needs an argument"},
         {{"delete", "T", "--where", "a:="}, "command 'delete' takes no --where"},
         {{"update-procedure"}, "command 'update-procedure' needs an argument"},
+        {{"run"}, "command 'run' needs an argument"},
+        {{"run", "P", "--param", "x"}, "--param needs NAME=VALUE, not 'x'"},
+        {{"run", "P", "--param=", "=1"}, "--param needs NAME=VALUE, not ''"},
+        {{"run", "P", "--format", "xml"}, "--format is tsv, csv or json, not 'xml'"},
+        {{"run", "P", "--rollback=yes"}, "option '--rollback' takes no value"},
+        {{"exec", "f", "--rollback"}, "command 'exec' takes no --rollback"},
+        {{"tables", "--null", "a"}, "command 'tables' takes no --null"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
@@ -227,6 +234,13 @@ TEST(Cli, ProceduresAreCreatedListedReadAndDropped)
     EXPECT_EQ(runScript(dir, {"--connection", connection, "procedures"}).out, "O'Brien\nP1\n");
     Outcome text = runScript(dir, {"--connection", connection, "text", "P1"});
     EXPECT_EQ(text.out, "CREATE PROCEDURE P1 AS\n  select 'abc'\n\n  EXEC P2\n");
+
+    // The embedded engine keeps procedures without running them.
+    Outcome ran = runScript(dir, {"--connection", connection, "run", "p1", "--param", "a=1"});
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_EQ(ran.err, "varnett-script: The embedded engine stores procedures without running "
+                       "them: 'P1' can be run on a SQL Server connection only.\n");
+    EXPECT_EQ(ran.out, "");
 
     Outcome twice = runScript(dir, {"--connection", connection, "exec", dir.file("p1.sql")});
     EXPECT_EQ(twice.status, 1);

@@ -11,6 +11,7 @@
 #ifdef VARNETT_HAVE_ODBC
 #include "data/odbc/OdbcCatalog.h"
 #include "data/odbc/OdbcCursor.h"
+#include "data/odbc/OdbcRun.h"
 #include "data/odbc/OdbcSession.h"
 #include "data/odbc/SqlServerCatalog.h"
 #include "sqltext/Identifiers.h"
@@ -187,6 +188,18 @@ public:
         }
         return catalogKeys(m_session, m_options, object.name,
                            object.isDbo() ? std::string() : object.schema);
+    }
+
+    std::vector<ProcedureParameter> procedureParameters(const std::string& procedure) override
+    {
+        return sqlServerProcedureParameters(m_session, procedure);
+    }
+
+    RunOutcome runProcedure(const RunRequest& request) override
+    {
+        if (m_inTransaction)
+            throw Error("A procedure cannot be run while a transaction is active on this connection.");
+        return sqlServerRunProcedure(m_session, request);
     }
 
     void beginTransaction() override

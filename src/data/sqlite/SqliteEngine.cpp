@@ -267,6 +267,17 @@ public:
         return describeKeys(m_db, object.name, *database);
     }
 
+    RunOutcome runProcedure(const RunRequest& request) override
+    {
+        throw Error("The embedded engine stores procedures without running them: '"
+                    + request.procedure + "' can be run on a SQL Server connection only.");
+    }
+    std::vector<ProcedureParameter> procedureParameters(const std::string& procedure) override
+    {
+        throw Error("The embedded engine stores procedures without running them: the parameters of '"
+                    + procedure + "' are described on a SQL Server connection only.");
+    }
+
     void beginTransaction() override { execSqlite(m_db, "BEGIN"); }
     void commit() override { execSqlite(m_db, "COMMIT"); }
     void rollback() override { execSqlite(m_db, "ROLLBACK"); }
