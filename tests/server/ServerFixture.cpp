@@ -149,4 +149,30 @@ std::string cli(const TempDir& dir, const ScratchDatabase& db, std::vector<std::
     return run.out;
 }
 
+void createGenerated(const TempDir& dir, const ScratchDatabase& db,
+                     const std::vector<std::string>& generate)
+{
+    std::vector<std::string> args = {"--connection", db.connection()};
+    args.insert(args.end(), generate.begin(), generate.end());
+    Outcome text = runScript(dir, args);
+    ASSERT_EQ(text.status, 0) << text.err;
+    Outcome created = runScript(dir, {"--connection", db.connection(), "exec", "-"}, text.out);
+    ASSERT_EQ(created.status, 0) << created.err << "\n" << text.out;
+}
+
+std::string rowsOf(const std::vector<Row>& rows)
+{
+    std::string out;
+    for (const Row& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c)
+            out += (c ? "|" : "") + row[c].value_or("NULL");
+        out += "\n";
+    }
+    return out;
+}
+
+const char* const kItems =
+    "CREATE TABLE dbo.Items (ItemID int IDENTITY(1,1) PRIMARY KEY, Name nvarchar(40) NOT NULL,"
+    " Price decimal(10,2) NULL, Code varchar(10) NULL)";
+
 } // namespace varnett::testing

@@ -52,6 +52,18 @@ private:
     std::string m_name;
 };
 
+// The procedure varnett-script generates with the arguments ("insert", TABLE,
+// ...), created on the database with varnett-script exec; fails the test
+// unless both succeed.
+void createGenerated(const TempDir& dir, const ScratchDatabase& db,
+                     const std::vector<std::string>& generate);
+
+// Rows as lines of values joined by "|", NULL as NULL.
+std::string rowsOf(const std::vector<Row>& rows);
+
+// A table with an identity key, for the generated procedures.
+extern const char* const kItems;
+
 // varnett-script on the database; fails the test unless it exits with 0.
 std::string cli(const TempDir& dir, const ScratchDatabase& db, std::vector<std::string> args,
                 const std::string& input = {});

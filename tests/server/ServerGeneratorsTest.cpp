@@ -6,38 +6,6 @@
 
 using namespace varnett::testing;
 
-namespace {
-
-// The procedure varnett-script writes for the table, created on the server
-// with varnett-script exec.
-void createGenerated(const TempDir& dir, const ScratchDatabase& db,
-                     const std::vector<std::string>& generate)
-{
-    std::vector<std::string> args = {"--connection", db.connection()};
-    args.insert(args.end(), generate.begin(), generate.end());
-    Outcome text = runScript(dir, args);
-    ASSERT_EQ(text.status, 0) << text.err;
-    Outcome created = runScript(dir, {"--connection", db.connection(), "exec", "-"}, text.out);
-    ASSERT_EQ(created.status, 0) << created.err << "\n" << text.out;
-}
-
-std::string rowsOf(const std::vector<Row>& rows)
-{
-    std::string out;
-    for (const Row& row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c)
-            out += (c ? "|" : "") + row[c].value_or("NULL");
-        out += "\n";
-    }
-    return out;
-}
-
-const char* const kItems =
-    "CREATE TABLE dbo.Items (ItemID int IDENTITY(1,1) PRIMARY KEY, Name nvarchar(40) NOT NULL,"
-    " Price decimal(10,2) NULL, Code varchar(10) NULL)";
-
-} // namespace
-
 // Each generated kind, created on the server and called with values bound
 // as ODBC parameters, does to the rows what its text says.
 TEST(ServerGenerators, EachKindCreatedAndCalledWithBoundValues)

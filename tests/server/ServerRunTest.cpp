@@ -15,31 +15,6 @@ using varnett::data::RunRequest;
 
 namespace {
 
-const char* const kItems =
-    "CREATE TABLE dbo.Items (ItemID int IDENTITY(1,1) PRIMARY KEY, Name nvarchar(40) NOT NULL,"
-    " Price decimal(10,2) NULL, Code varchar(10) NULL)";
-
-// The procedure varnett-script generates, created with varnett-script exec.
-void createGenerated(const TempDir& dir, const ScratchDatabase& db, std::vector<std::string> args)
-{
-    args.insert(args.begin(), {"--connection", db.connection()});
-    Outcome text = runScript(dir, args);
-    ASSERT_EQ(text.status, 0) << text.err;
-    Outcome created = runScript(dir, {"--connection", db.connection(), "exec", "-"}, text.out);
-    ASSERT_EQ(created.status, 0) << created.err;
-}
-
-std::string rowsOf(const std::vector<Row>& rows)
-{
-    std::string out;
-    for (const Row& row : rows) {
-        for (std::size_t c = 0; c < row.size(); ++c)
-            out += (c ? "|" : "") + row[c].value_or("NULL");
-        out += "\n";
-    }
-    return out;
-}
-
 std::string itemsOf(const ScratchDatabase& db)
 {
     return rowsOf(query(db.name(), "SELECT ItemID, Name, Price, Code FROM dbo.Items ORDER BY ItemID"));
