@@ -74,7 +74,6 @@ public:
         // The table as the lists show it: "Name" in dbo, or "Schema.Name".
         const sqltext::ObjectName object = sqltext::parseObjectName(shown);
         const std::string& table = object.name;
-        const std::string schema = object.isDbo() ? std::string() : object.schema;
         // The catalog is read before the rows: many drivers serve one
         // active statement per connection.
         std::vector<OwnedColumns> catalog = ownedBy(catalogColumns(m_session, m_options, table),
@@ -86,11 +85,7 @@ public:
                                             namesOf(catalog));
 
         auto statement = std::make_unique<OdbcStatement>(m_session);
-        std::string sql = "SELECT * FROM " + (schema.empty() ? "" : quoted(schema) + ".")
-            + quoted(table);
-        if (!isBlankText(condition))
-            sql += " WHERE (" + condition + ")";
-        statement->execute(sql);
+        statement->execute("SELECT *" + fromWhere(object, condition));
         std::vector<ResultColumn> result = describeResult(*statement);
         std::vector<sqltext::ColumnDesc> columns = chooseColumns(catalog, result);
         // The server's own word on identity and computed columns: not every
@@ -109,13 +104,9 @@ public:
     std::optional<std::uint64_t> countRows(const std::string& shown,
                                            const std::string& condition) override
     {
-        const sqltext::ObjectName object = sqltext::parseObjectName(shown);
-        std::string sql = std::string(m_options.sqlServer ? "SELECT COUNT_BIG(*)" : "SELECT COUNT(*)")
-            + " FROM " + (object.isDbo() ? "" : quoted(object.schema) + ".") + quoted(object.name);
-        if (!isBlankText(condition))
-            sql += " WHERE (" + condition + ")";
         OdbcStatement statement(m_session);
-        statement.execute(sql);
+        statement.execute((m_options.sqlServer ? "SELECT COUNT_BIG(*)" : "SELECT COUNT(*)")
+                          + fromWhere(sqltext::parseObjectName(shown), condition));
         std::optional<std::int64_t> count;
         if (statement.fetch())
             count = statement.integer(1);
@@ -249,6 +240,16 @@ private:
             out += name[i];
         }
         return out + m_quote;
+    }
+
+    // " FROM table WHERE (condition)" of a table as the lists show it.
+    std::string fromWhere(const sqltext::ObjectName& object, const std::string& condition) const
+    {
+        std::string sql = " FROM " + (object.isDbo() ? "" : quoted(object.schema) + ".")
+            + quoted(object.name);
+        if (!isBlankText(condition))
+            sql += " WHERE (" + condition + ")";
+        return sql;
     }
 
     // The column names of every owner's table.
