@@ -12,15 +12,14 @@ namespace varnett::data {
 
 namespace {
 
-struct DiagRecord {
-    std::string state;
-    std::string message;
-};
 
 std::string fromWide(const SQLWCHAR* text, std::size_t length)
 {
     return utf16ToUtf8(std::u16string(text, text + length));
 }
+
+
+} // namespace
 
 std::vector<DiagRecord> diagRecords(SQLSMALLINT handleType, SQLHANDLE handle)
 {
@@ -42,12 +41,11 @@ std::vector<DiagRecord> diagRecords(SQLSMALLINT handleType, SQLHANDLE handle)
         if (!SQL_SUCCEEDED(rc))
             break;
         std::size_t chars = std::min<std::size_t>(std::max<SQLSMALLINT>(length, 0), message.size() - 1);
-        records.push_back({fromWide(state, 5), stripDriverPrefixes(fromWide(message.data(), chars))});
+        records.push_back({fromWide(state, 5), stripDriverPrefixes(fromWide(message.data(), chars)),
+                           native, number});
     }
     return records;
 }
-
-} // namespace
 
 std::string odbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
 {

@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varnett::data {
 
@@ -17,6 +18,16 @@ namespace varnett::data {
 // driver's bracketed prefixes. Errors only when there are any; warnings and
 // informational messages (SQLSTATE 01xxx) otherwise. Repeated messages once.
 std::string odbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+
+// One diagnostic record of a handle, its driver prefixes stripped.
+struct DiagRecord {
+    std::string state;
+    std::string message;
+    SQLINTEGER native = 0;
+    SQLSMALLINT number = 0;   // the record's number, for SQLGetDiagField
+};
+// Every diagnostic record of the handle, in order.
+std::vector<DiagRecord> diagRecords(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // Throws varnett::Error with the handle's diagnostics; `what` names the call
 // when the driver left no message.

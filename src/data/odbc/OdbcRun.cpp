@@ -3,6 +3,7 @@
 #ifdef VARNETT_HAVE_ODBC
 
 #include "data/odbc/OdbcCursor.h"
+#include "data/odbc/OdbcError.h"
 #include "data/odbc/OdbcText.h"
 #include "sqltext/AsciiText.h"
 #include "sqltext/Error.h"
@@ -233,28 +234,15 @@ private:
             return false;
         SQLHSTMT h = m_statement.handle();
         bool any = false;
-        for (SQLSMALLINT record = 1;; ++record) {
-            SQLWCHAR state[6] = {};
-            SQLINTEGER native = 0;
-            std::vector<SQLWCHAR> text(1024);
-            SQLSMALLINT length = 0;
-            SQLRETURN got = SQLGetDiagRecW(SQL_HANDLE_STMT, h, record, state, &native, text.data(),
-                                           static_cast<SQLSMALLINT>(text.size()), &length);
-            if (got == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(text.size())) {
-                text.resize(static_cast<std::size_t>(length) + 1);
-                got = SQLGetDiagRecW(SQL_HANDLE_STMT, h, record, state, &native, text.data(),
-                                     static_cast<SQLSMALLINT>(text.size()), &length);
-            }
-            if (!SQL_SUCCEEDED(got))
-                break;
+        for (const DiagRecord& diag : diagRecords(SQL_HANDLE_STMT, h)) {
             any = true;
-            const std::string sqlState = fromSqlWide(state, 5);
+            const SQLSMALLINT record = diag.number;
+            const std::string& sqlState = diag.state;
             if (sqlState == "HY008")   // the cancel's own answer
                 continue;
             RunMessage message;
-            message.number = native;
-            message.text = stripDriverPrefixes(fromSqlWide(
-                text.data(), std::min<std::size_t>(std::max<SQLSMALLINT>(length, 0), text.size() - 1)));
+            message.number = diag.native;
+            message.text = diag.message;
             message.error = sqlState.compare(0, 2, "01") != 0;
             message.resultSetsBefore = m_outcome.resultSets.size();
             SQLINTEGER field = 0;
