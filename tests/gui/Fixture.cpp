@@ -5,6 +5,7 @@
 #include "data/sqlite/SqliteEngine.h"
 
 #include <QAction>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,14 @@ std::unique_ptr<data::SettingsStore> makeSettings(const TempDir& dir, const std:
     if (!stored.empty())
         settings->setConnectionString(stored);
     return settings;
+}
+
+QStringList captions(QTreeWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(0);
+    return texts;
 }
 
 void trigger(TfrmMain& window, const char* actionName)

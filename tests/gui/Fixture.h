@@ -13,6 +13,7 @@
 #include <string>
 
 class QAction;
+class QTreeWidget;
 class QWidget;
 
 namespace varnett {
@@ -39,6 +40,9 @@ T* child(QWidget* parent, const char* name)
         throw std::runtime_error(std::string("no child named ") + name);
     return found;
 }
+
+// The first column's texts of a list's top-level items, in order.
+QStringList captions(QTreeWidget* list);
 
 // Triggers the main window's action of the given objectName.
 void trigger(TfrmMain& window, const char* actionName);

@@ -21,14 +21,6 @@ using namespace varnett::testing;
 
 namespace {
 
-QStringList captions(QTreeWidget* list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        texts << list->topLevelItem(i)->text(0);
-    return texts;
-}
-
 QStringList filtered(QDialog& dialog, const QString& filter)
 {
     child<QLineEdit>(&dialog, "edtFilter")->setText(filter);

@@ -14,18 +14,6 @@
 using namespace varnett;
 using namespace varnett::testing;
 
-namespace {
-
-QStringList itemTexts(QTreeWidget* list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        texts << list->topLevelItem(i)->text(0);
-    return texts;
-}
-
-} // namespace
-
 // A user's day on the server through the window: the lists, Build, Create,
 // the recent list, open and update on the server.
 TEST(ServerWindow, BuildCreateOpenAndUpdateThroughTheWindow)
@@ -41,9 +29,9 @@ TEST(ServerWindow, BuildCreateOpenAndUpdateThroughTheWindow)
     TfrmMain window(*settings);
 
     pickTableAndFields(window, QStringLiteral("Orders"), {"OrderID", "Freight", "Note"});
-    EXPECT_EQ(itemTexts(child<QTreeWidget>(&window, "lvTables")),
+    EXPECT_EQ(captions(child<QTreeWidget>(&window, "lvTables")),
               QStringList({"Orders", "Purchasing.Orders"}));
-    EXPECT_EQ(itemTexts(child<QTreeWidget>(&window, "lvFields")),
+    EXPECT_EQ(captions(child<QTreeWidget>(&window, "lvFields")),
               QStringList({"OrderID", "Freight", "Note"}));
 
     // The identity is left out: the created procedure inserts at its first call.
