@@ -27,6 +27,14 @@ constexpr int kDeclaredTypeRole = Qt::UserRole + 1;
 constexpr int kTypeRole = Qt::UserRole + 2;
 constexpr int kServerFilledRole = Qt::UserRole + 3;
 constexpr int kKeyRole = Qt::UserRole + 4;
+// A table entry's schema and name, as the catalog gave them.
+constexpr int kObjectRole = Qt::UserRole + 5;
+
+sqltext::ObjectName objectOf(const QTreeWidgetItem& item)
+{
+    const QStringList parts = item.data(0, kObjectRole).toStringList();
+    return {parts.value(0).toStdString(), parts.value(1).toStdString()};
+}
 
 } // namespace
 
@@ -73,17 +81,21 @@ SchemaLists::~SchemaLists()
 
 void SchemaLists::loadTables()
 {
-    const std::vector<std::string> names = m_dataMain.listTables();
-    const std::vector<std::string> viewList = m_dataMain.listViews();
-    const std::set<std::string> views(viewList.begin(), viewList.end());
+    const std::vector<sqltext::ObjectName> names = m_dataMain.listTables();
+    std::set<std::string> views;
+    for (const sqltext::ObjectName& view : m_dataMain.listViews())
+        views.insert(sqltext::displayName(view));
     m_justTried = nullptr;
     m_tables->clear();
     // Filled in the catalog's order: no sort arrow.
     m_tables->header()->setSortIndicatorShown(false);
-    for (const std::string& name : names) {
-        auto* item = new QTreeWidgetItem(m_tables, {QString::fromStdString(name)});
+    for (const sqltext::ObjectName& name : names) {
+        const std::string shown = sqltext::displayName(name);
+        auto* item = new QTreeWidgetItem(m_tables, {QString::fromStdString(shown)});
+        item->setData(0, kObjectRole,
+                      QStringList{QString::fromStdString(name.schema), QString::fromStdString(name.name)});
         // Views have their own icon.
-        item->setIcon(0, images::listImage(views.count(name) ? 2 : 0));
+        item->setIcon(0, images::listImage(views.count(shown) ? 2 : 0));
     }
     m_tables->resizeColumnToContents(0);
 }
@@ -109,10 +121,11 @@ void SchemaLists::lvTablesClick()
         return;
     ui::BusyOperation busy({}, false);
     emptyFields();
-    auto cursor = m_dataMain.openTable(table.toStdString());
+    const sqltext::ObjectName object = objectOf(*m_tables->selectedItems().first());
+    auto cursor = m_dataMain.openTable(object);
     std::vector<sqltext::ColumnDesc> columns = cursor->columns();
     cursor.reset();
-    sqltext::TableKeys keys = m_dataMain.tableKeys(table.toStdString());
+    sqltext::TableKeys keys = m_dataMain.tableKeys(object);
     for (const sqltext::ColumnDesc& column : columns) {
         QStringList texts{QString::fromStdString(column.name)};
         if (auto type = sqltext::typeText(column))

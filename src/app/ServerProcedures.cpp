@@ -80,11 +80,9 @@ bool ServerProcedures::createPage(const QStringList& lines, const QString& word)
 QStringList ServerProcedures::procedureText(const QString& name)
 {
     data::Engine& engine = m_dataMain.db().engine();
-    const std::string objectName =
-        sqltext::procedureObjectName(engine.databaseName(),
-                                     sqltext::objectNameOrWhole(name.toStdString()));
+    const sqltext::ObjectName procedure = sqltext::objectNameOrWhole(name.toStdString());
     QStringList lines;
-    for (const std::string& line : sqltext::procedureLines(engine.procedureText(objectName)))
+    for (const std::string& line : sqltext::procedureLines(engine.procedureText(procedure)))
         lines << QString::fromStdString(line);
     return lines;
 }
@@ -93,7 +91,10 @@ bool ServerProcedures::updateOnServer(const QString& procedureName, const QStrin
 {
     try {
         requireText(lines);
-        data::updateProcedure(m_dataMain.db().engine(), procedureName.toStdString(), toStd(lines));
+        std::optional<sqltext::ObjectName> procedure;
+        if (!procedureName.isEmpty())
+            procedure = sqltext::objectNameOrWhole(procedureName.toStdString());
+        data::updateProcedure(m_dataMain.db().engine(), procedure, toStd(lines));
     } catch (const std::exception& failure) {
         ui::error(translated("Can not update procedure. Error msg: ") + ui::messageOf(failure));
         return false;

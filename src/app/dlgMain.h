@@ -14,6 +14,7 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QMenu;
+#include "sqltext/ObjectName.h"
 #include "ui/BusyOperation.h"
 
 namespace varnett::ui {
@@ -197,7 +198,7 @@ private:
     std::unique_ptr<ServerProcedures> m_server;
     ui::TfrmFind* m_find = nullptr;
     // The procedures chosen for the last procedure script.
-    std::vector<std::string> m_chosenProcedures;
+    std::vector<sqltext::ObjectName> m_chosenProcedures;
     // The file names the script save dialog proposes: the last one chosen
     // for each kind of script.
     QString m_lastProcedureScript;

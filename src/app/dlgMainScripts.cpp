@@ -185,13 +185,12 @@ void TfrmMain::mniScriptClick()
         return;
     m_chosenProcedures.clear();
     for (const QString& name : askOpenProcedures(*m_dataMain, this))
-        m_chosenProcedures.push_back(name.toStdString());
+        m_chosenProcedures.push_back(sqltext::objectNameOrWhole(name.toStdString()));
     if (m_chosenProcedures.empty())
         return;
     try {
         ui::BusyOperation busy(busyWidgets(), true, m_clock);
-        data::Engine& engine = m_dataMain->db().engine();
-        data::writeProcedureScript(engine, engine.databaseName(), m_chosenProcedures,
+        data::writeProcedureScript(m_dataMain->db().engine(), m_chosenProcedures,
                                    path->toStdString(), procedureScriptProgress(busy));
     } catch (const ui::OperationCancelled&) {
         ui::information(scriptCancelled(*path));

@@ -60,8 +60,8 @@ bool TfrmMain::procedureExists(const QString& name)
 {
     const std::string wanted =
         sqltext::toUpperAscii(sqltext::displayName(sqltext::objectNameOrWhole(name.toStdString())));
-    for (const std::string& listed : m_dataMain->listProcedures())
-        if (sqltext::toUpperAscii(sqltext::procedureDisplayName(listed)) == wanted)
+    for (const sqltext::ProcedureRef& listed : m_dataMain->listProcedures())
+        if (sqltext::toUpperAscii(sqltext::displayName(listed.object)) == wanted)
             return true;
     return false;
 }

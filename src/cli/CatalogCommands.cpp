@@ -9,7 +9,10 @@ namespace varnett::cli {
 
 void listTables(Session& session)
 {
-    printLines(session.engine().listTables());
+    std::vector<std::string> names;
+    for (const sqltext::ObjectName& table : session.engine().listTables())
+        names.push_back(sqltext::displayName(table));
+    printLines(names);
 }
 
 void listFields(Session& session, const std::string& table)
@@ -22,17 +25,15 @@ void listFields(Session& session, const std::string& table)
 
 void listProcedures(Session& session)
 {
-    std::vector<std::string> names = session.engine().listProcedures();
-    for (std::string& name : names)
-        name = sqltext::procedureDisplayName(name);
+    std::vector<std::string> names;
+    for (const sqltext::ProcedureRef& procedure : session.engine().listProcedures())
+        names.push_back(sqltext::procedureDisplayName(sqltext::catalogName(procedure)));
     printLines(names);
 }
 
 void printProcedureText(Session& session, const std::string& procedure)
 {
-    data::Engine& engine = session.engine();
-    auto rows = engine.procedureText(
-        sqltext::procedureObjectName(engine.databaseName(), sqltext::parseObjectName(procedure)));
+    auto rows = session.engine().procedureText(sqltext::parseObjectName(procedure));
     printLines(sqltext::procedureLines(rows));
 }
 

@@ -43,7 +43,7 @@ ProcedureKind kindOf(const std::string& command)
 }
 
 // The facts the options need, read from the catalog only when they need them.
-sqltext::TableFacts factsFor(Session& session, const std::string& table,
+sqltext::TableFacts factsFor(Session& session, const sqltext::ObjectName& table,
                              const std::vector<ColumnDesc>& columns,
                              const sqltext::GeneratorOptions& options)
 {
@@ -57,8 +57,9 @@ sqltext::TableFacts factsFor(Session& session, const std::string& table,
 void generateProcedure(Session& session, const Invocation& invocation)
 {
     const ProcedureKind kind = kindOf(invocation.command);
-    const std::string table = session.resolveTable(invocation.operands.at(0));
-    const std::vector<ColumnDesc> columns = session.columnsOf(table);
+    const sqltext::ObjectName object = session.resolveTable(invocation.operands.at(0));
+    const std::string table = sqltext::displayName(object);
+    const std::vector<ColumnDesc> columns = session.columnsOf(object);
 
     std::vector<Field> fields;
     if (invocation.fields.empty()) {
@@ -88,7 +89,7 @@ void generateProcedure(Session& session, const Invocation& invocation)
 
     const std::string name = invocation.name.value_or(sqltext::proposedProcedureName(kind, table));
     const sqltext::GeneratorOptions& options = invocation.options;
-    const sqltext::TableFacts facts = factsFor(session, table, columns, options);
+    const sqltext::TableFacts facts = factsFor(session, object, columns, options);
     std::vector<std::string> lines;
     switch (kind) {
     case ProcedureKind::Insert:

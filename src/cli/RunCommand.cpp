@@ -156,7 +156,8 @@ void runProcedure(Session& session, const Invocation& invocation)
     if (outcome.rolledBack)
         std::cerr << "Rolled back: the call ran in a transaction that was rolled back.\n";
     if (outcome.failed())
-        throw Error("The procedure '" + request.procedure + "' raised an error.");
+        throw Error("The procedure '" + sqltext::displayName(request.procedure.object)
+                    + "' raised an error.");
 }
 
 } // namespace varnett::cli

@@ -8,17 +8,16 @@ namespace varnett::cli {
 void procedureScript(Session& session, const std::string& out,
                      const std::vector<std::string>& procedures)
 {
-    std::vector<std::string> names;
+    std::vector<sqltext::ObjectName> names;
     for (const std::string& procedure : procedures)
-        names.push_back(session.resolveProcedure(procedure));
-    data::Engine& engine = session.engine();
+        names.push_back(session.resolveProcedure(procedure).object);
     TerminalProgress progress({"reading procedure", "ordering procedure", "writing procedure"});
-    data::writeProcedureScript(engine, engine.databaseName(), names, out, progress.progress());
+    data::writeProcedureScript(session.engine(), names, out, progress.progress());
 }
 
 void dataScript(Session& session, const Invocation& invocation)
 {
-    std::vector<std::string> names;
+    std::vector<sqltext::ObjectName> names;
     for (const std::string& table : invocation.operands)
         names.push_back(session.resolveTable(table));
     data::DataScriptSettings settings;

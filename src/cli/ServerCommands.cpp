@@ -18,7 +18,10 @@ void executeFile(Session& session, const std::string& path)
 
 void dropProcedures(Session& session, const std::vector<std::string>& procedures)
 {
-    session.engine().executeBatch(data::joinLinesCrLf(sqltext::dropProcedureLines(procedures)));
+    std::vector<sqltext::ObjectName> names;
+    for (const std::string& procedure : procedures)
+        names.push_back(sqltext::objectNameOrWhole(procedure));
+    session.engine().executeBatch(data::joinLinesCrLf(sqltext::dropProcedureLines(names)));
 }
 
 void updateProcedure(Session& session, const std::string& path)

@@ -25,23 +25,46 @@ std::string listedForm(const std::string& name)
 NameIndex::NameIndex(std::vector<std::string> names) : m_names(std::move(names))
 {
     for (std::size_t i = 0; i < m_names.size(); ++i)
-        m_byUpper.emplace(sqltext::toUpperAscii(listedForm(m_names[i])), i);
+        m_byUpper.emplace(sqltext::toUpperAscii(m_names[i]), i);
 }
 
-const std::string* NameIndex::find(const std::string& name) const
+std::optional<std::size_t> NameIndex::find(const std::string& name) const
 {
-    const std::string listed = listedForm(name);
-    auto [first, last] = m_byUpper.equal_range(sqltext::toUpperAscii(listed));
-    const std::string* found = nullptr;
+    auto [first, last] = m_byUpper.equal_range(sqltext::toUpperAscii(name));
+    std::optional<std::size_t> found;
     std::size_t count = 0;
     for (auto it = first; it != last; ++it) {
-        const std::string& candidate = m_names[it->second];
-        if (candidate == name || listedForm(candidate) == listed)
-            return &candidate;
-        found = &candidate;
+        if (m_names[it->second] == name)
+            return it->second;
+        found = it->second;
         ++count;
     }
-    return count == 1 ? found : nullptr;
+    if (count != 1)
+        return std::nullopt;
+    return found;
+}
+
+namespace {
+
+std::vector<std::string> shownNames(const std::vector<sqltext::ObjectName>& objects)
+{
+    std::vector<std::string> names;
+    names.reserve(objects.size());
+    for (const sqltext::ObjectName& object : objects)
+        names.push_back(sqltext::displayName(object));
+    return names;
+}
+
+} // namespace
+
+ObjectIndex::ObjectIndex(const std::vector<sqltext::ObjectName>& objects)
+    : m_shown(shownNames(objects))
+{
+}
+
+std::optional<std::size_t> ObjectIndex::find(const std::string& typed) const
+{
+    return m_shown.find(listedForm(typed));
 }
 
 Session::Session(std::optional<std::string> connection) : m_connection(std::move(connection)) {}
@@ -66,29 +89,32 @@ data::Engine& Session::engine()
     return *m_engine;
 }
 
-std::string Session::resolveTable(const std::string& name)
+sqltext::ObjectName Session::resolveTable(const std::string& name)
 {
-    if (!m_tables)
-        m_tables.emplace(engine().listTables());
-    if (const std::string* found = m_tables->find(name))
-        return *found;
+    if (!m_tables) {
+        m_tableList = engine().listTables();
+        m_tables.emplace(m_tableList);
+    }
+    if (const auto found = m_tables->find(name))
+        return m_tableList[*found];
     throw Error("The table '" + name + "' does not exist.");
 }
 
-std::string Session::resolveProcedure(const std::string& name)
+sqltext::ProcedureRef Session::resolveProcedure(const std::string& name)
 {
     if (!m_procedures) {
-        std::vector<std::string> names = engine().listProcedures();
-        for (std::string& procedure : names)
-            procedure = sqltext::procedureDisplayName(procedure);
-        m_procedures.emplace(std::move(names));
+        m_procedureList = engine().listProcedures();
+        std::vector<sqltext::ObjectName> objects;
+        for (const sqltext::ProcedureRef& procedure : m_procedureList)
+            objects.push_back(procedure.object);
+        m_procedures.emplace(std::move(objects));
     }
-    if (const std::string* found = m_procedures->find(name))
-        return *found;
+    if (const auto found = m_procedures->find(sqltext::procedureDisplayName(name)))
+        return m_procedureList[*found];
     throw Error("The procedure '" + name + "' does not exist.");
 }
 
-std::vector<sqltext::ColumnDesc> Session::columnsOf(const std::string& table)
+std::vector<sqltext::ColumnDesc> Session::columnsOf(const sqltext::ObjectName& table)
 {
     return engine().openTable(table)->columns();
 }
@@ -100,9 +126,8 @@ const sqltext::ColumnDesc& findColumn(const std::vector<sqltext::ColumnDesc>& co
     for (const auto& column : columns)
         names.push_back(column.name);
     NameIndex index(names);
-    if (const std::string* found = index.find(name))
-        return columns[static_cast<std::size_t>(
-            std::find(names.begin(), names.end(), *found) - names.begin())];
+    if (const auto found = index.find(name))
+        return columns[*found];
     throw Error("The table '" + table + "' has no field '" + name + "'.");
 }
 

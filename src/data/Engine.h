@@ -2,6 +2,7 @@
 
 #include "data/ProcedureRun.h"
 #include "sqltext/Error.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/ProcScript.h"
 #include "sqltext/TableKeys.h"
 #include "sqltext/Value.h"
@@ -14,6 +15,8 @@
 
 namespace varnett::data {
 
+using sqltext::ObjectName;
+using sqltext::ProcedureRef;
 using sqltext::ProcedureSettings;
 using sqltext::RowCursor;
 using sqltext::Value;
@@ -30,16 +33,17 @@ public:
     // on this machine; empty for a server.
     virtual std::string databaseFile() const { return {}; }
     // Tables, then views, each in catalog order.
-    virtual std::vector<std::string> listTables() = 0;
+    virtual std::vector<ObjectName> listTables() = 0;
     // The views among them; an engine that cannot tell gives none.
-    virtual std::vector<std::string> listViews() { return {}; }
-    // Stored procedures as "name;group", in catalog order.
-    virtual std::vector<std::string> listProcedures() = 0;
-    // Opens a table or view by its bare name (no brackets, no owner).
-    virtual std::unique_ptr<RowCursor> openTable(const std::string& table) = 0;
+    virtual std::vector<ObjectName> listViews() { return {}; }
+    // Stored procedures with their group numbers, in catalog order.
+    virtual std::vector<ProcedureRef> listProcedures() = 0;
+    // Opens a table or view. An unknown one throws the server's
+    // "Invalid object name" error, naming it as the lists show it.
+    virtual std::unique_ptr<RowCursor> openTable(const ObjectName& table) = 0;
     // The rows of a table or view that meet a condition, written in T-SQL
     // ("Qty > 5"); an empty condition keeps every row.
-    virtual std::unique_ptr<RowCursor> openRows(const std::string& table,
+    virtual std::unique_ptr<RowCursor> openRows(const ObjectName& table,
                                                 const std::string& condition)
     {
         if (condition.empty())
@@ -48,38 +52,40 @@ public:
     }
     // How many rows openRows(table, condition) gives, where the engine can
     // count them without reading them; none otherwise.
-    virtual std::optional<std::uint64_t> countRows(const std::string& /*table*/,
+    virtual std::optional<std::uint64_t> countRows(const ObjectName& /*table*/,
                                                    const std::string& /*condition*/)
     {
         return std::nullopt;
     }
-    // Names of the tables a table refers to by its foreign keys, each once,
-    // as the catalog names them.
-    virtual std::vector<std::string> referencedTables(const std::string& /*table*/) { return {}; }
+    // The tables a table refers to by its foreign keys, each once, as the
+    // catalog names them.
+    virtual std::vector<ObjectName> referencedTables(const ObjectName& /*table*/) { return {}; }
     // Runs the whole text as one batch that returns no rows.
     virtual void executeBatch(const std::string& sql) = 0;
-    // The rows of "exec sp_helptext" for the object name bound as its
-    // parameter (database.owner.name); each row as the server sends it.
-    virtual std::vector<std::string> procedureText(const std::string& objectName) = 0;
+    // The source of a procedure of this database as "exec sp_helptext"
+    // gives it, a row each as the server sends it. An unknown procedure
+    // throws the server's error, naming it database.owner.name.
+    virtual std::vector<std::string> procedureText(const ObjectName& procedure) = 0;
     // The session settings the procedure was created under (QUOTED_IDENTIFIER
-    // and ANSI_NULLS), named as for procedureText.
-    virtual ProcedureSettings procedureSettings(const std::string& objectName) = 0;
+    // and ANSI_NULLS).
+    virtual ProcedureSettings procedureSettings(const ObjectName& procedure) = 0;
     // The key of a table (primary key, else the first unique index) and its
-    // identity, rowversion and computed columns; named as for openTable.
-    virtual sqltext::TableKeys tableKeys(const std::string& table) = 0;
+    // identity, rowversion and computed columns.
+    virtual sqltext::TableKeys tableKeys(const ObjectName& table) = 0;
 
-    // The parameters of a procedure (named as the lists name it) as the
-    // server describes them, in order.
-    virtual std::vector<ProcedureParameter> procedureParameters(const std::string& procedure)
+    // The parameters of a procedure as the server describes them, in order.
+    virtual std::vector<ProcedureParameter> procedureParameters(const ProcedureRef& procedure)
     {
-        throw Error("This connection cannot describe the parameters of '" + procedure + "'.");
+        throw Error("This connection cannot describe the parameters of '"
+                    + sqltext::displayName(procedure.object) + "'.");
     }
     // Calls a procedure with its values bound as parameters; see RunRequest.
     // A value that does not fit its parameter throws before anything runs;
     // the server's errors come back as messages of the outcome.
     virtual RunOutcome runProcedure(const RunRequest& request)
     {
-        throw Error("This connection cannot run the procedure '" + request.procedure + "'.");
+        throw Error("This connection cannot run the procedure '"
+                    + sqltext::displayName(request.procedure.object) + "'.");
     }
 
     virtual void beginTransaction() = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sqltext/ObjectName.h"
+
 #include <atomic>
 #include <cstddef>
 #include <functional>
@@ -117,7 +119,7 @@ private:
 };
 
 struct RunRequest {
-    std::string procedure;                    // as the lists name it
+    sqltext::ProcedureRef procedure;
     std::vector<ProcedureArgument> arguments; // parameters left out take their defaults
     bool rollback = false;                    // run inside a transaction rolled back after
     std::size_t maxRows = 10000;              // rows kept per result set

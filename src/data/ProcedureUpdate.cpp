@@ -9,26 +9,25 @@
 
 namespace varnett::data {
 
-void updateProcedure(Engine& engine, std::string_view procedure,
+void updateProcedure(Engine& engine, const std::optional<ObjectName>& procedure,
                      const std::vector<std::string>& lines)
 {
     Transaction transaction(engine);
-    if (!procedure.empty())
-        engine.executeBatch(joinLinesCrLf(sqltext::conditionalDropLines(procedure)));
+    if (procedure)
+        engine.executeBatch(joinLinesCrLf(sqltext::conditionalDropLines(*procedure)));
     engine.executeBatch(joinLinesCrLf(lines));
     transaction.commit();
 }
 
-std::string createdProcedure(std::string_view text)
+ObjectName createdProcedure(std::string_view text)
 {
     BatchPlan plan = planBatch(text);
     if (!plan.createsProcedure)
         throw Error("The text does not start with CREATE PROCEDURE.");
     // The schema goes with the name, so that the drop before the create
     // reaches the procedure of that schema.
-    return sqltext::displayName(sqltext::ObjectName{
-        plan.procedureSchema.empty() ? std::string("dbo") : plan.procedureSchema,
-        plan.procedureName});
+    return {plan.procedureSchema.empty() ? std::string("dbo") : plan.procedureSchema,
+            plan.procedureName};
 }
 
 } // namespace varnett::data

@@ -39,32 +39,30 @@ void afterStep(const Progress& progress, std::size_t done)
         progress.afterStep(done);
 }
 
-// The names in their given order, each once (names compare without regard
-// to the case of a to z, as the server compares them).
-std::vector<std::string> distinctNames(const std::vector<std::string>& names)
+// An object's name as the lists show it, in capitals: the server compares
+// names without regard to the case of a to z.
+std::string objectKey(const sqltext::ObjectName& name)
 {
-    std::vector<std::string> out;
+    return sqltext::toUpperAscii(sqltext::displayName(name));
+}
+
+// The names in their given order, each once.
+std::vector<sqltext::ObjectName> distinctNames(const std::vector<sqltext::ObjectName>& names)
+{
+    std::vector<sqltext::ObjectName> out;
     std::unordered_set<std::string> seen;
-    for (const std::string& name : names)
-        if (seen.insert(sqltext::toUpperAscii(name)).second)
+    for (const sqltext::ObjectName& name : names)
+        if (seen.insert(objectKey(name)).second)
             out.push_back(name);
     return out;
 }
 
-// A table's name as the lists show it, in capitals: "Sales.T", "[Sales].[T]"
-// and "sales.t" name one table.
-std::string tableKey(const std::string& name)
-{
-    return sqltext::toUpperAscii(sqltext::displayName(sqltext::objectNameOrWhole(name)));
-}
-
 } // namespace
 
-void writeProcedureScript(Engine& engine, const std::string& database,
-                          const std::vector<std::string>& procedures, const std::string& path,
-                          const Progress& progress)
+void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>& procedures,
+                          const std::string& path, const Progress& progress)
 {
-    const std::vector<std::string> names = distinctNames(procedures);
+    const std::vector<sqltext::ObjectName> names = distinctNames(procedures);
     if (names.empty())
         throw Error("No procedure is chosen for the script.");
     ReplacingFile file(path, engine.databaseFile());
@@ -83,16 +81,14 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     // catalog, and the engine need not take its locks again for each.
     {
         Transaction transaction(engine);
-        for (const std::string& name : names) {
+        for (const sqltext::ObjectName& name : names) {
             // The text is written as it is, byte for byte.
-            const std::string objectName =
-                sqltext::procedureObjectName(database, sqltext::parseObjectName(name));
-            std::string text = sqltext::joinRows(engine.procedureText(objectName));
+            std::string text = sqltext::joinRows(engine.procedureText(name));
             if (text.empty())
-                throw Error("The procedure '" + name + "' has no text.");
+                throw Error("The procedure '" + sqltext::displayName(name) + "' has no text.");
             entries.push_back({name, sqltext::callingLines(text)});
             texts.push_back(std::move(text));
-            settings.push_back(engine.procedureSettings(objectName));
+            settings.push_back(engine.procedureSettings(name));
             stepTo(progress, entries.size());
             afterStep(progress, entries.size());
         }
@@ -122,45 +118,48 @@ void writeProcedureScript(Engine& engine, const std::string& database,
     file.commit();
 }
 
-void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
+void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
                      const std::string& path, const Progress& progress)
 {
     writeDataScript(engine, tables, path, DataScriptSettings{}, progress);
 }
 
-void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
+void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
                      const std::string& path, const DataScriptSettings& settings,
                      const Progress& progress)
 {
-    std::vector<std::string> names = distinctNames(tables);
+    std::vector<sqltext::ObjectName> names = distinctNames(tables);
     if (names.empty())
         throw Error("No table is chosen for the script.");
     std::vector<std::string> conditions(names.size());
     for (const auto& entry : settings.conditions) {
-        const std::string& table = entry.first;
+        const sqltext::ObjectName& table = entry.first;
         const std::string& condition = entry.second;
         if (condition.find_first_not_of(" \t\r\n") == std::string::npos)
             continue;
-        const std::string key = tableKey(table);
-        auto found = std::find_if(names.begin(), names.end(),
-                                  [&](const std::string& name) { return tableKey(name) == key; });
+        const std::string key = objectKey(table);
+        auto found = std::find_if(names.begin(), names.end(), [&](const sqltext::ObjectName& name) {
+            return objectKey(name) == key;
+        });
         if (found == names.end())
-            throw Error("The condition for '" + table + "' names a table that is not scripted.");
+            throw Error("The condition for '" + sqltext::displayName(table)
+                        + "' names a table that is not scripted.");
         std::string& slot = conditions[static_cast<std::size_t>(found - names.begin())];
         if (!slot.empty())
-            throw Error("The table '" + table + "' has more than one condition.");
+            throw Error("The table '" + sqltext::displayName(table)
+                        + "' has more than one condition.");
         slot = condition;
     }
     if (settings.orderByKeys) {
         std::vector<std::string> keys;
         std::vector<std::vector<std::string>> referenced;
-        for (const std::string& table : names) {
-            keys.push_back(tableKey(table));
-            referenced.push_back(engine.referencedTables(table));
-            for (std::string& parent : referenced.back())
-                parent = tableKey(parent);
+        for (const sqltext::ObjectName& table : names) {
+            keys.push_back(objectKey(table));
+            referenced.emplace_back();
+            for (const sqltext::ObjectName& parent : engine.referencedTables(table))
+                referenced.back().push_back(objectKey(parent));
         }
-        std::vector<std::string> ordered;
+        std::vector<sqltext::ObjectName> ordered;
         std::vector<std::string> orderedConditions;
         for (std::size_t i : sqltext::foreignKeyOrder(keys, referenced)) {
             ordered.push_back(names[i]);
@@ -196,7 +195,7 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
     startPhase(progress, names.size());
     std::size_t rowsWritten = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string& table = names[i];
+        const sqltext::ObjectName& table = names[i];
         auto rows = engine.openRows(table, conditions[i]);
         const std::vector<sqltext::ColumnDesc>& columns = rows->columns();
         writer.beginTable(table, columns);

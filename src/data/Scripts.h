@@ -39,8 +39,7 @@ struct Progress {
     std::function<void(std::uint64_t rows)> rowsTotal;
 };
 
-// Writes the procedure script of the named procedures (names as the lists
-// show them, without owner) of `database`: each procedure's source as the
+// Writes the procedure script of the procedures: each procedure's source as the
 // server keeps it, byte for byte, under its own QUOTED_IDENTIFIER and
 // ANSI_NULLS settings, in an order where a procedure comes after those it
 // executes, each in its drop-and-create block. A procedure with a line that
@@ -51,31 +50,30 @@ struct Progress {
 // database file is refused); on failure no temporary file stays and an old
 // file at `path` is unchanged. Throws
 // varnett::Error.
-void writeProcedureScript(Engine& engine, const std::string& database,
-                          const std::vector<std::string>& procedures, const std::string& path,
-                          const Progress& progress = {});
+void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>& procedures,
+                          const std::string& path, const Progress& progress = {});
 
-// Writes the data transfer script of the tables (as the table list shows
-// them: "Name" in dbo, "Schema.Name" otherwise): every row as an INSERT statement. Rows are streamed to
+// Writes the data transfer script of the tables: every row as an INSERT
+// statement. Rows are streamed to
 // the file as they are read, so memory does not grow with their number.
 // A table given more than once is scripted once. Written and replaced as
 // writeProcedureScript writes its file. Throws varnett::Error.
-void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
+void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
                      const std::string& path, const Progress& progress = {});
 
 // What a data transfer script may do beyond the plain one: all off by default.
 struct DataScriptSettings {
     sqltext::DataScriptOptions format;
-    // Per table (named as in the table list, any case of a to z), a T-SQL
-    // condition its rows must meet; at most one per table.
-    std::vector<std::pair<std::string, std::string>> conditions;
+    // Per table (any case of a to z), a T-SQL condition its rows must meet;
+    // at most one per table.
+    std::vector<std::pair<sqltext::ObjectName, std::string>> conditions;
     // Tables that others refer to by foreign keys first; else the given order.
     bool orderByKeys = false;
 };
 
 // writeDataScript with settings. A condition for a table not scripted, or a
 // second one for a table, throws varnett::Error before the file is touched.
-void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
+void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
                      const std::string& path, const DataScriptSettings& settings,
                      const Progress& progress = {});
 

@@ -25,27 +25,27 @@ void TDataMain::storeConnectionString()
     m_settings.setConnectionString(m_db.connectionString());
 }
 
-std::vector<std::string> TDataMain::listTables()
+std::vector<ObjectName> TDataMain::listTables()
 {
     return m_db.engine().listTables();
 }
 
-std::vector<std::string> TDataMain::listViews()
+std::vector<ObjectName> TDataMain::listViews()
 {
     return m_db.engine().listViews();
 }
 
-std::vector<std::string> TDataMain::listProcedures()
+std::vector<ProcedureRef> TDataMain::listProcedures()
 {
     return m_db.engine().listProcedures();
 }
 
-std::unique_ptr<RowCursor> TDataMain::openTable(const std::string& table)
+std::unique_ptr<RowCursor> TDataMain::openTable(const ObjectName& table)
 {
     return m_db.engine().openTable(table);
 }
 
-sqltext::TableKeys TDataMain::tableKeys(const std::string& table)
+sqltext::TableKeys TDataMain::tableKeys(const ObjectName& table)
 {
     return m_db.engine().tableKeys(table);
 }

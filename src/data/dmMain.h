@@ -35,11 +35,11 @@ public:
     void storeConnectionString();
 
     // Catalog reads; each opens a closed connection first.
-    std::vector<std::string> listTables();
-    std::vector<std::string> listViews();
-    std::vector<std::string> listProcedures();
-    std::unique_ptr<RowCursor> openTable(const std::string& table);
-    sqltext::TableKeys tableKeys(const std::string& table);
+    std::vector<ObjectName> listTables();
+    std::vector<ObjectName> listViews();
+    std::vector<ProcedureRef> listProcedures();
+    std::unique_ptr<RowCursor> openTable(const ObjectName& table);
+    sqltext::TableKeys tableKeys(const ObjectName& table);
 
     // Runs the lines, each followed by CR LF, as one batch.
     void executeLines(const std::vector<std::string>& lines);

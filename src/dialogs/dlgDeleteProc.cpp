@@ -97,9 +97,8 @@ TfrmDeleteProc::TfrmDeleteProc(data::TDataMain& dataMain, QWidget* parent)
 
 void TfrmDeleteProc::fill()
 {
-    const std::vector<std::string> catalog = m_dataMain.listProcedures();
-    for (const std::string& name : catalog)
-        append(SrcList, QString::fromStdString(sqltext::procedureDisplayName(name)));
+    for (const sqltext::ProcedureRef& procedure : m_dataMain.listProcedures())
+        append(SrcList, QString::fromStdString(sqltext::displayName(procedure.object)));
 }
 
 // The source list keeps its entries sorted without regard to letter case
@@ -214,10 +213,11 @@ void TfrmDeleteProc::OKBtnClick()
     if (!ui::confirm(question, ui::DefaultAnswer::No))
         return;
     try {
-        std::vector<std::string> names;
+        // The entries show the catalog's names in their display form.
+        std::vector<sqltext::ObjectName> names;
         names.reserve(static_cast<std::size_t>(DstList->count()));
         for (int i = 0; i < DstList->count(); ++i)
-            names.push_back(DstList->item(i)->text().toStdString());
+            names.push_back(sqltext::objectNameOrWhole(DstList->item(i)->text().toStdString()));
         m_dataMain.executeLines(sqltext::dropProcedureLines(names));
         QStringList dropped;
         for (int i = 0; i < DstList->count(); ++i)

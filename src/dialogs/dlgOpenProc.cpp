@@ -89,7 +89,7 @@ void TfrmProcOpen::prepare(bool multipleSelection)
 {
     lvProc->setSelectionMode(multipleSelection ? QAbstractItemView::ExtendedSelection
                                                : QAbstractItemView::SingleSelection);
-    const std::vector<std::string> catalog = m_dataMain.listProcedures();
+    const std::vector<std::string> catalog = sqltext::catalogNames(m_dataMain.listProcedures());
     fillList(sqltext::filterOpenDialog(catalog, {}));
     Label1->setText(tr("Current database: %1")
                         .arg(QString::fromStdString(m_dataMain.currentDatabaseName())));
@@ -97,7 +97,7 @@ void TfrmProcOpen::prepare(bool multipleSelection)
 
 void TfrmProcOpen::edtFilterButtonClick()
 {
-    const std::vector<std::string> catalog = m_dataMain.listProcedures();
+    const std::vector<std::string> catalog = sqltext::catalogNames(m_dataMain.listProcedures());
     fillList(sqltext::filterOpenDialog(catalog, edtFilter->text().toStdString()));
 }
 

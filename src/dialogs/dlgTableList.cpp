@@ -127,8 +127,8 @@ void Tfrm_TableList::showOptions()
 {
     keepConditions();
     lvConditions->clear();
-    for (const std::string& table : chosenTables()) {
-        const QString name = QString::fromStdString(table);
+    for (const sqltext::ObjectName& table : chosenTables()) {
+        const QString name = QString::fromStdString(sqltext::displayName(table));
         auto* item = new QTreeWidgetItem({name, m_conditions.value(name)});
         item->setFlags(item->flags() | Qt::ItemIsEditable);
         lvConditions->addTopLevelItem(item);
@@ -158,32 +158,33 @@ data::DataScriptSettings Tfrm_TableList::chosenSettings() const
         const QTreeWidgetItem* item = lvConditions->topLevelItem(i);
         conditions.insert(item->text(0), item->text(1));
     }
-    for (const std::string& table : chosenTables()) {
-        const QString condition = conditions.value(QString::fromStdString(table)).trimmed();
+    for (const sqltext::ObjectName& table : chosenTables()) {
+        const QString condition
+            = conditions.value(QString::fromStdString(sqltext::displayName(table))).trimmed();
         if (!condition.isEmpty())
             settings.conditions.emplace_back(table, condition.toStdString());
     }
     return settings;
 }
 
-void Tfrm_TableList::setTables(const std::vector<std::string>& tables)
+void Tfrm_TableList::setTables(const std::vector<sqltext::ObjectName>& tables)
 {
     lvTables->clear();
+    m_tables = tables;
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(tables.size()));
-    for (const std::string& table : tables)
-        items << new QTreeWidgetItem({QString::fromStdString(table)});
+    for (const sqltext::ObjectName& table : tables)
+        items << new QTreeWidgetItem({QString::fromStdString(sqltext::displayName(table))});
     lvTables->addTopLevelItems(items);
 }
 
-std::vector<std::string> Tfrm_TableList::chosenTables() const
+std::vector<sqltext::ObjectName> Tfrm_TableList::chosenTables() const
 {
-    std::vector<std::string> chosen;
-    for (int i = 0; i < lvTables->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = lvTables->topLevelItem(i);
-        if (item->isSelected())
-            chosen.push_back(item->text(0).toStdString());
-    }
+    // The list is never sorted: entry i shows table i.
+    std::vector<sqltext::ObjectName> chosen;
+    for (int i = 0; i < lvTables->topLevelItemCount(); ++i)
+        if (lvTables->topLevelItem(i)->isSelected())
+            chosen.push_back(m_tables.at(static_cast<std::size_t>(i)));
     return chosen;
 }
 
@@ -192,9 +193,9 @@ void Tfrm_TableList::setDatabase(const QString& name)
     Label1->setText(tr("Current database: %1").arg(name));
 }
 
-std::vector<std::string> chooseTables(data::TDataMain& dataMain, QWidget* parent)
+std::vector<sqltext::ObjectName> chooseTables(data::TDataMain& dataMain, QWidget* parent)
 {
-    std::vector<std::string> tables;
+    std::vector<sqltext::ObjectName> tables;
     {
         ui::BusyOperation busy({}, false);
         tables = dataMain.listTables();
@@ -209,7 +210,7 @@ std::vector<std::string> chooseTables(data::TDataMain& dataMain, QWidget* parent
 
 DataScriptChoice chooseDataScript(data::TDataMain& dataMain, QWidget* parent)
 {
-    const std::vector<std::string> tables = dataMain.listTables();
+    const std::vector<sqltext::ObjectName> tables = dataMain.listTables();
     Tfrm_TableList dialog(parent);
     dialog.setTables(tables);
     dialog.setDatabase(QString::fromStdString(dataMain.currentDatabaseName()));

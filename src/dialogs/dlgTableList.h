@@ -28,11 +28,11 @@ public:
     explicit Tfrm_TableList(QWidget* parent = nullptr);
 
     // Lists the names, one entry each, in the given order.
-    void setTables(const std::vector<std::string>& tables);
+    void setTables(const std::vector<sqltext::ObjectName>& tables);
     // "Current database: NAME" above the list.
     void setDatabase(const QString& name);
-    // Names of the selected entries, in list order.
-    std::vector<std::string> chosenTables() const;
+    // The selected entries, in list order.
+    std::vector<sqltext::ObjectName> chosenTables() const;
     // The options as set; all off unless the options step changed them.
     data::DataScriptSettings chosenSettings() const;
 
@@ -58,11 +58,12 @@ private:
     // Conditions typed so far, by table, kept when the step is left.
     void keepConditions();
     QMap<QString, QString> m_conditions;
+    std::vector<sqltext::ObjectName> m_tables;
 };
 
 // What the chooser gave for the data transfer script.
 struct DataScriptChoice {
-    std::vector<std::string> tables;        // empty after Cancel
+    std::vector<sqltext::ObjectName> tables;   // empty after Cancel
     data::DataScriptSettings settings;
 };
 
@@ -72,6 +73,7 @@ DataScriptChoice chooseDataScript(data::TDataMain& dataMain, QWidget* parent = n
 // Fills the chooser with the tables and views of the current database and
 // shows it. Returns the chosen names in list order; none after Cancel.
 // Catalog errors are thrown before the chooser shows.
-std::vector<std::string> chooseTables(data::TDataMain& dataMain, QWidget* parent = nullptr);
+std::vector<sqltext::ObjectName> chooseTables(data::TDataMain& dataMain,
+                                              QWidget* parent = nullptr);
 
 } // namespace varnett

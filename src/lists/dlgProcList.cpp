@@ -17,7 +17,8 @@ void TfrmProcList::Init()
 {
     TfrmCommand::Init();
     lboxCommand->clear();
-    const std::vector<std::string> catalog = context().dataMain.listProcedures();
+    const std::vector<std::string> catalog
+        = sqltext::catalogNames(context().dataMain.listProcedures());
     setItems(sqltext::filterProcedureList(catalog, resultText().toStdString()));
 }
 

@@ -32,13 +32,13 @@ void DataScriptWriter::line(std::string_view text)
     buffer_.append(kLineEnd);
 }
 
-void DataScriptWriter::beginTable(std::string_view table, const std::vector<ColumnDesc>& columns)
+void DataScriptWriter::beginTable(const ObjectName& table, const std::vector<ColumnDesc>& columns)
 {
     if (open_)
         throw Error("The script of the table '" + table_ + "' is not finished");
     if (columns.empty())
-        throw Error("The table '" + std::string(table) + "' has no columns");
-    table_ = sqlName(parseObjectName(table));
+        throw Error("The table '" + displayName(table) + "' has no columns");
+    table_ = sqlName(table);
     columns_ = columns;
     written_.clear();
     framed_ = false;
@@ -147,7 +147,7 @@ void DataScriptWriter::endTable()
     open_ = false;
 }
 
-void DataScriptWriter::writeTable(std::string_view table, RowCursor& rows)
+void DataScriptWriter::writeTable(const ObjectName& table, RowCursor& rows)
 {
     const std::vector<ColumnDesc>& columns = rows.columns();
     beginTable(table, columns);

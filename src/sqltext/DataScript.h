@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sqltext/ObjectName.h"
 #include "sqltext/Value.h"
 #include "sqltext/ColumnType.h"
 
@@ -49,7 +50,7 @@ public:
 
     // Starts a table with its columns in table order. Throws varnett::Error
     // while another table is open or when there are no columns.
-    void beginTable(std::string_view table, const std::vector<ColumnDesc>& columns);
+    void beginTable(const ObjectName& table, const std::vector<ColumnDesc>& columns);
     // Writes one row: one value per column of beginTable, in that order.
     // Throws varnett::Error for another number of values, or a value its
     // column type cannot hold (the row is then not written).
@@ -57,7 +58,7 @@ public:
     // Ends the open table.
     void endTable();
     // A whole table from a cursor: beginTable, every row, endTable.
-    void writeTable(std::string_view table, RowCursor& rows);
+    void writeTable(const ObjectName& table, RowCursor& rows);
     // Hands the text held so far to the sink.
     void flush();
 

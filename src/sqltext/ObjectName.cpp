@@ -106,6 +106,27 @@ std::string displayName(const ObjectName& object)
     return displayPart(object.schema) + "." + displayPart(object.name);
 }
 
+std::string catalogName(const ProcedureRef& procedure)
+{
+    return displayName(procedure.object) + ";" + std::to_string(procedure.group);
+}
+
+ProcedureRef parseProcedureRef(std::string_view text)
+{
+    // A ";" followed by anything but digits belongs to the name ("[a;b]", "a;b").
+    const std::size_t semicolon = text.rfind(';');
+    const std::string_view digits
+        = semicolon == std::string_view::npos ? std::string_view{} : text.substr(semicolon + 1);
+    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isAsciiDigit))
+        return {parseObjectName(text), 1};
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string_view::npos || digits.size() - first > 5
+        || std::stoi(std::string(digits.substr(first))) > 32767)
+        throw Error("The procedure '" + std::string(text)
+                    + "' has no group number from 1 to 32767 after its ';'.");
+    return {parseObjectName(text.substr(0, semicolon)), std::stoi(std::string(digits.substr(first)))};
+}
+
 std::string sqlName(const ObjectName& object)
 {
     if (object.isDbo())

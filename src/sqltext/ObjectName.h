@@ -12,6 +12,17 @@ struct ObjectName {
 
     // True when the object lives in the default schema dbo (any letter case).
     bool isDbo() const;
+
+    friend bool operator==(const ObjectName&, const ObjectName&) = default;
+};
+
+// A stored procedure as the catalog lists it: its name and its group number,
+// the N of "Name;N" (1 for a procedure created without one).
+struct ProcedureRef {
+    ObjectName object;
+    int group = 1;
+
+    friend bool operator==(const ProcedureRef&, const ProcedureRef&) = default;
 };
 
 // Reads a name as the user or a list writes it: "Sales.Customer",
@@ -28,6 +39,16 @@ ObjectName objectNameOrWhole(std::string_view text);
 // its characters, a doubled closing mark standing for itself. Leaves p after
 // the closing mark; false when the part is never closed.
 bool readDelimitedPart(std::string_view text, std::size_t& p, std::string& part);
+
+// The catalog's form of a procedure: its display name, ";" and its group
+// number ("SP_X;1", "Sales.SP_Y;2").
+std::string catalogName(const ProcedureRef& procedure);
+
+// Reads a procedure as parseObjectName reads a name, with an optional group
+// number after the last ";" ("SP_X;2"); without one the group is 1. Throws
+// varnett::Error as parseObjectName does, and for a group that is no
+// number from 1 to 32767.
+ProcedureRef parseProcedureRef(std::string_view text);
 
 // The form the lists show: the bare name for dbo, "Schema.Name" otherwise;
 // a part holding a dot or starting with "[" or a double quote (or an empty

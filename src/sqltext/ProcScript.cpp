@@ -145,22 +145,21 @@ std::vector<std::size_t> components(const std::vector<std::vector<std::size_t>>&
     return component;
 }
 
-// "[Schema].[Name]" of a procedure named as the lists show it ("[dbo]" for dbo).
-std::string bracketedProcedure(std::string_view procedure)
+// "[Schema].[Name]" of a procedure ("[dbo]" for dbo, in any letter case).
+std::string bracketedProcedure(const ObjectName& object)
 {
-    const ObjectName object = objectNameOrWhole(procedure);
     return (object.isDbo() ? std::string("[dbo]") : bracketQuote(object.schema)) + "."
         + bracketQuote(object.name);
 }
 
-std::string dropTest(std::string_view procedure)
+std::string dropTest(const ObjectName& procedure)
 {
     return "if exists (select * from sysobjects where id = object_id("
         + stringLiteral(bracketedProcedure(procedure), true)
         + ") and OBJECTPROPERTY(id, N'IsProcedure') = 1)";
 }
 
-std::string dropStatement(std::string_view procedure)
+std::string dropStatement(const ObjectName& procedure)
 {
     return "drop procedure " + bracketedProcedure(procedure);
 }
@@ -235,7 +234,7 @@ std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedu
     std::unordered_map<std::string, std::size_t> byName;
     std::vector<std::string> schemaOf(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const ObjectName object = objectNameOrWhole(procedures[i].name);
+        const ObjectName& object = procedures[i].name;
         schemaOf[i] = object.isDbo() ? "dbo" : object.schema;
         byName.try_emplace(procedureKey(schemaOf[i], object.name), i);
     }
@@ -317,7 +316,7 @@ std::string settingsLine(const ProcedureSettings& settings)
         + "    SET ANSI_NULLS  " + (settings.ansiNulls ? "ON" : "OFF");
 }
 
-std::string procedureBlock(std::string_view name, const ProcedureSettings& settings,
+std::string procedureBlock(const ObjectName& name, const ProcedureSettings& settings,
                            std::string_view text)
 {
     // Lines end at LF (a CR before it belongs to the break) or at a lone CR,
@@ -328,7 +327,7 @@ std::string procedureBlock(std::string_view name, const ProcedureSettings& setti
         if (end == std::string_view::npos)
             end = text.size();
         if (isGoLine(text.substr(start, end - start)))
-            throw Error("The procedure '" + std::string(name) + "' cannot be written to a script: "
+            throw Error("The procedure '" + displayName(name) + "' cannot be written to a script: "
                         "its line " + std::to_string(line) + " ('"
                         + std::string(text.substr(start, end - start))
                         + "') holds only GO, which would end the script's batch there");
@@ -363,18 +362,17 @@ std::string procedureBlock(std::string_view name, const ProcedureSettings& setti
     return block;
 }
 
-std::vector<std::string> conditionalDropLines(std::string_view procedure)
+std::vector<std::string> conditionalDropLines(const ObjectName& procedure)
 {
     return {dropTest(procedure), dropStatement(procedure)};
 }
 
-std::vector<std::string> dropProcedureLines(const std::vector<std::string>& names)
+std::vector<std::string> dropProcedureLines(const std::vector<ObjectName>& names)
 {
     std::vector<std::string> lines;
     lines.reserve(names.size());
-    for (const std::string& name : names)
+    for (const ObjectName& object : names)
     {
-        const ObjectName object = objectNameOrWhole(name);
         lines.push_back("DROP PROCEDURE "
                         + (object.isDbo() ? bracketQuote(object.name) : bracketedName(object)));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sqltext/ObjectName.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -9,10 +11,10 @@
 
 namespace varnett::sqltext {
 
-// A procedure chosen for the procedure script: its name as the lists show it
-// and its source lines as the server keeps them.
+// A procedure chosen for the procedure script: its name and its source lines
+// as the server keeps them.
 struct ScriptProcedure {
-    std::string name;
+    ObjectName name;
     std::vector<std::string> lines;
 };
 
@@ -66,14 +68,15 @@ std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedu
 // GO, the settings line, GO. Loading the block back by its GO lines gives the
 // text exactly. Throws varnett::Error naming the procedure and the line when
 // a line of the text holds only GO: it would cut the procedure in two.
-std::string procedureBlock(std::string_view name, const ProcedureSettings& settings,
+std::string procedureBlock(const ObjectName& name, const ProcedureSettings& settings,
                            std::string_view text);
 
-// The two lines that drop a dbo procedure when it exists, as they go before
-// the re-created text of an edited procedure.
-std::vector<std::string> conditionalDropLines(std::string_view procedure);
+// The two lines that drop a procedure when it exists, as they go before the
+// re-created text of an edited procedure.
+std::vector<std::string> conditionalDropLines(const ObjectName& procedure);
 
-// One "DROP PROCEDURE [name]" line per name, in the given order.
-std::vector<std::string> dropProcedureLines(const std::vector<std::string>& names);
+// One "DROP PROCEDURE [name]" line per name, in the given order; a dbo
+// procedure by its own name alone.
+std::vector<std::string> dropProcedureLines(const std::vector<ObjectName>& names);
 
 } // namespace varnett::sqltext

@@ -33,6 +33,15 @@ std::vector<std::string> filterCatalog(const std::vector<std::string>& catalog,
 
 } // namespace
 
+std::vector<std::string> catalogNames(const std::vector<ProcedureRef>& procedures)
+{
+    std::vector<std::string> names;
+    names.reserve(procedures.size());
+    for (const ProcedureRef& procedure : procedures)
+        names.push_back(catalogName(procedure));
+    return names;
+}
+
 std::string procedureDisplayName(std::string_view catalogName)
 {
     std::size_t digits = 0;

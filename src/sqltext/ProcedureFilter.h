@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sqltext/ObjectName.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +11,10 @@ namespace varnett::sqltext {
 // A procedure name as the lists show it: the catalog name ("SP_X;1") without
 // its group-number suffix (";" and digits). A name without one is unchanged.
 std::string procedureDisplayName(std::string_view catalogName);
+
+// The catalog's names of the procedures ("SP_X;1"), in their order: the
+// texts the filters below look in.
+std::vector<std::string> catalogNames(const std::vector<ProcedureRef>& procedures);
 
 // The names the open dialog lists for its filter text, in catalog order.
 // An empty filter lists every procedure. Otherwise the filter, trimmed and

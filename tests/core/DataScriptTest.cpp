@@ -2,6 +2,7 @@
 
 #include "sqltext/Error.h"
 #include "support/Values.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,7 @@ TEST(DataScript, FramedTableWithIdentity)
 {
     Capture out;
     DataScriptWriter writer(out.sink());
-    writer.beginTable("T", {col("id", SqlType::Int, true), col("name", SqlType::VarChar)});
+    writer.beginTable("T"_name, {col("id", SqlType::Int, true), col("name", SqlType::VarChar)});
     writer.writeRow(std::vector<Value>{integerValue(1), textValue("abc")});
     writer.endTable();
     writer.flush();
@@ -79,13 +80,13 @@ TEST(DataScript, UnframedTablesAndEmptyTables)
 {
     Capture out;
     DataScriptWriter writer(out.sink());
-    writer.beginTable("Order Details", {col("a]b", SqlType::NVarChar)});
+    writer.beginTable("Order Details"_name, {col("a]b", SqlType::NVarChar)});
     writer.writeRow(std::vector<Value>{textValue("x'y")});
     writer.writeRow(std::vector<Value>{Value{}});
     writer.endTable();
-    writer.beginTable("Empty", {col("id", SqlType::Int, true)});
+    writer.beginTable("Empty"_name, {col("id", SqlType::Int, true)});
     writer.endTable();
-    writer.beginTable("Order", {col("n", SqlType::Int)});
+    writer.beginTable("Order"_name, {col("n", SqlType::Int)});
     writer.endTable();
     writer.flush();
     EXPECT_EQ(linesOf(out.text),
@@ -99,7 +100,7 @@ TEST(DataScript, ServerFilledColumnsAreLeftOut)
 {
     Capture out;
     DataScriptWriter writer(out.sink());
-    writer.beginTable("T", {col("id", SqlType::Int, true), col("ts", SqlType::Timestamp),
+    writer.beginTable("T"_name, {col("id", SqlType::Int, true), col("ts", SqlType::Timestamp),
                             col("name", SqlType::VarChar), col("total", SqlType::Int, false, true),
                             col("data", SqlType::VarBinary)});
     Value stamp;
@@ -111,7 +112,7 @@ TEST(DataScript, ServerFilledColumnsAreLeftOut)
     writer.endTable();
 
     // Nothing left to write but server-filled columns.
-    writer.beginTable("Stamps", {col("ts", SqlType::Timestamp)});
+    writer.beginTable("Stamps"_name, {col("ts", SqlType::Timestamp)});
     writer.writeRow(std::vector<Value>{stamp});
     writer.endTable();
     writer.flush();
@@ -127,9 +128,9 @@ TEST(DataScript, StreamsInChunksAndRefusesBadInput)
     Capture out;
     DataScriptWriter writer(out.sink(), 64);
     EXPECT_THROW(writer.writeRow(std::vector<Value>{integerValue(1)}), varnett::Error);
-    EXPECT_THROW(writer.beginTable("T", {}), varnett::Error);
-    writer.beginTable("T", {col("n", SqlType::Int), col("d", SqlType::Date)});
-    EXPECT_THROW(writer.beginTable("U", {col("n", SqlType::Int)}), varnett::Error);
+    EXPECT_THROW(writer.beginTable("T"_name, {}), varnett::Error);
+    writer.beginTable("T"_name, {col("n", SqlType::Int), col("d", SqlType::Date)});
+    EXPECT_THROW(writer.beginTable("U"_name, {col("n", SqlType::Int)}), varnett::Error);
     for (int i = 0; i < 10; ++i)
         writer.writeRow(std::vector<Value>{integerValue(i), textValue("2024-01-31")});
     EXPECT_GT(out.chunks, 1);   // handed over while rows are written
@@ -157,7 +158,7 @@ TEST(DataScript, WholeTableFromACursor)
                       {{integerValue(1), textValue("a")}, {integerValue(2), Value{}}});
     Capture out;
     DataScriptWriter writer(out.sink());
-    writer.writeTable("T2", rows);
+    writer.writeTable("T2"_name, rows);
     writer.flush();
     EXPECT_EQ(linesOf(out.text),
               (Lines{"set identity_insert T2 on", "GO",
@@ -196,7 +197,7 @@ TEST(DataScript, RowsPerInsertAndStatementsPerBatch)
         Capture out;
         DataScriptWriter writer(out.sink(), 1 << 16, c.options);
         VectorCursor cursor(columns, rows);
-        writer.writeTable("T", cursor);
+        writer.writeTable("T"_name, cursor);
         writer.flush();
         Lines expected = {"set identity_insert T on", "GO"};
         expected.insert(expected.end(), c.lines.begin(), c.lines.end());
@@ -231,7 +232,7 @@ TEST(DataScript, VariantsInAMultiRowInsertKeepTheirOwnType)
         Capture out;
         DataScriptWriter writer(out.sink(), 1 << 16, c.options);
         VectorCursor cursor(columns, rows);
-        writer.writeTable("T", cursor);
+        writer.writeTable("T"_name, cursor);
         writer.flush();
         Lines values;
         Lines lines = linesOf(out.text);
@@ -247,9 +248,9 @@ TEST(DataScript, OptionsWithServerFilledTablesAndEmptyTables)
     Capture out;
     DataScriptWriter writer(out.sink(), 1 << 16, {5, 2});
     // DEFAULT VALUES takes one row: each row is its own statement.
-    writer.beginTable("Stamps", {col("id", SqlType::Int, true), col("ts", SqlType::Timestamp)});
+    writer.beginTable("Stamps"_name, {col("id", SqlType::Int, true), col("ts", SqlType::Timestamp)});
     writer.endTable();
-    writer.beginTable("Stamps", {col("ts", SqlType::Timestamp)});
+    writer.beginTable("Stamps"_name, {col("ts", SqlType::Timestamp)});
     for (int i = 0; i < 3; ++i)
         writer.writeRow(std::vector<Value>{blobValue("12345678")});
     writer.endTable();
@@ -269,7 +270,7 @@ TEST(DataScript, AFailingValueInAMultiRowInsertLeavesTheStatementWhole)
 {
     Capture out;
     DataScriptWriter writer(out.sink(), 1 << 16, {2, 1});
-    writer.beginTable("T", {col("d", SqlType::Date)});
+    writer.beginTable("T"_name, {col("d", SqlType::Date)});
     writer.writeRow(std::vector<Value>{textValue("2024-01-31")});
     EXPECT_THROW(writer.writeRow(std::vector<Value>{textValue("soon")}), varnett::Error);
     writer.writeRow(std::vector<Value>{Value{}});

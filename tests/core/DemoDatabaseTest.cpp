@@ -2,6 +2,7 @@
 #include "data/sqlite/SqliteEngine.h"
 #include "sqltext/Generators.h"
 #include "support/TempDir.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ TEST(DemoDatabase, SalesScriptBuildsTheDemoDatabase)
     auto engine = varnett::data::openSqliteEngine(file);
 
     EXPECT_EQ(engine->databaseName(), "Sales");
-    auto tables = engine->listTables();
+    auto tables = varnett::testing::shown(engine->listTables());
     auto details = std::find(tables.begin(), tables.end(), "Order Details");
     auto view = std::find(tables.begin(), tables.end(), "Order Summary");
     EXPECT_NE(details, tables.end());
@@ -33,25 +34,25 @@ TEST(DemoDatabase, SalesScriptBuildsTheDemoDatabase)
     EXPECT_LT(suppliers, view);
     EXPECT_EQ(tables.back(), "Purchasing.OpenPurchaseOrders");
 
-    auto procedures = engine->listProcedures();
+    auto procedures = varnett::testing::shown(engine->listProcedures());
     EXPECT_GE(procedures.size(), 6u);
     EXPECT_NE(std::find(procedures.begin(), procedures.end(), "SP_PlaceOrder;1"),
               procedures.end());
     EXPECT_EQ(procedures.back(), "Purchasing.SP_ReceivePurchaseOrder;1");
-    auto purchasing = engine->openTable("Purchasing.Orders");
+    auto purchasing = engine->openTable("Purchasing.Orders"_name);
     EXPECT_EQ(purchasing->columns()[1].name, "SupplierID");
 
     // The identity kinds and a computed column are there.
-    auto employees = engine->openTable("Employees");
+    auto employees = engine->openTable("Employees"_name);
     EXPECT_TRUE(employees->columns()[0].identity);
-    auto categories = engine->openTable("Categories");
+    auto categories = engine->openTable("Categories"_name);
     EXPECT_TRUE(categories->columns()[0].identity);
     EXPECT_EQ(categories->columns()[0].type, SqlType::Int);
-    auto lines = engine->openTable("Order Details");
+    auto lines = engine->openTable("Order Details"_name);
     EXPECT_TRUE(lines->columns().back().computed);
 
     // Rows keep their awkward values.
-    auto customers = engine->openTable("Customers");
+    auto customers = engine->openTable("Customers"_name);
     bool foundTokyo = false;
     while (customers->next()) {
         if (customers->value(0).bytes == "TOKYO") {
@@ -73,7 +74,7 @@ TEST(DemoDatabase, OrderDetailsProceduresBuildAndCreate)
     auto engine = varnett::data::openSqliteEngine(file);
 
     std::vector<Field> fields;
-    auto details = engine->openTable("Order Details");
+    auto details = engine->openTable("Order Details"_name);
     for (const ColumnDesc& column : details->columns())
         fields.push_back(fieldOf(column));
     const std::vector<ConditionRow> conditions = {
@@ -97,7 +98,7 @@ TEST(DemoDatabase, OrderDetailsProceduresBuildAndCreate)
             text += line + "\r\n";
         EXPECT_NO_THROW(engine->executeBatch(text)) << text;
     }
-    auto names = engine->listProcedures();
+    auto names = varnett::testing::shown(engine->listProcedures());
     for (const char* name : {"SP_INSERT_Order Details;1", "SP_UPDATE_Order Details;1",
                              "SP_DELETE_Order Details;1"})
         EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;

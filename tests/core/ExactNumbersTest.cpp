@@ -5,6 +5,7 @@
 #include "sqltext/ValueLiterals.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+
+using varnett::testing::names;
 
 using varnett::data::exactSqliteNumber;
 using varnett::sqltext::ColumnDesc;
@@ -167,14 +170,14 @@ TEST(ExactNumbers, FloatsOfTheDataScriptLoadBackBitForBit)
     sqlite3_close(db);
 
     auto source = varnett::data::openSqliteEngine(dir.file("Source.db"));
-    varnett::data::writeDataScript(*source, {"N"}, dir.file("n.sql"));
+    varnett::data::writeDataScript(*source, names({"N"}), dir.file("n.sql"));
     auto target = freshEngine(dir, "Target.db");
     target->executeBatch("create table N (id int, f float, r real)");
     // One transaction a batch: without waiting for the disk at each.
     target->executeBatch("PRAGMA synchronous = OFF");
     varnett::data::loadScript(*target, readFile(dir.file("n.sql")));
 
-    auto rows = target->openTable("N");
+    auto rows = target->openTable("N"_name);
     std::size_t count = 0, wrong = 0;
     while (rows->next()) {
         auto i = static_cast<std::size_t>(rows->value(0).integer);

@@ -5,6 +5,7 @@
 #include "data/Scripts.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+
+using varnett::testing::names;
 
 using varnett::data::ReplacingFile;
 using varnett::data::replaceFile;
@@ -152,10 +155,10 @@ TEST(FileWriting, TheConnectionsDatabaseIsNeverTheScript)
     using Write = std::function<void(const std::string&)>;
     const std::pair<const char*, Write> writers[] = {
         {"data script", [&](const std::string& out) {
-             varnett::data::writeDataScript(*engine, {"T"}, out);
+             varnett::data::writeDataScript(*engine, names({"T"}), out);
          }},
         {"procedure script", [&](const std::string& out) {
-             varnett::data::writeProcedureScript(*engine, engine->databaseName(), {"P"}, out);
+             varnett::data::writeProcedureScript(*engine, names({"P"}), out);
          }},
     };
     for (const auto& [what, write] : writers) {

@@ -3,10 +3,13 @@
 #include "sqltext/Error.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+using varnett::testing::names;
 
 using varnett::data::Engine;
 using varnett::data::LoadOptions;
@@ -21,7 +24,7 @@ namespace {
 // The rows of a table as "a|b" lines, through the engine's cursor.
 std::vector<std::string> dump(Engine& engine, const std::string& table)
 {
-    auto cursor = engine.openTable(table);
+    auto cursor = engine.openTable(varnett::sqltext::parseObjectName(table));
     std::vector<std::string> rows;
     while (cursor->next()) {
         std::string row;
@@ -64,8 +67,8 @@ TEST(LoadTransaction, AFailingBatchInTheMiddleLeavesTheTargetAsItWas)
     EXPECT_EQ(errorOf([&] { varnett::data::loadScript(*engine, kFailingScript); }),
               "Batch 4 (line 16): UNIQUE constraint failed: t.id");
     EXPECT_EQ(dump(*engine, "t"), (std::vector<std::string>{"1|kept"}));
-    EXPECT_EQ(errorOf([&] { engine->openTable("u"); }), "Invalid object name 'u'.");
-    EXPECT_TRUE(engine->listProcedures().empty());
+    EXPECT_EQ(errorOf([&] { engine->openTable("u"_name); }), "Invalid object name 'u'.");
+    EXPECT_TRUE(varnett::testing::shown(engine->listProcedures()).empty());
 
     // The same failure in a batch the general road runs.
     std::string general = kFailingScript;
@@ -80,7 +83,7 @@ TEST(LoadTransaction, AFailingBatchInTheMiddleLeavesTheTargetAsItWas)
     varnett::data::loadScript(*engine, mended);
     EXPECT_EQ(dump(*engine, "t"), (std::vector<std::string>{"1|kept", "2|a", "3|NULL", "4|b",
                                                             "6|dup", "5|c"}));
-    EXPECT_EQ(engine->listProcedures(), (std::vector<std::string>{"P;1"}));
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), (std::vector<std::string>{"P;1"}));
 }
 
 TEST(LoadTransaction, WhatATransactionCannotHoldIsRefusedBeforeAnythingRuns)
@@ -95,7 +98,7 @@ TEST(LoadTransaction, WhatATransactionCannotHoldIsRefusedBeforeAnythingRuns)
     } catch (const varnett::data::TransactionRefused& e) {
         EXPECT_STREQ(e.what(), "Batch 2 (line 3): CREATE DATABASE cannot run inside a transaction.");
     }
-    EXPECT_EQ(errorOf([&] { engine->openTable("u"); }), "Invalid object name 'u'.");
+    EXPECT_EQ(errorOf([&] { engine->openTable("u"_name); }), "Invalid object name 'u'.");
 
     // Batch by batch, it runs up to the batch the engine refuses.
     LoadOptions options;
@@ -155,11 +158,11 @@ TEST(LoadTransaction, VariantsOfEveryKindLoadBackFromMultiRowInserts)
         SCOPED_TRACE(rowsPerInsert);
         varnett::data::DataScriptSettings settings;
         settings.format = {rowsPerInsert, 1};
-        varnett::data::writeDataScript(*source, {"V"}, dir.file("v.sql"), settings);
+        varnett::data::writeDataScript(*source, names({"V"}), dir.file("v.sql"), settings);
         auto target = freshEngine(dir, "Target" + std::to_string(rowsPerInsert) + ".db");
         target->executeBatch("create table V (id int primary key, v sql_variant)");
         varnett::data::loadScriptFile(*target, dir.file("v.sql"));
-        auto rows = target->openTable("V");
+        auto rows = target->openTable("V"_name);
         const std::pair<varnett::data::Value::Kind, std::string> expected[] = {
             {varnett::data::Value::Kind::Integer, ""}, {varnett::data::Value::Kind::Real, ""},
             {varnett::data::Value::Kind::Text, "text"},

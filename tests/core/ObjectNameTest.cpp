@@ -78,3 +78,34 @@ TEST(ObjectName, OrdersBySchemaThenNameIgnoringCase)
                                                "HumanResources.Employee", "sales.A", "Sales.b"};
     EXPECT_EQ(names, expected);
 }
+
+TEST(ObjectName, ProcedureReferencesCarryTheirGroup)
+{
+    struct Row {
+        const char* text;
+        const char* catalog;   // catalogName of what parseProcedureRef read; or the error
+    };
+    const Row rows[] = {
+        {"SP_X", "SP_X;1"},
+        {"SP_X;2", "SP_X;2"},
+        {"Sales.[SP Y];007", "Sales.SP Y;7"},
+        {"[a;b]", "a;b;1"},              // a ";" inside the name
+        {"a;b", "a;b;1"},                // not followed by digits: part of the name
+        {"[x;1]", "x;1;1"},
+        {"SP_X;32767", "SP_X;32767"},
+        {"SP_X;0", "The procedure 'SP_X;0' has no group number from 1 to 32767 after its ';'."},
+        {"SP_X;32768", "The procedure 'SP_X;32768' has no group number from 1 to 32767 after its ';'."},
+        {"SP_X;99999999999", "The procedure 'SP_X;99999999999' has no group number from 1 to 32767 after its ';'."},
+        {"a.b.c;1", "The name 'a.b.c' has more than two parts: give Schema.Name or Name"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        std::string result;
+        try {
+            result = sqltext::catalogName(sqltext::parseProcedureRef(row.text));
+        } catch (const Error& error) {
+            result = error.what();
+        }
+        EXPECT_EQ(result, row.catalog);
+    }
+}

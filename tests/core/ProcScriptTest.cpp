@@ -1,5 +1,6 @@
 #include "sqltext/Error.h"
 #include "sqltext/ProcScript.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +9,9 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-ScriptProcedure proc(std::string name, Lines lines = {})
+ScriptProcedure proc(std::string_view name, Lines lines = {})
 {
-    return {std::move(name), std::move(lines)};
+    return {parseObjectName(name), std::move(lines)};
 }
 
 // The names in script order.
@@ -18,7 +19,7 @@ std::vector<std::string> ordered(const std::vector<ScriptProcedure>& procedures)
 {
     std::vector<std::string> names;
     for (std::size_t i : scriptOrder(procedures))
-        names.push_back(procedures[i].name);
+        names.push_back(displayName(procedures[i].name));
     return names;
 }
 
@@ -126,7 +127,7 @@ TEST(ProcScript, BlockLayout)
 {
     // The text byte for byte: a lone LF inside a string stays, no empty line
     // comes before it, the procedure's own settings frame it.
-    EXPECT_EQ(procedureBlock("SP_X", {false, true},
+    EXPECT_EQ(procedureBlock("SP_X"_name, {false, true},
                              "CREATE PROCEDURE SP_X AS\r\n\r\nSELECT 'a\nb'\r\n"),
               "if exists (select * from sysobjects where id = object_id(N'[dbo].[SP_X]') and "
               "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[SP_X]\r\n"
@@ -140,14 +141,14 @@ TEST(ProcScript, BlockLayout)
               "SET QUOTED_IDENTIFIER  OFF    SET ANSI_NULLS  ON\r\n"
               "GO\r\n");
     // A text without a final line break gets one, and no empty line.
-    EXPECT_EQ(procedureBlock("P", {true, false}, "CREATE PROC P AS SELECT 1"),
+    EXPECT_EQ(procedureBlock("P"_name, {true, false}, "CREATE PROC P AS SELECT 1"),
               "if exists (select * from sysobjects where id = object_id(N'[dbo].[P]') and "
               "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[P]\r\n"
               "GO\r\n\r\nSET QUOTED_IDENTIFIER  ON    SET ANSI_NULLS  OFF\r\nGO\r\n"
               "CREATE PROC P AS SELECT 1\r\nGO\r\n"
               "SET QUOTED_IDENTIFIER  ON    SET ANSI_NULLS  OFF\r\nGO\r\n");
 
-    std::string odd = procedureBlock("O'Brien]x", {}, "x");
+    std::string odd = procedureBlock("O'Brien]x"_name, {}, "x");
     EXPECT_EQ(odd.substr(0, odd.find('\r')),
               "if exists (select * from sysobjects where id = object_id(N'[dbo].[O''Brien]]x]') and "
               "OBJECTPROPERTY(id, N'IsProcedure') = 1) drop procedure [dbo].[O'Brien]]x]");
@@ -162,7 +163,7 @@ TEST(ProcScript, ALineOfOnlyGoIsRefused)
     };
     for (const auto& [text, line] : rows) {
         try {
-            procedureBlock("P", {}, text);
+            procedureBlock("P"_name, {}, text);
             ADD_FAILURE() << "accepted: " << text;
         } catch (const varnett::Error& e) {
             EXPECT_EQ(std::string(e.what()),
@@ -171,20 +172,20 @@ TEST(ProcScript, ALineOfOnlyGoIsRefused)
         }
     }
     // GO inside a line, or GOTO, is no GO line.
-    EXPECT_NO_THROW(procedureBlock("P", {}, "CREATE PROC P AS\r\nGOTO x\r\nx: SELECT 'GO'\r\n"));
+    EXPECT_NO_THROW(procedureBlock("P"_name, {}, "CREATE PROC P AS\r\nGOTO x\r\nx: SELECT 'GO'\r\n"));
 }
 
 TEST(ProcScript, DropTexts)
 {
-    EXPECT_EQ(conditionalDropLines("SP_X"),
+    EXPECT_EQ(conditionalDropLines("SP_X"_name),
               (Lines{"if exists (select * from sysobjects where id = object_id(N'[dbo].[SP_X]') "
                      "and OBJECTPROPERTY(id, N'IsProcedure') = 1)",
                      "drop procedure [dbo].[SP_X]"}));
-    EXPECT_EQ(conditionalDropLines("a]b'c"),
+    EXPECT_EQ(conditionalDropLines("a]b'c"_name),
               (Lines{"if exists (select * from sysobjects where id = object_id(N'[dbo].[a]]b''c]') "
                      "and OBJECTPROPERTY(id, N'IsProcedure') = 1)",
                      "drop procedure [dbo].[a]]b'c]"}));
-    EXPECT_EQ(dropProcedureLines({"C", "a]b", "O'Brien"}),
+    EXPECT_EQ(dropProcedureLines(varnett::testing::names({"C", "a]b", "O'Brien"})),
               (Lines{"DROP PROCEDURE [C]", "DROP PROCEDURE [a]]b]", "DROP PROCEDURE [O'Brien]"}));
     EXPECT_TRUE(dropProcedureLines({}).empty());
 }

@@ -2,6 +2,7 @@
 #include "data/Transaction.h"
 #include "sqltext/ProcedureText.h"
 #include "support/Engines.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,13 @@ public:
     bool failRollback = false;
 
     std::string databaseName() const override { return "Sales"; }
-    std::vector<std::string> listTables() override { return {}; }
-    std::vector<std::string> listProcedures() override { return {}; }
-    std::unique_ptr<data::RowCursor> openTable(const std::string&) override { return nullptr; }
+    std::vector<sqltext::ObjectName> listTables() override { return {}; }
+    std::vector<sqltext::ProcedureRef> listProcedures() override { return {}; }
+    std::unique_ptr<data::RowCursor> openTable(const sqltext::ObjectName&) override { return nullptr; }
     void executeBatch(const std::string&) override { calls += "run "; }
-    std::vector<std::string> procedureText(const std::string&) override { return {}; }
-    data::ProcedureSettings procedureSettings(const std::string&) override { return {}; }
-    sqltext::TableKeys tableKeys(const std::string&) override { return {}; }
+    std::vector<std::string> procedureText(const sqltext::ObjectName&) override { return {}; }
+    data::ProcedureSettings procedureSettings(const sqltext::ObjectName&) override { return {}; }
+    sqltext::TableKeys tableKeys(const sqltext::ObjectName&) override { return {}; }
     void beginTransaction() override { calls += "begin "; }
     void commit() override
     {
@@ -42,7 +43,7 @@ public:
 
 std::vector<std::string> sourceOf(data::Engine& engine, const std::string& procedure)
 {
-    return sqltext::procedureLines(engine.procedureText("Sales.dbo." + procedure));
+    return sqltext::procedureLines(engine.procedureText(sqltext::parseObjectName(procedure)));
 }
 
 } // namespace
@@ -87,24 +88,25 @@ TEST(ProcedureUpdate, ReplacesTheProcedureOrKeepsTheOld)
 
     // A text that fails rolls the drop back.
     EXPECT_EQ(errorOf([&] {
-                  data::updateProcedure(*engine, "O'Brien",
+                  data::updateProcedure(*engine, "O'Brien"_name,
                                         {"CREATE PROCEDURE [O'Brien] AS", "SELECT 2", "GO"});
               }),
               "'CREATE/ALTER PROCEDURE' must be the first statement in a query batch.");
     EXPECT_EQ(sourceOf(*engine, "[O'Brien]"),
               (std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS", "SELECT 1"}));
 
-    data::updateProcedure(*engine, "O'Brien", {"CREATE PROCEDURE [O'Brien] AS", "SELECT 2"});
+    data::updateProcedure(*engine, "O'Brien"_name, {"CREATE PROCEDURE [O'Brien] AS", "SELECT 2"});
     EXPECT_EQ(sourceOf(*engine, "[O'Brien]"),
               (std::vector<std::string>{"CREATE PROCEDURE [O'Brien] AS", "SELECT 2"}));
-    EXPECT_EQ(engine->listProcedures(), (std::vector<std::string>{"O'Brien;1"}));
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), (std::vector<std::string>{"O'Brien;1"}));
 
     // A procedure that is not there yet is created; without a name only the
     // text runs, so an existing one is in the way.
-    data::updateProcedure(*engine, "P2", {"CREATE PROCEDURE P2 AS", "SELECT 3"});
-    EXPECT_EQ(errorOf([&] { data::updateProcedure(*engine, "", {"CREATE PROCEDURE P2 AS"}); }),
+    data::updateProcedure(*engine, "P2"_name, {"CREATE PROCEDURE P2 AS", "SELECT 3"});
+    EXPECT_EQ(errorOf([&] { data::updateProcedure(*engine, std::nullopt, {"CREATE PROCEDURE P2 AS"}); }),
               "There is already an object named 'P2' in the database.");
-    EXPECT_EQ(engine->listProcedures(), (std::vector<std::string>{"O'Brien;1", "P2;1"}));
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()),
+              (std::vector<std::string>{"O'Brien;1", "P2;1"}));
 }
 
 TEST(ProcedureUpdate, CreatedProcedureNamesTheProcedureOfTheText)
@@ -123,7 +125,7 @@ TEST(ProcedureUpdate, CreatedProcedureNamesTheProcedureOfTheText)
     for (const auto& [text, expected] : cases) {
         std::string result;
         try {
-            result = data::createdProcedure(text);
+            result = sqltext::displayName(data::createdProcedure(text));
         } catch (const Error& e) {
             result = e.what();
         }

@@ -5,10 +5,13 @@
 #include "sqltext/ProcedureText.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+using varnett::testing::names;
 
 using namespace varnett;
 using varnett::testing::TempDir;
@@ -46,16 +49,16 @@ TEST(Schemas, EmbeddedEngineListsAndOpensObjectsOfEverySchema)
                           "[Human Re.s].[Order]]s.2024]", "Sales.Customer", "Sales.Regions"};
     {
         auto engine = schemaDatabase(dir);
-        EXPECT_EQ(engine->listTables(), tables);
-        EXPECT_EQ(engine->listViews(), Texts({"Sales.Regions"}));
-        auto rows = engine->openTable("Sales.Customer");
+        EXPECT_EQ(varnett::testing::shown(engine->listTables()), tables);
+        EXPECT_EQ(varnett::testing::shown(engine->listViews()), Texts({"Sales.Regions"}));
+        auto rows = engine->openTable("Sales.Customer"_name);
         ASSERT_EQ(rows->columns().size(), 2u);
         EXPECT_EQ(rows->columns()[1].name, "Region");
         EXPECT_TRUE(rows->columns()[0].identity);
         ASSERT_TRUE(rows->next());
-        EXPECT_EQ(engine->openTable("[Sales].[Customer]")->columns()[1].name, "Region");
-        EXPECT_EQ(engine->openTable("Customer")->columns()[1].name, "Name");
-        EXPECT_EQ(errorOf([&] { engine->openTable("Nowhere.Customer"); }),
+        EXPECT_EQ(engine->openTable("[Sales].[Customer]"_name)->columns()[1].name, "Region");
+        EXPECT_EQ(engine->openTable("Customer"_name)->columns()[1].name, "Name");
+        EXPECT_EQ(errorOf([&] { engine->openTable("Nowhere.Customer"_name); }),
                   "Invalid object name 'Nowhere.Customer'.");
         EXPECT_EQ(errorOf([&] { engine->executeBatch("CREATE SCHEMA sales"); }),
                   "There is already an object named 'sales' in the database.");
@@ -66,7 +69,7 @@ TEST(Schemas, EmbeddedEngineListsAndOpensObjectsOfEverySchema)
     // The schemas stay with the database, each in its file beside it.
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "Sales.db-schema-Sales"));
     auto engine = data::openSqliteEngine(dir.file("Sales.db"));
-    EXPECT_EQ(engine->listTables(), tables);
+    EXPECT_EQ(varnett::testing::shown(engine->listTables()), tables);
 }
 
 TEST(Schemas, GeneratorsWriteTheSchema)
@@ -90,7 +93,7 @@ TEST(Schemas, GeneratorsWriteTheSchema)
               remove.end());
     EXPECT_EQ(sqltext::procedureObjectName("Db", sqltext::parseObjectName("[Human Re.s].P")),
               "Db.[Human Re.s].P");
-    EXPECT_EQ(sqltext::dropProcedureLines({"Sales.P", "P"}),
+    EXPECT_EQ(sqltext::dropProcedureLines(names({"Sales.P", "P"})),
               (Texts{"DROP PROCEDURE [Sales].[P]", "DROP PROCEDURE [P]"}));
 }
 
@@ -98,10 +101,10 @@ TEST(Schemas, CalleesResolveAsTheServerDoes)
 {
     // An unqualified name means the caller's schema first, then dbo.
     const std::vector<sqltext::ScriptProcedure> procedures = {
-        {"Sales.TopProc", {"EXEC Helper"}},          // Sales.Helper
-        {"Hr.Caller", {"exec Helper 1"}},        // dbo Helper (no Hr.Helper)
-        {"Helper", {"SELECT 1"}},
-        {"Sales.Helper", {"EXEC [Hr].[Caller]"}},
+        {"Sales.TopProc"_name, {"EXEC Helper"}},   // Sales.Helper
+        {"Hr.Caller"_name, {"exec Helper 1"}},     // dbo Helper (no Hr.Helper)
+        {"Helper"_name, {"SELECT 1"}},
+        {"Sales.Helper"_name, {"EXEC [Hr].[Caller]"}},
     };
     EXPECT_EQ(sqltext::scriptOrder(procedures), (std::vector<std::size_t>{2, 1, 3, 0}));
 }
@@ -113,11 +116,11 @@ TEST(Schemas, ScriptsCarryTheSchemaAndLoadBack)
     engine->executeBatch("CREATE PROCEDURE Sales.Helper AS\r\n  SELECT 1\r\n");
     engine->executeBatch("CREATE PROCEDURE TopProc AS\r\n  EXEC Sales.Helper\r\n");
     engine->executeBatch("CREATE PROCEDURE [Human Re.s].[Odd Name] AS\r\n  EXEC TopProc\r\n");
-    EXPECT_EQ(engine->listProcedures(),
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()),
               (Texts{"TopProc;1", "[Human Re.s].Odd Name;1", "Sales.Helper;1"}));
 
     const std::string procScript = dir.file("procs.sql");
-    data::writeProcedureScript(*engine, "Sales", {"[Human Re.s].Odd Name", "TopProc", "Sales.Helper"},
+    data::writeProcedureScript(*engine, names({"[Human Re.s].Odd Name", "TopProc", "Sales.Helper"}),
                                procScript);
     const std::string text = varnett::testing::readFile(procScript);
     const auto helper = text.find("drop procedure [Sales].[Helper]");
@@ -130,7 +133,7 @@ TEST(Schemas, ScriptsCarryTheSchemaAndLoadBack)
     EXPECT_LT(top, odd);
 
     const std::string dataScript = dir.file("data.sql");
-    data::writeDataScript(*engine, {"Sales.Customer", "Customer"}, dataScript);
+    data::writeDataScript(*engine, names({"Sales.Customer", "Customer"}), dataScript);
     const std::string data = varnett::testing::readFile(dataScript);
     EXPECT_NE(data.find("set identity_insert Sales.Customer on"), std::string::npos) << data;
     EXPECT_NE(data.find("INSERT INTO Sales.Customer("), std::string::npos) << data;
@@ -139,14 +142,14 @@ TEST(Schemas, ScriptsCarryTheSchemaAndLoadBack)
     // Loaded again (twice: the drops find the procedures), the texts are the same.
     data::loadScript(*engine, text);
     data::loadScript(*engine, text);
-    EXPECT_EQ(sqltext::joinRows(engine->procedureText("Sales.Sales.Helper")),
+    EXPECT_EQ(sqltext::joinRows(engine->procedureText("Sales.Helper"_name)),
               "CREATE PROCEDURE Sales.Helper AS\r\n  SELECT 1\r\n");
     engine->executeBatch("DELETE FROM Sales.Customer;\r\nDELETE FROM dbo.Customer");
     data::loadScript(*engine, data);
-    auto rows = engine->openTable("Sales.Customer");
+    auto rows = engine->openTable("Sales.Customer"_name);
     ASSERT_TRUE(rows->next());
     engine->executeBatch("DROP PROCEDURE [Human Re.s].[Odd Name], Sales.Helper");
-    EXPECT_EQ(engine->listProcedures(), Texts{"TopProc;1"});
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), Texts{"TopProc;1"});
 }
 
 TEST(Schemas, RowConditionsForeignKeysAndScriptOptionsTakeSchemaNames)
@@ -159,12 +162,12 @@ TEST(Schemas, RowConditionsForeignKeysAndScriptOptionsTakeSchemaNames)
         "INSERT INTO Sales.Orders VALUES (10, 1), (11, 3), (12, 2)");
 
     // A schema's keys refer to tables of that schema, named as the lists name them.
-    EXPECT_EQ(engine->referencedTables("Sales.Orders"), Texts{"Sales.Customer"});
-    EXPECT_EQ(engine->referencedTables("[sales].[orders]"), Texts{"sales.Customer"});
-    EXPECT_TRUE(engine->referencedTables("Customer").empty());
-    EXPECT_EQ(errorOf([&] { engine->referencedTables("Nowhere.Orders"); }),
+    EXPECT_EQ(varnett::testing::shown(engine->referencedTables("Sales.Orders"_name)), Texts{"Sales.Customer"});
+    EXPECT_EQ(varnett::testing::shown(engine->referencedTables("[sales].[orders]"_name)), Texts{"sales.Customer"});
+    EXPECT_TRUE(varnett::testing::shown(engine->referencedTables("Customer"_name)).empty());
+    EXPECT_EQ(errorOf([&] { varnett::testing::shown(engine->referencedTables("Nowhere.Orders"_name)); }),
               "Invalid object name 'Nowhere.Orders'.");
-    EXPECT_EQ(errorOf([&] { engine->openRows("Nowhere.Orders", "1 = 1"); }),
+    EXPECT_EQ(errorOf([&] { engine->openRows("Nowhere.Orders"_name, "1 = 1"); }),
               "Invalid object name 'Nowhere.Orders'.");
 
     struct Case {
@@ -181,7 +184,7 @@ TEST(Schemas, RowConditionsForeignKeysAndScriptOptionsTakeSchemaNames)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.table);
-        auto rows = engine->openRows(c.table, c.condition);
+        auto rows = engine->openRows(sqltext::parseObjectName(c.table), c.condition);
         Texts values;
         while (rows->next())
             values.push_back(std::to_string(rows->value(0).integer));
@@ -193,9 +196,9 @@ TEST(Schemas, RowConditionsForeignKeysAndScriptOptionsTakeSchemaNames)
     data::DataScriptSettings settings;
     settings.format = {2, 2};
     settings.orderByKeys = true;
-    settings.conditions = {{"[sales].orders", "Id <> 11"}};
+    settings.conditions = {{"[sales].orders"_name, "Id <> 11"}};
     const std::string path = dir.file("data.sql");
-    data::writeDataScript(*engine, {"Sales.Orders", "Sales.Customer"}, path, settings);
+    data::writeDataScript(*engine, names({"Sales.Orders", "Sales.Customer"}), path, settings);
     const std::string script = varnett::testing::readFile(path);
     const auto customers = script.find("INSERT INTO Sales.Customer(");
     ASSERT_NE(customers, std::string::npos) << script;
@@ -204,8 +207,8 @@ TEST(Schemas, RowConditionsForeignKeysAndScriptOptionsTakeSchemaNames)
     EXPECT_EQ(script.find("\r\n11,"), std::string::npos) << script;
     EXPECT_EQ(errorOf([&] {
                   data::DataScriptSettings twice = settings;
-                  twice.conditions.emplace_back("Sales.Orders", "1 = 1");
-                  data::writeDataScript(*engine, {"Sales.Orders"}, path, twice);
+                  twice.conditions.emplace_back("Sales.Orders"_name, "1 = 1");
+                  data::writeDataScript(*engine, names({"Sales.Orders"}), path, twice);
               }),
               "The table 'Sales.Orders' has more than one condition.");
 
@@ -214,9 +217,9 @@ TEST(Schemas, RowConditionsForeignKeysAndScriptOptionsTakeSchemaNames)
     engine->executeBatch("PRAGMA foreign_keys = ON");
     EXPECT_EQ(errorOf([&] { data::loadScript(*engine, script + "GO\r\nINSERT INTO Sales.Nope VALUES (1)\r\n"); }),
               "Batch 5 (line 34): no such table: Sales.Nope");
-    EXPECT_FALSE(engine->openTable("Sales.Customer")->next());
+    EXPECT_FALSE(engine->openTable("Sales.Customer"_name)->next());
     data::loadScript(*engine, script);
-    auto orders = engine->openTable("Sales.Orders");
+    auto orders = engine->openTable("Sales.Orders"_name);
     int count = 0;
     while (orders->next())
         ++count;

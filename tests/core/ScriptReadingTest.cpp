@@ -5,6 +5,7 @@
 #include "sqltext/ScriptText.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -96,7 +97,7 @@ TEST(ScriptReading, AnOpenCommentOrStringInAnyBatchNamesTheBatch)
          "Batch 1 (line 3): Missing end comment mark '*/'."},
     };
     auto count = [&] {
-        auto rows = engine->openTable("T");
+        auto rows = engine->openTable("T"_name);
         int n = 0;
         while (rows->next()) {
             EXPECT_EQ(rows->value(0).bytes, "kept");
@@ -168,7 +169,7 @@ TEST(ScriptReading, TheLoaderReadsFilesInEveryEncodingAndRefusesBadOnesWhole)
             EXPECT_EQ(errorOf([&] { varnett::data::loadScriptFile(*engine, dir.file("s.sql"), options); }),
                       c.error.empty() ? "(no error)" : c.error);
             // A bad script runs no batch at all, with or without a transaction.
-            auto rows = engine->openTable("T");
+            auto rows = engine->openTable("T"_name);
             if (c.error.empty()) {
                 ASSERT_TRUE(rows->next());
                 EXPECT_EQ(rows->value(0).bytes, "\xC3\x9C\xE2\x82\xAC\xF0\x9F\x98\x80");

@@ -3,6 +3,7 @@
 #include "data/sqlite/SqliteEngine.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 #include <filesystem>
 #include <limits>
 #include <set>
+
+using varnett::testing::names;
 
 using varnett::Error;
 using varnett::data::Engine;
@@ -38,7 +41,7 @@ std::set<std::string> filesIn(const TempDir& dir)
 // Every row of a table, each value as the engine delivers it.
 std::vector<std::vector<Value>> rowsOf(Engine& engine, const std::string& table)
 {
-    auto cursor = engine.openTable(table);
+    auto cursor = engine.openTable(varnett::sqltext::parseObjectName(table));
     std::vector<std::vector<Value>> rows;
     while (cursor->next()) {
         rows.emplace_back();
@@ -91,7 +94,7 @@ TEST(ProcedureScript, CalleesFirstInExactBlocksWithTheTextAsKept)
     std::vector<int> starts;
     Progress progress{[&](int max) { starts.push_back(max); }, {}, {}, {}};
     std::string path = dir.file("procs.sql");
-    varnett::data::writeProcedureScript(*engine, "Sales", {"O'Brien", "A", "B", "C", "a"}, path,
+    varnett::data::writeProcedureScript(*engine, names({"O'Brien", "A", "B", "C", "a"}), path,
                                         progress);
 
     auto block = [](const std::string& tested, const std::string& dropped,
@@ -123,7 +126,7 @@ TEST(ProcedureScript, CyclesEndAndKeepTheirOrder)
     engine->executeBatch("CREATE PROCEDURE F AS\r\n  EXEC E");
     engine->executeBatch("CREATE PROCEDURE G AS\r\n  EXEC D");
     std::string path = dir.file("cycle.sql");
-    varnett::data::writeProcedureScript(*engine, "Sales", {"G", "E", "D", "F"}, path);
+    varnett::data::writeProcedureScript(*engine, names({"G", "E", "D", "F"}), path);
 
     std::string text = readFile(path);
     std::vector<std::string> created;
@@ -144,26 +147,26 @@ TEST(ProcedureScript, FailuresLeaveTheOldFileAndNoTemporaryFile)
     ::chmod(path.c_str(), 0640);
 
     std::string message = errorOf(
-        [&] { varnett::data::writeProcedureScript(*engine, "Sales", {"A", "Gone"}, path); });
+        [&] { varnett::data::writeProcedureScript(*engine, names({"A", "Gone"}), path); });
     EXPECT_EQ(message, "The object 'Sales.dbo.Gone' does not exist in database 'Sales' or is "
                        "invalid for this operation.");
     EXPECT_EQ(readFile(path), "old script");
     EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "procs.sql"}));
 
-    EXPECT_EQ(errorOf([&] { varnett::data::writeProcedureScript(*engine, "Sales", {}, path); }),
+    EXPECT_EQ(errorOf([&] { varnett::data::writeProcedureScript(*engine, {}, path); }),
               "No procedure is chosen for the script.");
     fs::create_directory(dir.path() / "folder");
     EXPECT_EQ(errorOf([&] {
-                  varnett::data::writeProcedureScript(*engine, "Sales", {"A"}, dir.file("folder"));
+                  varnett::data::writeProcedureScript(*engine, names({"A"}), dir.file("folder"));
               }),
               "'" + dir.file("folder") + "' is a folder, not a file.");
     std::string missing = dir.file("missing/procs.sql");
-    EXPECT_EQ(errorOf([&] { varnett::data::writeProcedureScript(*engine, "Sales", {"A"}, missing); }),
+    EXPECT_EQ(errorOf([&] { varnett::data::writeProcedureScript(*engine, names({"A"}), missing); }),
               "Cannot write the file '" + missing + "': No such file or directory.");
     EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "folder", "procs.sql"}));
 
     // A replaced file keeps its permissions.
-    varnett::data::writeProcedureScript(*engine, "Sales", {"A"}, path);
+    varnett::data::writeProcedureScript(*engine, names({"A"}), path);
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
@@ -182,7 +185,7 @@ TEST(DataScriptFile, FramesOnlyIdentityTablesAndEndsLinesWithCrLf)
     std::string path = dir.file("data.sql");
     int steps = 0;
     Progress progress{{}, [&](int position) { steps = position; }, {}, {}};
-    varnett::data::writeDataScript(*engine, {"T", "Order Details", "Empty", "t"}, path, progress);
+    varnett::data::writeDataScript(*engine, names({"T", "Order Details", "Empty", "t"}), path, progress);
     EXPECT_EQ(readFile(path),
               "set identity_insert T on\r\nGO\r\n"
               "INSERT INTO T(\r\n[id],\r\n[name])\r\nVALUES(\r\n1,\r\n'abc')\r\nGO\r\n"
@@ -193,7 +196,7 @@ TEST(DataScriptFile, FramesOnlyIdentityTablesAndEndsLinesWithCrLf)
     EXPECT_EQ(steps, 3);
 
     writeFile(path, "old data");
-    EXPECT_EQ(errorOf([&] { varnett::data::writeDataScript(*engine, {"T", "Nope"}, path); }),
+    EXPECT_EQ(errorOf([&] { varnett::data::writeDataScript(*engine, names({"T", "Nope"}), path); }),
               "Invalid object name 'Nope'.");
     EXPECT_EQ(readFile(path), "old data");
     EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "data.sql"}));
@@ -214,7 +217,7 @@ TEST(DataScriptFile, AFailingRowLeavesTheOldFileAndNoTemporaryFile)
 
     std::string path = dir.file("data.sql");
     writeFile(path, "old data");
-    EXPECT_EQ(errorOf([&] { varnett::data::writeDataScript(*engine, {"Big"}, path); }),
+    EXPECT_EQ(errorOf([&] { varnett::data::writeDataScript(*engine, names({"Big"}), path); }),
               "The value 'soon' of the column 'at' is not a date or time");
     EXPECT_EQ(readFile(path), "old data");
     EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "data.sql"}));
@@ -290,7 +293,7 @@ TEST(DataScriptFile, EveryValueLoadsBackAsItWas)
         varnett::data::DataScriptSettings s;
         s.format = {rowsPerInsert, batch};
         if (!condition.empty())
-            s.conditions.emplace_back("alltypes", condition);
+            s.conditions.emplace_back("alltypes"_name, condition);
         s.orderByKeys = byKeys;
         return s;
     };
@@ -306,7 +309,7 @@ TEST(DataScriptFile, EveryValueLoadsBackAsItWas)
     for (const Setting& setting : settings) {
         SCOPED_TRACE(setting.what);
         std::string path = dir.file("data.sql");
-        varnett::data::writeDataScript(*source, {"Child", "AllTypes"}, path, setting.settings);
+        varnett::data::writeDataScript(*source, names({"Child", "AllTypes"}), path, setting.settings);
         std::string script = readFile(path);
         // The server fills timestamps and computed columns: they are not inserted.
         EXPECT_EQ(script.find("[ts]"), std::string::npos);
@@ -349,7 +352,8 @@ TEST(DataScriptFile, ConditionsMustNameAScriptedTableOnce)
     writeFile(path, "old data");
     auto settings = [](std::vector<std::pair<std::string, std::string>> conditions) {
         varnett::data::DataScriptSettings s;
-        s.conditions = std::move(conditions);
+        for (auto& [table, condition] : conditions)
+            s.conditions.emplace_back(varnett::sqltext::objectNameOrWhole(table), std::move(condition));
         return s;
     };
     struct Case {
@@ -363,18 +367,18 @@ TEST(DataScriptFile, ConditionsMustNameAScriptedTableOnce)
     };
     for (const Case& c : cases)
         EXPECT_EQ(errorOf([&] {
-                      varnett::data::writeDataScript(*engine, {"T"}, path, settings(c.conditions));
+                      varnett::data::writeDataScript(*engine, names({"T"}), path, settings(c.conditions));
                   }),
                   c.error);
     writeFile(path, "old data");
     EXPECT_EQ(errorOf([&] {
-                  varnett::data::writeDataScript(*engine, {"T"}, path,
+                  varnett::data::writeDataScript(*engine, names({"T"}), path,
                                                  settings({{"T", "id = 1; DROP TABLE T"}}));
               }),
               "near \";\": syntax error");
     EXPECT_EQ(readFile(path), "old data");
     // A blank condition is none.
-    varnett::data::writeDataScript(*engine, {"T"}, path, settings({{"T", " "}, {"T", "id >= 2"}}));
+    varnett::data::writeDataScript(*engine, names({"T"}), path, settings({{"T", " "}, {"T", "id >= 2"}}));
     EXPECT_EQ(readFile(path),
               "INSERT INTO T(\r\n[id])\r\nVALUES(\r\n2)\r\nGO\r\n"
               "INSERT INTO T(\r\n[id])\r\nVALUES(\r\n3)\r\nGO\r\n\r\n");
@@ -430,13 +434,13 @@ TEST(LoadScript, AProcedureScriptRecreatesItsProceduresElsewhere)
     source->executeBatch("CREATE PROCEDURE Caller AS\r\n  EXEC Callee\r\n");
     source->executeBatch("CREATE PROCEDURE Callee AS\r\n  SELECT 'x'\r\n");
     const std::string path = dir.file("procs.sql");
-    varnett::data::writeProcedureScript(*source, "Sales", {"Caller", "Callee"}, path);
+    varnett::data::writeProcedureScript(*source, names({"Caller", "Callee"}), path);
 
     auto target = freshEngine(dir, "Copy.db");
     target->executeBatch("CREATE PROCEDURE Callee AS\r\n  SELECT 'old'\r\n");
     varnett::data::loadScript(*target, readFile(path));
-    EXPECT_EQ(target->listProcedures(), (std::vector<std::string>{"Callee;1", "Caller;1"}));
-    const auto rows = target->procedureText("Copy.dbo.Callee");
+    EXPECT_EQ(varnett::testing::shown(target->listProcedures()), (std::vector<std::string>{"Callee;1", "Caller;1"}));
+    const auto rows = target->procedureText("Callee"_name);
     ASSERT_FALSE(rows.empty());
     std::string text;
     for (const auto& row : rows)
@@ -486,7 +490,7 @@ TEST(DataScriptFile, HostileValuesSurviveScriptAndLoad)
         "insert into [Hostile Values] (f, sv) values (-0.0, 'text')");
 
     const std::string path = dir.file("data.sql");
-    varnett::data::writeDataScript(*source, {"Hostile Values"}, path);
+    varnett::data::writeDataScript(*source, names({"Hostile Values"}), path);
     const std::string script = readFile(path);
     // No line of the script is a lone GO inside a value.
     EXPECT_NE(script.find("N'line 1' + NCHAR(13) + NCHAR(10) + N'GO' + NCHAR(13) + NCHAR(10) + "
@@ -528,22 +532,22 @@ TEST(ProcedureScript, RoundTripKeepsTextAndSettings)
     source->executeBatch("SET QUOTED_IDENTIFIER OFF");
     source->executeBatch(plain);
     const std::string path = dir.file("procs.sql");
-    varnett::data::writeProcedureScript(*source, "Sales", {"Quoted Proc", "Plain"}, path);
+    varnett::data::writeProcedureScript(*source, names({"Quoted Proc", "Plain"}), path);
 
     auto target = freshEngine(dir, "Copy.db");
     varnett::data::loadScript(*target, readFile(path));
-    EXPECT_EQ(target->listProcedures(), (std::vector<std::string>{"Plain;1", "Quoted Proc;1"}));
+    EXPECT_EQ(varnett::testing::shown(target->listProcedures()), (std::vector<std::string>{"Plain;1", "Quoted Proc;1"}));
     std::string text;
-    for (const std::string& row : target->procedureText("Copy.dbo.[Quoted Proc]"))
+    for (const std::string& row : target->procedureText("[Quoted Proc]"_name))
         text += row;
     EXPECT_EQ(text, quoted);
     text.clear();
-    for (const std::string& row : target->procedureText("Copy.dbo.Plain"))
+    for (const std::string& row : target->procedureText("Plain"_name))
         text += row;
     EXPECT_EQ(text, plain);
-    EXPECT_TRUE(target->procedureSettings("Copy.dbo.[Quoted Proc]").quotedIdentifier);
-    EXPECT_FALSE(target->procedureSettings("Copy.dbo.Plain").quotedIdentifier);
-    EXPECT_TRUE(target->procedureSettings("Copy.dbo.Plain").ansiNulls);
+    EXPECT_TRUE(target->procedureSettings("[Quoted Proc]"_name).quotedIdentifier);
+    EXPECT_FALSE(target->procedureSettings("Plain"_name).quotedIdentifier);
+    EXPECT_TRUE(target->procedureSettings("Plain"_name).ansiNulls);
 }
 
 TEST(ProcedureScript, AProcedureWithAGoLineWritesNoFile)
@@ -555,7 +559,7 @@ TEST(ProcedureScript, AProcedureWithAGoLineWritesNoFile)
     engine->executeBatch("CREATE PROCEDURE Split AS\r\nSELECT 'a\r\n go\r\nb'\r\n");
     const std::string path = dir.file("procs.sql");
     EXPECT_EQ(errorOf([&] {
-                  varnett::data::writeProcedureScript(*engine, "Sales", {"Fine", "Split"}, path);
+                  varnett::data::writeProcedureScript(*engine, names({"Fine", "Split"}), path);
               }),
               "The procedure 'Split' cannot be written to a script: its line 3 (' go') holds only "
               "GO, which would end the script's batch there");
@@ -576,10 +580,10 @@ TEST(OperationSteps, TheDataScriptCountsItsRowsFirst)
     Progress progress;
     progress.rowsTotal = [&](std::uint64_t rows) { totals.push_back(rows); };
     varnett::data::DataScriptSettings settings;
-    settings.conditions = {{"U V", "id >= 3"}};
-    varnett::data::writeDataScript(*engine, {"T", "U V"}, dir.file("out.sql"), settings, progress);
+    settings.conditions = {{"U V"_name, "id >= 3"}};
+    varnett::data::writeDataScript(*engine, names({"T", "U V"}), dir.file("out.sql"), settings, progress);
     EXPECT_EQ(totals, (std::vector<std::uint64_t>{7}));
-    EXPECT_EQ(engine->countRows("U V", "id < 1"), 1u);
+    EXPECT_EQ(engine->countRows("U V"_name, "id < 1"), 1u);
 }
 
 // Each long operation passes its steps through one hook; a stop thrown from
@@ -623,9 +627,9 @@ TEST(OperationSteps, AStopAtAnyStepLeavesTheTargetAsItWas)
                 Progress progress;
                 progress.afterStep = stopAt(stop, seen);
                 if (operation == "data script")
-                    varnett::data::writeDataScript(*engine, {"T"}, path, progress);
+                    varnett::data::writeDataScript(*engine, names({"T"}), path, progress);
                 else
-                    varnett::data::writeProcedureScript(*engine, "Sales", {"B", "A"}, path,
+                    varnett::data::writeProcedureScript(*engine, names({"B", "A"}), path,
                                                         progress);
             }
         };
@@ -636,7 +640,7 @@ TEST(OperationSteps, AStopAtAnyStepLeavesTheTargetAsItWas)
             EXPECT_EQ(seen.size(), stop) << operation << ": counted one by one, from 1";
             EXPECT_EQ(readFile(path), "old") << operation << " at " << stop;
             EXPECT_EQ(rowsOf(*engine, "T").size(), 5u) << operation << " at " << stop;
-            EXPECT_EQ(engine->listProcedures().size(), 2u) << operation << " at " << stop;
+            EXPECT_EQ(varnett::testing::shown(engine->listProcedures()).size(), 2u) << operation << " at " << stop;
             EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "out.sql"})) << operation;
         }
         // Not stopped, it counts every unit and finishes.

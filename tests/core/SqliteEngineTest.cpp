@@ -2,6 +2,7 @@
 #include "data/sqlite/SqliteEngine.h"
 #include "support/Engines.h"
 #include "support/TempDir.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,8 @@ TEST(SqliteEngine, FilesAreOpenedNeverCreated)
 
     auto engine = freshEngine(dir);
     EXPECT_EQ(engine->databaseName(), "Sales");
-    EXPECT_EQ(engine->listTables(), Texts{});
-    EXPECT_EQ(engine->listProcedures(), Texts{});
+    EXPECT_EQ(varnett::testing::shown(engine->listTables()), Texts{});
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), Texts{});
     message = errorOf([&] { createSqliteDatabase(dir.file("Sales.db")); });
     EXPECT_NE(message.find("already exists"), std::string::npos) << message;
 
@@ -63,13 +64,14 @@ TEST(SqliteEngine, TablesBeforeViewsWithoutRegardToCase)
                          "create table Gamma (x int); insert into Alpha default values");
     engine->executeBatch("create procedure p as select 1");
     // Neither sqlite_sequence (from AUTOINCREMENT) nor the procedure catalog shows.
-    EXPECT_EQ(engine->listTables(), (Texts{"_under", "Alpha", "beta", "Gamma", "aview", "Zeta View"}));
-    Texts views = engine->listViews();
+    EXPECT_EQ(varnett::testing::shown(engine->listTables()),
+              (Texts{"_under", "Alpha", "beta", "Gamma", "aview", "Zeta View"}));
+    Texts views = varnett::testing::shown(engine->listViews());
     std::sort(views.begin(), views.end());
     EXPECT_EQ(views, (Texts{"Zeta View", "aview"}));
-    EXPECT_EQ(errorOf([&] { engine->openTable("varnett_procedures"); }),
+    EXPECT_EQ(errorOf([&] { engine->openTable("varnett_procedures"_name); }),
               "Invalid object name 'varnett_procedures'.");
-    EXPECT_EQ(errorOf([&] { engine->openTable("Nope"); }), "Invalid object name 'Nope'.");
+    EXPECT_EQ(errorOf([&] { engine->openTable("Nope"_name); }), "Invalid object name 'Nope'.");
 }
 
 TEST(SqliteEngine, ColumnsAreDescribedFromTheirDeclaredTypes)
@@ -81,7 +83,7 @@ TEST(SqliteEngine, ColumnsAreDescribedFromTheirDeclaredTypes)
         "  Id INTEGER PRIMARY KEY AUTOINCREMENT, Name nvarchar(40), Notes varchar(max),\r\n"
         "  Price decimal(10, 2), Stamp rowversion, Total money generated always as (Price * 2),\r\n"
         "  [odd ]]\"' col] foo(3), Other int identity(1,1))");
-    auto cursor = engine->openTable("we]ird \"table\" 'x'");
+    auto cursor = engine->openTable("we]ird \"table\" 'x'"_name);
     const auto& columns = cursor->columns();
     ASSERT_EQ(columns.size(), 8u);
     EXPECT_EQ(columns[0].name, "Id");
@@ -106,7 +108,7 @@ TEST(SqliteEngine, ColumnsAreDescribedFromTheirDeclaredTypes)
 
     // A plain INTEGER PRIMARY KEY is no identity.
     engine->executeBatch("create table plain (id INTEGER PRIMARY KEY, autoincrement_note text)");
-    EXPECT_FALSE(engine->openTable("plain")->columns()[0].identity);
+    EXPECT_FALSE(engine->openTable("plain"_name)->columns()[0].identity);
 }
 
 TEST(SqliteEngine, RowsStreamWithTheirStorageClasses)
@@ -118,7 +120,7 @@ TEST(SqliteEngine, RowsStreamWithTheirStorageClasses)
                          "insert into t values (1, 2.5, 'Müller Ελλάδα 東京', X'00FF10');\r\n"
                          "insert into t values (NULL, NULL, '', X'');\r\n"
                          "insert into t values (9223372036854775807, -1e300, N'it''s', 0x0102)");
-    auto cursor = engine->openTable("T");
+    auto cursor = engine->openTable("T"_name);
     ASSERT_TRUE(cursor->next());
     EXPECT_EQ(cursor->value(0).kind, Value::Kind::Integer);
     EXPECT_EQ(cursor->value(0).integer, 1);
@@ -145,7 +147,7 @@ TEST(SqliteEngine, RowsStreamWithTheirStorageClasses)
     EXPECT_FALSE(cursor->next());
     EXPECT_NE(errorOf([&] { cursor->value(0); }), "(no error)");
 
-    auto view = engine->openTable("v");
+    auto view = engine->openTable("v"_name);
     ASSERT_EQ(view->columns().size(), 2u);
     EXPECT_EQ(view->columns()[1].type, SqlType::NVarChar);
     ASSERT_TRUE(view->next());
@@ -162,8 +164,8 @@ TEST(SqliteEngine, ProceduresAreCreatedListedAndDropped)
     engine->executeBatch("create proc A_proc as select 2");
     engine->executeBatch("create proc [a]]b] as select 3");
     engine->executeBatch("create proc \"O'Brien\" as select 4");
-    EXPECT_EQ(engine->listProcedures(), (Texts{"a]b;1", "A_proc;1", "b_proc;1", "O'Brien;1"}));
-    EXPECT_EQ(engine->procedureText("Sales.dbo.b_proc"),
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), (Texts{"a]b;1", "A_proc;1", "b_proc;1", "O'Brien;1"}));
+    EXPECT_EQ(engine->procedureText("b_proc"_name),
               (Texts{"/* first */\r\n", "CREATE PROCEDURE [dbo].[b_proc]\r\n", "AS\r\n",
                      "SELECT 1\r\n"}));
 
@@ -181,7 +183,7 @@ TEST(SqliteEngine, ProceduresAreCreatedListedAndDropped)
                                        "DROP PROCEDURE [dbo].[gone]");
               }),
               cannotDrop("missing"));
-    EXPECT_EQ(engine->listProcedures(), (Texts{"A_proc;1", "b_proc;1", "O'Brien;1"}));
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), (Texts{"A_proc;1", "b_proc;1", "O'Brien;1"}));
     EXPECT_EQ(errorOf([&] { engine->executeBatch("DROP PROCEDURE [dbo].[gone]"); }),
               cannotDrop("dbo.gone"));
     EXPECT_EQ(errorOf([&] { engine->executeBatch("DROP PROCEDURE Orders"); }),
@@ -192,7 +194,7 @@ TEST(SqliteEngine, ProceduresAreCreatedListedAndDropped)
         "if exists (select * from sysobjects where id = object_id(N'[dbo].[O''Brien]') and "
         "OBJECTPROPERTY(id, N'IsProcedure') = 1)\r\ndrop procedure [dbo].[O'Brien]\r\n";
     engine->executeBatch(dropIf);
-    EXPECT_EQ(engine->listProcedures(), (Texts{"A_proc;1", "b_proc;1"}));
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), (Texts{"A_proc;1", "b_proc;1"}));
     engine->executeBatch(dropIf);
     engine->executeBatch("set identity_insert [Orders] on\r\nset identity_insert Orders off");
 }
@@ -211,7 +213,7 @@ TEST(SqliteEngine, ProcedureNamesAreReadAsTheServerReadsThem)
     };
     for (const auto& [batch, message] : refused)
         EXPECT_EQ(errorOf([&engine, &batch = batch] { engine->executeBatch(batch); }), message) << batch;
-    EXPECT_EQ(engine->listProcedures(), Texts{});
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), Texts{});
 
     // What may follow a name: parameters, a group number, WITH, FOR, AS.
     engine->executeBatch("CREATE PROCEDURE [SP_INSERT_Order Details]\r\n@pQty [int]\r\nAS SELECT 1");
@@ -220,7 +222,7 @@ TEST(SqliteEngine, ProcedureNamesAreReadAsTheServerReadsThem)
     engine->executeBatch("create proc P3 with recompile as select 1");
     engine->executeBatch("create proc P4 for replication as select 1");
     engine->executeBatch("create proc P5\r\n-- note\r\nas select 1");
-    EXPECT_EQ(engine->listProcedures(), (Texts{"P1;1", "P2;1", "P3;1", "P4;1", "P5;1",
+    EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), (Texts{"P1;1", "P2;1", "P3;1", "P4;1", "P5;1",
                                                "SP_INSERT_Order Details;1"}));
 }
 
@@ -240,11 +242,11 @@ TEST(SqliteEngine, ProceduresKeepTheSessionSettingsTheyWereCreatedUnder)
     };
     for (const Row& row : {Row{"Defaults", true, true}, Row{"QuotedOff", false, true},
                            Row{"NullsOff", true, false}}) {
-        auto settings = engine->procedureSettings("Sales.dbo." + row.name);
+        auto settings = engine->procedureSettings(varnett::sqltext::parseObjectName(row.name));
         EXPECT_EQ(settings.quotedIdentifier, row.quotedIdentifier) << row.name;
         EXPECT_EQ(settings.ansiNulls, row.ansiNulls) << row.name;
     }
-    EXPECT_EQ(errorOf([&] { engine->procedureSettings("Sales.dbo.Nope"); }),
+    EXPECT_EQ(errorOf([&] { engine->procedureSettings("Nope"_name); }),
               "The object 'Sales.dbo.Nope' does not exist in database 'Sales' or is not a "
               "procedure.");
 
@@ -253,11 +255,11 @@ TEST(SqliteEngine, ProceduresKeepTheSessionSettingsTheyWereCreatedUnder)
     old->executeBatch("create table varnett_procedures (name TEXT NOT NULL PRIMARY KEY"
                       " COLLATE NOCASE, definition TEXT NOT NULL);"
                       "insert into varnett_procedures values ('Kept', 'create proc Kept as select 1')");
-    EXPECT_TRUE(old->procedureSettings("Old.dbo.Kept").quotedIdentifier);
+    EXPECT_TRUE(old->procedureSettings("Kept"_name).quotedIdentifier);
     old->executeBatch("SET ANSI_NULLS OFF");
     old->executeBatch("create proc Added as select 1");
-    EXPECT_FALSE(old->procedureSettings("Old.dbo.Added").ansiNulls);
-    EXPECT_TRUE(old->procedureSettings("Old.dbo.Kept").ansiNulls);
+    EXPECT_FALSE(old->procedureSettings("Added"_name).ansiNulls);
+    EXPECT_TRUE(old->procedureSettings("Kept"_name).ansiNulls);
 }
 
 TEST(SqliteEngine, ProcedureTextComesInRowsOfAtMost255Characters)
@@ -270,7 +272,7 @@ TEST(SqliteEngine, ProcedureTextComesInRowsOfAtMost255Characters)
         wide += "é";                                         // 300 characters, 600 bytes
     engine->executeBatch("create procedure LongLines as\r\n" + longLine + "\r\n" + wide
                          + "\nselect 1");
-    auto rows = engine->procedureText("[sales].[dbo].[LongLines]");
+    auto rows = engine->procedureText("[LongLines]"_name);
     ASSERT_EQ(rows.size(), 7u);
     EXPECT_EQ(rows[0], "create procedure LongLines as\r\n");
     EXPECT_EQ(rows[1], "-- " + std::string(252, 'x'));
@@ -282,16 +284,16 @@ TEST(SqliteEngine, ProcedureTextComesInRowsOfAtMost255Characters)
     EXPECT_EQ(rows[5].back(), '\n');
     EXPECT_EQ(rows[6], "select 1");
 
-    EXPECT_EQ(engine->procedureText("LongLines").size(), 7u);
-    EXPECT_EQ(engine->procedureText("Sales..LongLines").size(), 7u);
-    EXPECT_EQ(errorOf([&] { engine->procedureText("Other.dbo.LongLines"); }),
-              "The object 'Other.dbo.LongLines' does not exist in database 'Sales' or is invalid "
+    EXPECT_EQ(engine->procedureText("LongLines"_name).size(), 7u);
+    EXPECT_EQ(engine->procedureText("[DBO].[longlines]"_name).size(), 7u);
+    EXPECT_EQ(errorOf([&] { engine->procedureText("Nowhere.LongLines"_name); }),
+              "The object 'Sales.Nowhere.LongLines' does not exist in database 'Sales' or is invalid "
               "for this operation.");
-    EXPECT_EQ(errorOf([&] { engine->procedureText("Sales.dbo.Missing"); }),
+    EXPECT_EQ(errorOf([&] { engine->procedureText("Missing"_name); }),
               "The object 'Sales.dbo.Missing' does not exist in database 'Sales' or is invalid "
               "for this operation.");
-    EXPECT_EQ(errorOf([&] { engine->procedureText("Sales.dbo.[Long"); }),
-              "The object 'Sales.dbo.[Long' does not exist in database 'Sales' or is invalid "
+    EXPECT_EQ(errorOf([&] { engine->procedureText({"dbo", "[Long"}); }),
+              "The object 'Sales.dbo.[[Long]' does not exist in database 'Sales' or is invalid "
               "for this operation.");
 }
 
@@ -304,15 +306,15 @@ TEST(SqliteEngine, TransactionsCoverTheProcedureCatalog)
         engine->beginTransaction();
         engine->executeBatch("create procedure undone as select 0");
         engine->rollback();
-        EXPECT_EQ(engine->listProcedures(), Texts{});
+        EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), Texts{});
 
         engine->executeBatch("create procedure kept as select 1");
 
         engine->beginTransaction();
         engine->executeBatch("DROP PROCEDURE [kept]");
-        EXPECT_EQ(engine->listProcedures(), Texts{});
+        EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), Texts{});
         engine->rollback();
-        EXPECT_EQ(engine->listProcedures(), Texts{"kept;1"});
+        EXPECT_EQ(varnett::testing::shown(engine->listProcedures()), Texts{"kept;1"});
 
         engine->beginTransaction();
         engine->executeBatch("create procedure added as select 2");
@@ -326,5 +328,5 @@ TEST(SqliteEngine, TransactionsCoverTheProcedureCatalog)
                   "no such table: nowhere");
     }
     auto reopened = openSqliteEngine(dir.file("Sales.db"));
-    EXPECT_EQ(reopened->listProcedures(), (Texts{"added;1", "kept;1"}));
+    EXPECT_EQ(varnett::testing::shown(reopened->listProcedures()), (Texts{"added;1", "kept;1"}));
 }

@@ -5,6 +5,7 @@
 #include "data/sqlite/SqliteEngine.h"
 #include "dialogs/dlgGenOptions.h"
 #include "ui/SqlEditor.h"
+#include "support/Names.h"
 
 #include <QCheckBox>
 #include <QTreeWidget>
@@ -130,6 +131,6 @@ TEST_F(GeneratorOptionsDialogTest, ATableOfAnotherSchemaHasItsOwnKeyAndProcedure
         EXPECT_EQ(responder.messages.back().text,
                   QStringLiteral("Procedure insert created successfully: Sales.SP_INSERT_Stock"));
     }
-    EXPECT_EQ(data::openSqliteEngine(database)->listProcedures(),
+    EXPECT_EQ(varnett::testing::shown(data::openSqliteEngine(database)->listProcedures()),
               std::vector<std::string>{"Sales.SP_INSERT_Stock;1"});
 }

@@ -4,6 +4,7 @@
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
 #include "sqltext/ProcedureFilter.h"
+#include "support/Names.h"
 
 
 namespace varnett::testing {
@@ -29,8 +30,8 @@ ProcedureDatabase::~ProcedureDatabase() = default;
 QStringList ProcedureDatabase::procedures()
 {
     QStringList names;
-    for (const std::string& name : m_dataMain->listProcedures())
-        names << QString::fromStdString(sqltext::procedureDisplayName(name));
+    for (const sqltext::ProcedureRef& procedure : m_dataMain->listProcedures())
+        names << QString::fromStdString(sqltext::displayName(procedure.object));
     return names;
 }
 

@@ -6,6 +6,7 @@
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
 #include "ui/SqlEditor.h"
+#include "support/Names.h"
 
 #include <QMenu>
 
@@ -22,8 +23,8 @@ protected:
     QStringList catalog()
     {
         QStringList names;
-        for (const std::string& name : window->dataMain().listProcedures())
-            names << QString::fromStdString(name);
+        for (const varnett::sqltext::ProcedureRef& procedure : window->dataMain().listProcedures())
+            names << QString::fromStdString(varnett::sqltext::catalogName(procedure));
         return names;
     }
 

@@ -3,6 +3,7 @@
 
 #include "sqltext/Error.h"
 #include "dialogs/dlgTableList.h"
+#include "support/Names.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -35,17 +36,17 @@ TEST(TableListDialogTest, ListsTablesThenViewsAndGivesTheChosenInListOrder)
         dialog.accept();
         return dialog.result();
     });
-    EXPECT_EQ(chooseTables(db.dataMain()), std::vector<std::string>({"customers", "BigOrders"}));
+    EXPECT_EQ(varnett::testing::shown(chooseTables(db.dataMain())), std::vector<std::string>({"customers", "BigOrders"}));
 
     responder.answerDialog(acceptDialog());
-    EXPECT_TRUE(chooseTables(db.dataMain()).empty());
+    EXPECT_TRUE(varnett::testing::shown(chooseTables(db.dataMain())).empty());
 
     responder.answerDialog([](QDialog& dialog) {
         child<QTreeWidget>(&dialog, "lvTables")->topLevelItem(1)->setSelected(true);
         dialog.reject();
         return dialog.result();
     });
-    EXPECT_TRUE(chooseTables(db.dataMain()).empty());
+    EXPECT_TRUE(varnett::testing::shown(chooseTables(db.dataMain())).empty());
     EXPECT_TRUE(responder.everythingAnswered());
 }
 
@@ -54,7 +55,7 @@ TEST(TableListDialogTest, ACatalogErrorKeepsTheChooserAway)
     ProcedureDatabase db;
     db.breakConnection();
     ScriptedResponder responder;
-    EXPECT_THROW(chooseTables(db.dataMain()), Error);
+    EXPECT_THROW(varnett::testing::shown(chooseTables(db.dataMain())), Error);
     EXPECT_TRUE(responder.events.isEmpty());
 }
 
@@ -100,12 +101,13 @@ TEST(TableListDialogTest, TheOptionsStepGivesTheScriptsSettings)
         return dialog.result();
     });
     DataScriptChoice choice = chooseDataScript(db.dataMain());
-    EXPECT_EQ(choice.tables, std::vector<std::string>({"customers", "Orders", "BigOrders"}));
+    EXPECT_EQ(varnett::testing::shown(choice.tables),
+              std::vector<std::string>({"customers", "Orders", "BigOrders"}));
     EXPECT_EQ(choice.settings.format.rowsPerInsert, 1000);
     EXPECT_EQ(choice.settings.format.statementsPerBatch, 10);
     EXPECT_TRUE(choice.settings.orderByKeys);
-    using Conditions = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(choice.settings.conditions, (Conditions{{"customers", "Name LIKE 'A%'"}}));
+    using Conditions = std::vector<std::pair<varnett::sqltext::ObjectName, std::string>>;
+    EXPECT_EQ(choice.settings.conditions, (Conditions{{"customers"_name, "Name LIKE 'A%'"}}));
 
     // Without the options step, everything is off.
     responder.answerDialog([](QDialog& dialog) {
@@ -114,7 +116,7 @@ TEST(TableListDialogTest, TheOptionsStepGivesTheScriptsSettings)
         return dialog.result();
     });
     choice = chooseDataScript(db.dataMain());
-    EXPECT_EQ(choice.tables, std::vector<std::string>({"Orders"}));
+    EXPECT_EQ(varnett::testing::shown(choice.tables), std::vector<std::string>({"Orders"}));
     EXPECT_EQ(choice.settings.format.rowsPerInsert, 1);
     EXPECT_EQ(choice.settings.format.statementsPerBatch, 1);
     EXPECT_FALSE(choice.settings.orderByKeys);

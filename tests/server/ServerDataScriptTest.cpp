@@ -1,4 +1,5 @@
 #include "ServerFixture.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -64,8 +65,8 @@ TEST(ServerDataScript, EveryTypeAndHostileValuesLoadElsewhereUnchanged)
         source.run("INSERT INTO dbo.HostileValues (c_nvc, c_vc) VALUES (N'a' + NCHAR(0) + N'b', 'c' + CHAR(0))");
     const std::string rows = scalar(source.name(), "SELECT COUNT(*) FROM dbo.HostileValues").value();
     // The data script counts them first, for its progress.
-    EXPECT_EQ(source.open()->countRows("HostileValues", "c_int IS NOT NULL"), 3u);
-    EXPECT_EQ(source.open()->countRows("HostileValues", ""), std::stoull(rows));
+    EXPECT_EQ(source.open()->countRows("HostileValues"_name, "c_int IS NOT NULL"), 3u);
+    EXPECT_EQ(source.open()->countRows("HostileValues"_name, ""), std::stoull(rows));
 
     const std::vector<std::vector<std::string>> options = {
         {}, {"--rows-per-insert", "3"}, {"--batch", "2"}, {"--rows-per-insert", "2", "--batch", "1"},

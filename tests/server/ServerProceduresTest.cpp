@@ -1,6 +1,7 @@
 #include "ServerFixture.h"
 
 #include "sqltext/ProcedureText.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -51,9 +52,8 @@ TEST(ServerProcedures, OpenGivesTheTextWholeAndUpdateReplacesItOrLeavesIt)
     EXPECT_TRUE(cli(dir, db, {"text", "Purchasing.P_Long"}) == printed)
         << "the text of Purchasing.P_Long came back otherwise";
     auto engine = db.open();
-    const std::string object =
-        varnett::sqltext::procedureObjectName(db.name(), varnett::sqltext::parseObjectName("Purchasing.P_Long"));
-    EXPECT_TRUE(varnett::sqltext::procedureLines(engine->procedureText(object)) == lines);
+    EXPECT_TRUE(varnett::sqltext::procedureLines(engine->procedureText("Purchasing.P_Long"_name))
+                == lines);
     engine.reset();
 
     // A text that fails to create leaves the old procedure in place.

@@ -2,6 +2,7 @@
 
 #include "data/ProcedureRun.h"
 #include "sqltext/Error.h"
+#include "support/Names.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ RunOutcome run(varnett::data::Engine& engine, const std::string& procedure,
                std::vector<ProcedureArgument> arguments, bool rollback = false)
 {
     RunRequest request;
-    request.procedure = procedure;
+    request.procedure = varnett::sqltext::parseProcedureRef(procedure);
     request.arguments = std::move(arguments);
     request.rollback = rollback;
     return engine.runProcedure(request);
@@ -121,12 +122,12 @@ TEST(ServerRun, DescribesParameters)
            " @d varbinary(max), @e datetime2(3), @f varchar(7) OUTPUT, @g char(3), @h bit AS SELECT 1");
     auto engine = db.open();
     std::string described;
-    for (const auto& parameter : engine->procedureParameters("Described"))
+    for (const auto& parameter : engine->procedureParameters("Described"_proc))
         described += lower(parameter.name) + " " + parameter.typeText()
             + (parameter.output ? " out" : "") + ";";
     EXPECT_EQ(described, "@a int;@b nvarchar(10);@c decimal(10,2);@d varbinary(max);"
                          "@e datetime2(3);@f varchar(7) out;@g char(3);@h bit;");
-    EXPECT_THROW(engine->procedureParameters("NoSuchProcedure"), varnett::Error);
+    EXPECT_THROW(engine->procedureParameters("NoSuchProcedure"_proc), varnett::Error);
 }
 
 // Messages in the order the server sent them, two result sets with NULL kept
@@ -138,7 +139,7 @@ TEST(ServerRun, MessagesResultSetsOutputsAndReturnValue)
     db.run(kTalker);
     auto engine = db.open();
     RunRequest request;
-    request.procedure = "Talker";
+    request.procedure = "Talker"_proc;
     request.arguments = {{"a", "21"}};
     request.maxRows = 3;
     const RunOutcome outcome = engine->runProcedure(request);
@@ -240,7 +241,7 @@ TEST(ServerRun, CancelStopsTheStatementOnTheServer)
             }
             control.cancel();
         });
-        request.procedure = "Slow";
+        request.procedure = "Slow"_proc;
         request.control = &control;
         RunOutcome outcome;
         try {
@@ -264,7 +265,7 @@ TEST(ServerRun, CancelStopsTheStatementOnTheServer)
         if (sofar.resultSets.size() == 1)
             seam.cancel();
     };
-    request.procedure = "Two";
+    request.procedure = "Two"_proc;
     request.rollback = true;
     request.control = &seam;
     const RunOutcome outcome = engine->runProcedure(request);

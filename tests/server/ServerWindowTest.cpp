@@ -6,6 +6,7 @@
 #include "app/dlgMain.h"
 #include "data/dmMain.h"
 #include "ui/SqlEditor.h"
+#include "support/Names.h"
 
 #include <QTreeWidget>
 
@@ -62,7 +63,7 @@ TEST(ServerWindow, BuildCreateOpenAndUpdateThroughTheWindow)
     trigger(window, "mniCreate");
     EXPECT_EQ(scalar(db.name(), "SELECT COUNT(*) FROM sys.procedures"), "2");
     QStringList procedures;
-    for (const std::string& name : window.dataMain().listProcedures())
-        procedures << QString::fromStdString(name).toLower();
+    for (const varnett::sqltext::ProcedureRef& procedure : window.dataMain().listProcedures())
+        procedures << QString::fromStdString(varnett::sqltext::catalogName(procedure)).toLower();
     EXPECT_EQ(procedures, QStringList({"sp_insert_orders;1", "purchasing.sp_insert_orders;1"}));
 }

@@ -12,6 +12,7 @@
 #include "sqltext/ObjectName.h"
 #include "sqltext/Error.h"
 #include "sqltext/Generators.h"
+#include "../support/Names.h"
 
 #include <algorithm>
 #include <fstream>
@@ -203,14 +204,14 @@ int main(int argc, char** argv)
         }
 
         Corpus corpus(folder + "/generated.sql");
-        std::vector<std::string> created;
-        std::vector<std::string> shown;
+        std::vector<varnett::sqltext::ObjectName> created;
+        std::vector<varnett::sqltext::ObjectName> shown;
         for (const auto& [schema, raw] : tables) {
             // The table as the lists name it ("[dbo.Dotted]" is one name in dbo).
             const std::string table = varnett::sqltext::displayName({schema, raw});
-            shown.push_back(table);
+            shown.push_back({schema, raw});
             std::vector<Field> fields;
-            const auto cursor = engine->openTable(table);
+            const auto cursor = engine->openTable(shown.back());
             for (const ColumnDesc& column : cursor->columns())
                 fields.push_back(fieldOf(column));
             // The first table with every field; the others, whose point is
@@ -218,7 +219,7 @@ int main(int argc, char** argv)
             const bool first = schema == "dbo" && raw == kTables.front();
             if (!first)
                 fields = {fields[0], fields[1], fields[4], fields[7], fields[12]};
-            const TableFacts facts = tableFacts(cursor->columns(), engine->tableKeys(table));
+            const TableFacts facts = tableFacts(cursor->columns(), engine->tableKeys(shown.back()));
             generateAll(corpus, table, fields, facts, first);
 
             // The all-field procedures are created, for the procedure script.
@@ -236,9 +237,10 @@ int main(int argc, char** argv)
             for (int twice = 0; twice < 2; ++twice)
                 engine->executeBatch(
                     batchText(selectProcedure(table, fields, {}, select, kAllOptions)));
-            created.push_back(proposedProcedureName(ProcedureKind::Insert, name));
-            created.push_back(proposedProcedureName(ProcedureKind::Delete, name));
-            created.push_back(select);
+            for (const std::string& procedure :
+                 {proposedProcedureName(ProcedureKind::Insert, name),
+                  proposedProcedureName(ProcedureKind::Delete, name), select})
+                created.push_back(varnett::sqltext::parseObjectName(procedure));
         }
         engine->executeBatch("CREATE PROCEDURE \"Quoted Proc\" AS\r\n"
                              "  SELECT \"a b\" FROM \"Order Details\"\r\n"
@@ -247,11 +249,11 @@ int main(int argc, char** argv)
         engine->executeBatch("CREATE PROCEDURE Caller AS\r\n  EXEC [SP_INSERT_Order Details] 1\r\n");
         engine->executeBatch("CREATE PROCEDURE [x]]y z].[Cross Caller] AS\r\n"
                              "  EXEC [Human Re.s].[SP_INSERT_a]]b] 1\r\n  EXEC Caller\r\n");
-        created.push_back("Quoted Proc");
-        created.push_back("Caller");
-        created.push_back("[x]]y z].[Cross Caller]");
+        created.push_back("Quoted Proc"_name);
+        created.push_back("Caller"_name);
+        created.push_back("[x]]y z].[Cross Caller]"_name);
 
-        data::writeProcedureScript(*engine, "Awkward", created, folder + "/procedures.sql");
+        data::writeProcedureScript(*engine, created, folder + "/procedures.sql");
         data::writeDataScript(*engine, shown, folder + "/data.sql");
         // The same with several rows to an INSERT and statements to a batch.
         data::DataScriptSettings options;

@@ -29,7 +29,7 @@ sqltext::ObjectName objectOf(std::string schema, std::string name)
 }
 
 void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const CatalogOptions& options,
-                        const char* type, std::vector<std::string>& names)
+                        const char* type, std::vector<sqltext::ObjectName>& names)
 {
     std::vector<sqltext::ObjectName> objects;
     OdbcStatement statement(session);
@@ -45,7 +45,7 @@ void appendTablesOfType(const std::shared_ptr<OdbcSession>& session, const Catal
             continue;
         objects.push_back(objectOf(std::move(schema), std::move(name)));
     }
-    for (std::string& name : orderedNames(std::move(objects)))
+    for (sqltext::ObjectName& name : orderedNames(std::move(objects)))
         names.push_back(std::move(name));
 }
 
@@ -57,14 +57,10 @@ bool isDigits(std::string_view text)
 
 } // namespace
 
-std::vector<std::string> orderedNames(std::vector<sqltext::ObjectName> objects)
+std::vector<sqltext::ObjectName> orderedNames(std::vector<sqltext::ObjectName> objects)
 {
     std::stable_sort(objects.begin(), objects.end(), sqltext::lessObjectName);
-    std::vector<std::string> names;
-    names.reserve(objects.size());
-    for (const sqltext::ObjectName& object : objects)
-        names.push_back(sqltext::displayName(object));
-    return names;
+    return objects;
 }
 
 std::string escapePattern(const std::string& name, const std::string& escape)
@@ -80,58 +76,51 @@ std::string escapePattern(const std::string& name, const std::string& escape)
     return out;
 }
 
-std::vector<std::string> catalogTables(const std::shared_ptr<OdbcSession>& session,
-                                       const CatalogOptions& options)
+std::vector<sqltext::ObjectName> catalogTables(const std::shared_ptr<OdbcSession>& session,
+                                               const CatalogOptions& options)
 {
-    std::vector<std::string> names;
+    std::vector<sqltext::ObjectName> names;
     appendTablesOfType(session, options, "TABLE", names);
     appendTablesOfType(session, options, "VIEW", names);
     return names;
 }
 
-std::vector<std::string> catalogViews(const std::shared_ptr<OdbcSession>& session,
-                                      const CatalogOptions& options)
+std::vector<sqltext::ObjectName> catalogViews(const std::shared_ptr<OdbcSession>& session,
+                                              const CatalogOptions& options)
 {
-    std::vector<std::string> names;
+    std::vector<sqltext::ObjectName> names;
     appendTablesOfType(session, options, "VIEW", names);
     return names;
 }
 
-std::vector<std::string> catalogProcedures(const std::shared_ptr<OdbcSession>& session,
-                                           const CatalogOptions& options)
+std::vector<sqltext::ProcedureRef> catalogProcedures(const std::shared_ptr<OdbcSession>& session,
+                                                     const CatalogOptions& options)
 {
     OdbcStatement statement(session);
     SqlWideString all = toSqlWide("%");
     statement.check(SQLProceduresW(statement.handle(), nullptr, 0, nullptr, 0, all.data(), SQL_NTS),
                     "SQLProcedures");
     // Each name without its group number, which goes back on after ordering.
-    std::vector<sqltext::ObjectName> objects;
-    std::vector<std::string> groups;
+    std::vector<sqltext::ProcedureRef> procedures;
     while (statement.fetch()) {
         std::string schema = statement.text(2).value_or(std::string());
         std::string name = statement.text(3).value_or(std::string());
         if (options.sqlServer && isSystemSchema(schema))
             continue;
-        std::string group = ";1";
+        int group = 1;
         auto semicolon = name.rfind(';');
-        if (semicolon != std::string::npos && isDigits(std::string_view(name).substr(semicolon + 1))) {
-            group = name.substr(semicolon);
+        const std::string_view digits = std::string_view(name).substr(semicolon + 1);
+        if (semicolon != std::string::npos && isDigits(digits) && digits.size() <= 5) {
+            group = std::stoi(std::string(digits));
             name.erase(semicolon);
         }
-        objects.push_back(objectOf(std::move(schema), std::move(name)));
-        groups.push_back(std::move(group));
+        procedures.push_back({objectOf(std::move(schema), std::move(name)), group});
     }
-    std::vector<std::size_t> order(objects.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return sqltext::lessObjectName(objects[a], objects[b]);
-    });
-    std::vector<std::string> names;
-    names.reserve(order.size());
-    for (std::size_t i : order)
-        names.push_back(sqltext::displayName(objects[i]) + groups[i]);
-    return names;
+    std::stable_sort(procedures.begin(), procedures.end(),
+                     [](const sqltext::ProcedureRef& a, const sqltext::ProcedureRef& b) {
+                         return sqltext::lessObjectName(a.object, b.object);
+                     });
+    return procedures;
 }
 
 std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& session,
@@ -166,15 +155,15 @@ std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& ses
     return groups;
 }
 
-std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& session,
-                                          const sqltext::ObjectName& table)
+std::vector<sqltext::ObjectName> referencedTables(const std::shared_ptr<OdbcSession>& session,
+                                                  const sqltext::ObjectName& table)
 {
     OdbcStatement statement(session);
     SqlWideString name = toSqlWide(table.name);
     statement.check(SQLForeignKeysW(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
                                     nullptr, 0, nullptr, 0, name.data(), SQL_NTS),
                     "SQLForeignKeys");
-    std::vector<std::string> names;
+    std::vector<sqltext::ObjectName> names;
     while (statement.fetch()) {
         // Columns are read in ascending order, as every driver allows.
         const std::string parentSchema = statement.text(2).value_or(std::string());
@@ -184,7 +173,7 @@ std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& se
         // schemas keeps everything in dbo).
         if (parentName.empty() || !sqltext::equalsNoCase(objectOf(schema, {}).schema, table.schema))
             continue;
-        std::string parent = sqltext::displayName(objectOf(parentSchema, parentName));
+        sqltext::ObjectName parent = objectOf(parentSchema, parentName);
         if (std::find(names.begin(), names.end(), parent) == names.end())
             names.push_back(std::move(parent));
     }

@@ -20,20 +20,20 @@ struct CatalogOptions {
 };
 
 // Names of the views in the driver's order.
-std::vector<std::string> catalogViews(const std::shared_ptr<OdbcSession>& session,
-                                      const CatalogOptions& options);
-// Names of the tables, then of the views, in their display form (the schema
-// from TABLE_SCHEM, dbo when the driver gives none), each group ordered by
-// schema and name whatever the driver's order. On SQL Server the system
-// schemas (sys, INFORMATION_SCHEMA) are left out.
-std::vector<std::string> catalogTables(const std::shared_ptr<OdbcSession>& session,
-                                       const CatalogOptions& options);
+std::vector<sqltext::ObjectName> catalogViews(const std::shared_ptr<OdbcSession>& session,
+                                              const CatalogOptions& options);
+// The tables, then the views (the schema from TABLE_SCHEM, dbo when the
+// driver gives none), each group ordered by schema and name whatever the
+// driver's order. On SQL Server the system schemas (sys, INFORMATION_SCHEMA)
+// are left out.
+std::vector<sqltext::ObjectName> catalogTables(const std::shared_ptr<OdbcSession>& session,
+                                               const CatalogOptions& options);
 
-// Procedures as "name;group", the name in its display form (the schema from
-// PROCEDURE_SCHEM), ordered as the tables are: the driver's own ";n" is kept,
-// ";1" added where it gives none.
-std::vector<std::string> catalogProcedures(const std::shared_ptr<OdbcSession>& session,
-                                           const CatalogOptions& options);
+// The procedures (the schema from PROCEDURE_SCHEM), ordered as the tables
+// are; the group is the driver's own ";n" at the end of the name, 1 where it
+// gives none.
+std::vector<sqltext::ProcedureRef> catalogProcedures(const std::shared_ptr<OdbcSession>& session,
+                                                     const CatalogOptions& options);
 
 // The columns of each table of that name, grouped by owner (catalog and
 // schema) in the driver's order, each group in column order.
@@ -44,9 +44,9 @@ struct OwnedColumns {
 std::vector<OwnedColumns> catalogColumns(const std::shared_ptr<OdbcSession>& session,
                                          const CatalogOptions& options, const std::string& table);
 
-// Names of the tables the table refers to by foreign keys (SQLForeignKeys),
-// each once, in the driver's order, as the lists show them.
-std::vector<std::string> referencedTables(const std::shared_ptr<OdbcSession>& session,
+// The tables the table refers to by foreign keys (SQLForeignKeys), each
+// once, in the driver's order.
+std::vector<sqltext::ObjectName> referencedTables(const std::shared_ptr<OdbcSession>& session,
                                           const sqltext::ObjectName& table);
 
 // The key of the table from SQLPrimaryKeys, else from the first unique index
@@ -60,9 +60,9 @@ sqltext::TableKeys catalogKeys(const std::shared_ptr<OdbcSession>& session,
                                const CatalogOptions& options, const std::string& table,
                                const std::string& schema = {});
 
-// The display names of the objects, ordered as the lists order them,
-// whatever order the server delivered them in.
-std::vector<std::string> orderedNames(std::vector<sqltext::ObjectName> objects);
+// The objects ordered as the lists order them, whatever order the server
+// delivered them in.
+std::vector<sqltext::ObjectName> orderedNames(std::vector<sqltext::ObjectName> objects);
 
 // A name made literal for a catalog function's pattern argument.
 std::string escapePattern(const std::string& name, const std::string& escape);

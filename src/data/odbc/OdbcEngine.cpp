@@ -16,6 +16,7 @@
 #include "data/odbc/SqlServerCatalog.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ObjectName.h"
+#include "sqltext/ProcedureText.h"
 
 #include <algorithm>
 #endif
@@ -47,32 +48,30 @@ public:
         return name.empty() ? m_session->info(SQL_DATABASE_NAME) : name;
     }
 
-    std::vector<std::string> listTables() override
+    std::vector<ObjectName> listTables() override
     {
         return m_options.sqlServer ? sqlServerTables(m_session) : catalogTables(m_session, m_options);
     }
-    std::vector<std::string> listViews() override
+    std::vector<ObjectName> listViews() override
     {
         return m_options.sqlServer ? sqlServerViews(m_session) : catalogViews(m_session, m_options);
     }
 
-    std::vector<std::string> listProcedures() override
+    std::vector<ProcedureRef> listProcedures() override
     {
         return catalogProcedures(m_session, m_options);
     }
 
-    std::unique_ptr<RowCursor> openTable(const std::string& shown) override
+    std::unique_ptr<RowCursor> openTable(const ObjectName& table) override
     {
-        return openRows(shown, {});
+        return openRows(table, {});
     }
 
-    std::unique_ptr<RowCursor> openRows(const std::string& shown,
+    std::unique_ptr<RowCursor> openRows(const ObjectName& object,
                                         const std::string& condition) override
     {
-        if (shown.empty())
+        if (object.name.empty())
             throw Error("No table name was given");
-        // The table as the lists show it: "Name" in dbo, or "Schema.Name".
-        const sqltext::ObjectName object = sqltext::parseObjectName(shown);
         const std::string& table = object.name;
         // The catalog is read before the rows: many drivers serve one
         // active statement per connection.
@@ -101,12 +100,12 @@ public:
                                             std::move(columns));
     }
 
-    std::optional<std::uint64_t> countRows(const std::string& shown,
+    std::optional<std::uint64_t> countRows(const ObjectName& table,
                                            const std::string& condition) override
     {
         OdbcStatement statement(m_session);
         statement.execute((m_options.sqlServer ? "SELECT COUNT_BIG(*)" : "SELECT COUNT(*)")
-                          + fromWhere(sqltext::parseObjectName(shown), condition));
+                          + fromWhere(table, condition));
         std::optional<std::int64_t> count;
         if (statement.fetch())
             count = statement.integer(1);
@@ -115,9 +114,9 @@ public:
         return static_cast<std::uint64_t>(*count);
     }
 
-    std::vector<std::string> referencedTables(const std::string& table) override
+    std::vector<ObjectName> referencedTables(const ObjectName& table) override
     {
-        return data::referencedTables(m_session, sqltext::parseObjectName(table));
+        return data::referencedTables(m_session, table);
     }
 
     void executeBatch(const std::string& sql) override
@@ -129,8 +128,9 @@ public:
         drainResults(statement);
     }
 
-    std::vector<std::string> procedureText(const std::string& objectName) override
+    std::vector<std::string> procedureText(const ObjectName& procedure) override
     {
+        const std::string objectName = sqltext::procedureObjectName(databaseName(), procedure);
         // SQL Server keeps a module's text whole in its catalog; sp_helptext
         // cuts it into rows of at most 255 characters.
         if (m_options.sqlServer)
@@ -150,8 +150,9 @@ public:
         }
     }
 
-    ProcedureSettings procedureSettings(const std::string& objectName) override
+    ProcedureSettings procedureSettings(const ObjectName& procedure) override
     {
+        const std::string objectName = sqltext::procedureObjectName(databaseName(), procedure);
         if (m_options.sqlServer)
             return sqlServerModuleSettings(m_session, objectName);
         OdbcStatement statement(m_session);
@@ -167,11 +168,10 @@ public:
         return {*quoted != 0, *ansiNulls != 0};
     }
 
-    sqltext::TableKeys tableKeys(const std::string& table) override
+    sqltext::TableKeys tableKeys(const ObjectName& object) override
     {
-        if (table.empty())
+        if (object.name.empty())
             throw Error("No table name was given");
-        const sqltext::ObjectName object = sqltext::parseObjectName(table);
         if (m_options.sqlServer) {
             const std::vector<OwnedColumns> catalog = ownedBy(
                 catalogColumns(m_session, m_options, object.name), object.schema);
@@ -181,7 +181,7 @@ public:
                            object.isDbo() ? std::string() : object.schema);
     }
 
-    std::vector<ProcedureParameter> procedureParameters(const std::string& procedure) override
+    std::vector<ProcedureParameter> procedureParameters(const ProcedureRef& procedure) override
     {
         return sqlServerProcedureParameters(m_session, procedure);
     }

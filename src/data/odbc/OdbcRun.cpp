@@ -330,14 +330,20 @@ std::string bareParameterName(const std::string& name)
 } // namespace
 
 std::vector<ProcedureParameter> sqlServerProcedureParameters(
-    const std::shared_ptr<OdbcSession>& session, const std::string& procedure)
+    const std::shared_ptr<OdbcSession>& session, const sqltext::ProcedureRef& procedure)
 {
-    const std::string name = sqltext::bracketedName(sqltext::parseObjectName(procedure));
+    const std::string shown = sqltext::displayName(procedure.object);
+    // A numbered procedure's later groups keep their parameters apart
+    // (sys.numbered_procedure_parameters) and cannot be named by CALL.
+    if (procedure.group != 1)
+        throw Error("The procedure '" + sqltext::catalogName(procedure)
+                    + "' is a numbered procedure of a later group: only group 1 can be run.");
+    const std::string name = sqltext::bracketedName(procedure.object);
     {
         OdbcStatement statement(session);
         statement.execute("SELECT OBJECT_ID(?)", {name});
         if (!statement.fetch() || !statement.text(1))
-            throw Error("The procedure '" + procedure + "' does not exist.");
+            throw Error("The procedure '" + shown + "' does not exist.");
     }
     // sys.all_parameters rather than sys.parameters: some servers lack the
     // latter. Parameter 0 is a function's return value.
@@ -380,7 +386,7 @@ RunOutcome sqlServerRunProcedure(const std::shared_ptr<OdbcSession>& session,
             return equalsNoCase(bareParameterName(p.name), bareParameterName(argument.name));
         });
         if (found == parameters.end())
-            throw Error("The procedure '" + request.procedure + "' has no parameter @"
+            throw Error("The procedure '" + sqltext::displayName(request.procedure.object) + "' has no parameter @"
                         + bareParameterName(argument.name) + ".");
         const auto index = static_cast<std::size_t>(found - parameters.begin());
         if (given[index])
@@ -430,7 +436,7 @@ RunOutcome sqlServerRunProcedure(const std::shared_ptr<OdbcSession>& session,
     }
     while (!slots.empty() && slots.back().empty())
         slots.pop_back();
-    std::string sql = "{? = CALL " + sqltext::bracketedName(sqltext::parseObjectName(request.procedure));
+    std::string sql = "{? = CALL " + sqltext::bracketedName(request.procedure.object);
     for (std::size_t i = 0; i < slots.size(); ++i)
         sql += (i ? ", " : "(") + slots[i];
     sql += slots.empty() ? "}" : ")}";

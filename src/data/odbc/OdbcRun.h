@@ -11,11 +11,11 @@
 
 namespace varnett::data {
 
-// The parameters of a procedure (named as the lists name it) from
-// sys.all_parameters, in order. Throws varnett::Error when there is no such
-// procedure.
+// The parameters of a procedure from sys.all_parameters, in order. Throws
+// varnett::Error when there is no such procedure, and for a numbered
+// procedure's group other than 1.
 std::vector<ProcedureParameter> sqlServerProcedureParameters(
-    const std::shared_ptr<OdbcSession>& session, const std::string& procedure);
+    const std::shared_ptr<OdbcSession>& session, const sqltext::ProcedureRef& procedure);
 
 // Calls the procedure with its values bound as ODBC parameters
 // ("{? = CALL [s].[p](?, ?)}"), every value checked against

@@ -16,7 +16,7 @@ namespace {
 // INFORMATION_SCHEMA keeps the names as they were created; the object's
 // IsMSShipped property leaves out what the server installs in a user
 // database.
-std::vector<std::string> objectsOfType(const std::shared_ptr<OdbcSession>& session,
+std::vector<sqltext::ObjectName> objectsOfType(const std::shared_ptr<OdbcSession>& session,
                                        const char* type)
 {
     OdbcStatement statement(session);
@@ -50,16 +50,16 @@ std::string columnNamed(const std::vector<std::string>& columns, std::string nam
 
 } // namespace
 
-std::vector<std::string> sqlServerTables(const std::shared_ptr<OdbcSession>& session)
+std::vector<sqltext::ObjectName> sqlServerTables(const std::shared_ptr<OdbcSession>& session)
 {
-    std::vector<std::string> names = objectsOfType(session, "BASE TABLE");
-    std::vector<std::string> views = objectsOfType(session, "VIEW");
+    std::vector<sqltext::ObjectName> names = objectsOfType(session, "BASE TABLE");
+    std::vector<sqltext::ObjectName> views = objectsOfType(session, "VIEW");
     names.insert(names.end(), std::make_move_iterator(views.begin()),
                  std::make_move_iterator(views.end()));
     return names;
 }
 
-std::vector<std::string> sqlServerViews(const std::shared_ptr<OdbcSession>& session)
+std::vector<sqltext::ObjectName> sqlServerViews(const std::shared_ptr<OdbcSession>& session)
 {
     return objectsOfType(session, "VIEW");
 }

@@ -20,10 +20,10 @@ namespace varnett::data {
 // differently from driver to driver and server to server.
 
 // The user tables, then the user views, of every schema but the system ones,
-// each group ordered by schema and name, in their display form. Objects the
-// server ships (IsMSShipped) are left out.
-std::vector<std::string> sqlServerTables(const std::shared_ptr<OdbcSession>& session);
-std::vector<std::string> sqlServerViews(const std::shared_ptr<OdbcSession>& session);
+// each group ordered by schema and name. Objects the server ships
+// (IsMSShipped) are left out.
+std::vector<sqltext::ObjectName> sqlServerTables(const std::shared_ptr<OdbcSession>& session);
+std::vector<sqltext::ObjectName> sqlServerViews(const std::shared_ptr<OdbcSession>& session);
 
 // What the server fills in the columns of a table or view: by column name, as
 // the table's column list (the ODBC catalog) names them.

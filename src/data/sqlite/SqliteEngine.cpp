@@ -14,6 +14,7 @@
 #include "sqltext/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ObjectName.h"
+#include "sqltext/ProcedureText.h"
 
 #include <sqlite3.h>
 
@@ -79,25 +80,25 @@ public:
     std::string databaseName() const override { return m_name; }
     std::string databaseFile() const override { return m_file; }
 
-    std::vector<std::string> listTables() override { return listTablesAndViews(m_db, m_schemas); }
-    std::vector<std::string> listViews() override { return listViewNames(m_db, m_schemas); }
+    std::vector<ObjectName> listTables() override { return listTablesAndViews(m_db, m_schemas); }
+    std::vector<ObjectName> listViews() override { return listViewNames(m_db, m_schemas); }
 
-    std::vector<std::string> listProcedures() override
+    std::vector<ProcedureRef> listProcedures() override
     {
-        std::vector<sqltext::ObjectName> objects;
+        std::vector<ObjectName> objects;
         for (const std::string& name : m_catalog.names())
             objects.push_back({"dbo", name});
         for (const std::string& schema : m_schemas)
             for (const std::string& name : ProcedureCatalog(m_db, schema).names())
                 objects.push_back({schema, name});
         std::sort(objects.begin(), objects.end(), sqltext::lessObjectName);
-        std::vector<std::string> names;
-        for (const sqltext::ObjectName& object : objects)
-            names.push_back(sqltext::displayName(object) + ";1");
-        return names;
+        std::vector<ProcedureRef> procedures;
+        for (ObjectName& object : objects)
+            procedures.push_back({std::move(object), 1});
+        return procedures;
     }
 
-    std::unique_ptr<RowCursor> openTable(const std::string& table) override
+    std::unique_ptr<RowCursor> openTable(const ObjectName& table) override
     {
         return openRows(table, {});
     }
@@ -111,39 +112,36 @@ public:
         return toSqliteText(tokens, 0, tokens.tokens().size());
     }
 
-    std::unique_ptr<RowCursor> openRows(const std::string& table,
+    std::unique_ptr<RowCursor> openRows(const ObjectName& table,
                                         const std::string& condition) override
     {
-        const sqltext::ObjectName object = sqltext::parseObjectName(table);
-        const std::string database = databaseFor(object, table);
+        const std::string database = databaseFor(table);
         const std::string sql = sqliteCondition(condition);
-        return std::make_unique<SqliteCursor>(m_db, object.name,
-                                              describeColumns(m_db, object.name, database),
+        return std::make_unique<SqliteCursor>(m_db, table.name,
+                                              describeColumns(m_db, table.name, database),
                                               database, sql);
     }
 
-    std::optional<std::uint64_t> countRows(const std::string& table,
+    std::optional<std::uint64_t> countRows(const ObjectName& table,
                                            const std::string& condition) override
     {
-        const sqltext::ObjectName object = sqltext::parseObjectName(table);
-        const std::string database = databaseFor(object, table);
+        const std::string database = databaseFor(table);
         const std::string sql = sqliteCondition(condition);
-        return countSqliteRows(m_db, object.name, database, sql);
+        return countSqliteRows(m_db, table.name, database, sql);
     }
 
     // The tables a table refers to, as the lists show them: SQLite's keys
     // refer to tables of the same database file, so of the same schema.
-    std::vector<std::string> referencedTables(const std::string& table) override
+    std::vector<ObjectName> referencedTables(const ObjectName& table) override
     {
-        const sqltext::ObjectName object = sqltext::parseObjectName(table);
-        const std::string database = databaseFor(object, table);
-        describeColumns(m_db, object.name, database);   // an unknown table fails as when opened
+        const std::string database = databaseFor(table);
+        describeColumns(m_db, table.name, database);   // an unknown table fails as when opened
         SqliteStatement keys(m_db,
                              "SELECT DISTINCT \"table\" FROM pragma_foreign_key_list(?1, ?2)");
-        keys.bind(1, object.name).bind(2, database);
-        std::vector<std::string> names;
+        keys.bind(1, table.name).bind(2, database);
+        std::vector<ObjectName> names;
         while (keys.step())
-            names.push_back(sqltext::displayName({object.schema, keys.text(0)}));
+            names.push_back({table.schema, keys.text(0)});
         return names;
     }
 
@@ -228,54 +226,47 @@ public:
             throw Error(*firstError);
     }
 
-    std::vector<std::string> procedureText(const std::string& objectName) override
+    std::vector<std::string> procedureText(const ObjectName& procedure) override
     {
+        const auto database = databaseOf(procedure.schema);
         std::optional<std::string> text;
-        try {
-            if (auto name = localName(sqltext::splitMultipartName(objectName)))
-                text = ProcedureCatalog(m_db, name->first).text(name->second);
-        } catch (const Error&) {
-            // a malformed name names no procedure
-        }
+        if (database)
+            text = ProcedureCatalog(m_db, *database).text(procedure.name);
         if (!text)
-            throw Error("The object '" + objectName + "' does not exist in database '" + m_name
+            throw Error("The object '" + sqltext::procedureObjectName(m_name, procedure)
+                        + "' does not exist in database '" + m_name
                         + "' or is invalid for this operation.");
         return helpTextRows(*text);
     }
 
-    ProcedureSettings procedureSettings(const std::string& objectName) override
+    ProcedureSettings procedureSettings(const ObjectName& procedure) override
     {
+        const auto database = databaseOf(procedure.schema);
         std::optional<ProcedureSettings> settings;
-        try {
-            if (auto name = localName(sqltext::splitMultipartName(objectName)))
-                settings = ProcedureCatalog(m_db, name->first).settings(name->second);
-        } catch (const Error&) {
-            // a malformed name names no procedure
-        }
+        if (database)
+            settings = ProcedureCatalog(m_db, *database).settings(procedure.name);
         if (!settings)
-            throw Error("The object '" + objectName + "' does not exist in database '" + m_name
-                        + "' or is not a procedure.");
+            throw Error("The object '" + sqltext::procedureObjectName(m_name, procedure)
+                        + "' does not exist in database '" + m_name + "' or is not a procedure.");
         return *settings;
     }
 
-    sqltext::TableKeys tableKeys(const std::string& table) override
+    sqltext::TableKeys tableKeys(const ObjectName& table) override
     {
-        const sqltext::ObjectName object = sqltext::parseObjectName(table);
-        const auto database = databaseOf(object.schema);
-        if (!database)
-            throw Error("Invalid object name '" + table + "'.");
-        return describeKeys(m_db, object.name, *database);
+        return describeKeys(m_db, table.name, databaseFor(table));
     }
 
     RunOutcome runProcedure(const RunRequest& request) override
     {
         throw Error("The embedded engine stores procedures without running them: '"
-                    + request.procedure + "' can be run on a SQL Server connection only.");
+                    + sqltext::displayName(request.procedure.object)
+                    + "' can be run on a SQL Server connection only.");
     }
-    std::vector<ProcedureParameter> procedureParameters(const std::string& procedure) override
+    std::vector<ProcedureParameter> procedureParameters(const ProcedureRef& procedure) override
     {
         throw Error("The embedded engine stores procedures without running them: the parameters of '"
-                    + procedure + "' are described on a SQL Server connection only.");
+                    + sqltext::displayName(procedure.object)
+                    + "' are described on a SQL Server connection only.");
     }
 
     void beginTransaction() override { execSqlite(m_db, "BEGIN"); }
@@ -287,11 +278,11 @@ private:
 
     // The SQLite database of a table's schema; an unknown schema is an
     // unknown object, as the server reports it.
-    std::string databaseFor(const sqltext::ObjectName& object, const std::string& shown) const
+    std::string databaseFor(const ObjectName& object) const
     {
         const auto database = databaseOf(object.schema);
         if (!database)
-            throw Error("Invalid object name '" + shown + "'.");
+            throw Error("Invalid object name '" + sqltext::displayName(object) + "'.");
         return *database;
     }
 

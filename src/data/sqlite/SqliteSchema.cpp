@@ -41,8 +41,8 @@ bool isHiddenTable(std::string_view name)
 namespace {
 
 // The visible objects of one type ("table" or "view") of the main database,
-// as dbo, and of each attached schema, in display form and list order.
-std::vector<std::string> displayNamesOfType(sqlite3* db, const std::vector<std::string>& schemas,
+// as dbo, and of each attached schema, in list order.
+std::vector<sqltext::ObjectName> objectsOfType(sqlite3* db, const std::vector<std::string>& schemas,
                                             const char* type)
 {
     std::vector<sqltext::ObjectName> objects;
@@ -59,25 +59,24 @@ std::vector<std::string> displayNamesOfType(sqlite3* db, const std::vector<std::
         }
     }
     std::sort(objects.begin(), objects.end(), sqltext::lessObjectName);
-    std::vector<std::string> names;
-    for (const sqltext::ObjectName& object : objects)
-        names.push_back(sqltext::displayName(object));
-    return names;
+    return objects;
 }
 
 } // namespace
 
-std::vector<std::string> listTablesAndViews(sqlite3* db, const std::vector<std::string>& schemas)
+std::vector<sqltext::ObjectName> listTablesAndViews(sqlite3* db,
+                                                    const std::vector<std::string>& schemas)
 {
-    std::vector<std::string> names = displayNamesOfType(db, schemas, "table");
-    const std::vector<std::string> views = displayNamesOfType(db, schemas, "view");
+    std::vector<sqltext::ObjectName> names = objectsOfType(db, schemas, "table");
+    const std::vector<sqltext::ObjectName> views = objectsOfType(db, schemas, "view");
     names.insert(names.end(), views.begin(), views.end());
     return names;
 }
 
-std::vector<std::string> listViewNames(sqlite3* db, const std::vector<std::string>& schemas)
+std::vector<sqltext::ObjectName> listViewNames(sqlite3* db,
+                                               const std::vector<std::string>& schemas)
 {
-    return displayNamesOfType(db, schemas, "view");
+    return objectsOfType(db, schemas, "view");
 }
 
 std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string& table,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sqltext/ColumnType.h"
+#include "sqltext/ObjectName.h"
 #include "sqltext/TableKeys.h"
 
 #include <sqlite3.h>
@@ -17,11 +18,12 @@ bool isHiddenTable(std::string_view name);
 
 // Tables, then views, hidden tables left out: those of the main database as
 // dbo and those of each attached schema, each group ordered by schema and
-// name (sqltext::lessObjectName), each named in its display form.
-std::vector<std::string> listTablesAndViews(sqlite3* db,
-                                            const std::vector<std::string>& schemas = {});
-// The views alone, named and ordered as listTablesAndViews names them.
-std::vector<std::string> listViewNames(sqlite3* db, const std::vector<std::string>& schemas = {});
+// name (sqltext::lessObjectName).
+std::vector<sqltext::ObjectName> listTablesAndViews(sqlite3* db,
+                                                    const std::vector<std::string>& schemas = {});
+// The views alone, ordered as listTablesAndViews orders them.
+std::vector<sqltext::ObjectName> listViewNames(sqlite3* db,
+                                               const std::vector<std::string>& schemas = {});
 
 // The columns of a table or view in their order, each classified by its
 // declared type; generated columns are computed, and an INTEGER PRIMARY KEY
