@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<ScriptProcedure> procedures, pieces;
     while (input.remaining_bytes() > 0 && procedures.size() < 16) {
         ScriptProcedure procedure;
-        procedure.name = input.ConsumeRandomLengthString(24);
+        procedure.name = varnett::sqltext::objectNameOrWhole(input.ConsumeRandomLengthString(24));
         const std::string text = input.ConsumeRandomLengthString(400);
         procedure.lines = varnett::sqltext::splitLines(text);
         pieces.push_back({procedure.name, varnett::sqltext::callingLines(text)});
