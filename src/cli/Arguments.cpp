@@ -22,12 +22,14 @@ struct CommandRule {
     bool dataOptions = false;       // --rows-per-insert, --batch, --order-by-keys
     bool noTransaction = false;     // --no-transaction
     bool run = false;               // --param, --null, --rollback, --format
+    bool folder = false;            // --folder, then required
+    bool diff = false;              // --diff
 };
 
 constexpr std::size_t kMany = SIZE_MAX;
 constexpr int kMaxBatch = 1000000;
 
-constexpr std::array<CommandRule, 15> kCommands = {{
+constexpr std::array<CommandRule, 17> kCommands = {{
     {"tables", 0, 0},
     {"fields", 1, 1},
     {"insert", 1, 1, true},
@@ -43,6 +45,8 @@ constexpr std::array<CommandRule, 15> kCommands = {{
     {"data-script", 1, kMany, false, true, true, true},
     {"load", 1, 1, false, false, false, false, true},
     {"run", 1, 1, false, false, false, false, false, true},
+    {"export", 0, kMany, false, false, false, false, false, false, true},
+    {"compare", 0, 0, false, false, false, false, false, false, true, true},
 }};
 
 // The generator options' switches.
@@ -134,6 +138,12 @@ private:
             once(m_result.name, name, value(name, inlineValue));
         } else if (name == "--out") {
             once(m_result.out, name, value(name, inlineValue));
+        } else if (name == "--folder") {
+            once(m_result.folder, name, value(name, inlineValue));
+        } else if (name == "--diff") {
+            if (inlineValue)
+                throw UsageError("option '" + name + "' takes no value");
+            m_result.diff = true;
         } else if (name == "--rows-per-insert") {
             number(m_result.rowsPerInsert, name, value(name, inlineValue), 1000);
         } else if (name == "--batch") {
@@ -226,6 +236,12 @@ private:
             refuse("--out");
         if (m_rule->out && !m_result.out)
             throw UsageError("command '" + command + "' needs --out FILE");
+        if (!m_rule->folder && m_result.folder)
+            refuse("--folder");
+        if (m_rule->folder && !m_result.folder)
+            throw UsageError("command '" + command + "' needs --folder DIR");
+        if (!m_rule->diff && m_result.diff)
+            refuse("--diff");
         if (!m_rule->dataOptions) {
             if (m_result.rowsPerInsert)
                 refuse("--rows-per-insert");
@@ -374,6 +390,15 @@ std::string usageText()
            "                         parameters and return value on standard error;\n"
            "                         --rollback runs it in a transaction rolled back\n"
            "                         after; status 1 when it raises an error\n"
+           "  export --folder DIR [PROCEDURE...]\n"
+           "                         write each procedure (all without names) to its own\n"
+           "                         file DIR/Schema.Name.sql: its SET lines and its text\n"
+           "                         as the server keeps it\n"
+           "  compare --folder DIR [--diff]\n"
+           "                         compare the database's procedures with the folder's\n"
+           "                         files: same, only in the folder, only in the\n"
+           "                         database or different; --diff adds a unified diff\n"
+           "                         of each difference; status 1 when any differs\n"
            "\n"
            "Without --connection the connection string stored by Varnett is used.\n"
            "  --help                 show this text\n"

@@ -38,6 +38,8 @@ struct Invocation {
     std::vector<std::pair<std::string, std::optional<std::string>>> parameters;
     bool rollback = false;                  // --rollback (run)
     std::optional<std::string> format;      // --format tsv|csv|json (run)
+    std::optional<std::string> folder;      // --folder (export, compare)
+    bool diff = false;                      // --diff (compare)
 };
 
 // Reads the arguments (without the program name). Options take their value

@@ -4,7 +4,7 @@
 
 namespace varnett::cli {
 
-void runCommand(const Invocation& invocation, Session& session)
+int runCommand(const Invocation& invocation, Session& session)
 {
     const std::string& command = invocation.command;
     const auto& operands = invocation.operands;
@@ -33,8 +33,13 @@ void runCommand(const Invocation& invocation, Session& session)
         loadFile(session, operands.at(0), !invocation.noTransaction);
     else if (command == "run")
         runProcedure(session, invocation);
+    else if (command == "export")
+        exportFolder(session, invocation);
+    else if (command == "compare")
+        return compareFolder(session, invocation);
     else
         throw Error("The command '" + command + "' is not known.");
+    return 0;
 }
 
 } // namespace varnett::cli

@@ -5,9 +5,10 @@
 
 namespace varnett::cli {
 
-// Runs the command of a checked command line. Results go to standard output;
-// failures throw varnett::Error.
-void runCommand(const Invocation& invocation, Session& session);
+// Runs the command of a checked command line and gives the exit status: 0,
+// or 1 where the command reports a difference (compare). Results go to
+// standard output; failures throw varnett::Error.
+int runCommand(const Invocation& invocation, Session& session);
 
 // The commands, grouped as their files are.
 void listTables(Session& session);
@@ -27,5 +28,8 @@ void procedureScript(Session& session, const std::string& out,
 void dataScript(Session& session, const Invocation& invocation);
 
 void runProcedure(Session& session, const Invocation& invocation);
+
+void exportFolder(Session& session, const Invocation& invocation);
+int compareFolder(Session& session, const Invocation& invocation);
 
 } // namespace varnett::cli

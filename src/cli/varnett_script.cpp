@@ -28,9 +28,9 @@ int main(int argc, char** argv)
             return 0;
         }
         Session session(invocation.connection);
-        runCommand(invocation, session);
+        const int status = runCommand(invocation, session);
         finishOutput();
-        return 0;
+        return status;
     } catch (const UsageError& error) {
         std::cerr << "varnett-script: " << error.what() << "\n\n" << shortUsageText();
         return 2;

@@ -316,8 +316,7 @@ std::string settingsLine(const ProcedureSettings& settings)
         + "    SET ANSI_NULLS  " + (settings.ansiNulls ? "ON" : "OFF");
 }
 
-std::string procedureBlock(const ObjectName& name, const ProcedureSettings& settings,
-                           std::string_view text)
+void requireNoGoLine(const ObjectName& name, std::string_view text)
 {
     // Lines end at LF (a CR before it belongs to the break) or at a lone CR,
     // as the script reader cuts them.
@@ -335,7 +334,12 @@ std::string procedureBlock(const ObjectName& name, const ProcedureSettings& sett
             ++end;
         start = end + 1;
     }
+}
 
+std::string procedureBlock(const ObjectName& name, const ProcedureSettings& settings,
+                           std::string_view text)
+{
+    requireNoGoLine(name, text);
     constexpr std::string_view kBreak = "\r\n";
     const std::string settingsText = settingsLine(settings);
     std::string block;

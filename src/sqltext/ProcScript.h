@@ -23,6 +23,8 @@ struct ScriptProcedure {
 struct ProcedureSettings {
     bool quotedIdentifier = true;
     bool ansiNulls = true;
+
+    friend bool operator==(const ProcedureSettings&, const ProcedureSettings&) = default;
 };
 
 // The line between the drop and the text of a procedure block, and after it:
@@ -70,6 +72,11 @@ std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedu
 // a line of the text holds only GO: it would cut the procedure in two.
 std::string procedureBlock(const ObjectName& name, const ProcedureSettings& settings,
                            std::string_view text);
+
+// Throws varnett::Error naming the procedure and the line when a line of its
+// text holds only GO, so that a script holding the text would end a batch
+// there. Lines end at LF, CR LF or a lone CR.
+void requireNoGoLine(const ObjectName& name, std::string_view text);
 
 // The two lines that drop a procedure when it exists, as they go before the
 // re-created text of an edited procedure.
