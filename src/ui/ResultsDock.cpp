@@ -21,6 +21,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace varnett::ui {
 
 namespace {
@@ -122,8 +124,14 @@ void ResultsDock::appendRows(std::vector<data::RunRow> rows)
     const bool first = m_models.back()->rowCount() == 0;
     m_models.back()->appendRows(std::move(rows));
     // The widths follow the first rows; later ones do not make them jump.
-    if (first)
-        m_grids.back()->resizeColumnsToContents();
+    if (first) {
+        QTableView* grid = m_grids.back();
+        grid->resizeColumnsToContents();
+        // A long value does not push the other columns out of sight.
+        const int widest = grid->fontMetrics().averageCharWidth() * 40;
+        for (int c = 0; c < grid->model()->columnCount(); ++c)
+            grid->setColumnWidth(c, std::min(grid->columnWidth(c), widest));
+    }
 }
 
 void ResultsDock::endResultSet(std::size_t rowsLeftOut)
