@@ -280,7 +280,8 @@ void TfrmMain::mniHelpClick()
            "below the page: drag fields onto it, or double-click a field. Create (Ctrl+Enter) "
            "sends the page to the server.\n\n"
            "File > Open reads a stored procedure into the Edit page, where Update on server "
-           "(Ctrl+Enter) writes it back. The DataBase menu writes procedure and data scripts "
+           "(Ctrl+Enter) writes it back and Procedure > Execute (F5 there) runs it, its results below the "
+           "pages. The DataBase menu writes procedure and data scripts "
            "and loads scripts; Cancel or Esc stops a long operation.\n\n"
            "The manual pages varnett(1) and varnett-script(1) tell more."));
 }
