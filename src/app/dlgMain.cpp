@@ -11,6 +11,7 @@
 #include "data/dmMain.h"
 #include "dialogs/dlgConnEdit.h"
 #include "ui/Modal.h"
+#include "ui/ProcedureRunner.h"
 #include "ui/SqlEditor.h"
 
 #include <QAbstractItemView>
@@ -45,6 +46,7 @@ TfrmMain::TfrmMain(data::SettingsStore& settings, QWidget* parent)
     connectPageCommands();
     connectProcedureCommands();
     connectServerCommands();
+    buildResults();
     connect(pcMain, &QTabWidget::currentChanged, this, [this] { ui::guarded([this] { pcMainChange(); }); });
     for (ui::SqlEditor* edit : m_editors) {
         connect(edit, &ui::SqlEditor::modificationChanged, this, [this] { updateTitles(); });
@@ -189,9 +191,13 @@ void TfrmMain::pcMainChange()
     const int page = currentPage();
 
     const bool generated = page != EditPage;
-    mniBuild->setEnabled(generated);
-    mniBuildAll->setEnabled(generated);
-    mniCreateAll->setEnabled(generated);
+    const bool idle = !m_runner || !m_runner->running();
+    mniBuild->setEnabled(generated && idle);
+    mniBuildAll->setEnabled(generated && idle);
+    mniCreateAll->setEnabled(generated && idle);
+    // F5 builds a generated page and executes the Edit page's procedure.
+    mniBuild->setShortcut(generated ? QKeySequence(Qt::Key_F5) : QKeySequence());
+    mniExecute->setShortcut(generated ? QKeySequence() : QKeySequence(Qt::Key_F5));
     mniCreate->setText(generated ? tr("&Create") : tr("&Update on server"));
 
     // The condition list serves the Update and the Select procedure.
@@ -274,7 +280,8 @@ void TfrmMain::mniHelpClick()
            "below the page: drag fields onto it, or double-click a field. Create (Ctrl+Enter) "
            "sends the page to the server.\n\n"
            "File > Open reads a stored procedure into the Edit page, where Update on server "
-           "(Ctrl+Enter) writes it back. The DataBase menu writes procedure and data scripts "
+           "(Ctrl+Enter) writes it back and Procedure > Execute (F5 there) runs it, its results below the "
+           "pages. The DataBase menu writes procedure and data scripts "
            "and loads scripts; Cancel or Esc stops a long operation.\n\n"
            "The manual pages varnett(1) and varnett-script(1) tell more."));
 }

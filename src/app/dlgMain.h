@@ -18,6 +18,8 @@ class QMenu;
 #include "ui/BusyOperation.h"
 
 namespace varnett::ui {
+class ProcedureRunner;
+class ResultsDock;
 class SqlEditor;
 class TfrmFind;
 }
@@ -118,6 +120,15 @@ public:
     // The editors' pop-up menu: inserts from the list its entry shows.
     void mniOperatorClick(InsertionList list, sqltext::ListMode mode);
 
+    // Execute: the page's procedure on the Edit page, else the one chosen in
+    // the open dialog; its results go to the results dock.
+    void mniExecuteClick();
+    // Asks for the procedure's values and runs it off the window's thread.
+    // While it runs, the commands that use the connection are disabled.
+    void executeProcedure(const QString& name);
+    ui::ProcedureRunner& runner() { return *m_runner; }
+    ui::ResultsDock& results() { return *dockResults; }
+
     // Scripts.
     void mniScriptClick();
     void mniDatatransferScriptClick();
@@ -189,6 +200,11 @@ private:
     data::LoadOptions loadOptions(ui::BusyOperation& busy, bool transaction);
     std::function<void(std::size_t)> afterStepOf(ui::BusyOperation& busy) const;
     void setStatusText(const QString& text);
+    void buildResults();
+    // Enables the commands that use the connection unless a call runs.
+    void updateRunningCommands();
+    // Throws while a procedure call holds the connection.
+    void ensureConnectionIdle() const;
 
     std::unique_ptr<data::TDataMain> m_dataMain;
     std::unique_ptr<PageDocuments> m_documents;
@@ -259,6 +275,10 @@ private:
     QAction* mniLoadScript = nullptr;
     QAction* mniRelated = nullptr;
     QAction* Delete1 = nullptr;
+    QAction* mniExecute = nullptr;
+    ui::ResultsDock* dockResults = nullptr;
+    // Declared last: it goes first, ending its call before the connection goes.
+    std::unique_ptr<ui::ProcedureRunner> m_runner;
 };
 
 } // namespace varnett

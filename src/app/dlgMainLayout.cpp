@@ -246,6 +246,8 @@ void TfrmMain::buildProcedureMenu()
     mniCreateAll = addAction(menu, "mniCreateAll", tr("Create A&ll"));
     menu->addSeparator();
     mniDeleteProcedure = addAction(menu, "mniDeleteProcedure", tr("&Delete procedure"));
+    // F5 on the Edit page (see pcMainChange).
+    mniExecute = addAction(menu, "mniExecute", tr("E&xecute..."));
     menu->addSeparator();
     mniGeneratorOptions = addAction(menu, "mniGeneratorOptions", tr("&Generator options"));
 }

@@ -68,9 +68,15 @@ bool TfrmMain::procedureExists(const QString& name)
 
 void TfrmMain::mniOpenClick()
 {
+    ensureConnectionIdle();
     selectPage(EditPage);
-    const QString name = askOpenProcedure(*m_dataMain, this);
-    if (!name.isEmpty())
+    bool execute = false;
+    const QString name = askOpenProcedure(*m_dataMain, this, &execute);
+    if (name.isEmpty())
+        return;
+    if (execute)
+        executeProcedure(name);
+    else
         openProcedure(name, true);
 }
 
@@ -124,6 +130,7 @@ void TfrmMain::openRecentProcedure(const QString& name)
 
 void TfrmMain::openProcedure(const QString& name, bool addToRecent)
 {
+    ensureConnectionIdle();
     // The text is read first: a procedure that fails to open leaves the
     // page and its document state as they were.
     QStringList lines;

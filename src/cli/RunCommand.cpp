@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "data/ProcedureRun.h"
+#include "sqltext/Delimited.h"
 #include "sqltext/Error.h"
 
 #include <iostream>
@@ -25,23 +26,6 @@ std::string tsvField(const std::optional<std::string>& value)
         }
     }
     return out;
-}
-
-// RFC 4180: quoted when it must be; NULL is an empty field, the empty text "".
-std::string csvField(const std::optional<std::string>& value)
-{
-    if (!value)
-        return {};
-    if (!value->empty() && value->find_first_of(",\"\r\n") == std::string::npos
-        && value->front() != ' ' && value->back() != ' ')
-        return *value;
-    std::string out = "\"";
-    for (char c : *value) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    return out + "\"";
 }
 
 std::string jsonString(const std::string& text)
@@ -75,7 +59,7 @@ void writeDelimited(const data::RunResultSet& set, bool csv)
 {
     auto line = [&](const auto& cells, auto text) {
         for (std::size_t i = 0; i < cells.size(); ++i)
-            std::cout << (i ? (csv ? "," : "\t") : "") << (csv ? csvField(text(cells[i])) : tsvField(text(cells[i])));
+            std::cout << (i ? (csv ? "," : "\t") : "") << (csv ? sqltext::csvField(text(cells[i])) : tsvField(text(cells[i])));
         std::cout << (csv ? "\r\n" : "\n");
     };
     line(set.columns, [](const data::RunColumn& c) { return std::optional<std::string>(c.name); });
@@ -102,20 +86,6 @@ void writeJson(const std::vector<data::RunResultSet>& sets)
         std::cout << "], \"rowsLeftOut\": " << set.rowsLeftOut << "}";
     }
     std::cout << (sets.empty() ? "]\n" : "\n]\n");
-}
-
-// As SQL Server's tools show a message: "Msg 50000, Level 16, State 1, Line 3".
-std::string messageText(const data::RunMessage& message)
-{
-    if (message.number == 0 && !message.error)
-        return message.text;
-    std::string head = "Msg " + std::to_string(message.number);
-    if (message.severity)
-        head += ", Level " + std::to_string(*message.severity);
-    head += ", State " + std::to_string(message.state);
-    if (message.line > 0)
-        head += ", Line " + std::to_string(message.line);
-    return head + ": " + message.text;
 }
 
 } // namespace
@@ -146,7 +116,7 @@ void runProcedure(Session& session, const Invocation& invocation)
             std::cerr << "Result set " << s + 1 << ": " << outcome.resultSets[s].rowsLeftOut
                       << " more rows left out\n";
     for (const data::RunMessage& message : outcome.messages)
-        std::cerr << messageText(message) << '\n';
+        std::cerr << data::messageText(message) << '\n';
     for (long long count : outcome.rowsAffected)
         std::cerr << "(" << count << (count == 1 ? " row" : " rows") << " affected)\n";
     for (const data::RunOutput& output : outcome.outputs)

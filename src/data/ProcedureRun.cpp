@@ -274,6 +274,19 @@ void checkParameterValue(const ProcedureParameter& parameter, const std::string&
                    + (isBinaryParameterType(type) ? " bytes" : " characters"));
 }
 
+std::string messageText(const RunMessage& message)
+{
+    if (message.number == 0 && !message.error)
+        return message.text;
+    std::string head = "Msg " + std::to_string(message.number);
+    if (message.severity)
+        head += ", Level " + std::to_string(*message.severity);
+    head += ", State " + std::to_string(message.state);
+    if (message.line > 0)
+        head += ", Line " + std::to_string(message.line);
+    return head + ": " + message.text;
+}
+
 bool RunOutcome::failed() const
 {
     return std::any_of(messages.begin(), messages.end(),

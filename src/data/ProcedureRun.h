@@ -77,6 +77,10 @@ struct RunMessage {
     std::size_t resultSetsBefore = 0;   // result sets that came before it
 };
 
+// As SQL Server's tools show a message: "Msg 50000, Level 16, State 1,
+// Line 3: text"; a PRINT (number 0, no error) as its text alone.
+std::string messageText(const RunMessage& message);
+
 struct RunOutput {
     std::string name;
     std::optional<std::string> value;
@@ -107,6 +111,11 @@ public:
     // Called on the running thread after each result set and each message,
     // with what has come so far.
     std::function<void(const RunOutcome&)> onStep;
+    // Called on the running thread each time another rowsPerStep rows of a
+    // result set were kept, with the set as read so far (it joins the
+    // outcome once it is complete).
+    std::function<void(const RunResultSet& reading)> onRows;
+    std::size_t rowsPerStep = 500;
 
     // Engine side: the function that stops the running statement.
     void attach(std::function<void()> stop);

@@ -70,6 +70,14 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
     CancelBtn->setAutoDefault(false);
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    ExecBtn = new QPushButton(tr("E&xecute..."), this);
+    ExecBtn->setObjectName(QStringLiteral("ExecBtn"));
+    ExecBtn->setAutoDefault(false);
+    ExecBtn->setVisible(false);
+    connect(ExecBtn, &QPushButton::clicked, this, [this] {
+        m_execute = true;
+        accept();
+    });
 
     auto* fields = new QGridLayout;
     fields->addWidget(nameLabel, 0, 0);
@@ -78,6 +86,7 @@ TfrmProcOpen::TfrmProcOpen(data::TDataMain& dataMain, QWidget* parent)
     fields->addWidget(filterLabel, 1, 0);
     fields->addWidget(edtFilter, 1, 1);
     fields->addWidget(CancelBtn, 1, 2);
+    fields->addWidget(ExecBtn, 2, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
@@ -157,15 +166,18 @@ bool TfrmProcOpen::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-QString askOpenProcedure(data::TDataMain& dataMain, QWidget* parent)
+QString askOpenProcedure(data::TDataMain& dataMain, QWidget* parent, bool* execute)
 {
     TfrmProcOpen dialog(dataMain, parent);
     {
         ui::BusyOperation busy({}, false);
         dialog.prepare(false);
     }
+    dialog.ExecBtn->setVisible(execute != nullptr);
     if (ui::exec(dialog) != QDialog::Accepted)
         return {};
+    if (execute)
+        *execute = dialog.executeChosen();
     return dialog.edtName->text();
 }
 

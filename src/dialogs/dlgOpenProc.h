@@ -36,6 +36,10 @@ public:
     QLineEdit* edtFilter = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
+    // Execute...: closes the dialog to run the chosen procedure rather than
+    // open it; hidden unless asked for.
+    QPushButton* ExecBtn = nullptr;
+    bool executeChosen() const { return m_execute; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,12 +50,15 @@ private:
     void lvProcDblClick();
 
     data::TDataMain& m_dataMain;
+    bool m_execute = false;
 };
 
 // File > Open: asks for one procedure name. Returns the name as typed into
 // edtName after OK, an empty text after Cancel. Catalog errors are thrown
-// before the dialog shows.
-QString askOpenProcedure(data::TDataMain& dataMain, QWidget* parent = nullptr);
+// before the dialog shows. Given `execute`, the dialog offers Execute...
+// as well and tells whether it was chosen.
+QString askOpenProcedure(data::TDataMain& dataMain, QWidget* parent = nullptr,
+                         bool* execute = nullptr);
 
 // Asks for several procedures: the selected entries in list order after OK,
 // none after Cancel. Catalog errors are thrown before the dialog shows.

@@ -142,7 +142,14 @@ TEST(ServerRun, MessagesResultSetsOutputsAndReturnValue)
     request.procedure = "Talker"_proc;
     request.arguments = {{"a", "21"}};
     request.maxRows = 3;
+    // The rows of a set are reported as they are read, every rowsPerStep.
+    varnett::data::RunControl control;
+    control.rowsPerStep = 2;
+    std::vector<std::size_t> reading;
+    control.onRows = [&](const varnett::data::RunResultSet& set) { reading.push_back(set.rows.size()); };
+    request.control = &control;
     const RunOutcome outcome = engine->runProcedure(request);
+    EXPECT_EQ(reading, std::vector<std::size_t>({2}));
 
     ASSERT_EQ(outcome.messages.size(), 3u);
     EXPECT_EQ(outcome.messages[0].text, "first");

@@ -301,6 +301,9 @@ private:
                 }
             }
             set.rows.push_back(std::move(row));
+            if (m_request.control && m_request.control->onRows && m_request.control->rowsPerStep
+                && set.rows.size() % m_request.control->rowsPerStep == 0)
+                m_request.control->onRows(set);
         }
         m_outcome.resultSets.push_back(std::move(set));
         step();
