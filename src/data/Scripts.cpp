@@ -21,6 +21,7 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
 
+
 void startPhase(const Progress& progress, std::size_t max)
 {
     if (progress.start)
@@ -128,9 +129,8 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
     writeDataScript(engine, tables, path, DataScriptSettings{}, progress);
 }
 
-void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
-                     const std::string& path, const DataScriptSettings& settings,
-                     const Progress& progress)
+DataTables planDataTables(Engine& engine, const std::vector<std::string>& tables,
+                          const DataScriptSettings& settings)
 {
     std::vector<std::string> names = distinctNames(tables);
     if (names.empty())
@@ -169,19 +169,26 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
         names = std::move(ordered);
         conditions = std::move(orderedConditions);
     }
-    // Checked before the file is touched.
+    // Checked before a file is touched.
     sqltext::DataScriptWriter writer({}, kChunk, settings.format);
-    ReplacingFile file(path, engine.databaseFile());
+    return {std::move(names), std::move(conditions)};
+}
 
+void writeDataRows(Engine& engine, const DataTables& tables,
+                   const sqltext::DataScriptOptions& format,
+                   const std::function<void(std::string_view)>& write, const Progress& progress)
+{
+    const std::vector<std::string>& names = tables.names;
+    const std::vector<std::string>& conditions = tables.conditions;
     std::size_t done = 0;
     // Each piece written reports the position again, so that a long table
     // does not leave the caller without word (or a chance to cancel).
-    writer = sqltext::DataScriptWriter(
+    sqltext::DataScriptWriter writer(
         [&](std::string_view chunk) {
-            file.write(chunk);
+            write(chunk);
             stepTo(progress, done);
         },
-        kChunk, settings.format);
+        kChunk, format);
     if (progress.rowsTotal) {
         std::uint64_t total = 0;
         bool counted = true;
@@ -211,6 +218,16 @@ void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
         stepTo(progress, ++done);
     }
     writer.flush();
+}
+
+void writeDataScript(Engine& engine, const std::vector<std::string>& tables,
+                     const std::string& path, const DataScriptSettings& settings,
+                     const Progress& progress)
+{
+    const DataTables planned = planDataTables(engine, tables, settings);
+    ReplacingFile file(path, engine.databaseFile());
+    writeDataRows(engine, planned, settings.format,
+                  [&](std::string_view chunk) { file.write(chunk); }, progress);
     file.commit();
 }
 
