@@ -38,6 +38,11 @@ struct Invocation {
     std::vector<std::pair<std::string, std::optional<std::string>>> parameters;
     bool rollback = false;                  // --rollback (run)
     std::optional<std::string> format;      // --format tsv|csv|json (run)
+    bool withData = false;                  // --with-data (schema-script)
+    bool guarded = false;                   // --guarded (schema-script)
+    bool dropFirst = false;                 // --drop-first (schema-script)
+    bool noForeignKeys = false;             // --no-foreign-keys (schema-script)
+    bool noIndexes = false;                 // --no-indexes (schema-script)
 };
 
 // Reads the arguments (without the program name). Options take their value

@@ -59,7 +59,13 @@ public:
         if (procedureStatementFrom(1))
             throw Error(kNotFirst);
         BatchPlan plan = planSteps();
-        if (keywordAt(0, "CREATE") && keywordAt(1, "VIEW")) {
+        // A view that is the batch's one statement, as the server has it.
+        std::size_t semicolon = 0;
+        while (semicolon < count() && !symbolAt(semicolon, ';'))
+            ++semicolon;
+        while (symbolAt(semicolon, ';'))
+            ++semicolon;
+        if (keywordAt(0, "CREATE") && keywordAt(1, "VIEW") && semicolon >= count()) {
             std::size_t q = 2;
             plan.createdView = readName(q);
         }

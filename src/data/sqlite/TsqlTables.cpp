@@ -205,12 +205,14 @@ std::string identityTrigger(const std::string& database, const SchemaTable& tabl
 }
 
 // A referenced table named without its schema is one of the table's own
-// schema, as SQLite reads it; another schema's cannot be referred to.
+// schema, as SQLite reads it; another schema's cannot be referred to. The
+// constraints without a name get theirs.
 void checkForeignKeys(SchemaTable& table, const std::string& schema)
 {
     for (sqltext::SchemaForeignKey& key : table.foreignKeys)
         if (key.referenced.schema.empty())
             key.referenced.schema = schema;
+    sqltext::nameConstraints(table);
     for (const sqltext::SchemaForeignKey& key : table.foreignKeys)
         if (!sqltext::equalsNoCase(key.referenced.schema, schema))
             throw Error("The embedded engine cannot keep the foreign key '" + key.name
@@ -296,7 +298,6 @@ void createTsqlTable(sqlite3* db, const std::string& database, SchemaTable table
 {
     const std::string schema = schemaOf(database);
     checkForeignKeys(table, schema);
-    sqltext::nameConstraints(table);
     std::string sql = sqliteCreateTable(table);
     sql.insert(std::string_view("CREATE TABLE ").size(), sqliteQuote(database) + ".");
     execSqlite(db, "SAVEPOINT varnett_table");
@@ -366,7 +367,6 @@ void alterTsqlTable(sqlite3* db, const std::string& database,
             throw Error("'" + statement.dropped + "' is not a constraint.");
     }
     checkForeignKeys(table, schemaOf(database));
-    sqltext::nameConstraints(table);
     execSqlite(db, "SAVEPOINT varnett_alter_table");
     try {
         rewriteTable(db, database, table);
