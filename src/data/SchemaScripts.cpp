@@ -38,7 +38,7 @@ void writeSchemaScript(Engine& engine, const std::vector<std::string>& objects,
             if (structure.isView) {
                 views.push_back(std::move(structure.view));
             } else {
-                dataTables.push_back(sqltext::displayName(structure.table.name));
+                dataTables.push_back(name);
                 tables.push_back(std::move(structure.table));
             }
             if (progress.step)

@@ -113,14 +113,14 @@ void readKeys(const std::shared_ptr<OdbcSession>& session, const std::string& ob
 {
     OdbcStatement statement(session);
     statement.execute(
-        "SELECT k.name, CASE WHEN k.type = 'PK' THEN 1 ELSE 0 END,"
-        " CASE WHEN i.type = 1 THEN 1 ELSE 0 END, c.name, CAST(ic.is_descending_key AS int)"
-        " FROM sys.key_constraints k"
-        " JOIN sys.indexes i ON i.object_id = k.parent_object_id AND i.index_id = k.unique_index_id"
+        "SELECT i.name, CAST(i.is_primary_key AS int), CASE WHEN i.type = 1 THEN 1 ELSE 0 END,"
+        " c.name, CAST(ic.is_descending_key AS int)"
+        " FROM sys.indexes i"
         " JOIN sys.index_columns ic ON ic.object_id = i.object_id AND ic.index_id = i.index_id"
         " JOIN sys.columns c ON c.object_id = ic.object_id AND c.column_id = ic.column_id"
-        " WHERE k.parent_object_id = OBJECT_ID(?) AND ic.is_included_column = 0"
-        " ORDER BY CASE WHEN k.type = 'PK' THEN 0 ELSE 1 END, k.name, ic.key_ordinal",
+        " WHERE i.object_id = OBJECT_ID(?) AND (i.is_primary_key = 1 OR i.is_unique_constraint = 1)"
+        " AND ic.is_included_column = 0"
+        " ORDER BY i.is_primary_key DESC, i.name, ic.key_ordinal",
         {object});
     while (statement.fetch()) {
         std::string name = textOf(statement, 1);
@@ -229,6 +229,11 @@ sqltext::SchemaObject sqlServerSchemaObject(const std::shared_ptr<OdbcSession>& 
             throw Error("Invalid object name '" + sqltext::displayName(object) + "'.");
         name.schema = textOf(statement, 1);
         name.name = textOf(statement, 2);
+        // Some servers lowercase names in sys.objects; the lists keep their case.
+        if (sqltext::equalsNoCase(name.schema, object.schema))
+            name.schema = object.schema;
+        if (sqltext::equalsNoCase(name.name, object.name))
+            name.name = object.name;
         type = textOf(statement, 3);
     }
     sqltext::SchemaObject result;

@@ -11,7 +11,7 @@ namespace varnett::data {
 
 // The structure of a table or view from SQL Server's catalog views:
 // sys.columns, sys.types, sys.identity_columns, sys.default_constraints,
-// sys.computed_columns, sys.key_constraints, sys.indexes,
+// sys.computed_columns, sys.indexes (the key constraints' too),
 // sys.check_constraints, sys.foreign_keys and sys.sql_modules. Throws
 // "Invalid object name" for an object that is neither.
 sqltext::SchemaObject sqlServerSchemaObject(const std::shared_ptr<OdbcSession>& session,
