@@ -132,6 +132,7 @@ public:
     // Scripts.
     void mniScriptClick();
     void mniDatatransferScriptClick();
+    void mniSchemaScriptClick();
     void mniLoadScriptClick();
 
     // Whether a page holds text that was changed since it was last saved,
@@ -191,7 +192,7 @@ private:
     void openProcedure(const QString& name, bool addToRecent);
     bool procedureExists(const QString& name);
     void connectServerCommands();
-    enum class ScriptKind { Procedures, Data };
+    enum class ScriptKind { Procedures, Data, Schema };
     std::optional<QString> askScriptFileName(ScriptKind kind);
     // The toolbar's progress bar and Cancel button, for long operations.
     ui::BusyWidgets busyWidgets() const;
@@ -219,6 +220,7 @@ private:
     // for each kind of script.
     QString m_lastProcedureScript;
     QString m_lastDataScript;
+    QString m_lastSchemaScript;
     // The file the load dialog proposes: the script loaded last.
     QString m_lastLoadedScript;
     std::function<void(std::size_t)> m_operationProbe;
@@ -272,6 +274,7 @@ private:
     QAction* mniGeneratorOptions = nullptr;
     QAction* mniScript = nullptr;
     QAction* mniDatatransferScript = nullptr;
+    QAction* mniSchemaScript = nullptr;
     QAction* mniLoadScript = nullptr;
     QAction* mniRelated = nullptr;
     QAction* Delete1 = nullptr;

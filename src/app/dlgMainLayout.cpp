@@ -268,6 +268,7 @@ void TfrmMain::buildDataBaseMenu()
     mniScript = addAction(menu, "mniScript", tr("&Generate SQL Proc Script"));
     menu->addSeparator();
     mniDatatransferScript = addAction(menu, "mniDatatransferScript", tr("Data &Transfer Script"));
+    mniSchemaScript = addAction(menu, "mniSchemaScript", tr("Sche&ma Script..."));
     mniLoadScript = addAction(menu, "mniLoadScript", tr("L&oad script..."));
 }
 

@@ -5,6 +5,7 @@
 #include "data/Scripts.h"
 #include "data/dmMain.h"
 #include "dialogs/dlgOpenProc.h"
+#include "dialogs/dlgSchemaOptions.h"
 #include "dialogs/dlgTableList.h"
 #include "ui/BusyOperation.h"
 #include "ui/Modal.h"
@@ -157,10 +158,13 @@ std::optional<QString> TfrmMain::askScriptFileName(ScriptKind kind)
 {
     // Each kind of script proposes its own last file, so a data script does
     // not offer to overwrite the procedure script, and back.
-    QString& last = kind == ScriptKind::Procedures ? m_lastProcedureScript : m_lastDataScript;
+    QString& last = kind == ScriptKind::Procedures ? m_lastProcedureScript
+        : kind == ScriptKind::Schema                ? m_lastSchemaScript
+                                                    : m_lastDataScript;
     ui::FileRequest request;
     request.objectName = QStringLiteral("sdScript");
     request.caption = kind == ScriptKind::Procedures ? TfrmMain::tr("Save procedure script")
+        : kind == ScriptKind::Schema                 ? TfrmMain::tr("Save schema script")
                                                      : TfrmMain::tr("Save data transfer script");
     request.defaultSuffix = QStringLiteral("SQL");
     request.nameFilters = {TfrmMain::tr("Script (*.SQL *.sql)"), TfrmMain::tr("All (*)")};
@@ -170,6 +174,7 @@ std::optional<QString> TfrmMain::askScriptFileName(ScriptKind kind)
         const QString database = statusText().isEmpty() ? QString() : statusText() + QLatin1Char('_');
         request.proposedName = database
             + (kind == ScriptKind::Procedures ? QStringLiteral("Procedures.SQL")
+               : kind == ScriptKind::Schema   ? QStringLiteral("Schema.SQL")
                                               : QStringLiteral("Data.SQL"));
     }
     std::optional<QString> path = ui::getSaveFileName(request);
@@ -211,6 +216,32 @@ void TfrmMain::mniDatatransferScriptClick()
         ui::BusyOperation busy(busyWidgets(), true, m_clock);
         data::writeDataScript(m_dataMain->db().engine(), choice.tables, path->toStdString(),
                               choice.settings, dataScriptProgress(busy));
+    } catch (const ui::OperationCancelled&) {
+        ui::information(scriptCancelled(*path));
+        return;
+    }
+    ui::information(scriptWritten(*path));
+}
+
+void TfrmMain::mniSchemaScriptClick()
+{
+    const std::optional<QString> path = askScriptFileName(ScriptKind::Schema);
+    if (!path)
+        return;
+    const DataScriptChoice choice = chooseDataScript(*m_dataMain, this);
+    if (choice.tables.empty())
+        return;
+    const SchemaOptionsChoice options = askSchemaOptions(this);
+    if (!options.accepted)
+        return;
+    data::SchemaScriptSettings settings;
+    settings.options = options.options;
+    settings.withData = options.withData;
+    settings.data = choice.settings;
+    try {
+        ui::BusyOperation busy(busyWidgets(), true, m_clock);
+        data::writeSchemaScript(m_dataMain->db().engine(), choice.tables, path->toStdString(),
+                                settings, dataScriptProgress(busy));
     } catch (const ui::OperationCancelled&) {
         ui::information(scriptCancelled(*path));
         return;

@@ -37,6 +37,7 @@ void TfrmMain::connectServerCommands()
     on(mniDeleteProcedure, [this] { mniDeleteProcedureClick(); });
     on(mniScript, [this] { mniScriptClick(); });
     on(mniDatatransferScript, [this] { mniDatatransferScriptClick(); });
+    on(mniSchemaScript, [this] { mniSchemaScriptClick(); });
     on(mniLoadScript, [this] { mniLoadScriptClick(); });
 }
 

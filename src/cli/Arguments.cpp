@@ -24,12 +24,13 @@ struct CommandRule {
     bool run = false;               // --param, --null, --rollback, --format
     bool folder = false;            // --folder, then required
     bool diff = false;              // --diff
+    bool schema = false;            // --with-data, --guarded, --drop-first, --no-foreign-keys, --no-indexes
 };
 
 constexpr std::size_t kMany = SIZE_MAX;
 constexpr int kMaxBatch = 1000000;
 
-constexpr std::array<CommandRule, 17> kCommands = {{
+constexpr std::array<CommandRule, 18> kCommands = {{
     {"tables", 0, 0},
     {"fields", 1, 1},
     {"insert", 1, 1, true},
@@ -47,6 +48,20 @@ constexpr std::array<CommandRule, 17> kCommands = {{
     {"run", 1, 1, false, false, false, false, false, true},
     {"export", 0, kMany, false, false, false, false, false, false, true},
     {"compare", 0, 0, false, false, false, false, false, false, true, true},
+    {"schema-script", 0, kMany, false, true, true, true, false, false, false, false, true},
+}};
+
+// The schema script's switches.
+struct SchemaSwitch {
+    std::string_view name;
+    bool Invocation::*member;
+};
+constexpr std::array<SchemaSwitch, 5> kSchemaSwitches = {{
+    {"--with-data", &Invocation::withData},
+    {"--guarded", &Invocation::guarded},
+    {"--drop-first", &Invocation::dropFirst},
+    {"--no-foreign-keys", &Invocation::noForeignKeys},
+    {"--no-indexes", &Invocation::noIndexes},
 }};
 
 // The generator options' switches.
@@ -171,6 +186,11 @@ private:
             if (inlineValue)
                 throw UsageError("option '" + name + "' takes no value");
             (name == "--order-by-keys" ? m_result.orderByKeys : m_result.noTransaction) = true;
+        } else if (const SchemaSwitch* schema = findSchemaSwitch(name)) {
+            if (inlineValue)
+                throw UsageError("option '" + name + "' takes no value");
+            m_result.*(schema->member) = true;
+            m_schemaSwitches.push_back(name);
         } else if (const OptionSwitch* option = findSwitch(name)) {
             if (inlineValue)
                 throw UsageError("option '" + name + "' takes no value");
@@ -179,6 +199,14 @@ private:
         } else {
             throw UsageError("unknown option '" + name + "'");
         }
+    }
+
+    static const SchemaSwitch* findSchemaSwitch(std::string_view name)
+    {
+        for (const SchemaSwitch& option : kSchemaSwitches)
+            if (option.name == name)
+                return &option;
+        return nullptr;
     }
 
     static const OptionSwitch* findSwitch(std::string_view name)
@@ -262,6 +290,18 @@ private:
         }
         if (!m_rule->fieldsAndName && !m_switches.empty())
             refuse(m_switches.front());
+        if (!m_rule->schema && !m_schemaSwitches.empty())
+            refuse(m_schemaSwitches.front());
+        // The schema script writes rows, and takes their options, with --with-data only.
+        if (m_rule->schema && !m_result.withData) {
+            if (!m_result.wheres.empty())
+                throw UsageError("--where needs --with-data");
+            if (m_result.rowsPerInsert || m_result.batch || m_result.orderByKeys)
+                throw UsageError(std::string(m_result.rowsPerInsert ? "--rows-per-insert"
+                                             : m_result.batch      ? "--batch"
+                                                                   : "--order-by-keys")
+                                 + " needs --with-data");
+        }
         if (m_rule->dataOptions) {
             std::vector<std::string> tables;
             for (const std::string& where : m_result.wheres) {
@@ -295,6 +335,7 @@ private:
     const CommandRule* m_rule = nullptr;
     Invocation m_result;
     std::vector<std::string> m_switches;   // the generator switches given, in order
+    std::vector<std::string> m_schemaSwitches;   // the schema script's switches given
 };
 
 } // namespace
@@ -375,6 +416,13 @@ std::string usageText()
            "                         N rows to an INSERT (1 to 1000), GO after every N\n"
            "                         statements, only the rows of TABLE that meet the\n"
            "                         condition, tables referred to by foreign keys first\n"
+           "  schema-script --out FILE [--with-data [data-script options]] [--guarded]\n"
+           "                [--drop-first] [--no-foreign-keys] [--no-indexes] [TABLE|VIEW]...\n"
+           "                         write the tables (columns, keys, checks, indexes) and\n"
+           "                         views (without names: all of every schema), CREATE\n"
+           "                         SCHEMA first and foreign keys last; --with-data puts\n"
+           "                         the rows between; --guarded creates only what is\n"
+           "                         missing; --drop-first drops what exists first\n"
            "  load [--no-transaction] FILE|-\n"
            "                         run a script batch by batch (a line holding only GO\n"
            "                         ends a batch), all in one transaction that a failing\n"

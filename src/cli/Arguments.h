@@ -40,6 +40,11 @@ struct Invocation {
     std::optional<std::string> format;      // --format tsv|csv|json (run)
     std::optional<std::string> folder;      // --folder (export, compare)
     bool diff = false;                      // --diff (compare)
+    bool withData = false;                  // --with-data (schema-script)
+    bool guarded = false;                   // --guarded (schema-script)
+    bool dropFirst = false;                 // --drop-first (schema-script)
+    bool noForeignKeys = false;             // --no-foreign-keys (schema-script)
+    bool noIndexes = false;                 // --no-indexes (schema-script)
 };
 
 // Reads the arguments (without the program name). Options take their value

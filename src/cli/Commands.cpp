@@ -29,6 +29,8 @@ int runCommand(const Invocation& invocation, Session& session)
         procedureScript(session, invocation.out.value(), operands);
     else if (command == "data-script")
         dataScript(session, invocation);
+    else if (command == "schema-script")
+        schemaScript(session, invocation);
     else if (command == "load")
         loadFile(session, operands.at(0), !invocation.noTransaction);
     else if (command == "run")

@@ -26,6 +26,7 @@ void loadFile(Session& session, const std::string& path, bool transaction);
 void procedureScript(Session& session, const std::string& out,
                      const std::vector<std::string>& procedures);
 void dataScript(Session& session, const Invocation& invocation);
+void schemaScript(Session& session, const Invocation& invocation);
 
 void runProcedure(Session& session, const Invocation& invocation);
 

@@ -4,6 +4,7 @@
 #include "sqltext/Error.h"
 #include "sqltext/ObjectName.h"
 #include "sqltext/ProcScript.h"
+#include "sqltext/SchemaModel.h"
 #include "sqltext/TableKeys.h"
 #include "sqltext/Value.h"
 
@@ -87,6 +88,19 @@ public:
         throw Error("This connection cannot run the procedure '"
                     + sqltext::displayName(request.procedure.object) + "'.");
     }
+
+    // The structure of a table or view (columns, keys, checks, indexes,
+    // foreign keys; a view's text and settings), for the schema script.
+    virtual sqltext::SchemaObject schemaObject(const sqltext::ObjectName& object)
+    {
+        throw Error("This connection cannot describe the structure of '"
+                    + sqltext::displayName(object) + "'.");
+    }
+    // Before a load in one transaction begins: the schemas that its CREATE
+    // SCHEMA statements name, for an engine that must make ready outside the
+    // transaction what a schema needs. A schema the load does not create in
+    // the end is gone again when the transaction ends.
+    virtual void prepareSchemas(const std::vector<std::string>& /*schemas*/) {}
 
     virtual void beginTransaction() = 0;
     virtual void commit() = 0;

@@ -71,19 +71,27 @@ private:
 // broken UTF-16 anywhere in it stops the load while nothing is done; in a
 // transaction no batch may hold what a transaction cannot. Returns the number
 // of batches.
-std::size_t checkScript(BatchReader& reader, const LoadOptions& options)
+struct ScriptCheck {
+    std::size_t batches = 0;
+    std::vector<std::string> schemas;   // the schemas its CREATE SCHEMA statements name
+};
+
+ScriptCheck checkScript(BatchReader& reader, const LoadOptions& options)
 {
     ScriptBatch batch;
-    std::size_t batches = 0;
+    ScriptCheck check;
+    std::size_t& batches = check.batches;
     while (reader.next(batch)) {
         ++batches;
         if (!options.transaction)
             continue;
+        for (std::string& schema : sqltext::schemasCreated(batch.text))
+            check.schemas.push_back(std::move(schema));
         if (auto statement = sqltext::statementRefusedInTransaction(batch.text))
             throw TransactionRefused(batchPrefix(batch) + *statement
                                      + " cannot run inside a transaction.");
     }
-    return batches;
+    return check;
 }
 
 void runBatches(Engine& engine, BatchReader& reader, const LoadOptions& options,
@@ -103,14 +111,15 @@ void runBatches(Engine& engine, BatchReader& reader, const LoadOptions& options,
 }
 
 void runScript(Engine& engine, BatchReader& reader, const LoadOptions& options,
-               std::uint64_t total, std::size_t batches)
+               std::uint64_t total, const ScriptCheck& check)
 {
     if (!options.transaction) {
-        runBatches(engine, reader, options, total, batches);
+        runBatches(engine, reader, options, total, check.batches);
         return;
     }
+    engine.prepareSchemas(check.schemas);
     Transaction transaction(engine);
-    runBatches(engine, reader, options, total, batches);
+    runBatches(engine, reader, options, total, check.batches);
     transaction.commit();
 }
 
@@ -131,9 +140,9 @@ BatchReader::Source fileSource(QFile& file, const std::string& name)
 void loadScript(Engine& engine, std::string_view script, const LoadOptions& options)
 {
     BatchReader check(script);
-    const std::size_t batches = checkScript(check, options);
+    const ScriptCheck checked = checkScript(check, options);
     BatchReader reader(script);
-    runScript(engine, reader, options, script.size(), batches);
+    runScript(engine, reader, options, script.size(), checked);
 }
 
 void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& options)
@@ -174,7 +183,7 @@ void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& 
         };
     }
     BatchReader check(std::move(source));
-    const std::size_t batches = checkScript(check, options);
+    const ScriptCheck checked = checkScript(check, options);
     if (file.isSequential()) {
         spool.seek(0);
         input = &spool;
@@ -183,7 +192,7 @@ void loadScriptFile(Engine& engine, const std::string& path, const LoadOptions& 
                     + ".");
     }
     BatchReader reader(fileSource(*input, name));
-    runScript(engine, reader, options, total, batches);
+    runScript(engine, reader, options, total, checked);
 }
 
 } // namespace varnett::data

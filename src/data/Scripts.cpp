@@ -21,6 +21,7 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
 
+
 void startPhase(const Progress& progress, std::size_t max)
 {
     if (progress.start)
@@ -124,9 +125,8 @@ void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tab
     writeDataScript(engine, tables, path, DataScriptSettings{}, progress);
 }
 
-void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
-                     const std::string& path, const DataScriptSettings& settings,
-                     const Progress& progress)
+DataTables planDataTables(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
+                          const DataScriptSettings& settings)
 {
     std::vector<sqltext::ObjectName> names = distinctNames(tables);
     if (names.empty())
@@ -168,19 +168,26 @@ void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tab
         names = std::move(ordered);
         conditions = std::move(orderedConditions);
     }
-    // Checked before the file is touched.
+    // Checked before a file is touched.
     sqltext::DataScriptWriter writer({}, kChunk, settings.format);
-    ReplacingFile file(path, engine.databaseFile());
+    return {std::move(names), std::move(conditions)};
+}
 
+void writeDataRows(Engine& engine, const DataTables& tables,
+                   const sqltext::DataScriptOptions& format,
+                   const std::function<void(std::string_view)>& write, const Progress& progress)
+{
+    const std::vector<sqltext::ObjectName>& names = tables.names;
+    const std::vector<std::string>& conditions = tables.conditions;
     std::size_t done = 0;
     // Each piece written reports the position again, so that a long table
     // does not leave the caller without word (or a chance to cancel).
-    writer = sqltext::DataScriptWriter(
+    sqltext::DataScriptWriter writer(
         [&](std::string_view chunk) {
-            file.write(chunk);
+            write(chunk);
             stepTo(progress, done);
         },
-        kChunk, settings.format);
+        kChunk, format);
     if (progress.rowsTotal) {
         std::uint64_t total = 0;
         bool counted = true;
@@ -210,6 +217,16 @@ void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tab
         stepTo(progress, ++done);
     }
     writer.flush();
+}
+
+void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
+                     const std::string& path, const DataScriptSettings& settings,
+                     const Progress& progress)
+{
+    const DataTables planned = planDataTables(engine, tables, settings);
+    ReplacingFile file(path, engine.databaseFile());
+    writeDataRows(engine, planned, settings.format,
+                  [&](std::string_view chunk) { file.write(chunk); }, progress);
     file.commit();
 }
 

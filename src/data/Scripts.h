@@ -3,6 +3,7 @@
 #include "data/Engine.h"
 #include "sqltext/DataScript.h"
 #include "sqltext/Error.h"
+#include "sqltext/SchemaScript.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -76,6 +77,41 @@ struct DataScriptSettings {
 void writeDataScript(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
                      const std::string& path, const DataScriptSettings& settings,
                      const Progress& progress = {});
+
+// The tables of a data script each once, in script order, with their
+// conditions (empty for none), as writeDataScript checks and orders them;
+// throws varnett::Error as it does.
+struct DataTables {
+    std::vector<sqltext::ObjectName> names;
+    std::vector<std::string> conditions;
+};
+DataTables planDataTables(Engine& engine, const std::vector<sqltext::ObjectName>& tables,
+                          const DataScriptSettings& settings);
+// The data script's rows of the planned tables, handed to `write` a chunk at
+// a time.
+void writeDataRows(Engine& engine, const DataTables& tables,
+                   const sqltext::DataScriptOptions& format,
+                   const std::function<void(std::string_view)>& write,
+                   const Progress& progress = {});
+
+// What a schema script holds beyond the plain one: all off by default.
+struct SchemaScriptSettings {
+    sqltext::SchemaScriptOptions options;
+    // The data script's rows of the tables, after the tables and views and
+    // before the foreign keys, written with `data`'s settings.
+    bool withData = false;
+    DataScriptSettings data;
+};
+
+// Writes the schema script of the tables and views named (as the table list
+// shows them; none: every table and view of every schema), as
+// sqltext::schemaScript orders and writes them, with the rows of the tables
+// when asked. A name given more than once is scripted once. Written and
+// replaced as writeProcedureScript writes its file. Throws varnett::Error,
+// naming an object the engine does not know.
+void writeSchemaScript(Engine& engine, const std::vector<sqltext::ObjectName>& objects,
+                       const std::string& path, const SchemaScriptSettings& settings = {},
+                       const Progress& progress = {});
 
 // How far a load has come: bytes of the script taken and batches done.
 struct LoadProgress {

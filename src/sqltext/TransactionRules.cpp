@@ -60,4 +60,26 @@ std::optional<std::string> statementRefusedInTransaction(std::string_view batch)
     return std::nullopt;
 }
 
+std::vector<std::string> schemasCreated(std::string_view batch)
+{
+    TsqlTokens tokens(batch);
+    std::vector<const Token*> significant;
+    for (const Token& token : tokens.tokens())
+        if (token.significant())
+            significant.push_back(&token);
+    std::vector<std::string> schemas;
+    for (std::size_t i = 0; i < significant.size(); ++i) {
+        const Token& token = *significant[i];
+        if (token.kind == Token::Kind::String || token.kind == Token::Kind::NString) {
+            for (std::string& inner : schemasCreated(tokens.stringValue(token)))
+                schemas.push_back(std::move(inner));
+        } else if (tokens.isKeyword(token, "CREATE") && i + 2 < significant.size()
+                   && tokens.isKeyword(*significant[i + 1], "SCHEMA")
+                   && TsqlTokens::isNamePart(*significant[i + 2])) {
+            schemas.push_back(tokens.nameValue(*significant[i + 2]));
+        }
+    }
+    return schemas;
+}
+
 } // namespace varnett::sqltext

@@ -111,7 +111,8 @@ TEST(BatchPlan, OtherTextRunsInOrderAsSqlite)
     BatchPlan plan = planBatch("insert into t values (N'it''s', 0xABC, 0x)\r\n"
                                "set identity_insert [t] on\r\n"
                                "DROP PROCEDURE p\r\n"
-                               "create table [a]]b] (v varchar(max), w NVARCHAR ( MAX )) /* x */");
+                               "create table [a]]b] (k integer primary key autoincrement,"
+                               " v varchar(max), w NVARCHAR ( MAX )) /* x */");
     ASSERT_EQ(plan.steps.size(), 4u);
     EXPECT_EQ(plan.steps[0].kind, BatchStep::Kind::RunSql);
     EXPECT_EQ(plan.steps[0].sql, "insert into t values ('it''s', X'0ABC', X'')\r\n");
@@ -119,7 +120,8 @@ TEST(BatchPlan, OtherTextRunsInOrderAsSqlite)
     EXPECT_EQ(plan.steps[2].kind, BatchStep::Kind::DropProcedures);
     EXPECT_EQ(plan.steps[3].kind, BatchStep::Kind::RunSql);
     EXPECT_EQ(plan.steps[3].sql,
-              "\r\ncreate table `a]b` (v \"varchar(max)\", w \"NVARCHAR(max)\")  ");
+              "\r\ncreate table `a]b` (k integer primary key autoincrement,"
+              " v \"varchar(max)\", w \"NVARCHAR(max)\")  ");
 
     // A drop in the middle of a line is the SQL's, not the engine's.
     BatchPlan inside = planBatch("select 1 DROP PROCEDURE p");

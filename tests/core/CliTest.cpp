@@ -115,6 +115,12 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"run", "P", "--rollback=yes"}, "option '--rollback' takes no value"},
         {{"exec", "f", "--rollback"}, "command 'exec' takes no --rollback"},
         {{"tables", "--null", "a"}, "command 'tables' takes no --null"},
+        {{"schema-script", "T"}, "command 'schema-script' needs --out FILE"},
+        {{"schema-script", "--out", "f", "--where", "T:a=1"}, "--where needs --with-data"},
+        {{"schema-script", "--out", "f", "--batch", "2"}, "--batch needs --with-data"},
+        {{"schema-script", "--out", "f", "--guarded=yes"}, "option '--guarded' takes no value"},
+        {{"data-script", "--out", "f", "T", "--with-data"},
+         "command 'data-script' takes no --with-data"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
@@ -330,6 +336,23 @@ TEST(Cli, ScriptsAreWrittenAndLoadedBack)
                     "Customers", "Order Details"});
     EXPECT_EQ(readFile(dir.file("copy.sql")), readFile(dir.file("data.sql")));
     EXPECT_NE(readFile(dir.file("copy.sql")).find("N'Ωμέγα'"), std::string::npos);
+
+    // The schema script with the rows makes a copy of an empty database.
+    Outcome schema = runScript(dir, {"--connection", connection, "schema-script", "--out",
+                                 dir.file("schema.sql"), "--with-data", "--batch", "2"});
+    EXPECT_EQ(schema.status, 0) << schema.err;
+    varnett::data::createSqliteDatabase(dir.file("Empty.db"));
+    const std::string empty = "Provider=SQLite;Data Source=" + dir.file("Empty.db");
+    Outcome built = runScript(dir, {"--connection", empty, "load", dir.file("schema.sql")});
+    EXPECT_EQ(built.status, 0) << built.err;
+    EXPECT_EQ(runScript(dir, {"--connection", empty, "tables"}).out,
+              "Customers\nOrder Details\nCustomer Names\n");
+    runScript(dir, {"--connection", empty, "schema-script", "--out", dir.file("schema-copy.sql"),
+                    "--with-data", "--batch", "2"});
+    EXPECT_EQ(readFile(dir.file("schema-copy.sql")), readFile(dir.file("schema.sql")));
+    Outcome unknown = runScript(dir, {"--connection", empty, "schema-script", "--out",
+                                  dir.file("none.sql"), "Nope"});
+    EXPECT_EQ(unknown.err, "varnett-script: The table 'Nope' does not exist.\n");
 
     Outcome again = runScript(dir, {"--connection", copy, "load", "-"}, readFile(dir.file("data.sql")));
     EXPECT_EQ(again.status, 1);

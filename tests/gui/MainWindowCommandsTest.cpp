@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -261,6 +262,49 @@ TEST_F(MainWindowCommandsTest, DataTransferScriptTakesTheOptionsStep)
               "INSERT INTO Orders(\r\n[OrderID],\r\n[CustomerName],\r\n[Amount],\r\n[OrderDate])\r\n"
               "VALUES(\r\n2,\r\n'Jones',\r\nNULL,\r\nNULL)\r\nGO\r\n"
               "\r\nset identity_insert Orders off\r\nGO\r\n");
+}
+
+TEST_F(MainWindowCommandsTest, SchemaScriptWritesTheChosenTablesWithItsOptions)
+{
+    responder.answerSave(QString::fromStdString(dir.file("schema.SQL")));
+    responder.answerDialog([](QDialog& dialog) {
+        auto* list = child<QTreeWidget>(&dialog, "lvTables");
+        list->findItems(QStringLiteral("Orders"), Qt::MatchExactly).value(0)->setSelected(true);
+        dialog.accept();
+        return dialog.result();
+    });
+    responder.answerDialog([](QDialog& dialog) {
+        EXPECT_EQ(dialog.objectName(), QStringLiteral("frmSchemaOptions"));
+        child<QCheckBox>(&dialog, "cbWithData")->setChecked(true);
+        child<QCheckBox>(&dialog, "cbGuarded")->setChecked(true);
+        dialog.accept();
+        return dialog.result();
+    });
+    trigger(*window, "mniSchemaScript");
+    EXPECT_EQ(responder.events.value(0), QStringLiteral("save:sdScript:Sales_Schema.SQL"));
+    EXPECT_EQ(responder.messages.back().text,
+              QStringLiteral("The script is created successfully: ")
+                  + QString::fromStdString(dir.file("schema.SQL")));
+    const std::string script = readFile(dir.file("schema.SQL"));
+    const auto create = script.find("IF OBJECT_ID(N'[dbo].[Orders]', N'U') IS NULL\r\n"
+                                    "CREATE TABLE [dbo].[Orders] (\r\n");
+    const auto rows = script.find("INSERT INTO Orders(");
+    ASSERT_NE(create, std::string::npos) << script;
+    ASSERT_NE(rows, std::string::npos) << script;
+    EXPECT_LT(create, rows);
+
+    // Cancel in the options step writes nothing.
+    responder.answerSave(QString::fromStdString(dir.file("other.SQL")));
+    responder.answerDialog([](QDialog& dialog) {
+        auto* list = child<QTreeWidget>(&dialog, "lvTables");
+        list->findItems(QStringLiteral("Orders"), Qt::MatchExactly).value(0)->setSelected(true);
+        dialog.accept();
+        return dialog.result();
+    });
+    responder.answerDialog(rejectDialog());
+    trigger(*window, "mniSchemaScript");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("other.SQL")));
+    EXPECT_TRUE(responder.everythingAnswered());
 }
 
 TEST_F(MainWindowCommandsTest, LoadScriptRunsTheFileInOneTransaction)

@@ -254,6 +254,31 @@ int main(int argc, char** argv)
         created.push_back("[x]]y z].[Cross Caller]"_name);
 
         data::writeProcedureScript(*engine, created, folder + "/procedures.sql");
+        // Tables in T-SQL with every part of a table, referring to each other
+        // in a cycle, and views on them and on each other.
+        engine->executeBatch(
+            "CREATE TABLE [x]]y z].[Pa'rent] ([Id] int IDENTITY(10,-2) NOT NULL,"
+            " [Child Id] int NULL, [Name] nvarchar(40) COLLATE Latin1_General_CS_AS NOT NULL"
+            " CONSTRAINT [DF_x]]y'] DEFAULT (N'it''s'), [Twice] AS ([Id]*(2)) PERSISTED,"
+            " CONSTRAINT [PK_Pa'rent] PRIMARY KEY CLUSTERED ([Id] ASC),"
+            " CONSTRAINT [UQ name] UNIQUE NONCLUSTERED ([Name] DESC),"
+            " CONSTRAINT [CK]]x] CHECK ([Id]>(0)))\r\n"
+            "CREATE TABLE [x]]y z].[Child] ([Id] int NOT NULL PRIMARY KEY, [Parent Id] int"
+            " REFERENCES [x]]y z].[Pa'rent] ([Id]) ON DELETE CASCADE)\r\n"
+            "CREATE NONCLUSTERED INDEX [IX x]]y] ON [x]]y z].[Child] ([Parent Id] DESC)\r\n"
+            "ALTER TABLE [x]]y z].[Pa'rent] ADD CONSTRAINT [FK cycle] FOREIGN KEY ([Child Id])"
+            " REFERENCES [x]]y z].[Child] ([Id])\r\n");
+        engine->executeBatch("CREATE VIEW [x]]y z].[Parents] AS SELECT [Id], [Name] FROM "
+                             "[x]]y z].[Pa'rent]");
+        engine->executeBatch("CREATE VIEW [x]]y z].[Parent Names] AS SELECT [Name] FROM "
+                             "[x]]y z].[Parents]");
+        data::SchemaScriptSettings schema;
+        schema.withData = true;
+        data::writeSchemaScript(*engine, {}, folder + "/schema.sql", schema);
+        schema.options.guarded = true;
+        schema.options.dropFirst = true;
+        schema.withData = false;
+        data::writeSchemaScript(*engine, {}, folder + "/schema-guarded.sql", schema);
         data::writeDataScript(*engine, shown, folder + "/data.sql");
         // The same with several rows to an INSERT and statements to a batch.
         data::DataScriptSettings options;

@@ -14,6 +14,7 @@
 #include "data/odbc/OdbcRun.h"
 #include "data/odbc/OdbcSession.h"
 #include "data/odbc/SqlServerCatalog.h"
+#include "data/odbc/SqlServerSchema.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ObjectName.h"
 #include "sqltext/ProcedureText.h"
@@ -179,6 +180,13 @@ public:
         }
         return catalogKeys(m_session, m_options, object.name,
                            object.isDbo() ? std::string() : object.schema);
+    }
+
+    sqltext::SchemaObject schemaObject(const sqltext::ObjectName& object) override
+    {
+        if (!m_options.sqlServer)
+            return Engine::schemaObject(object);
+        return sqlServerSchemaObject(m_session, object);
     }
 
     std::vector<ProcedureParameter> procedureParameters(const ProcedureRef& procedure) override

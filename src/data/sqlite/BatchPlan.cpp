@@ -5,6 +5,7 @@
 #include "data/sqlite/SqliteDialect.h"
 #include "sqltext/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
+#include "sqltext/SchemaStatements.h"
 
 #include <algorithm>
 #include <iterator>
@@ -51,9 +52,24 @@ public:
         if ((keywordAt(0, "ALTER") && procedureKeywordAt(1))
             || (keywordAt(0, "CREATE") && keywordAt(1, "OR") && keywordAt(2, "ALTER")))
             throw Error(kAlterUnsupported);
+        if (auto guarded = planCondition())
+            return *guarded;
+        if (auto executed = planExecuteString())
+            return *executed;
         if (procedureStatementFrom(1))
             throw Error(kNotFirst);
-        return planSteps();
+        BatchPlan plan = planSteps();
+        // A view that is the batch's one statement, as the server has it.
+        std::size_t semicolon = 0;
+        while (semicolon < count() && !symbolAt(semicolon, ';'))
+            ++semicolon;
+        while (symbolAt(semicolon, ';'))
+            ++semicolon;
+        if (keywordAt(0, "CREATE") && keywordAt(1, "VIEW") && semicolon >= count()) {
+            std::size_t q = 2;
+            plan.createdView = readName(q);
+        }
+        return plan;
     }
 
 private:
@@ -231,6 +247,162 @@ private:
         return q;
     }
 
+    // The text of the significant tokens first to last - 1, as written.
+    std::string textOf(std::size_t first, std::size_t last) const
+    {
+        return std::string(m_tokens.text().substr(sig(first).begin,
+                                                  sig(last - 1).end - sig(first).begin));
+    }
+
+    // The position after the ")" that closes the "(" at p; 0 when none does.
+    std::size_t pastParentheses(std::size_t p) const
+    {
+        if (!symbolAt(p, '('))
+            return 0;
+        int depth = 0;
+        for (; p < count(); ++p) {
+            if (symbolAt(p, '('))
+                ++depth;
+            else if (symbolAt(p, ')') && --depth == 0)
+                return p + 1;
+        }
+        return 0;
+    }
+
+    // CREATE TABLE name ( ... ) in T-SQL that the engine reads.
+    std::optional<std::size_t> matchCreateTable(std::size_t p, BatchStep& step) const
+    {
+        if (!keywordAt(p, "CREATE") || !keywordAt(p + 1, "TABLE"))
+            return std::nullopt;
+        std::size_t q = p + 2;
+        if (!readName(q))
+            return std::nullopt;
+        const std::size_t end = pastParentheses(q);
+        if (!end)
+            return std::nullopt;
+        // SQLite's own forms stay SQLite's: such a table is made as written.
+        for (std::size_t k = q; k < end; ++k)
+            if (keywordAt(k, "AUTOINCREMENT") || keywordAt(k, "GENERATED"))
+                return std::nullopt;
+        std::string text = textOf(p, end);
+        if (!sqltext::readCreateTable(text))
+            return std::nullopt;
+        step.kind = BatchStep::Kind::CreateTable;
+        step.sql = std::move(text);
+        return end;
+    }
+
+    std::optional<std::size_t> matchCreateIndex(std::size_t p, BatchStep& step) const
+    {
+        std::size_t q = p + 1;
+        if (!keywordAt(p, "CREATE"))
+            return std::nullopt;
+        if (keywordAt(q, "UNIQUE"))
+            ++q;
+        if (keywordAt(q, "CLUSTERED") || keywordAt(q, "NONCLUSTERED"))
+            ++q;
+        if (!keywordAt(q, "INDEX"))
+            return std::nullopt;
+        std::size_t open = q + 1;
+        while (open < count() && !symbolAt(open, '('))
+            ++open;
+        std::size_t end = pastParentheses(open);
+        if (end && keywordAt(end, "INCLUDE"))
+            end = pastParentheses(end + 1);
+        if (!end)
+            return std::nullopt;
+        std::string text = textOf(p, end);
+        if (!sqltext::readCreateIndex(text))
+            return std::nullopt;
+        step.kind = BatchStep::Kind::CreateIndex;
+        step.sql = std::move(text);
+        return end;
+    }
+
+    // ALTER TABLE ... ADD or DROP a constraint, on one line.
+    std::optional<std::size_t> matchAlterTable(std::size_t p, BatchStep& step) const
+    {
+        if (!keywordAt(p, "ALTER") || !keywordAt(p + 1, "TABLE"))
+            return std::nullopt;
+        std::size_t end = p + 1;
+        while (end < count() && !symbolAt(end, ';') && sig(end).line == sig(end - 1).endLine)
+            ++end;
+        std::string text = textOf(p, end);
+        if (!sqltext::readAlterTable(text))
+            return std::nullopt;
+        step.kind = BatchStep::Kind::AlterTable;
+        step.sql = std::move(text);
+        return end;
+    }
+
+    // IF OBJECT_ID(...) / SCHEMA_ID(...) / INDEXPROPERTY(...) IS [NOT] NULL statement
+    std::optional<BatchPlan> planCondition() const
+    {
+        if (!keywordAt(0, "IF"))
+            return std::nullopt;
+        BatchCondition condition;
+        std::size_t q = 1;
+        auto string = [&](std::string& out) {
+            if (!stringAt(q))
+                return false;
+            out = m_tokens.stringValue(sig(q++));
+            return true;
+        };
+        auto symbol = [&](char c) { return symbolAt(q, c) && ++q; };
+        auto keyword = [&](std::string_view word) { return keywordAt(q, word) && ++q; };
+        std::string name;
+        bool matched = false;
+        if (keyword("OBJECT_ID")) {
+            matched = symbol('(') && string(name);
+            if (matched && symbol(','))
+                matched = string(condition.type);
+            matched = matched && symbol(')');
+        } else if (keyword("SCHEMA_ID")) {
+            condition.kind = BatchCondition::Kind::Schema;
+            matched = symbol('(') && string(name) && symbol(')');
+        } else if (keyword("INDEXPROPERTY")) {
+            condition.kind = BatchCondition::Kind::Index;
+            std::string property;
+            matched = symbol('(') && keyword("OBJECT_ID") && symbol('(') && string(name)
+                && symbol(')') && symbol(',') && string(condition.index) && symbol(',')
+                && string(property) && symbol(')')
+                && sqltext::equalsNoCase(property, "IndexID");
+        }
+        if (!matched || !keyword("IS"))
+            return std::nullopt;
+        condition.isNull = !keyword("NOT");
+        if (!keyword("NULL") || q >= count())
+            return std::nullopt;
+        try {
+            condition.name = sqltext::splitMultipartName(name);
+        } catch (const Error&) {
+            condition.name.clear();   // a malformed name names nothing
+        }
+        condition.type = sqltext::toUpperAscii(condition.type);
+        while (!condition.type.empty() && condition.type.back() == ' ')
+            condition.type.pop_back();
+        BatchPlan plan;
+        plan.condition = std::move(condition);
+        plan.guarded = std::string(m_tokens.text().substr(sig(q).begin));
+        return plan;
+    }
+
+    // EXEC (N'...') or EXECUTE ('...') and nothing else.
+    std::optional<BatchPlan> planExecuteString() const
+    {
+        if (!(keywordAt(0, "EXEC") || keywordAt(0, "EXECUTE")) || !symbolAt(1, '(')
+            || !stringAt(2) || !symbolAt(3, ')'))
+            return std::nullopt;
+        std::size_t end = 4;
+        while (symbolAt(end, ';'))
+            ++end;
+        if (end != count())
+            return std::nullopt;
+        BatchPlan plan;
+        plan.executed = m_tokens.stringValue(sig(2));
+        return plan;
+    }
+
     void addSql(BatchPlan& plan, std::size_t first, std::size_t last) const
     {
         const auto& all = m_tokens.tokens();
@@ -261,6 +433,12 @@ private:
                     end = matchSessionOptions(p, step);
                 if (!end)
                     end = matchCreateSchema(p, step);
+                if (!end)
+                    end = matchCreateTable(p, step);
+                if (!end)
+                    end = matchCreateIndex(p, step);
+                if (!end)
+                    end = matchAlterTable(p, step);
                 if (end && endsStatement(*end)) {
                     std::size_t q = *end;
                     while (symbolAt(q, ';'))

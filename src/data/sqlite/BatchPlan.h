@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,6 +21,9 @@ struct BatchStep {
         Ignore,             // set identity_insert T on|off
         SessionOptions,     // SET QUOTED_IDENTIFIER OFF SET ANSI_NULLS ON ...
         CreateSchema,       // CREATE SCHEMA name [AUTHORIZATION owner]: names[0][0]
+        CreateTable,        // CREATE TABLE in T-SQL: sql is the statement as written
+        CreateIndex,        // CREATE [UNIQUE] [NON]CLUSTERED INDEX: sql as written
+        AlterTable,         // ALTER TABLE ... ADD/DROP CONSTRAINT: sql as written
     };
     Kind kind = Kind::RunSql;
     std::string sql;
@@ -30,6 +34,18 @@ struct BatchStep {
     std::vector<std::pair<std::string, bool>> options;
 };
 
+// The test of a batch that starts "IF OBJECT_ID(N'name'[, N'type']) IS [NOT]
+// NULL", "IF SCHEMA_ID(N'name') IS [NOT] NULL" or "IF INDEXPROPERTY(
+// OBJECT_ID(N'table'), N'index', N'IndexID') IS [NOT] NULL".
+struct BatchCondition {
+    enum class Kind { Object, Schema, Index };
+    Kind kind = Kind::Object;
+    NameParts name;         // the object, schema or table
+    std::string type;       // OBJECT_ID's type (U, V, F, P), upper case; may be empty
+    std::string index;      // INDEXPROPERTY's index
+    bool isNull = true;     // IS NULL, else IS NOT NULL
+};
+
 // What a batch does: create one procedure, or run its steps in order.
 struct BatchPlan {
     bool createsProcedure = false;
@@ -37,6 +53,13 @@ struct BatchPlan {
     std::string procedureName;      // the created procedure, without owner or brackets
     std::string procedureSchema = "dbo";   // its schema, dbo when the name has none
     std::vector<BatchStep> steps;
+    // A guarded batch: the statement after the test, run when it holds.
+    std::optional<BatchCondition> condition;
+    std::string guarded;
+    // EXEC (N'...') alone: the string, run as a batch of its own.
+    std::optional<std::string> executed;
+    // CREATE VIEW: the view, whose text the engine keeps as it was sent.
+    std::optional<NameParts> createdView;
 };
 
 // Reads a batch as the server would see it. A batch that starts (after blanks

@@ -11,6 +11,7 @@
 #include "data/sqlite/SqliteDialect.h"
 #include "data/sqlite/SqliteSchema.h"
 #include "data/sqlite/SqliteStatement.h"
+#include "data/sqlite/TsqlTables.h"
 #include "sqltext/TsqlTokens.h"
 #include "sqltext/Identifiers.h"
 #include "sqltext/ObjectName.h"
@@ -171,6 +172,15 @@ public:
         if (m_inserts.run(sql))
             return;
         BatchPlan plan = planBatch(sql);
+        if (plan.condition) {
+            if (conditionHolds(*plan.condition))
+                executeBatch(plan.guarded);
+            return;
+        }
+        if (plan.executed) {
+            executeBatch(*plan.executed);
+            return;
+        }
         if (plan.createsProcedure) {
             createProcedure(plan.procedureSchema, plan.procedureName, sql, plan.createOrAlter);
             return;
@@ -218,12 +228,64 @@ public:
                         m_settings.ansiNulls = on;
                 }
                 break;
+            case BatchStep::Kind::CreateTable:
+            case BatchStep::Kind::CreateIndex:
+            case BatchStep::Kind::AlterTable:
+                try {
+                    runTableStatement(step);
+                } catch (const Error& error) {
+                    note(error.what());
+                    throw Error(*firstError);
+                }
+                break;
             case BatchStep::Kind::Ignore:
                 break;
             }
         }
         if (firstError)
             throw Error(*firstError);
+        if (plan.createdView && !plan.createdView->empty()) {
+            const NameParts& view = *plan.createdView;
+            const auto database =
+                databaseOf(view.size() >= 2 && !view[view.size() - 2].empty() ? view[view.size() - 2]
+                                                                              : std::string("dbo"));
+            if (database)
+                recordTsqlView(m_db, *database, view.back(), sql, m_settings);
+        }
+    }
+
+    sqltext::SchemaObject schemaObject(const sqltext::ObjectName& object) override
+    {
+        return readTsqlObject(m_db, databaseFor(object), object);
+    }
+
+    // Each schema a load is to create gets its file attached now, while no
+    // transaction is open (SQLite attaches outside of one only); the schema
+    // is there for the load once its CREATE SCHEMA runs.
+    void prepareSchemas(const std::vector<std::string>& schemas) override
+    {
+        if (!sqlite3_get_autocommit(m_db))
+            return;
+        for (const std::string& schema : schemas) {
+            const bool known = databaseOf(schema)
+                || std::any_of(m_pending.begin(), m_pending.end(), [&](const auto& pending) {
+                       return sqltext::equalsNoCase(pending.first, schema);
+                   });
+            if (known || !canHoldSchema(schema))
+                continue;
+            const std::string file = schemaFile(schema);
+            std::error_code ignored;
+            if (fs::exists(file, ignored))
+                continue;
+            createSqliteDatabase(file);
+            try {
+                attachFile(file, schema);
+            } catch (const Error&) {
+                fs::remove(file, ignored);
+                throw;
+            }
+            m_pending.emplace_back(schema, file);
+        }
     }
 
     std::vector<std::string> procedureText(const ObjectName& procedure) override
@@ -270,8 +332,21 @@ public:
     }
 
     void beginTransaction() override { execSqlite(m_db, "BEGIN"); }
-    void commit() override { execSqlite(m_db, "COMMIT"); }
-    void rollback() override { execSqlite(m_db, "ROLLBACK"); }
+    void commit() override
+    {
+        execSqlite(m_db, "COMMIT");
+        settleSchemas();
+    }
+    void rollback() override
+    {
+        try {
+            execSqlite(m_db, "ROLLBACK");
+        } catch (...) {
+            settleSchemas();
+            throw;
+        }
+        settleSchemas();
+    }
 
 private:
     static constexpr std::string_view kSchemaTable = "varnett_schemas";
@@ -324,10 +399,132 @@ private:
 
     void attach(const std::string& file, const std::string& schema)
     {
+        attachFile(file, schema);
+        m_schemas.push_back(schema);
+    }
+
+    void attachFile(const std::string& file, const std::string& schema)
+    {
         SqliteStatement attach(m_db, "ATTACH DATABASE ?1 AS ?2");
         attach.bind(1, file).bind(2, schema);
         attach.step();
-        m_schemas.push_back(schema);
+    }
+
+    std::string schemaFile(const std::string& schema) const
+    {
+        return (fs::path(m_file).parent_path() / schemaFileName(m_file, schema)).string();
+    }
+
+    static bool canHoldSchema(const std::string& schema)
+    {
+        static constexpr std::string_view kTaken[] = {"dbo", "sys", "INFORMATION_SCHEMA", "guest",
+                                                      "main", "temp"};
+        return !schema.empty()
+            && std::none_of(std::begin(kTaken), std::end(kTaken),
+                            [&](std::string_view name) { return sqltext::equalsNoCase(name, schema); });
+    }
+
+    void detachAndRemove(const std::string& schema, const std::string& file)
+    {
+        try {
+            SqliteStatement detach(m_db, "DETACH DATABASE ?1");
+            detach.bind(1, schema);
+            detach.step();
+        } catch (const Error&) {
+            return;     // still in use: the file stays attached and on disk
+        }
+        std::error_code ignored;
+        fs::remove(file, ignored);
+    }
+
+    // After a transaction: the files prepared for schemas the load did not
+    // create, and those of schemas whose creation a rollback took back, go.
+    void settleSchemas()
+    {
+        if (!sqlite3_get_autocommit(m_db))
+            return;
+        for (const auto& [schema, file] : m_pending)
+            detachAndRemove(schema, file);
+        m_pending.clear();
+        std::vector<std::string> recorded;
+        SqliteStatement find(m_db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+        find.bind(1, kSchemaTable);
+        if (find.step()) {
+            SqliteStatement query(m_db, "SELECT name FROM " + sqliteQuote(kSchemaTable));
+            while (query.step())
+                recorded.push_back(query.text(0));
+        }
+        std::erase_if(m_schemas, [&](const std::string& schema) {
+            const bool kept = std::any_of(recorded.begin(), recorded.end(), [&](const std::string& name) {
+                return sqltext::equalsNoCase(name, schema);
+            });
+            if (!kept)
+                detachAndRemove(schema, schemaFile(schema));
+            return !kept;
+        });
+    }
+
+    // The T-SQL statements that build a table.
+    void runTableStatement(const BatchStep& step)
+    {
+        auto databaseOfTable = [&](const sqltext::ObjectName& table) {
+            const auto database = databaseOf(table.schema);
+            if (!database)
+                throw Error("The specified schema name \"" + table.schema
+                            + "\" either does not exist or you do not have permission to use it.");
+            return *database;
+        };
+        if (step.kind == BatchStep::Kind::CreateTable) {
+            auto table = sqltext::readCreateTable(step.sql);
+            const std::string database = databaseOfTable(table->name);
+            createTsqlTable(m_db, database, std::move(*table));
+        } else if (step.kind == BatchStep::Kind::CreateIndex) {
+            auto index = sqltext::readCreateIndex(step.sql);
+            createTsqlIndex(m_db, databaseOfTable(index->table), *index);
+        } else {
+            auto alter = sqltext::readAlterTable(step.sql);
+            alterTsqlTable(m_db, databaseOfTable(alter->table), *alter);
+        }
+    }
+
+    // The test of a guarded batch, as the server answers it.
+    bool conditionHolds(const BatchCondition& condition)
+    {
+        bool found = false;
+        if (condition.kind == BatchCondition::Kind::Schema) {
+            found = condition.name.size() == 1
+                && (databaseOf(condition.name.front()) || !canHoldSchema(condition.name.front()));
+        } else if (auto name = localName(condition.name)) {
+            const auto& [database, object] = *name;
+            auto inCatalog = [&](const char* type) {
+                SqliteStatement find(m_db, "SELECT 1 FROM " + sqliteQuote(database)
+                                               + ".sqlite_master WHERE type = ?1 AND name = ?2"
+                                                 " COLLATE NOCASE");
+                find.bind(1, type).bind(2, object);
+                return !isHiddenTable(object) && find.step();
+            };
+            if (condition.kind == BatchCondition::Kind::Index) {
+                SqliteStatement find(m_db, "SELECT 1 FROM " + sqliteQuote(database)
+                                               + ".sqlite_master WHERE type = 'index' AND name = ?1"
+                                                 " COLLATE NOCASE AND tbl_name = ?2 COLLATE NOCASE");
+                find.bind(1, condition.index).bind(2, object);
+                found = find.step();
+            } else if (condition.type == "U") {
+                found = inCatalog("table");
+            } else if (condition.type == "V") {
+                found = inCatalog("view");
+            } else if (condition.type == "P") {
+                found = ProcedureCatalog(m_db, database).contains(object);
+            } else if (condition.type == "F" || condition.type == "C" || condition.type == "PK"
+                       || condition.type == "UQ") {
+                found = hasConstraint(m_db, database, object);
+            } else if (condition.type.empty()) {
+                found = inCatalog("table") || inCatalog("view")
+                    || ProcedureCatalog(m_db, database).contains(object)
+                    || hasConstraint(m_db, database, object);
+            }
+        }
+        return condition.isNull ? !found : found;
     }
 
     // CREATE SCHEMA: a new file beside the database file, attached under the
@@ -343,6 +540,18 @@ private:
             throw Error("There is already an object named '" + schema + "' in the database.");
         if (schema.empty() || sqltext::equalsNoCase(schema, "main") || sqltext::equalsNoCase(schema, "temp"))
             throw Error("The embedded engine cannot hold a schema named '" + schema + "'.");
+        auto pending = std::find_if(m_pending.begin(), m_pending.end(), [&](const auto& entry) {
+            return sqltext::equalsNoCase(entry.first, schema);
+        });
+        if (pending != m_pending.end()) {
+            // Attached before the transaction began; recorded inside it.
+            const std::string attached = pending->first;
+            m_pending.erase(pending);
+            m_schemas.push_back(attached);
+            recordSchema(attached, schemaFileName(m_file, attached));
+            std::sort(m_schemas.begin(), m_schemas.end(), sqltext::lessNoCase);
+            return;
+        }
         if (!sqlite3_get_autocommit(m_db))
             throw Error("The embedded engine cannot create the schema '" + schema
                         + "' inside a transaction.");
@@ -357,13 +566,7 @@ private:
             throw Error("Cannot create the schema '" + schema + "': " + error.what());
         }
         try {
-            execSqlite(m_db, "CREATE TABLE IF NOT EXISTS " + sqliteQuote(kSchemaTable)
-                                 + " (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE,"
-                                   " file TEXT NOT NULL)");
-            SqliteStatement record(m_db, "INSERT INTO " + sqliteQuote(kSchemaTable)
-                                             + " (name, file) VALUES (?1, ?2)");
-            record.bind(1, schema).bind(2, fileName);
-            record.step();
+            recordSchema(schema, fileName);
         } catch (const Error&) {
             m_schemas.pop_back();
             SqliteStatement detach(m_db, "DETACH DATABASE ?1");
@@ -378,6 +581,17 @@ private:
             throw;
         }
         std::sort(m_schemas.begin(), m_schemas.end(), sqltext::lessNoCase);
+    }
+
+    void recordSchema(const std::string& schema, const std::string& fileName)
+    {
+        execSqlite(m_db, "CREATE TABLE IF NOT EXISTS " + sqliteQuote(kSchemaTable)
+                             + " (name TEXT NOT NULL PRIMARY KEY COLLATE NOCASE,"
+                               " file TEXT NOT NULL)");
+        SqliteStatement record(m_db, "INSERT INTO " + sqliteQuote(kSchemaTable)
+                                         + " (name, file) VALUES (?1, ?2)");
+        record.bind(1, schema).bind(2, fileName);
+        record.step();
     }
 
     static std::string cannotDrop(const NameParts& parts)
@@ -433,6 +647,8 @@ private:
     PreparedInserts m_inserts;
     // The attached schemas besides dbo, ordered by name.
     std::vector<std::string> m_schemas;
+    // Schemas attached for a load that is to create them, with their files.
+    std::vector<std::pair<std::string, std::string>> m_pending;
     // The session's SET QUOTED_IDENTIFIER and ANSI_NULLS, which a procedure
     // created in it keeps.
     ProcedureSettings m_settings;

@@ -4,6 +4,7 @@
 #include "sqltext/Error.h"
 #include "data/sqlite/ProcedureCatalog.h"
 #include "data/sqlite/SqliteStatement.h"
+#include "data/sqlite/TsqlTables.h"
 #include "sqltext/TsqlTokens.h"
 #include "sqltext/ObjectName.h"
 
@@ -35,7 +36,8 @@ bool isHiddenTable(std::string_view name)
 {
     return sqltext::equalsNoCase(name.substr(0, 7), "sqlite_")
         || sqltext::equalsNoCase(name, ProcedureCatalog::kTableName)
-        || sqltext::equalsNoCase(name, "varnett_schemas");
+        || sqltext::equalsNoCase(name, "varnett_schemas")
+        || sqltext::equalsNoCase(name, kStructureTable);
 }
 
 namespace {
@@ -107,6 +109,15 @@ std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string&
     auto keyColumns = std::count_if(rows.begin(), rows.end(), [](const Row& r) { return r.pk > 0; });
     bool autoincrement = keyColumns == 1 && hasAutoincrement(createSql);
 
+    // A table made by T-SQL statements names its identity as they did.
+    std::vector<std::string> identities;
+    if (!isHiddenTable(table)) {
+        const sqltext::SchemaObject object = readTsqlObject(db, database, {"dbo", table});
+        for (const sqltext::SchemaColumn& column : object.table.columns)
+            if (column.identity)
+                identities.push_back(column.name);
+    }
+
     std::vector<sqltext::ColumnDesc> columns;
     for (const Row& row : rows) {
         if (row.hidden == kHiddenColumn)
@@ -114,6 +125,8 @@ std::vector<sqltext::ColumnDesc> describeColumns(sqlite3* db, const std::string&
         auto column = sqltext::describeDeclaredType(row.name, row.declared);
         column.computed = row.hidden > kHiddenColumn;
         if (autoincrement && row.pk == 1 && sqltext::equalsNoCase(row.declared, "INTEGER"))
+            column.identity = true;
+        if (std::find(identities.begin(), identities.end(), row.name) != identities.end())
             column.identity = true;
         columns.push_back(std::move(column));
     }
