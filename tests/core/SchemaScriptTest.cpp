@@ -317,7 +317,7 @@ TEST(SchemaScript, ASchemaALoadCreatesIsGoneWhenTheLoadFails)
         engine->rollback();
     }
     auto engine = data::openSqliteEngine(dir.file("Sales.db"));
-    EXPECT_EQ(engine->listTables(), std::vector<std::string>{"New s.T"});
+    EXPECT_EQ(engine->listTables(), (std::vector<ObjectName>{{"New s", "T"}}));
     EXPECT_EQ(errorOf([&] { engine->executeBatch("CREATE TABLE Sales.T (a int)"); }),
               "The specified schema name \"Sales\" either does not exist or you do not have "
               "permission to use it.");
