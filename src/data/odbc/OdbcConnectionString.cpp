@@ -361,13 +361,19 @@ std::string trustStoreFile()
     return "system";
 }
 
-std::string connectFailureMessage(const std::string& driverText, bool checkedCertificate)
+std::string connectFailureMessage(const std::string& driverText,
+                                  const std::vector<std::string>& records,
+                                  bool checkedCertificate)
 {
-    const std::string text = lower(driverText);
-    const bool refused = checkedCertificate
-        && (text.find("certificate") != std::string::npos
-            || text.find("adaptive server connection failed") != std::string::npos);
-    if (!refused)
+    bool refused = false;
+    for (const std::string& record : records) {
+        const std::string text = lower(record);
+        if (text.find("login failed") != std::string::npos)
+            return driverText; // the handshake went through
+        refused = refused || text.find("certificate") != std::string::npos
+            || text.find("adaptive server connection failed") != std::string::npos;
+    }
+    if (!checkedCertificate || !refused)
         return driverText;
     return "The server's certificate is not trusted: it does not lead to a certificate"
            " authority of the trust store (" + trustStoreFile()

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varnett::data {
 
@@ -63,11 +64,14 @@ OdbcConnectRequest toOdbcConnectRequest(const ConnectionString& oledb,
 // places, else "system", which FreeTDS's TLS library reads as the same).
 std::string trustStoreFile();
 
-// The message for a failed connection: where the driver's text says the
-// certificate was refused (FreeTDS says only that the connection failed while
-// it checked one), a message naming the cause and the option to skip the
-// check, the driver's text after it; else the driver's text as it is.
-std::string connectFailureMessage(const std::string& driverText, bool checkedCertificate);
+// The message for a failed connection: where the driver's records (every
+// one, informational ones too) say the certificate was refused (FreeTDS says
+// only "Adaptive Server connection failed" when a checked one is refused), a
+// message naming the cause and the option to skip the check, the driver's
+// text after it; else the driver's text as it is.
+std::string connectFailureMessage(const std::string& driverText,
+                                  const std::vector<std::string>& records,
+                                  bool checkedCertificate);
 
 // True when the driver name or library path names FreeTDS.
 bool isFreeTdsDriver(std::string_view driver);

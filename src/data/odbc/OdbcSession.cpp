@@ -61,7 +61,10 @@ OdbcSession::OdbcSession(const std::string& connectionString, std::optional<int>
             std::string message = odbcDiagnostics(SQL_HANDLE_DBC, m_dbc);
             if (message.empty())
                 message = "The ODBC driver reported a failure of SQLDriverConnect without a message";
-            throw Error(connectFailureMessage(message, checksCertificate));
+            std::vector<std::string> records;
+            for (const DiagRecord& record : diagRecords(SQL_HANDLE_DBC, m_dbc))
+                records.push_back(record.message);
+            throw Error(connectFailureMessage(message, records, checksCertificate));
         }
         m_connected = true;
     } catch (...) {
