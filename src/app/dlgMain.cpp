@@ -61,11 +61,21 @@ TfrmMain::~TfrmMain() = default;
 void TfrmMain::FormCreate()
 {
     bool opened = false;
+    m_dataMain->setPasswordQuestion([](const std::string& reason) {
+        return ui::confirm(tr("No system keychain can be reached (%1), so the password cannot be "
+                              "kept there.\n\nStore it in the settings file as before, where "
+                              "anyone who can read the file can read it? No stores it nowhere: "
+                              "you enter it when you connect.")
+                               .arg(QString::fromStdString(reason)),
+                           ui::DefaultAnswer::No);
+    });
     ui::guarded([this, &opened] {
         ui::BusyOperation busy(busyWidgets(), false);
         m_dataMain->DataModuleCreate();
         opened = true;
     });
+    if (const std::string notice = m_dataMain->takeNotice(); !notice.empty())
+        ui::information(QString::fromStdString(notice));
     selectPage(InsertPage);
     try {
         // A stored connection that failed is not tried a second time: the
@@ -230,7 +240,7 @@ void TfrmMain::setStatusText(const QString& text)
 void TfrmMain::mniShowConnectionClick()
 {
     ui::information(tr("Current connection: ")
-                    + QString::fromStdString(m_dataMain->db().connectionString()));
+                    + QString::fromStdString(m_dataMain->db().shownText()));
 }
 
 void TfrmMain::mniChangeConnectionClick()

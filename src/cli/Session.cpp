@@ -4,6 +4,7 @@
 #include "sqltext/ObjectName.h"
 #include "sqltext/Error.h"
 #include "data/SettingsStore.h"
+#include "data/StoredPassword.h"
 #include "sqltext/AsciiText.h"
 #include "sqltext/ProcedureFilter.h"
 
@@ -80,10 +81,14 @@ data::Engine& Session::engine()
         text = *m_connection;
     } else {
         data::SettingsStore store;
-        text = store.connectionString();
-        if (text.empty())
+        if (store.connectionString().empty())
             throw Error("No connection string is stored in " + store.location().toStdString()
                         + "; give one with --connection.");
+        try {
+            text = data::storedConnectionText(store, store.secrets());
+        } catch (const Error& failure) {
+            throw Error(std::string(failure.what()) + "; give the connection with --connection.");
+        }
     }
     m_engine = data::openEngine(text);
     return *m_engine;

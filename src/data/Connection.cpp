@@ -62,6 +62,18 @@ std::string Connection::connectionString() const
     }
 }
 
+std::string Connection::shownText() const
+{
+    try {
+        ConnectionString shown = ConnectionString::parse(connectionString());
+        shown.remove("Password");
+        shown.remove("Pwd");
+        return shown.render();
+    } catch (const Error&) {
+        return ConnectionString::parseLeading(m_text).renderBeforePassword();
+    }
+}
+
 void Connection::open()
 {
     if (m_engine)

@@ -21,6 +21,9 @@ public:
     // rendering (password left out unless Persist Security Info is true);
     // while closed, that rendering of the string held.
     std::string connectionString() const;
+    // The string as Show connection gives it: connectionString() without
+    // the password, whatever Persist Security Info says.
+    std::string shownText() const;
     // The string exactly as it was set, password included.
     const std::string& heldText() const { return m_text; }
 

@@ -1,5 +1,6 @@
 #include "data/SettingsStore.h"
 
+#include "data/SecretStore.h"
 #include "sqltext/Error.h"
 
 #include <QSettings>
@@ -9,6 +10,8 @@ namespace varnett::data {
 namespace {
 
 const QString kConnectionStringKey = QStringLiteral("ConnectionString");
+const QString kPasswordEntryKey = QStringLiteral("PasswordEntry");
+const QString kPasswordFallbackKey = QStringLiteral("PasswordFallback");
 
 // The generator options' values, each a switch kept as "true" or "false".
 struct OptionValue {
@@ -34,33 +37,74 @@ SettingsStore::SettingsStore()
     : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                              QStringLiteral("Varnett")))
 #endif
+    , m_secrets(systemKeychain())
 {
 }
 
-SettingsStore::SettingsStore(const QString& iniFile)
+SettingsStore::SettingsStore(const QString& iniFile, std::unique_ptr<SecretStore> secrets)
     : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
+    , m_secrets(secrets ? std::move(secrets) : noSecretStore())
 {
 }
 
 SettingsStore::~SettingsStore() = default;
 
-std::string SettingsStore::connectionString() const
+std::string SettingsStore::text(const QString& key) const
 {
     m_settings->sync();
-    QVariant value = m_settings->value(kConnectionStringKey);
+    QVariant value = m_settings->value(key);
     if (!value.isValid())
         return {};
     if (value.typeId() != QMetaType::QString)
-        throw Error("Invalid data type for 'ConnectionString'");
+        throw Error("Invalid data type for '" + key.toStdString() + "'");
     return value.toString().toStdString();
+}
+
+void SettingsStore::setText(const QString& key, const std::string& value)
+{
+    m_settings->setValue(key, QString::fromStdString(value));
+    m_settings->sync();
+    if (m_settings->status() != QSettings::NoError)
+        throw Error("Failed to set data for '" + key.toStdString() + "'");
+}
+
+std::string SettingsStore::connectionString() const
+{
+    return text(kConnectionStringKey);
 }
 
 void SettingsStore::setConnectionString(const std::string& value)
 {
-    m_settings->setValue(kConnectionStringKey, QString::fromStdString(value));
+    setText(kConnectionStringKey, value);
+}
+
+std::string SettingsStore::passwordEntry() const
+{
+    return text(kPasswordEntryKey);
+}
+
+void SettingsStore::setPasswordEntry(const std::string& entry)
+{
+    if (!entry.empty()) {
+        setText(kPasswordEntryKey, entry);
+        return;
+    }
+    if (!m_settings->contains(kPasswordEntryKey))
+        return;
+    m_settings->remove(kPasswordEntryKey);
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError)
-        throw Error("Failed to set data for 'ConnectionString'");
+        throw Error("Failed to remove 'PasswordEntry'");
+}
+
+std::string SettingsStore::passwordFallback() const
+{
+    return text(kPasswordFallbackKey);
+}
+
+void SettingsStore::setPasswordFallback(const std::string& answer)
+{
+    setText(kPasswordFallbackKey, answer);
 }
 
 sqltext::GeneratorOptions SettingsStore::generatorOptions() const

@@ -15,14 +15,15 @@ TDataMain::~TDataMain() = default;
 
 void TDataMain::DataModuleCreate()
 {
-    std::string stored = m_settings.connectionString();
+    m_notice = movePlainPassword(m_settings, m_settings.secrets(), m_question);
+    std::string stored = storedConnectionText(m_settings, m_settings.secrets());
     m_db.setConnectionString(stored);
     m_db.open();
 }
 
 void TDataMain::storeConnectionString()
 {
-    m_settings.setConnectionString(m_db.connectionString());
+    storeConnectionText(m_settings, m_settings.secrets(), m_db.connectionString(), m_question);
 }
 
 std::vector<ObjectName> TDataMain::listTables()

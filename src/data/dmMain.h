@@ -1,11 +1,13 @@
 #pragma once
 
 #include "data/Connection.h"
+#include "data/StoredPassword.h"
 
 #include <QObject>
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace varnett::data {
@@ -22,8 +24,15 @@ public:
 
     // Reads the stored connection string, sets it (even when empty) and
     // opens the connection. Throws the reading or opening failure; the
-    // connection then stays closed.
+    // connection then stays closed. A plain-text password of an older
+    // settings file is moved into the keychain first (see takeNotice).
     void DataModuleCreate();
+    // The question asked when a password is to be stored and no keychain can
+    // be reached; without one it goes to the settings file as before.
+    void setPasswordQuestion(StoreInSettingsQuestion question) { m_question = std::move(question); }
+    // What the last DataModuleCreate did that the user is told of (the
+    // password moved), once; empty when nothing.
+    std::string takeNotice() { return std::exchange(m_notice, {}); }
 
     Connection& db() { return m_db; }
     SettingsStore& settings() { return m_settings; }
@@ -47,6 +56,8 @@ public:
 private:
     SettingsStore& m_settings;
     Connection m_db;
+    StoreInSettingsQuestion m_question;
+    std::string m_notice;
 };
 
 // The text of lines as sent to the server or written to a file: every line

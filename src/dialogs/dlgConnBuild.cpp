@@ -44,6 +44,13 @@ QLineEdit* makeEdit(QWidget* parent, const char* name)
     return edit;
 }
 
+// True for the yes/no keys' yes (True, Yes, 1), as the drivers read them.
+bool isYes(const std::string& value)
+{
+    const std::string text(sqltext::trim(value, sqltext::isBlankOrLineBreak));
+    return sqltext::equalsNoCase(text, "True") || sqltext::equalsNoCase(text, "Yes") || text == "1";
+}
+
 } // namespace
 
 TfrmConnBuild::TfrmConnBuild(const QString& initial, QWidget* parent)
@@ -78,6 +85,20 @@ TfrmConnBuild::TfrmConnBuild(const QString& initial, QWidget* parent)
     serverForm->addRow(tr("&User name:"), edtUser);
     serverForm->addRow(tr("&Password:"), edtPassword);
     serverForm->addRow(chkSavePassword);
+    chkEncrypt = new QCheckBox(tr("&Encrypt the connection and check the server's certificate"),
+                               server);
+    chkEncrypt->setObjectName(QStringLiteral("chkEncrypt"));
+    chkTrustCertificate = new QCheckBox(tr("&Trust the server's certificate without checking it"),
+                                        server);
+    chkTrustCertificate->setObjectName(QStringLiteral("chkTrustCertificate"));
+    lblTrustRisk = new QLabel(tr("The server is not checked: anyone between you and the server "
+                                 "can read and change the traffic, the password too."),
+                              server);
+    lblTrustRisk->setObjectName(QStringLiteral("lblTrustRisk"));
+    lblTrustRisk->setWordWrap(true);
+    serverForm->addRow(chkEncrypt);
+    serverForm->addRow(chkTrustCertificate);
+    serverForm->addRow(lblTrustRisk);
     pages->addWidget(server);
 
     auto* file = new QWidget(pages);
@@ -115,6 +136,7 @@ TfrmConnBuild::TfrmConnBuild(const QString& initial, QWidget* parent)
 
     connect(cbEngine, &QComboBox::currentIndexChanged, this, &TfrmConnBuild::engineChanged);
     connect(rbIntegrated, &QRadioButton::toggled, this, &TfrmConnBuild::loginChanged);
+    connect(chkTrustCertificate, &QCheckBox::toggled, lblTrustRisk, &QLabel::setVisible);
     connect(browse, &QPushButton::clicked, this, [this] { ui::guarded([this] { browseFile(); }); });
     connect(test, &QPushButton::clicked, this, [this] { testConnection(); });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -140,6 +162,9 @@ void TfrmConnBuild::load(const QString& initial)
     const bool sqlLogin = !parsed.value("User ID").empty() && parsed.value("Integrated Security").empty();
     (sqlLogin ? rbSqlLogin : rbIntegrated)->setChecked(true);
     chkSavePassword->setChecked(parsed.persistSecurityInfo());
+    chkEncrypt->setChecked(isYes(parsed.value("Use Encryption for Data")));
+    chkTrustCertificate->setChecked(isYes(parsed.value("Trust Server Certificate")));
+    lblTrustRisk->setVisible(chkTrustCertificate->isChecked());
     engineChanged();
     loginChanged();
 }
@@ -184,6 +209,11 @@ QString TfrmConnBuild::connectionString() const
         result.set("Integrated Security", "SSPI");
         result.set("Persist Security Info", "False");
     }
+    // A switch left off adds no key: the driver's default stays.
+    for (const auto& [box, key] : {std::pair{chkEncrypt, "Use Encryption for Data"},
+                                   std::pair{chkTrustCertificate, "Trust Server Certificate"}})
+        if (box->isChecked() || result.get(key))
+            result.set(key, box->isChecked() ? "True" : "False");
     return QString::fromStdString(result.render());
 }
 

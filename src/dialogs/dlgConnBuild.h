@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
@@ -39,6 +40,9 @@ private:
     QLineEdit* edtUser = nullptr;
     QLineEdit* edtPassword = nullptr;
     QCheckBox* chkSavePassword = nullptr;
+    QCheckBox* chkEncrypt = nullptr;
+    QCheckBox* chkTrustCertificate = nullptr;
+    QLabel* lblTrustRisk = nullptr;
     QLineEdit* edtFile = nullptr;
     QString m_initial;
 };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace varnett::data;
 
 namespace {
@@ -144,6 +146,10 @@ TEST(OdbcConnectionString, BadValuesAreErrorsNamingThem)
          "Invalid value 'maybe' for 'Use Encryption for Data'"},
         {"Provider=MSDASQL;Persist Security Info=False", "names no ODBC data source or driver"},
         {"Provider=SQLite;Data Source=x.db", "Provider 'SQLite' is not reached through ODBC"},
+        {"Provider=SQLOLEDB;Data Source=db#01;Use Encryption for Data=True",
+         "The FreeTDS driver cannot check the certificate for the server 'db#01'"},
+        {"Provider=SQLOLEDB;Data Source=db01;Trust Server Certificate=sometimes",
+         "Invalid value 'sometimes' for 'Trust Server Certificate'"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(text);
@@ -153,6 +159,97 @@ TEST(OdbcConnectionString, BadValuesAreErrorsNamingThem)
         } catch (const varnett::Error& e) {
             EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
         }
+    }
+}
+
+TEST(OdbcConnectionString, EncryptionChecksTheCertificateUnlessTrusted)
+{
+    struct Case {
+        const char* oledb;
+        const char* odbc;
+        const char* freeTdsConfig;
+        bool checks;
+    };
+    const char* previous = std::getenv("VARNETT_CA_FILE");
+    const std::string kept = previous ? previous : "";
+    setenv("VARNETT_CA_FILE", "/ca/test ca.pem", 1);
+    const Case cases[] = {
+        {"Provider=SQLOLEDB;Data Source=db01,1500;Initial Catalog=Sales;User ID=sa;Password=pw;"
+         "Use Encryption for Data=True",
+         "Driver=FreeTDS;Servername=varnett;Database=Sales;UID=sa;PWD=pw;Encryption=require;"
+         "TDS_Version=7.4;ClientCharset=UTF-8",
+         "[varnett]\n\thost = db01\n\tport = 1500\n\tca file = /ca/test ca.pem\n"
+         "\tcheck certificate hostname = yes\n",
+         true},
+        {"Provider=SQLOLEDB;Data Source=(local)\\DEV;Use Encryption for Data=Yes;"
+         "Trust Server Certificate=False",
+         "Driver=FreeTDS;Servername=varnett;Encryption=require;TDS_Version=7.4;ClientCharset=UTF-8",
+         "[varnett]\n\thost = localhost\n\tinstance = DEV\n\tca file = /ca/test ca.pem\n"
+         "\tcheck certificate hostname = yes\n",
+         true},
+        // Trusted: encrypted, nothing checked.
+        {"Provider=SQLOLEDB;Data Source=db01;Use Encryption for Data=True;"
+         "Trust Server Certificate=True",
+         "Driver=FreeTDS;Server=db01;Encryption=require;TDS_Version=7.4;ClientCharset=UTF-8", "",
+         false},
+        {"Provider=SQLOLEDB;Data Source=db01;Use Encryption for Data=False",
+         "Driver=FreeTDS;Server=db01;Encryption=request;TDS_Version=7.4;ClientCharset=UTF-8", "",
+         false},
+        {"Provider=SQLOLEDB;Driver=ODBC Driver 18 for SQL Server;Data Source=db01;"
+         "Use Encryption for Data=True",
+         "Driver=ODBC Driver 18 for SQL Server;Server=db01;Encrypt=Yes", "", true},
+        {"Provider=SQLOLEDB;Driver=ODBC Driver 18 for SQL Server;Data Source=db01;"
+         "Use Encryption for Data=True;Trust Server Certificate=True",
+         "Driver=ODBC Driver 18 for SQL Server;Server=db01;Encrypt=Yes;TrustServerCertificate=Yes",
+         "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.oledb);
+        const OdbcConnectRequest request = map(c.oledb);
+        EXPECT_EQ(request.connectionString, c.odbc);
+        EXPECT_EQ(request.freeTdsConfig, c.freeTdsConfig);
+        EXPECT_EQ(request.checksCertificate, c.checks);
+    }
+    EXPECT_EQ(trustStoreFile(), "/ca/test ca.pem");
+    if (previous)
+        setenv("VARNETT_CA_FILE", kept.c_str(), 1);
+    else
+        unsetenv("VARNETT_CA_FILE");
+    EXPECT_FALSE(trustStoreFile().empty());
+}
+
+TEST(OdbcConnectionString, RefusedCertificatesAreExplained)
+{
+    struct Case {
+        std::string driverText;
+        std::vector<std::string> records;
+        bool refused;
+    };
+    const Case cases[] = {
+        // FreeTDS: the refusal is an informational record beside the error.
+        {"Unable to connect to data source",
+         {"Unable to connect to data source", "Adaptive Server connection failed"}, true},
+        {"SSL Provider: certificate verify failed", {"SSL Provider: certificate verify failed"},
+         true},
+        {"Login failed for user 'sa'.",
+         {"Login failed for user 'sa'.", "Adaptive Server connection failed"}, false},
+        {"Unable to connect: Adaptive Server is unavailable or does not exist",
+         {"Unable to connect: Adaptive Server is unavailable or does not exist"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.driverText);
+        const std::string message = connectFailureMessage(c.driverText, c.records, true);
+        // Without the check the failure is the driver's own.
+        EXPECT_EQ(connectFailureMessage(c.driverText, c.records, false), c.driverText);
+        if (!c.refused) {
+            EXPECT_EQ(message, c.driverText);
+            continue;
+        }
+        EXPECT_EQ(message.rfind("The server's certificate is not trusted", 0), 0u) << message;
+        EXPECT_NE(message.find("Trust Server Certificate=True skips the check, which lets anyone"
+                               " between you and the server read and change the traffic."),
+                  std::string::npos);
+        EXPECT_EQ(message.substr(message.size() - c.driverText.size()), c.driverText);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,6 +36,25 @@ TEST(ConnBuildTest, StartsFromTheGivenStringAndKeepsKeysItDoesNotShow)
               QStringLiteral("Provider=SQLNCLI11;Data Source=db1\\SQL;Initial Catalog=Archive;"
                              "Application Name=Varnett;Integrated Security=SSPI;"
                              "Persist Security Info=False"));
+
+    // Encryption: each box adds its key; the risk of trusting is spelt out.
+    auto* trust = child<QCheckBox>(&builder, "chkTrustCertificate");
+    EXPECT_FALSE(child<QLabel>(&builder, "lblTrustRisk")->isVisibleTo(&builder));
+    child<QCheckBox>(&builder, "chkEncrypt")->setChecked(true);
+    EXPECT_TRUE(builder.connectionString().endsWith(
+        QStringLiteral("Persist Security Info=False;Use Encryption for Data=True")));
+    trust->setChecked(true);
+    EXPECT_TRUE(child<QLabel>(&builder, "lblTrustRisk")->isVisibleTo(&builder));
+    EXPECT_TRUE(builder.connectionString().endsWith(
+        QStringLiteral("Use Encryption for Data=True;Trust Server Certificate=True")));
+    // A key the string had stays, switched off.
+    TfrmConnBuild encrypted(QStringLiteral(
+        "Provider=SQLOLEDB;Data Source=db1;Use Encryption for Data=yes;Trust Server Certificate=1"));
+    EXPECT_TRUE(child<QCheckBox>(&encrypted, "chkEncrypt")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(&encrypted, "chkTrustCertificate")->isChecked());
+    child<QCheckBox>(&encrypted, "chkTrustCertificate")->setChecked(false);
+    EXPECT_TRUE(encrypted.connectionString().contains(
+        QStringLiteral("Use Encryption for Data=True;Trust Server Certificate=False")));
 }
 
 TEST(ConnBuildTest, BuildsAndTestsAnEmbeddedFileString)

@@ -3,6 +3,7 @@
 #include "app/dlgMain.h"
 #include "data/SettingsStore.h"
 #include "data/dmMain.h"
+#include "support/FakeSecretStore.h"
 
 #include <QAction>
 #include <QLabel>
@@ -72,6 +73,41 @@ TEST(StartupTest, AFailingStoredConnectionShowsTheErrorThenTheConnectionDialog)
     EXPECT_EQ(child<QTreeWidget>(&window, "lvTables")->topLevelItemCount(), 0);
     EXPECT_FALSE(window.dataMain().db().isOpen());
     EXPECT_EQ(settings->connectionString(), missing);
+}
+
+TEST(StartupTest, AnOlderFilesPlainPasswordMovesToTheKeychainOrAsks)
+{
+    for (const bool keychain : {true, false}) {
+        SCOPED_TRACE(keychain);
+        TempDir dir;
+        const std::string stored = embeddedConnectionString(makeSalesDatabase(dir))
+            + ";User ID=sa;Password=S3cr3t;Persist Security Info=True";
+        auto entries = std::make_shared<std::map<std::string, std::string>>();
+        data::SettingsStore settings(QString::fromStdString(dir.file("settings.ini")),
+                                     std::make_unique<FakeSecretStore>(entries, keychain));
+        settings.setConnectionString(stored);
+        ScriptedResponder responder;
+        if (!keychain)
+            responder.answerConfirmation(false); // store it nowhere
+        TfrmMain window(settings);
+
+        ASSERT_EQ(responder.messages.size(), 1u) << responder.events.join('\n').toStdString();
+        const ui::Message& message = responder.messages[0];
+        if (keychain) {
+            EXPECT_EQ(message.kind, ui::MessageKind::Information);
+            EXPECT_TRUE(message.text.startsWith(QStringLiteral("The saved password was moved from ")))
+                << message.text.toStdString();
+            EXPECT_EQ(entries->size(), 1u);
+        } else {
+            EXPECT_EQ(message.kind, ui::MessageKind::Confirmation);
+            EXPECT_TRUE(message.text.contains(QStringLiteral("No system keychain can be reached")));
+            EXPECT_TRUE(message.noByDefault);
+        }
+        EXPECT_TRUE(window.dataMain().db().isOpen());
+        EXPECT_EQ(settings.connectionString().find("S3cr3t"), std::string::npos);
+        trigger(window, "mniShowConnection");
+        EXPECT_FALSE(responder.messages.back().text.contains(QStringLiteral("S3cr3t")));
+    }
 }
 
 TEST(StartupTest, FirstStartWithNothingStoredLeadsToAWorkingConnection)

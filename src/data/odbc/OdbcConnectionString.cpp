@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -144,9 +146,15 @@ private:
     std::string m_text;
 };
 
-// Server and port keys for FreeTDS, which knows neither "host,port" nor
-// "(local)": the port goes to its own key, the local names become localhost.
-void addFreeTdsServer(OdbcString& out, const std::string& dataSource)
+struct FreeTdsServer {
+    std::string host;
+    std::string port;       // empty when none is given
+    std::string instance;   // empty when none is given; a port wins over it
+};
+
+// A Data Source as FreeTDS needs it, which knows neither "host,port" nor
+// "(local)": the port apart, the local names as localhost.
+FreeTdsServer freeTdsServerOf(const std::string& dataSource)
 {
     std::string text = trim(dataSource);
     if (startsWithNoCase(text, "tcp:"))
@@ -166,12 +174,45 @@ void addFreeTdsServer(OdbcString& out, const std::string& dataSource)
     }
     if (host.empty() || host == "." || equalsNoCase(host, "(local)"))
         host = "localhost";
-    if (!port.empty()) {
-        out.addValue("Server", host); // a port given wins over an instance name
-        out.addValue("Port", port);
+    return {host, port, port.empty() ? instance : std::string()};
+}
+
+void addFreeTdsServer(OdbcString& out, const std::string& dataSource)
+{
+    const FreeTdsServer server = freeTdsServerOf(dataSource);
+    if (!server.port.empty()) {
+        out.addValue("Server", server.host);
+        out.addValue("Port", server.port);
     } else {
-        out.addValue("Server", instance.empty() ? host : host + "\\" + instance);
+        out.addValue("Server", server.instance.empty() ? server.host
+                                                       : server.host + "\\" + server.instance);
     }
+}
+
+// One "name = value" line of a freetds.conf. The file has no quoting: a value
+// runs to the end of its line, blanks at either end dropped, and ";" or "#"
+// may start a comment, so values holding those are refused.
+std::string confLine(std::string_view name, const std::string& value, std::string_view what)
+{
+    if (value.empty() || value.find_first_of("\r\n;#[]") != std::string::npos
+        || value.find('\0') != std::string::npos || trim(value) != value)
+        throw Error("The FreeTDS driver cannot check the certificate for " + std::string(what)
+                    + " '" + value + "': it holds a character its configuration file cannot take");
+    return "\t" + std::string(name) + " = " + value + "\n";
+}
+
+// The freetds.conf section through which FreeTDS checks the certificate.
+std::string freeTdsCheckingConfig(const std::string& dataSource)
+{
+    const FreeTdsServer server = freeTdsServerOf(dataSource);
+    std::string text = "[varnett]\n" + confLine("host", server.host, "the server");
+    if (!server.port.empty())
+        text += confLine("port", server.port, "the port");
+    if (!server.instance.empty())
+        text += confLine("instance", server.instance, "the instance");
+    text += confLine("ca file", trustStoreFile(), "the CA file");
+    text += confLine("check certificate hostname", "yes", "the host name check");
+    return text;
 }
 
 OdbcConnectRequest sqlServerRequest(const ConnectionString& cs, const std::string& defaultDriver)
@@ -183,9 +224,22 @@ OdbcConnectRequest sqlServerRequest(const ConnectionString& cs, const std::strin
     OdbcString out(freeTds);
     out.add("Driver", passThrough(driver));
 
+    std::optional<bool> encrypt;
+    if (auto value = cs.get("Use Encryption for Data"))
+        encrypt = yesNo("Use Encryption for Data", *value);
+    std::optional<bool> trust;
+    if (auto value = cs.get("Trust Server Certificate"))
+        trust = yesNo("Trust Server Certificate", *value);
+    const bool checks = encrypt.value_or(false) && !trust.value_or(false);
+
     std::string dataSource = firstOf(cs, {"Data Source", "Server"}).value_or(std::string());
-    if (freeTds)
+    std::string freeTdsConfig;
+    if (freeTds && checks) {
+        freeTdsConfig = freeTdsCheckingConfig(dataSource);
+        out.add("Servername", "varnett");
+    } else if (freeTds) {
         addFreeTdsServer(out, dataSource);
+    }
     else if (!trim(dataSource).empty())
         out.addValue("Server", trim(dataSource));
 
@@ -211,27 +265,23 @@ OdbcConnectRequest sqlServerRequest(const ConnectionString& cs, const std::strin
     if (auto wsid = cs.get("Workstation ID"))
         out.addValue("WSID", *wsid);
 
-    if (auto value = cs.get("Use Encryption for Data")) {
-        bool encrypt = yesNo("Use Encryption for Data", *value);
+    if (encrypt) {
         if (freeTds)
-            out.add("Encryption", encrypt ? "require" : "request");
+            out.add("Encryption", *encrypt ? "require" : "request");
         else
-            out.add("Encrypt", encrypt ? "Yes" : "No");
+            out.add("Encrypt", *encrypt ? "Yes" : "No");
     }
-    if (auto value = cs.get("Trust Server Certificate")) {
-        bool trust = yesNo("Trust Server Certificate", *value);
-        // FreeTDS checks no certificate unless it is given a CA file, so it
-        // has no key for this.
-        if (!freeTds)
-            out.add("TrustServerCertificate", trust ? "Yes" : "No");
-    }
+    // FreeTDS checks no certificate unless it is given a CA file, so it has
+    // no key for this: the configuration above gives it one.
+    if (trust && !freeTds)
+        out.add("TrustServerCertificate", *trust ? "Yes" : "No");
 
     if (freeTds) {
         out.add("TDS_Version", "7.4");
         out.add("ClientCharset", "UTF-8");
     }
 
-    return {out.text(), loginTimeoutOf(cs).value_or(kDefaultLoginTimeout)};
+    return {out.text(), loginTimeoutOf(cs).value_or(kDefaultLoginTimeout), freeTdsConfig, checks};
 }
 
 bool isOneOf(std::string_view key, std::initializer_list<std::string_view> keys)
@@ -267,7 +317,7 @@ OdbcConnectRequest genericRequest(const ConnectionString& cs)
     }
     if (out.text().empty())
         throw Error("The connection string names no ODBC data source or driver");
-    return {out.text(), loginTimeoutOf(cs)};
+    return {out.text(), loginTimeoutOf(cs), {}, false};
 }
 
 } // namespace
@@ -296,6 +346,40 @@ OdbcConnectRequest toOdbcConnectRequest(const ConnectionString& oledb,
         break;
     }
     throw Error("Provider '" + trim(provider) + "' is not reached through ODBC");
+}
+
+std::string trustStoreFile()
+{
+    if (const char* given = std::getenv("VARNETT_CA_FILE"); given && *given)
+        return given;
+    std::error_code error;
+    for (const char* bundle :
+         {"/etc/ssl/certs/ca-certificates.crt", "/etc/pki/tls/certs/ca-bundle.crt",
+          "/etc/ssl/ca-bundle.pem", "/etc/ssl/cert.pem"})
+        if (std::filesystem::exists(bundle, error))
+            return bundle;
+    return "system";
+}
+
+std::string connectFailureMessage(const std::string& driverText,
+                                  const std::vector<std::string>& records,
+                                  bool checkedCertificate)
+{
+    bool refused = false;
+    for (const std::string& record : records) {
+        const std::string text = lower(record);
+        if (text.find("login failed") != std::string::npos)
+            return driverText; // the handshake went through
+        refused = refused || text.find("certificate") != std::string::npos
+            || text.find("adaptive server connection failed") != std::string::npos;
+    }
+    if (!checkedCertificate || !refused)
+        return driverText;
+    return "The server's certificate is not trusted: it does not lead to a certificate"
+           " authority of the trust store (" + trustStoreFile()
+        + "), or it does not name the server. Trust Server Certificate=True skips the check,"
+          " which lets anyone between you and the server read and change the traffic.\n"
+        + driverText;
 }
 
 bool isFreeTdsDriver(std::string_view driver)

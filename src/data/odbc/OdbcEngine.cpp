@@ -33,7 +33,8 @@ bool isBlankText(std::string_view text) { return sqltext::isBlankText(text, sqlt
 class OdbcEngine final : public Engine {
 public:
     explicit OdbcEngine(const OdbcConnectRequest& request)
-        : m_session(std::make_shared<OdbcSession>(request.connectionString, request.loginTimeout))
+        : m_session(std::make_shared<OdbcSession>(request.connectionString, request.loginTimeout,
+                                                request.freeTdsConfig, request.checksCertificate))
     {
         std::string dbms = m_session->info(SQL_DBMS_NAME);
         m_options.sqlServer = sqltext::equalsNoCase(dbms, "Microsoft SQL Server");

@@ -3,6 +3,8 @@
 #ifdef VARNETT_HAVE_ODBC
 
 #include "sqltext/Error.h"
+#include "data/odbc/FreeTdsConfig.h"
+#include "data/odbc/OdbcConnectionString.h"
 #include "data/odbc/OdbcError.h"
 #include "data/odbc/OdbcText.h"
 
@@ -31,7 +33,8 @@ std::string fromSqlWide(const SQLWCHAR* text, std::size_t length)
     return utf16ToUtf8(std::u16string(text, text + length));
 }
 
-OdbcSession::OdbcSession(const std::string& connectionString, std::optional<int> loginTimeout)
+OdbcSession::OdbcSession(const std::string& connectionString, std::optional<int> loginTimeout,
+                         const std::string& freeTdsConfig, bool checksCertificate)
 {
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env)))
         throw Error("The ODBC driver manager cannot be initialised");
@@ -47,10 +50,22 @@ OdbcSession::OdbcSession(const std::string& connectionString, std::optional<int>
         SqlWideString text = toSqlWide(connectionString);
         SQLWCHAR completed[1024];
         SQLSMALLINT completedLength = 0;
-        check(SQLDriverConnectW(m_dbc, nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()),
-                                completed, static_cast<SQLSMALLINT>(std::size(completed)),
-                                &completedLength, SQL_DRIVER_NOPROMPT),
-              "SQLDriverConnect");
+        SQLRETURN rc;
+        {
+            FreeTdsConfigFile config(freeTdsConfig);
+            rc = SQLDriverConnectW(m_dbc, nullptr, text.data(), static_cast<SQLSMALLINT>(text.size()),
+                                   completed, static_cast<SQLSMALLINT>(std::size(completed)),
+                                   &completedLength, SQL_DRIVER_NOPROMPT);
+        }
+        if (!SQL_SUCCEEDED(rc)) {
+            std::string message = odbcDiagnostics(SQL_HANDLE_DBC, m_dbc);
+            if (message.empty())
+                message = "The ODBC driver reported a failure of SQLDriverConnect without a message";
+            std::vector<std::string> records;
+            for (const DiagRecord& record : diagRecords(SQL_HANDLE_DBC, m_dbc))
+                records.push_back(record.message);
+            throw Error(connectFailureMessage(message, records, checksCertificate));
+        }
         m_connected = true;
     } catch (...) {
         if (m_dbc != SQL_NULL_HDBC)

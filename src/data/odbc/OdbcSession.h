@@ -29,8 +29,11 @@ std::string fromSqlWide(const SQLWCHAR* text, std::size_t length);
 class OdbcSession {
 public:
     // Connects without prompting; throws varnett::Error with the driver's
-    // message. The login timeout is in seconds.
-    OdbcSession(const std::string& connectionString, std::optional<int> loginTimeout);
+    // message (explained where a checked certificate was refused). The login
+    // timeout is in seconds; a FreeTDS configuration, when given, is read by
+    // the driver while it connects.
+    OdbcSession(const std::string& connectionString, std::optional<int> loginTimeout,
+                const std::string& freeTdsConfig = {}, bool checksCertificate = false);
     ~OdbcSession();
     OdbcSession(const OdbcSession&) = delete;
     OdbcSession& operator=(const OdbcSession&) = delete;
