@@ -89,7 +89,7 @@ std::vector<ObjectName> exportProcedures(Engine& engine, const std::string& fold
     {
         Transaction transaction(engine);
         for (const ObjectName& name : names) {
-            sqltext::procedureFileName(name);
+            sqltext::procedureFileName(name);   // throws for a name too long for a file
             texts.push_back(sqltext::procedureFileText(name, serverVersion(engine, name)));
         }
         transaction.commit();
