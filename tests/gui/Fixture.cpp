@@ -36,6 +36,9 @@ std::unique_ptr<data::SettingsStore> makeSettings(const TempDir& dir, const std:
         QString::fromStdString(dir.file("settings.ini")));
     if (!stored.empty())
         settings->setConnectionString(stored);
+    // A stored password stays in the test's own file, as it was given: this
+    // machine has no keychain to move it to, and the tests ask nothing.
+    settings->setPasswordFallback(data::kPasswordInSettingsFile);
     return settings;
 }
 

@@ -495,7 +495,9 @@ private:
             found = condition.name.size() == 1
                 && (databaseOf(condition.name.front()) || !canHoldSchema(condition.name.front()));
         } else if (auto name = localName(condition.name)) {
-            const auto& [database, object] = *name;
+            // Named, not bound: a lambda cannot capture a structured binding.
+            const std::string& database = name->first;
+            const std::string& object = name->second;
             auto inCatalog = [&](const char* type) {
                 SqliteStatement find(m_db, "SELECT 1 FROM " + sqliteQuote(database)
                                                + ".sqlite_master WHERE type = ?1 AND name = ?2"
