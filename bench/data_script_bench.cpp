@@ -7,6 +7,7 @@
 //     against (c) "sqlite3 FILE .dump TABLE" and sqlite3 reading that output
 //     into an empty database: wall times, ratios, and each run's peak memory
 //     (the larger of its two processes);
+//     and the data script alone against "sqlite3 .dump" alone;
 //  2. proc-script of 5,000 procedures of 200 lines that call one another in
 //     chains.
 //
@@ -320,6 +321,10 @@ int main(int argc, char** argv)
         std::printf("peak memory (a) %.1f MiB, (b) %.1f MiB, (c) %.1f MiB   (target under 64 MiB"
                     " each)\n",
                     mib(plain.peakKiB()), mib(multi.peakKiB()), mib(sqlite.peakKiB()));
+        std::printf("the data script alone against sqlite3 .dump alone: (a) %.3f, (b) %.3f"
+                    "   (target at most 0.5)\n",
+                    plain.write.seconds / sqlite.write.seconds,
+                    multi.write.seconds / sqlite.write.seconds);
 
         std::string procDb = (folder / "Procs.db").string();
         std::cout << "Building " << procedures << " procedures of 200 lines ..." << std::endl;
@@ -331,7 +336,7 @@ int main(int argc, char** argv)
             args.push_back(procedureName(i));
         RunResult procs = run(args);
         std::printf("proc-script:    %8.3f s  %8.1f MiB written  peak memory %.1f MiB"
-                    "   (target under 1 s)\n",
+                    "   (target under 0.5 s and 64 MiB)\n",
                     procs.seconds, fileMiB((folder / "procs.sql").string()),
                     mib(procs.maxRssKiB));
     } catch (const std::exception& error) {

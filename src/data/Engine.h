@@ -4,6 +4,7 @@
 #include "sqltext/Error.h"
 #include "sqltext/ObjectName.h"
 #include "sqltext/ProcScript.h"
+#include "sqltext/ProcedureText.h"
 #include "sqltext/SchemaModel.h"
 #include "sqltext/TableKeys.h"
 #include "sqltext/Value.h"
@@ -67,6 +68,11 @@ public:
     // gives it, a row each as the server sends it. An unknown procedure
     // throws the server's error, naming it database.owner.name.
     virtual std::vector<std::string> procedureText(const ObjectName& procedure) = 0;
+    // The same source in one piece, byte for byte as the server keeps it.
+    virtual std::string procedureSource(const ObjectName& procedure)
+    {
+        return sqltext::joinRows(procedureText(procedure));
+    }
     // The session settings the procedure was created under (QUOTED_IDENTIFIER
     // and ANSI_NULLS).
     virtual ProcedureSettings procedureSettings(const ObjectName& procedure) = 0;

@@ -7,6 +7,7 @@
 #include <random>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -19,6 +20,8 @@ namespace fs = std::filesystem;
 
 constexpr int kMaxLinks = 40;       // as the system allows in a path
 constexpr int kNameAttempts = 100;
+// How much is written before the disk is asked to start on it.
+constexpr std::uint64_t kWriteBehind = 8u << 20;
 
 // The file a path names once its symbolic links are followed; the last one
 // may point to a file that does not exist yet.
@@ -144,6 +147,25 @@ void ReplacingFile::write(std::string_view bytes)
     errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
         fail(errno != 0 ? errno : EIO);
+    m_written += bytes.size();
+    if (m_written - m_flushed >= kWriteBehind)
+        startWriting();
+}
+
+// Hands what is written so far to the disk without waiting for it, so that
+// a large file is mostly on the disk by the time commit() waits for it.
+void ReplacingFile::startWriting()
+{
+    errno = 0;
+    if (std::fflush(m_file) != 0)
+        fail(errno != 0 ? errno : EIO);
+#ifdef __linux__
+    // Only a hint: where the file system does not take it, commit() does
+    // all the waiting.
+    ::sync_file_range(::fileno(m_file), static_cast<off_t>(m_flushed),
+                      static_cast<off_t>(m_written - m_flushed), SYNC_FILE_RANGE_WRITE);
+#endif
+    m_flushed = m_written;
 }
 
 void ReplacingFile::commit()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -30,12 +31,15 @@ public:
 
 private:
     [[noreturn]] void fail(int errorNumber);
+    void startWriting();
 
     std::string m_target;                 // as given, for messages
     std::filesystem::path m_final;        // the file that is replaced
     std::filesystem::path m_temporary;
     std::FILE* m_file = nullptr;
     bool m_committed = false;
+    std::uint64_t m_written = 0;          // bytes given to write()
+    std::uint64_t m_flushed = 0;          // of those, bytes handed to the disk
 };
 
 // Writes the bytes as the whole file, through a ReplacingFile.

@@ -1,6 +1,7 @@
 #include "data/Scripts.h"
 
 #include "data/ReplacingFile.h"
+#include "data/RowBlocks.h"
 #include "data/Transaction.h"
 
 #include "sqltext/AsciiText.h"
@@ -13,6 +14,8 @@
 #include "sqltext/TableOrder.h"
 
 #include <algorithm>
+#include <functional>
+#include <optional>
 #include <unordered_set>
 
 namespace varnett::data {
@@ -20,6 +23,8 @@ namespace varnett::data {
 namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
+// The procedure texts the procedure script keeps from its first reading.
+constexpr std::size_t kHeldTexts = 24u << 20;
 
 
 void startPhase(const Progress& progress, std::size_t max)
@@ -63,37 +68,53 @@ std::vector<sqltext::ObjectName> distinctNames(const std::vector<sqltext::Object
 void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>& procedures,
                           const std::string& path, const Progress& progress)
 {
+    writeProcedureScript(engine, procedures, path, progress, kHeldTexts);
+}
+
+void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>& procedures,
+                          const std::string& path, const Progress& progress,
+                          std::size_t heldTexts)
+{
     const std::vector<sqltext::ObjectName> names = distinctNames(procedures);
     if (names.empty())
         throw Error("No procedure is chosen for the script.");
     ReplacingFile file(path, engine.databaseFile());
 
-    // The ordering looks at the lines that can execute a procedure; each text
-    // is kept in one piece and cut into lines again when written, so the
-    // whole script is never held as lines.
+    // The ordering looks only at the lines that can execute a procedure.
+    // The texts themselves are kept while they fit in heldTexts; the others
+    // are read a second time when their turn comes, so that a large script
+    // is never held whole.
+    struct Source {
+        std::optional<std::string> text;    // the text, while it is held
+        std::size_t size = 0;
+        std::size_t hash = 0;
+    };
     std::vector<sqltext::ScriptProcedure> entries;
-    std::vector<std::string> texts;
+    std::vector<Source> sources;
     std::vector<sqltext::ProcedureSettings> settings;
     entries.reserve(names.size());
-    texts.reserve(names.size());
+    sources.reserve(names.size());
     settings.reserve(names.size());
+    std::size_t held = 0;
     startPhase(progress, names.size());
-    // The texts are read in one transaction: they come from one state of the
-    // catalog, and the engine need not take its locks again for each.
-    {
-        Transaction transaction(engine);
-        for (const sqltext::ObjectName& name : names) {
-            // The text is written as it is, byte for byte.
-            std::string text = sqltext::joinRows(engine.procedureText(name));
-            if (text.empty())
-                throw Error("The procedure '" + sqltext::displayName(name) + "' has no text.");
-            entries.push_back({name, sqltext::callingLines(text)});
-            texts.push_back(std::move(text));
-            settings.push_back(engine.procedureSettings(name));
-            stepTo(progress, entries.size());
-            afterStep(progress, entries.size());
+    // Everything is read in one transaction: the texts come from one state of
+    // the catalog, and the engine need not take its locks again for each.
+    Transaction transaction(engine);
+    for (const sqltext::ObjectName& name : names) {
+        // The text is written as it is, byte for byte.
+        std::string text = engine.procedureSource(name);
+        if (text.empty())
+            throw Error("The procedure '" + sqltext::displayName(name) + "' has no text.");
+        entries.push_back({name, sqltext::callingLines(text)});
+        Source source{std::nullopt, text.size(), std::hash<std::string_view>{}(text)};
+        if (held + text.size() <= heldTexts) {
+            held += text.size();
+            source.text = std::move(text);
         }
-        transaction.commit();
+        sources.push_back(std::move(source));
+        settings.push_back(engine.procedureSettings(name));
+        stepTo(progress, entries.size());
+        afterStep(progress, entries.size());
     }
 
     startPhase(progress, entries.size());
@@ -107,7 +128,22 @@ void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>
     buffer.reserve(kChunk + 4096);
     std::size_t written = 0;
     for (std::size_t index : order) {
-        buffer += sqltext::procedureBlock(entries[index].name, settings[index], texts[index]);
+        Source& source = sources[index];
+        const sqltext::ObjectName& name = entries[index].name;
+        if (source.text) {
+            sqltext::appendProcedureBlock(buffer, name, settings[index], *source.text);
+            source.text.reset();
+        } else {
+            const std::string text = engine.procedureSource(name);
+            // The order was made from the text read before; a text changed
+            // since (where the server lets a transaction see changes) might
+            // need another order.
+            if (text.size() != source.size || std::hash<std::string_view>{}(text) != source.hash)
+                throw Error("The procedure '" + sqltext::displayName(name)
+                            + "' was changed while the script was written; write the script"
+                              " again.");
+            sqltext::appendProcedureBlock(buffer, name, settings[index], text);
+        }
         if (buffer.size() >= kChunk) {
             file.write(buffer);
             buffer.clear();
@@ -115,6 +151,7 @@ void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>
         stepTo(progress, ++written);
         afterStep(progress, entries.size() + written);
     }
+    transaction.commit();
     file.write(buffer);
     file.commit();
 }
@@ -206,12 +243,17 @@ void writeDataRows(Engine& engine, const DataTables& tables,
         auto rows = engine.openRows(table, conditions[i]);
         const std::vector<sqltext::ColumnDesc>& columns = rows->columns();
         writer.beginTable(table, columns);
-        std::vector<sqltext::Value> values(columns.size());
-        while (rows->next()) {
-            for (std::size_t column = 0; column < values.size(); ++column)
-                rows->readValue(column, values[column]);
-            writer.writeRow(values);
-            afterStep(progress, ++rowsWritten);
+        {
+            // The rows are read on a thread of their own while these are
+            // written; the cursor is the reader's until the blocks are gone.
+            RowBlocks blocks(*rows);
+            const std::size_t width = columns.size();
+            while (const RowBlocks::Block* block = blocks.next()) {
+                for (std::size_t row = 0; row < block->rows; ++row) {
+                    writer.writeRow(std::span(block->values.data() + row * width, width));
+                    afterStep(progress, ++rowsWritten);
+                }
+            }
         }
         writer.endTable();
         stepTo(progress, ++done);

@@ -53,6 +53,12 @@ struct Progress {
 // varnett::Error.
 void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>& procedures,
                           const std::string& path, const Progress& progress = {});
+// The same, keeping at most `heldTexts` bytes of the texts from their first
+// reading (the one above keeps 24 MiB); the others are read again when their
+// turn comes, and one that changed in between fails the script.
+void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>& procedures,
+                          const std::string& path, const Progress& progress,
+                          std::size_t heldTexts);
 
 // Writes the data transfer script of the tables: every row as an INSERT
 // statement. Rows are streamed to

@@ -91,25 +91,9 @@ void DataScriptWriter::writeRow(std::span<const Value> values)
     if (values.size() != columns_.size())
         throw Error("A row of the table '" + table_ + "' has " + std::to_string(values.size())
                     + " values for " + std::to_string(columns_.size()) + " columns");
-    // The row is put together apart, so a value that fails leaves no half row.
-    row_.clear();
-    for (std::size_t k = 0; k < written_.size(); ++k) {
-        std::size_t column = written_[k];
-        // The rows of one VALUES list take one type per column, as UNION ALL
-        // does: a sql_variant value of its own type would be converted to the
-        // type of another row's value. Cast to sql_variant, each keeps its own.
-        const bool variant = options_.rowsPerInsert > 1
-            && columns_[column].type == SqlType::SqlVariant && !values[column].isNull();
-        if (variant)
-            row_ += "CAST(";
-        appendLiteral(row_, columns_[column], values[column]);
-        if (variant)
-            row_ += " AS sql_variant)";
-        if (k + 1 < written_.size()) {
-            row_ += ',';
-            row_ += kLineEnd;
-        }
-    }
+    // The row goes straight into the buffer; a value that fails takes back
+    // what the row had written, so that no half row is left.
+    const std::size_t rowStart = buffer_.size();
     if (rowsInStatement_ > 0) {
         buffer_ += ',';
         buffer_ += kLineEnd;
@@ -118,10 +102,31 @@ void DataScriptWriter::writeRow(std::span<const Value> values)
     } else {
         buffer_ += header_;
     }
-    if (!written_.empty()) {
-        buffer_ += row_;
-        buffer_ += ')';
+    try {
+        for (std::size_t k = 0; k < written_.size(); ++k) {
+            std::size_t column = written_[k];
+            // The rows of one VALUES list take one type per column, as UNION
+            // ALL does: a sql_variant value of its own type would be converted
+            // to the type of another row's value. Cast to sql_variant, each
+            // keeps its own.
+            const bool variant = options_.rowsPerInsert > 1
+                && columns_[column].type == SqlType::SqlVariant && !values[column].isNull();
+            if (variant)
+                buffer_ += "CAST(";
+            appendLiteral(buffer_, columns_[column], values[column]);
+            if (variant)
+                buffer_ += " AS sql_variant)";
+            if (k + 1 < written_.size()) {
+                buffer_ += ',';
+                buffer_ += kLineEnd;
+            }
+        }
+    } catch (...) {
+        buffer_.resize(rowStart);
+        throw;
     }
+    if (!written_.empty())
+        buffer_ += ')';
     // A DEFAULT VALUES statement holds one row.
     if (++rowsInStatement_ == options_.rowsPerInsert || written_.empty())
         closeStatement();

@@ -69,7 +69,6 @@ private:
     Sink sink_;
     std::size_t chunkSize_;
     std::string buffer_;
-    std::string row_;
     bool open_ = false;
     bool framed_ = false;
     std::string table_;

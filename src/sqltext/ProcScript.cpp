@@ -322,9 +322,9 @@ void requireNoGoLine(const ObjectName& name, std::string_view text)
     // as the script reader cuts them.
     std::size_t start = 0;
     for (std::size_t line = 1; start <= text.size(); ++line) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = text.size();
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
         if (isGoLine(text.substr(start, end - start)))
             throw Error("The procedure '" + displayName(name) + "' cannot be written to a script: "
                         "its line " + std::to_string(line) + " ('"
@@ -339,31 +339,37 @@ void requireNoGoLine(const ObjectName& name, std::string_view text)
 std::string procedureBlock(const ObjectName& name, const ProcedureSettings& settings,
                            std::string_view text)
 {
+    std::string block;
+    appendProcedureBlock(block, name, settings, text);
+    return block;
+}
+
+void appendProcedureBlock(std::string& out, const ObjectName& name,
+                          const ProcedureSettings& settings, std::string_view text)
+{
     requireNoGoLine(name, text);
     constexpr std::string_view kBreak = "\r\n";
     const std::string settingsText = settingsLine(settings);
-    std::string block;
-    block.reserve(text.size() + 2 * settingsText.size() + 200);
-    block += dropTest(name);
-    block += ' ';
-    block += dropStatement(name);
-    block += kBreak;
-    block += "GO";
-    block += kBreak;
-    block += kBreak;
-    block += settingsText;
-    block += kBreak;
-    block += "GO";
-    block += kBreak;
-    block += text;
-    block += kBreak;
-    block += "GO";
-    block += kBreak;
-    block += settingsText;
-    block += kBreak;
-    block += "GO";
-    block += kBreak;
-    return block;
+    const std::string drop = dropTest(name) + ' ' + dropStatement(name);
+    if (out.empty())
+        out.reserve(text.size() + 2 * settingsText.size() + drop.size() + 40);
+    out += drop;
+    out += kBreak;
+    out += "GO";
+    out += kBreak;
+    out += kBreak;
+    out += settingsText;
+    out += kBreak;
+    out += "GO";
+    out += kBreak;
+    out += text;
+    out += kBreak;
+    out += "GO";
+    out += kBreak;
+    out += settingsText;
+    out += kBreak;
+    out += "GO";
+    out += kBreak;
 }
 
 std::vector<std::string> conditionalDropLines(const ObjectName& procedure)

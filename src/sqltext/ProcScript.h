@@ -72,6 +72,9 @@ std::vector<std::size_t> scriptOrder(const std::vector<ScriptProcedure>& procedu
 // a line of the text holds only GO: it would cut the procedure in two.
 std::string procedureBlock(const ObjectName& name, const ProcedureSettings& settings,
                            std::string_view text);
+// The same block appended to `out` (which is left as it was when it throws).
+void appendProcedureBlock(std::string& out, const ObjectName& name,
+                          const ProcedureSettings& settings, std::string_view text);
 
 // Throws varnett::Error naming the procedure and the line when a line of its
 // text holds only GO, so that a script holding the text would end a batch

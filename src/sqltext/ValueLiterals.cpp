@@ -93,18 +93,24 @@ void appendPlainQuoted(std::string& out, std::string_view text, bool unicode)
 // one literal, such a line would end the script's batch there.
 bool needsConcatenation(std::string_view text)
 {
-    if (text.find('\0') != std::string_view::npos)
-        return true;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        if (isGoLine(text.substr(start, end - start)))
+    // One pass over the bytes: most texts hold no NUL and no line break, and
+    // then only the whole text can be a GO line.
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* lineStart = begin;
+    for (const char* c = begin; c != end; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        if (byte > '\r')
+            continue;
+        if (byte == '\0')
             return true;
-        start = end + 1;
+        if (byte == '\r' || byte == '\n') {
+            if (isGoLine(std::string_view(lineStart, static_cast<std::size_t>(c - lineStart))))
+                return true;
+            lineStart = c + 1;
+        }
     }
-    return false;
+    return isGoLine(std::string_view(lineStart, static_cast<std::size_t>(end - lineStart)));
 }
 
 // The text as a concatenation in which line breaks and NULs are character

@@ -244,3 +244,28 @@ TEST(FileWriting, AReadOnlyFileIsNotReplaced)
     EXPECT_EQ(readFile(target), "read-only");
     EXPECT_EQ(entriesIn(dir.path()), 1u);
 }
+
+// A file past the size at which writing is handed to the disk early arrives
+// whole, over an old file that stays until the commit.
+TEST(FileWriting, ALargeFileArrivesWholeAtTheCommit)
+{
+    TempDir dir;
+    const std::string path = dir.file("large.sql");
+    writeFile(path, "old");
+    std::string expected;
+    {
+        ReplacingFile file(path);
+        std::string chunk(65536, ' ');
+        for (int i = 0; i < 200; ++i) {
+            std::fill(chunk.begin(), chunk.end(), static_cast<char>('a' + i % 26));
+            chunk += std::to_string(i);
+            file.write(chunk);
+            expected += chunk;
+            chunk.resize(65536);
+        }
+        EXPECT_EQ(readFile(path), "old");
+        file.commit();
+    }
+    EXPECT_EQ(readFile(path), expected);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}

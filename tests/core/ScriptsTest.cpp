@@ -137,6 +137,42 @@ TEST(ProcedureScript, CyclesEndAndKeepTheirOrder)
     EXPECT_EQ(created, (std::vector<std::string>{"E", "D", "F", "G"}));
 }
 
+// Texts past what the script keeps are read again when they are written:
+// the script is the same, and a text changed in between fails it.
+TEST(ProcedureScript, TextsReadAgainGiveTheSameScript)
+{
+    TempDir dir;
+    auto engine = freshEngine(dir, "Sales.db");
+    engine->executeBatch("CREATE PROCEDURE A AS\r\n  EXEC C\r\n  select 'a'\r\n");
+    engine->executeBatch("CREATE PROCEDURE B AS\n  EXEC A\n" + std::string(300, '-') + "\n");
+    engine->executeBatch("CREATE PROCEDURE C AS select 3");
+    const std::string kept = dir.file("kept.sql");
+    const std::string readAgain = dir.file("again.sql");
+    varnett::data::writeProcedureScript(*engine, names({"B", "A", "C"}), kept);
+    for (std::size_t held : {std::size_t{0}, std::size_t{40}}) {
+        varnett::data::writeProcedureScript(*engine, names({"B", "A", "C"}), readAgain, {}, held);
+        EXPECT_EQ(readFile(readAgain), readFile(kept)) << held;
+    }
+
+    // Once all three are read, A is made again on the same connection.
+    Progress progress;
+    progress.afterStep = [&](std::size_t done) {
+        if (done == 3) {
+            engine->executeBatch("DROP PROCEDURE A");
+            engine->executeBatch("CREATE PROCEDURE A AS select 1");
+        }
+    };
+    writeFile(readAgain, "old");
+    EXPECT_EQ(errorOf([&] {
+                  varnett::data::writeProcedureScript(*engine, names({"B", "A", "C"}), readAgain,
+                                                      progress, 0);
+              }),
+              "The procedure 'A' was changed while the script was written; write the script"
+              " again.");
+    EXPECT_EQ(readFile(readAgain), "old");
+    EXPECT_EQ(filesIn(dir), (std::set<std::string>{"Sales.db", "kept.sql", "again.sql"}));
+}
+
 TEST(ProcedureScript, FailuresLeaveTheOldFileAndNoTemporaryFile)
 {
     TempDir dir;

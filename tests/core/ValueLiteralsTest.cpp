@@ -191,6 +191,11 @@ TEST(ValueLiterals, TextsWithGoLinesOrNulAreConcatenations)
         // No GO line: the literal as it is, line breaks inside.
         {SqlType::NVarChar, "a\r\nGOTO\nb", "N'a\r\nGOTO\nb'"},
         {SqlType::VarChar, "GO", "'GO'"},
+        // Every kind of line break ends a line, and a GO line may come first.
+        {SqlType::VarChar, "a\rGo", "'a' + CHAR(13) + 'Go'"},
+        {SqlType::VarChar, "\tgO\t\r", "'\tgO\t' + CHAR(13)"},
+        {SqlType::VarChar, "\nGO", "CHAR(10) + 'GO'"},
+        {SqlType::VarChar, "GO GO\r\nG O", "'GO GO\r\nG O'"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(lit(row.type, textValue(row.text)), row.literal) << row.text;

@@ -4,6 +4,13 @@
 
 namespace varnett::data {
 
+SqliteStatement ProcedureCatalog::prepare(const std::string& sql) const
+{
+    if (m_cache)
+        return SqliteStatement(*m_cache, sql);
+    return SqliteStatement(m_db, sql);
+}
+
 std::string ProcedureCatalog::table() const
 {
     // Always qualified: an unqualified name that main lacks would reach a
@@ -14,7 +21,7 @@ std::string ProcedureCatalog::table() const
 
 bool ProcedureCatalog::exists() const
 {
-    SqliteStatement query(m_db, "SELECT 1 FROM " + sqliteQuote(m_database)
+    SqliteStatement query = prepare("SELECT 1 FROM " + sqliteQuote(m_database)
                                     + ".sqlite_master WHERE type = 'table' AND name = ?1");
     query.bind(1, kTableName);
     return query.step();
@@ -25,7 +32,7 @@ std::vector<std::string> ProcedureCatalog::names() const
     std::vector<std::string> result;
     if (!exists())
         return result;
-    SqliteStatement query(m_db, "SELECT name FROM " + table());
+    SqliteStatement query = prepare("SELECT name FROM " + table());
     while (query.step())
         result.push_back(query.text(0));
     return result;
@@ -35,8 +42,8 @@ std::optional<std::string> ProcedureCatalog::text(std::string_view name) const
 {
     if (!exists())
         return std::nullopt;
-    SqliteStatement query(m_db,
-                          "SELECT definition FROM " + table() + " WHERE name = ?1 COLLATE NOCASE");
+    SqliteStatement query =
+        prepare("SELECT definition FROM " + table() + " WHERE name = ?1 COLLATE NOCASE");
     query.bind(1, name);
     if (!query.step())
         return std::nullopt;
@@ -45,8 +52,8 @@ std::optional<std::string> ProcedureCatalog::text(std::string_view name) const
 
 bool ProcedureCatalog::hasSettingsColumns() const
 {
-    SqliteStatement query(m_db,
-                          "SELECT 1 FROM pragma_table_info(?1, ?2) WHERE name = 'ansi_nulls'");
+    SqliteStatement query =
+        prepare("SELECT 1 FROM pragma_table_info(?1, ?2) WHERE name = 'ansi_nulls'");
     query.bind(1, kTableName).bind(2, m_database);
     return query.step();
 }
@@ -58,7 +65,7 @@ std::optional<sqltext::ProcedureSettings> ProcedureCatalog::settings(std::string
     if (!hasSettingsColumns())
         return contains(name) ? std::optional<sqltext::ProcedureSettings>(sqltext::ProcedureSettings{})
                               : std::nullopt;
-    SqliteStatement query(m_db, "SELECT quoted_identifier, ansi_nulls FROM " + table()
+    SqliteStatement query = prepare("SELECT quoted_identifier, ansi_nulls FROM " + table()
                                     + " WHERE name = ?1 COLLATE NOCASE");
     query.bind(1, name);
     if (!query.step())

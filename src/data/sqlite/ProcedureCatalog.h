@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/sqlite/SqliteStatement.h"
 #include "sqltext/ProcScript.h"
 
 #include <sqlite3.h>
@@ -24,6 +25,11 @@ public:
         : m_db(db), m_database(std::move(database))
     {
     }
+    // The same, its queries taken from the connection's cache.
+    ProcedureCatalog(StatementCache& cache, sqlite3* db, std::string database)
+        : m_db(db), m_database(std::move(database)), m_cache(&cache)
+    {
+    }
 
     // The names of all procedures, in no particular order.
     std::vector<std::string> names() const;
@@ -44,9 +50,12 @@ private:
     bool hasSettingsColumns() const;
 
     std::string table() const;
+    // A query of the catalog, from the cache where there is one.
+    SqliteStatement prepare(const std::string& sql) const;
 
     sqlite3* m_db;
     std::string m_database;
+    StatementCache* m_cache = nullptr;
 };
 
 } // namespace varnett::data

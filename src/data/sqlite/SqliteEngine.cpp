@@ -75,6 +75,7 @@ public:
     ~SqliteEngine() override
     {
         m_inserts.clear();
+        m_statements.clear();
         sqlite3_close_v2(m_db);
     }
 
@@ -290,15 +291,20 @@ public:
 
     std::vector<std::string> procedureText(const ObjectName& procedure) override
     {
+        return helpTextRows(procedureSource(procedure));
+    }
+
+    std::string procedureSource(const ObjectName& procedure) override
+    {
         const auto database = databaseOf(procedure.schema);
         std::optional<std::string> text;
         if (database)
-            text = ProcedureCatalog(m_db, *database).text(procedure.name);
+            text = ProcedureCatalog(m_statements, m_db, *database).text(procedure.name);
         if (!text)
             throw Error("The object '" + sqltext::procedureObjectName(m_name, procedure)
                         + "' does not exist in database '" + m_name
                         + "' or is invalid for this operation.");
-        return helpTextRows(*text);
+        return std::move(*text);
     }
 
     ProcedureSettings procedureSettings(const ObjectName& procedure) override
@@ -306,7 +312,7 @@ public:
         const auto database = databaseOf(procedure.schema);
         std::optional<ProcedureSettings> settings;
         if (database)
-            settings = ProcedureCatalog(m_db, *database).settings(procedure.name);
+            settings = ProcedureCatalog(m_statements, m_db, *database).settings(procedure.name);
         if (!settings)
             throw Error("The object '" + sqltext::procedureObjectName(m_name, procedure)
                         + "' does not exist in database '" + m_name + "' or is not a procedure.");
@@ -647,6 +653,8 @@ private:
     std::string m_file;
     ProcedureCatalog m_catalog;
     PreparedInserts m_inserts;
+    // The catalog queries made for every procedure a script reads.
+    StatementCache m_statements{m_db};
     // The attached schemas besides dbo, ordered by name.
     std::vector<std::string> m_schemas;
     // Schemas attached for a load that is to create them, with their files.

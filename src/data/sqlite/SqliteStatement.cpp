@@ -34,9 +34,41 @@ SqliteStatement::SqliteStatement(sqlite3* db, std::string_view sql) : m_db(db)
         throwSqliteError(db);
 }
 
+SqliteStatement::SqliteStatement(StatementCache& cache, const std::string& sql)
+    : m_db(nullptr), m_stmt(cache.statement(sql)), m_cached(true)
+{
+    m_db = sqlite3_db_handle(m_stmt);
+}
+
 SqliteStatement::~SqliteStatement()
 {
-    sqlite3_finalize(m_stmt);
+    if (m_cached) {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    } else {
+        sqlite3_finalize(m_stmt);
+    }
+}
+
+sqlite3_stmt* StatementCache::statement(const std::string& sql)
+{
+    auto found = m_statements.find(sql);
+    if (found != m_statements.end())
+        return found->second;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql.data(), static_cast<int>(sql.size()),
+                           SQLITE_PREPARE_PERSISTENT, &stmt, nullptr)
+        != SQLITE_OK)
+        throwSqliteError(m_db);
+    m_statements.emplace(sql, stmt);
+    return stmt;
+}
+
+void StatementCache::clear()
+{
+    for (auto& entry : m_statements)
+        sqlite3_finalize(entry.second);
+    m_statements.clear();
 }
 
 SqliteStatement& SqliteStatement::bind(int index, std::string_view text)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace varnett::data {
 
@@ -17,10 +18,32 @@ void execSqlite(sqlite3* db, const std::string& sql);
 // Quotes a name for SQLite: "..." with every " doubled.
 std::string sqliteQuote(std::string_view name);
 
-// One prepared SQLite statement, finalized when the object goes.
+// Prepared statements of one connection kept for use again, so that a query
+// run for every one of many objects is parsed once. Each is finalized with
+// the cache, which must go before its connection is closed.
+class StatementCache {
+public:
+    explicit StatementCache(sqlite3* db) : m_db(db) {}
+    ~StatementCache() { clear(); }
+    StatementCache(const StatementCache&) = delete;
+    StatementCache& operator=(const StatementCache&) = delete;
+
+    // The statement of the text, prepared on first use.
+    sqlite3_stmt* statement(const std::string& sql);
+    void clear();
+
+private:
+    sqlite3* m_db;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+};
+
+// One prepared SQLite statement, finalized when the object goes; one taken
+// from a cache is reset and its bindings cleared instead, so that it holds no
+// lock between uses.
 class SqliteStatement {
 public:
     SqliteStatement(sqlite3* db, std::string_view sql);
+    SqliteStatement(StatementCache& cache, const std::string& sql);
     ~SqliteStatement();
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
@@ -37,6 +60,7 @@ public:
 private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
+    bool m_cached = false;
 };
 
 } // namespace varnett::data
