@@ -27,6 +27,8 @@ void TfrmMain::connectProcedureCommands()
     ui::onTriggered(mniCreate, this, [this] { mniCreateClick(); });
     ui::onTriggered(mniCreateAll, this, [this] { mniCreateAllClick(); });
     ui::onTriggered(mniGeneratorOptions, this, [this] { mniGeneratorOptionsClick(); });
+    ui::onTriggered(findChild<QAction*>(QStringLiteral("mniGenerateForTables")), this,
+                    [this] { mniGenerateForTablesClick(); });
     ui::onTriggered(Delete1, this, [this] { m_conditions->Delete1Click(); });
     // The double-clicked field becomes a condition; the fields selected for
     // SET stay as they were before the click.
