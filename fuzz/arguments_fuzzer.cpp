@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 using namespace varnett::cli;
@@ -38,6 +39,33 @@ std::vector<std::string> canonical(const Invocation& invocation)
         args.push_back("--order-by-keys");
     if (invocation.noTransaction)
         args.push_back("--no-transaction");
+    for (const auto& [parameter, value] : invocation.parameters)
+        args.push_back(value ? "--param=" + parameter + "=" + *value : "--null=" + parameter);
+    if (invocation.rollback)
+        args.push_back("--rollback");
+    if (invocation.format)
+        args.push_back("--format=" + *invocation.format);
+    if (invocation.folder)
+        args.push_back("--folder=" + *invocation.folder);
+    if (invocation.diff)
+        args.push_back("--diff");
+    for (const auto& [set, name] : {std::pair{invocation.withData, "--with-data"},
+                                    std::pair{invocation.guarded, "--guarded"},
+                                    std::pair{invocation.dropFirst, "--drop-first"},
+                                    std::pair{invocation.noForeignKeys, "--no-foreign-keys"},
+                                    std::pair{invocation.noIndexes, "--no-indexes"}})
+        if (set)
+            args.push_back(name);
+    if (!invocation.kinds.empty()) {
+        std::string kinds;
+        for (const std::string& kind : invocation.kinds)
+            kinds += (kinds.empty() ? "" : ",") + kind;
+        args.push_back("--kinds=" + kinds);
+    }
+    if (invocation.pattern)
+        args.push_back("--pattern=" + *invocation.pattern);
+    if (invocation.create)
+        args.push_back("--create");
     const varnett::sqltext::GeneratorOptions& options = invocation.options;
     if (options.setNoCount)
         args.push_back("--nocount");
@@ -62,7 +90,12 @@ bool same(const Invocation& a, const Invocation& b)
         && a.operands == b.operands && a.fields == b.fields && a.wheres == b.wheres
         && a.name == b.name && a.out == b.out && a.options == b.options
         && a.rowsPerInsert == b.rowsPerInsert && a.batch == b.batch
-        && a.orderByKeys == b.orderByKeys && a.noTransaction == b.noTransaction;
+        && a.orderByKeys == b.orderByKeys && a.noTransaction == b.noTransaction
+        && a.parameters == b.parameters && a.rollback == b.rollback && a.format == b.format
+        && a.folder == b.folder && a.diff == b.diff && a.withData == b.withData
+        && a.guarded == b.guarded && a.dropFirst == b.dropFirst
+        && a.noForeignKeys == b.noForeignKeys && a.noIndexes == b.noIndexes
+        && a.kinds == b.kinds && a.pattern == b.pattern && a.create == b.create;
 }
 
 } // namespace

@@ -111,6 +111,8 @@ public:
     void mniDeleteProcedureClick();
     // Generator options: the dialog, kept in the settings store on OK.
     void mniGeneratorOptionsClick();
+    // Procedures for many tables at once: into a script, a folder or the server.
+    void mniGenerateForTablesClick();
 
     // Opening stored procedures into the Edit page.
     void mniOpenClick();

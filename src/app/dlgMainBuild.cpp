@@ -10,6 +10,7 @@
 #include "dialogs/dlgGenOptions.h"
 #include "dialogs/dlgProcName.h"
 #include "sqltext/Generators.h"
+#include "sqltext/ProcedureKinds.h"
 #include "ui/Commands.h"
 #include "ui/EditorOps.h"
 #include "ui/Modal.h"
@@ -27,6 +28,8 @@ void TfrmMain::connectProcedureCommands()
     ui::onTriggered(mniCreate, this, [this] { mniCreateClick(); });
     ui::onTriggered(mniCreateAll, this, [this] { mniCreateAllClick(); });
     ui::onTriggered(mniGeneratorOptions, this, [this] { mniGeneratorOptionsClick(); });
+    ui::onTriggered(findChild<QAction*>(QStringLiteral("mniGenerateForTables")), this,
+                    [this] { mniGenerateForTablesClick(); });
     ui::onTriggered(Delete1, this, [this] { m_conditions->Delete1Click(); });
     // The double-clicked field becomes a condition; the fields selected for
     // SET stay as they were before the click.
@@ -170,22 +173,9 @@ void TfrmMain::buildProcedure(int page, const QString& tableName,
         return;
 
     const std::string procedure = name.toStdString();
-    std::vector<std::string> lines;
-    switch (kind) {
-    case sqltext::ProcedureKind::Insert:
-        lines = sqltext::insertProcedure(table, fields, procedure, options, facts);
-        break;
-    case sqltext::ProcedureKind::Update:
-        lines = sqltext::updateProcedure(table, fields, m_conditions->rows(), procedure, options,
-                                         facts);
-        break;
-    case sqltext::ProcedureKind::Delete:
-        lines = sqltext::deleteProcedure(table, fields, procedure, options, facts);
-        break;
-    case sqltext::ProcedureKind::Select:
-        lines = sqltext::selectProcedure(table, fields, m_conditions->rows(), procedure, options);
-        break;
-    }
+    // The condition list serves Update and Select; the others take none.
+    const std::vector<std::string> lines =
+        sqltext::kindProcedure(kind, table, fields, m_conditions->rows(), procedure, options, facts);
     ui::SqlEditor* target = m_editors[page];
     // The new text replaces the old as one step that Undo takes back.
     ui::setLines(target, toLines(lines));

@@ -44,7 +44,7 @@ void TfrmMain::updateRunningCommands()
     for (QAction* action : {mniOpen, mniCreate, mniDeleteProcedure, mniScript,
                             mniDatatransferScript, mniLoadScript, mniRelated, mniExecute})
         action->setEnabled(idle);
-    for (const char* name : {"mniChangeConnection", "Loadtablelist1"})
+    for (const char* name : {"mniChangeConnection", "Loadtablelist1", "mniGenerateForTables"})
         if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
             action->setEnabled(idle);
     // The lists read the catalog when a table is chosen; the editors' pop-up

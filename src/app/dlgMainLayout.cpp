@@ -244,6 +244,7 @@ void TfrmMain::buildProcedureMenu()
     mniCreate->setIcon(images::menuImage(1));
     mniBuildAll = addAction(menu, "mniBuildAll", tr("Build &All"));
     mniCreateAll = addAction(menu, "mniCreateAll", tr("Create A&ll"));
+    addAction(menu, "mniGenerateForTables", tr("Generate for &tables..."));
     menu->addSeparator();
     mniDeleteProcedure = addAction(menu, "mniDeleteProcedure", tr("&Delete procedure"));
     // F5 on the Edit page (see pcMainChange).

@@ -1,6 +1,8 @@
 #include "cli/Arguments.h"
 
 #include "sqltext/AsciiText.h"
+#include "sqltext/Error.h"
+#include "sqltext/NamePattern.h"
 
 #include <algorithm>
 #include <array>
@@ -25,12 +27,14 @@ struct CommandRule {
     bool folder = false;            // --folder, then required
     bool diff = false;              // --diff
     bool schema = false;            // --with-data, --guarded, --drop-first, --no-foreign-keys, --no-indexes
+    bool generate = false;          // --kinds (required), --pattern, the generator switches,
+                                    // and one of --out, --folder and --create
 };
 
 constexpr std::size_t kMany = SIZE_MAX;
 constexpr int kMaxBatch = 1000000;
 
-constexpr std::array<CommandRule, 18> kCommands = {{
+constexpr std::array<CommandRule, 19> kCommands = {{
     {"tables", 0, 0},
     {"fields", 1, 1},
     {"insert", 1, 1, true},
@@ -49,7 +53,10 @@ constexpr std::array<CommandRule, 18> kCommands = {{
     {"export", 0, kMany, false, false, false, false, false, false, true},
     {"compare", 0, 0, false, false, false, false, false, false, true, true},
     {"schema-script", 0, kMany, false, true, true, true, false, false, false, false, true},
+    {"generate", 0, kMany, false, false, false, false, false, false, false, false, false, true},
 }};
+
+constexpr std::array<std::string_view, 4> kKindWords = {"insert", "update", "delete", "select"};
 
 // The schema script's switches.
 struct SchemaSwitch {
@@ -155,6 +162,16 @@ private:
             once(m_result.out, name, value(name, inlineValue));
         } else if (name == "--folder") {
             once(m_result.folder, name, value(name, inlineValue));
+        } else if (name == "--kinds") {
+            if (!m_result.kinds.empty())
+                throw UsageError("option '--kinds' is given more than once");
+            kinds(value(name, inlineValue));
+        } else if (name == "--pattern") {
+            once(m_result.pattern, name, value(name, inlineValue));
+        } else if (name == "--create") {
+            if (inlineValue)
+                throw UsageError("option '" + name + "' takes no value");
+            m_result.create = true;
         } else if (name == "--diff") {
             if (inlineValue)
                 throw UsageError("option '" + name + "' takes no value");
@@ -198,6 +215,28 @@ private:
             m_switches.push_back(name);
         } else {
             throw UsageError("unknown option '" + name + "'");
+        }
+    }
+
+    // "insert,update": each kind once, in any letter case.
+    void kinds(const std::string& text)
+    {
+        std::size_t start = 0;
+        while (true) {
+            const std::size_t comma = text.find(',', start);
+            const std::string word = sqltext::toLowerAscii(sqltext::trim(
+                std::string_view(text).substr(start, comma == std::string::npos ? std::string::npos
+                                                                                : comma - start),
+                sqltext::isSpaceOrTab));
+            if (std::find(kKindWords.begin(), kKindWords.end(), word) == kKindWords.end())
+                throw UsageError("--kinds takes insert, update, delete and select, separated by"
+                                 " commas, not '" + text + "'");
+            if (std::find(m_result.kinds.begin(), m_result.kinds.end(), word) != m_result.kinds.end())
+                throw UsageError("--kinds names '" + word + "' more than once");
+            m_result.kinds.push_back(word);
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
         }
     }
 
@@ -260,14 +299,24 @@ private:
             refuse("--name");
         if (!m_rule->where && !m_result.wheres.empty())
             refuse("--where");
-        if (!m_rule->out && m_result.out)
-            refuse("--out");
-        if (m_rule->out && !m_result.out)
-            throw UsageError("command '" + command + "' needs --out FILE");
-        if (!m_rule->folder && m_result.folder)
-            refuse("--folder");
-        if (m_rule->folder && !m_result.folder)
-            throw UsageError("command '" + command + "' needs --folder DIR");
+        if (m_rule->generate) {
+            checkGenerate();
+        } else {
+            if (!m_rule->out && m_result.out)
+                refuse("--out");
+            if (m_rule->out && !m_result.out)
+                throw UsageError("command '" + command + "' needs --out FILE");
+            if (!m_rule->folder && m_result.folder)
+                refuse("--folder");
+            if (m_rule->folder && !m_result.folder)
+                throw UsageError("command '" + command + "' needs --folder DIR");
+            if (!m_result.kinds.empty())
+                refuse("--kinds");
+            if (m_result.pattern)
+                refuse("--pattern");
+            if (m_result.create)
+                refuse("--create");
+        }
         if (!m_rule->diff && m_result.diff)
             refuse("--diff");
         if (!m_rule->dataOptions) {
@@ -288,7 +337,7 @@ private:
             if (m_result.format)
                 refuse("--format");
         }
-        if (!m_rule->fieldsAndName && !m_switches.empty())
+        if (!m_rule->fieldsAndName && !m_rule->generate && !m_switches.empty())
             refuse(m_switches.front());
         if (!m_rule->schema && !m_schemaSwitches.empty())
             refuse(m_schemaSwitches.front());
@@ -328,6 +377,23 @@ private:
             throw UsageError("command '" + command + "' takes "
                              + (m_rule->maxOperands == 0 ? std::string("no arguments")
                                                          : "one argument only"));
+    }
+
+    void checkGenerate() const
+    {
+        if (m_result.kinds.empty())
+            throw UsageError("command 'generate' needs --kinds insert,update,delete,select");
+        const int outputs = (m_result.out ? 1 : 0) + (m_result.folder ? 1 : 0) + (m_result.create ? 1 : 0);
+        if (outputs != 1)
+            throw UsageError("command 'generate' needs exactly one of --out FILE, --folder DIR and"
+                             " --create");
+        if (m_result.pattern) {
+            try {
+                sqltext::checkNamePattern(*m_result.pattern);
+            } catch (const Error& wrong) {
+                throw UsageError(wrong.what());
+            }
+        }
     }
 
     const std::vector<std::string>& m_args;
@@ -447,6 +513,16 @@ std::string usageText()
            "                         files: same, only in the folder, only in the\n"
            "                         database or different; --diff adds a unified diff\n"
            "                         of each difference; status 1 when any differs\n"
+           "  generate --kinds insert,update,delete,select [--pattern PATTERN]\n"
+           "           [generator options] (--out FILE | --folder DIR | --create) [TABLE]...\n"
+           "                         the procedures of the kinds for each table (without\n"
+           "                         names: every table of every schema); update, delete\n"
+           "                         and select find the row by the key; PATTERN names\n"
+           "                         them with {schema}, {table} and {kind} (INSERT,\n"
+           "                         UPDATE, DELETE, SELECT), by default SP_{kind}_{table}\n"
+           "                         in the table's schema; into one script, one file\n"
+           "                         each in DIR, or created on the server in one\n"
+           "                         transaction; tables left out are said on standard error\n"
            "\n"
            "Without --connection the connection string stored by Varnett is used.\n"
            "  --help                 show this text\n"

@@ -45,6 +45,9 @@ struct Invocation {
     bool dropFirst = false;                 // --drop-first (schema-script)
     bool noForeignKeys = false;             // --no-foreign-keys (schema-script)
     bool noIndexes = false;                 // --no-indexes (schema-script)
+    std::vector<std::string> kinds;         // --kinds, each of insert, update, delete, select (generate)
+    std::optional<std::string> pattern;     // --pattern (generate)
+    bool create = false;                    // --create (generate)
 };
 
 // Reads the arguments (without the program name). Options take their value

@@ -15,6 +15,8 @@ int runCommand(const Invocation& invocation, Session& session)
     else if (command == "insert" || command == "update" || command == "delete"
              || command == "select")
         generateProcedure(session, invocation);
+    else if (command == "generate")
+        generateForTables(session, invocation);
     else if (command == "procedures")
         listProcedures(session);
     else if (command == "text")

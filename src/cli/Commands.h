@@ -17,6 +17,7 @@ void listProcedures(Session& session);
 void printProcedureText(Session& session, const std::string& procedure);
 
 void generateProcedure(Session& session, const Invocation& invocation);
+void generateForTables(Session& session, const Invocation& invocation);
 
 void executeFile(Session& session, const std::string& path);
 void dropProcedures(Session& session, const std::vector<std::string>& procedures);

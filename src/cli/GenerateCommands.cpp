@@ -1,8 +1,9 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 
+#include "data/GeneratedProcedures.h"
 #include "sqltext/Error.h"
-#include "sqltext/Generators.h"
+#include "sqltext/ProcedureKinds.h"
 
 #include <algorithm>
 #include <iostream>
@@ -16,21 +17,6 @@ using sqltext::ConditionRow;
 using sqltext::Field;
 using sqltext::ProcedureKind;
 
-// True when the statement of the procedure can write the column: INSERT
-// and UPDATE leave out what the server fills, DELETE what it cannot compare;
-// SELECT reads every column.
-bool writable(ProcedureKind kind, const Field& field)
-{
-    switch (kind) {
-    case ProcedureKind::Delete:
-        return sqltext::isComparable(field.type);
-    case ProcedureKind::Select:
-        return true;
-    default:
-        return !field.serverFilled;
-    }
-}
-
 ProcedureKind kindOf(const std::string& command)
 {
     if (command == "insert")
@@ -40,16 +26,6 @@ ProcedureKind kindOf(const std::string& command)
     if (command == "select")
         return ProcedureKind::Select;
     return ProcedureKind::Delete;
-}
-
-// The facts the options need, read from the catalog only when they need them.
-sqltext::TableFacts factsFor(Session& session, const sqltext::ObjectName& table,
-                             const std::vector<ColumnDesc>& columns,
-                             const sqltext::GeneratorOptions& options)
-{
-    if (!options.identityOutput && !options.keyConditions && !options.rowversionCheck)
-        return {};
-    return sqltext::tableFacts(columns, session.engine().tableKeys(table));
 }
 
 } // namespace
@@ -63,9 +39,7 @@ void generateProcedure(Session& session, const Invocation& invocation)
 
     std::vector<Field> fields;
     if (invocation.fields.empty()) {
-        for (const ColumnDesc& column : columns)
-            if (Field field = sqltext::fieldOf(column); writable(kind, field))
-                fields.push_back(std::move(field));
+        fields = sqltext::writableFields(kind, columns);
         if (fields.empty())
             throw Error("The table '" + table + "' has no field the procedure can write.");
     }
@@ -89,25 +63,41 @@ void generateProcedure(Session& session, const Invocation& invocation)
 
     const std::string name = invocation.name.value_or(sqltext::proposedProcedureName(kind, table));
     const sqltext::GeneratorOptions& options = invocation.options;
-    const sqltext::TableFacts facts = factsFor(session, object, columns, options);
-    std::vector<std::string> lines;
-    switch (kind) {
-    case ProcedureKind::Insert:
-        lines = sqltext::insertProcedure(table, fields, name, options, facts);
-        break;
-    case ProcedureKind::Update:
-        lines = sqltext::updateProcedure(table, fields, conditions, name, options, facts);
-        break;
-    case ProcedureKind::Delete:
-        lines = sqltext::deleteProcedure(table, fields, name, options, facts);
-        break;
-    case ProcedureKind::Select:
-        lines = sqltext::selectProcedure(table, fields, conditions, name, options);
-        break;
-    }
+    const sqltext::TableFacts facts = data::tableFactsFor(session.engine(), object, columns, options);
+    const std::vector<std::string> lines =
+        sqltext::kindProcedure(kind, table, fields, conditions, name, options, facts);
     if (const std::string note = sqltext::leftOutNote(kind, fields); !note.empty())
         std::cerr << "varnett-script: " << note << ".\n";
     printLines(lines);
+}
+
+} // namespace varnett::cli
+
+namespace varnett::cli {
+
+void generateForTables(Session& session, const Invocation& invocation)
+{
+    data::GenerationRequest request;
+    for (const std::string& table : invocation.operands)
+        request.tables.push_back(session.resolveTable(table));
+    for (const std::string& kind : invocation.kinds)
+        request.kinds.push_back(kindOf(kind));
+    if (invocation.pattern)
+        request.patterns.fill(*invocation.pattern);
+    request.options = invocation.options;
+
+    data::Engine& engine = session.engine();
+    const data::Generation generation = data::generateProcedures(engine, request);
+    for (const std::string& line : data::skipSummary(generation))
+        std::cerr << "varnett-script: " << line << ".\n";
+    if (invocation.out)
+        data::writeGeneratedScript(engine, generation, *invocation.out);
+    else if (invocation.folder)
+        data::writeGeneratedFolder(generation, *invocation.folder);
+    else
+        data::createGenerated(engine, generation);
+    for (const data::GeneratedProcedure& procedure : generation.procedures)
+        std::cout << sqltext::displayName(procedure.name) << '\n';
 }
 
 } // namespace varnett::cli

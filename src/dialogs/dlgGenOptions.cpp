@@ -12,7 +12,7 @@ namespace varnett {
 
 namespace {
 
-QCheckBox* addSwitch(QDialog* dialog, QVBoxLayout* layout, const char* name,
+QCheckBox* addSwitch(QWidget* dialog, QVBoxLayout* layout, const char* name,
                      const QString& caption, const QString& effect)
 {
     auto* box = new QCheckBox(caption, dialog);
@@ -29,31 +29,67 @@ QCheckBox* addSwitch(QDialog* dialog, QVBoxLayout* layout, const char* name,
 
 } // namespace
 
+// The texts keep the translation context of the Generator options dialog.
+GeneratorSwitches addGeneratorSwitches(QWidget* owner, QVBoxLayout* layout)
+{
+    auto tr = [](const char* text) { return TfrmGenOptions::tr(text); };
+    GeneratorSwitches s;
+    s.cbNoCount = addSwitch(owner, layout, "cbNoCount", tr("Set NOCOUNT ON"),
+                            tr("SET NOCOUNT ON; as the first line of the body."));
+    s.cbTryCatch = addSwitch(owner, layout, "cbTryCatch", tr("Error handling"),
+                             tr("The body inside TRY/CATCH with a transaction that is "
+                                "rolled back before the error is raised again."));
+    s.cbCreateOrAlter = addSwitch(owner, layout, "cbCreateOrAlter", tr("Create or alter"),
+                                  tr("CREATE OR ALTER PROCEDURE (SQL Server 2016 SP1 and "
+                                     "later)."));
+    s.cbIdentityOutput = addSwitch(owner, layout, "cbIdentityOutput", tr("Return the new key"),
+                                   tr("Insert: an OUTPUT parameter for the identity "
+                                      "column, set from SCOPE_IDENTITY()."));
+    s.cbKeyConditions = addSwitch(owner, layout, "cbKeyConditions", tr("Key conditions"),
+                                  tr("Update and Delete: the conditions come from the "
+                                     "primary key (or the first unique index) when the "
+                                     "condition list is empty."));
+    s.cbRowversion = addSwitch(owner, layout, "cbRowversion", tr("Concurrency check"),
+                               tr("Update and Delete: the row must have the rowversion "
+                                  "given; an error is raised when no row was changed."));
+    return s;
+}
+
+void GeneratorSwitches::setOptions(const sqltext::GeneratorOptions& options)
+{
+    cbNoCount->setChecked(options.setNoCount);
+    cbTryCatch->setChecked(options.tryCatch);
+    cbCreateOrAlter->setChecked(options.createOrAlter);
+    cbIdentityOutput->setChecked(options.identityOutput);
+    cbKeyConditions->setChecked(options.keyConditions);
+    cbRowversion->setChecked(options.rowversionCheck);
+}
+
+sqltext::GeneratorOptions GeneratorSwitches::options() const
+{
+    sqltext::GeneratorOptions options;
+    options.setNoCount = cbNoCount->isChecked();
+    options.tryCatch = cbTryCatch->isChecked();
+    options.createOrAlter = cbCreateOrAlter->isChecked();
+    options.identityOutput = cbIdentityOutput->isChecked();
+    options.keyConditions = cbKeyConditions->isChecked();
+    options.rowversionCheck = cbRowversion->isChecked();
+    return options;
+}
+
 TfrmGenOptions::TfrmGenOptions(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmGenOptions"));
     setWindowTitle(tr("Generator options"));
     auto* layout = new QVBoxLayout(this);
-    cbNoCount = addSwitch(this, layout, "cbNoCount", tr("Set NOCOUNT ON"),
-                          tr("SET NOCOUNT ON; as the first line of the body."));
-    cbTryCatch = addSwitch(this, layout, "cbTryCatch", tr("Error handling"),
-                           tr("The body inside TRY/CATCH with a transaction that is "
-                              "rolled back before the error is raised again."));
-    cbCreateOrAlter = addSwitch(this, layout, "cbCreateOrAlter", tr("Create or alter"),
-                                tr("CREATE OR ALTER PROCEDURE (SQL Server 2016 SP1 and "
-                                   "later)."));
-    cbIdentityOutput = addSwitch(this, layout, "cbIdentityOutput",
-                                 tr("Return the new key"),
-                                 tr("Insert: an OUTPUT parameter for the identity "
-                                    "column, set from SCOPE_IDENTITY()."));
-    cbKeyConditions = addSwitch(this, layout, "cbKeyConditions", tr("Key conditions"),
-                                tr("Update and Delete: the conditions come from the "
-                                   "primary key (or the first unique index) when the "
-                                   "condition list is empty."));
-    cbRowversion = addSwitch(this, layout, "cbRowversion", tr("Concurrency check"),
-                             tr("Update and Delete: the row must have the rowversion "
-                                "given; an error is raised when no row was changed."));
+    m_switches = addGeneratorSwitches(this, layout);
+    cbNoCount = m_switches.cbNoCount;
+    cbTryCatch = m_switches.cbTryCatch;
+    cbCreateOrAlter = m_switches.cbCreateOrAlter;
+    cbIdentityOutput = m_switches.cbIdentityOutput;
+    cbKeyConditions = m_switches.cbKeyConditions;
+    cbRowversion = m_switches.cbRowversion;
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKBtn"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelBtn"));
@@ -66,24 +102,12 @@ TfrmGenOptions::TfrmGenOptions(QWidget* parent)
 
 void TfrmGenOptions::setOptions(const sqltext::GeneratorOptions& options)
 {
-    cbNoCount->setChecked(options.setNoCount);
-    cbTryCatch->setChecked(options.tryCatch);
-    cbCreateOrAlter->setChecked(options.createOrAlter);
-    cbIdentityOutput->setChecked(options.identityOutput);
-    cbKeyConditions->setChecked(options.keyConditions);
-    cbRowversion->setChecked(options.rowversionCheck);
+    m_switches.setOptions(options);
 }
 
 sqltext::GeneratorOptions TfrmGenOptions::options() const
 {
-    sqltext::GeneratorOptions options;
-    options.setNoCount = cbNoCount->isChecked();
-    options.tryCatch = cbTryCatch->isChecked();
-    options.createOrAlter = cbCreateOrAlter->isChecked();
-    options.identityOutput = cbIdentityOutput->isChecked();
-    options.keyConditions = cbKeyConditions->isChecked();
-    options.rowversionCheck = cbRowversion->isChecked();
-    return options;
+    return m_switches.options();
 }
 
 bool askGeneratorOptions(sqltext::GeneratorOptions& options, QWidget* parent)

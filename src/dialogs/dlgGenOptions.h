@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/GeneratorSwitches.h"
 #include "sqltext/GeneratorOptions.h"
 
 #include <QDialog>
@@ -24,6 +25,9 @@ public:
     QCheckBox* cbIdentityOutput = nullptr;
     QCheckBox* cbKeyConditions = nullptr;
     QCheckBox* cbRowversion = nullptr;
+
+private:
+    GeneratorSwitches m_switches;
 };
 
 // Shows the dialog with the options; after OK they hold the choice and the

@@ -121,6 +121,32 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"schema-script", "--out", "f", "--guarded=yes"}, "option '--guarded' takes no value"},
         {{"data-script", "--out", "f", "T", "--with-data"},
          "command 'data-script' takes no --with-data"},
+        {{"generate", "--out", "f"}, "command 'generate' needs --kinds insert,update,delete,select"},
+        {{"generate", "--kinds", "insert"},
+         "command 'generate' needs exactly one of --out FILE, --folder DIR and --create"},
+        {{"generate", "--kinds", "insert", "--out", "f", "--create"},
+         "command 'generate' needs exactly one of --out FILE, --folder DIR and --create"},
+        {{"generate", "--kinds", "insert", "--out", "f", "--folder", "d"},
+         "command 'generate' needs exactly one of --out FILE, --folder DIR and --create"},
+        {{"generate", "--kinds", "insert,upsert", "--create"},
+         "--kinds takes insert, update, delete and select, separated by commas, not "
+         "'insert,upsert'"},
+        {{"generate", "--kinds", "insert,", "--create"},
+         "--kinds takes insert, update, delete and select, separated by commas, not 'insert,'"},
+        {{"generate", "--kinds", "insert,INSERT", "--create"}, "--kinds names 'insert' more than once"},
+        {{"generate", "--kinds", "insert", "--kinds", "select", "--create"},
+         "option '--kinds' is given more than once"},
+        {{"generate", "--kinds", "insert", "--create", "--pattern", "SP_{name}"},
+         "The name pattern 'SP_{name}' holds the unknown placeholder '{name}': use {schema}, "
+         "{table} or {kind}."},
+        {{"generate", "--kinds", "insert", "--create=yes"}, "option '--create' takes no value"},
+        {{"generate", "--kinds", "update", "--create", "--field", "A"},
+         "command 'generate' takes no --field"},
+        {{"generate", "--kinds", "update", "--create", "--where", "A:="},
+         "command 'generate' takes no --where"},
+        {{"insert", "T", "--kinds", "insert"}, "command 'insert' takes no --kinds"},
+        {{"tables", "--create"}, "command 'tables' takes no --create"},
+        {{"proc-script", "--out", "f", "P", "--pattern", "x"}, "command 'proc-script' takes no --pattern"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
