@@ -34,8 +34,11 @@ BoundForm formOf(SQLSMALLINT type)
     case SQL_CHAR: case SQL_VARCHAR: case SQL_LONGVARCHAR: case SQL_WCHAR: case SQL_WVARCHAR:
     case SQL_WLONGVARCHAR: case kSqlServerXml: case SQL_GUID: case SQL_TYPE_DATE:
     case SQL_TYPE_TIME: case SQL_TYPE_TIMESTAMP: case SQL_DATETIME: case kSqlServerTime:
-    case kSqlServerDateTimeOffset:
         return BoundForm::Text;
+    case kSqlServerDateTimeOffset:
+        // Babelfish converts no parameter to datetimeoffset; the text serves
+        // both servers.
+        return BoundForm::None;
     case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY:
         return BoundForm::Binary;
     default:
@@ -43,7 +46,14 @@ BoundForm formOf(SQLSMALLINT type)
     }
 }
 
+std::size_t executions = 0;
+
 } // namespace
+
+std::size_t blockLoadExecutions()
+{
+    return executions;
+}
 
 struct OdbcBlockLoad::Target {
     std::string header;
@@ -255,6 +265,7 @@ void OdbcBlockLoad::execute(OdbcStatement& statement, const Target& target, std:
                                          cType, sqlType, size, 0, data, capacity, &m_lengths[i]),
                         "SQLBindParameter");
     }
+    ++executions;
     statement.check(SQLExecute(handle), "SQLExecute");
     while (statement.check(SQLMoreResults(handle), "SQLMoreResults") != SQL_NO_DATA) {
     }

@@ -18,6 +18,9 @@ namespace varnett::data {
 // it is unset or holds anything else.
 std::size_t blockLoadRows(const char* setting);
 
+// Executions of prepared INSERTs by block loads so far, in this process.
+std::size_t blockLoadExecutions();
+
 // Runs batches of the data script's INSERT statements with their constants
 // bound as parameters of a prepared INSERT, a block of rows to each
 // execution, instead of sending their text for the server to parse. Only
