@@ -5,11 +5,17 @@
 //  2. "varnett-script data-script --rows-per-insert 1000 --batch 10" of it
 //     against "freebcp TABLE out FILE -c";
 //  3. "varnett-script load" of that script into an empty copy against
-//     "freebcp TABLE in FILE -c -E" of the same rows into another;
+//     "freebcp TABLE in FILE -c -E" of the same rows into another (reported,
+//     not fatal, when freebcp fails);
 // with wall times, ratios and each process's peak memory; every copy is then
 // compared with the source on the server (EXCEPT both ways).
 //
-// Usage: server_bench --connection STRING [--rows N] [--keep] [PATH_TO_VARNETT_SCRIPT]
+// Usage: server_bench --connection STRING [--rows N] [--block-rows N] [--keep]
+//                     [PATH_TO_VARNETT_SCRIPT]
+// The data script is also written with rows fetched one at a time
+// (VARNETT_ODBC_FETCH_ROWS=1) and loaded a second time through the block load
+// (VARNETT_ODBC_BLOCK_LOAD, --block-rows rows to an execution, 10 unless
+// given), each into a copy of its own.
 // The connection string is an OLE DB one (scripts/babelfish start prints it;
 // VARNETT_SERVER is used without --connection). The login must be allowed to
 // create databases: the bench makes three of its own and drops them at the end.
@@ -175,6 +181,7 @@ Bcp bcpFor(const varnett::data::ConnectionString& connection, const fs::path& fo
 int main(int argc, char** argv)
 {
     long rows = 1000000;
+    std::size_t blockRows = 10;
     bool keep = false;
     std::string script;
     const char* fromEnv = std::getenv("VARNETT_SERVER");
@@ -185,13 +192,15 @@ int main(int argc, char** argv)
             rows = std::atol(argv[++i]);
         else if (arg == "--connection" && i + 1 < argc)
             connectionText = argv[++i];
+        else if (arg == "--block-rows" && i + 1 < argc)
+            blockRows = static_cast<std::size_t>(std::atol(argv[++i]));
         else if (arg == "--keep")
             keep = true;
         else
             script = arg;
     }
     if (connectionText.empty()) {
-        std::cerr << "usage: server_bench --connection STRING [--rows N] [--keep]"
+        std::cerr << "usage: server_bench --connection STRING [--rows N] [--block-rows N] [--keep]"
                      " [PATH_TO_VARNETT_SCRIPT]\n";
         return 2;
     }
@@ -206,7 +215,7 @@ int main(int argc, char** argv)
     }
     const fs::path folder = tmpFolder;
     const std::vector<std::string> databases = {"varnett_bench_source", "varnett_bench_load",
-                                                "varnett_bench_bcp"};
+                                                "varnett_bench_bcp", "varnett_bench_block"};
     int status = 0;
     const auto base = varnett::data::ConnectionString::parse(connectionText);
     auto connectionTo = [&](const std::string& database) {
@@ -232,11 +241,15 @@ int main(int argc, char** argv)
 
         const std::string ours = (folder / "multirow.sql").string();
         const std::string theirs = (folder / "bcp-out.txt").string();
-        const RunResult write = run({script, "--connection", connectionTo(databases[0]),
-                                     "data-script", "--out", ours, "--rows-per-insert", "1000",
-                                     "--batch", "10", "Orders"});
+        const std::vector<std::string> dataScript = {script, "--connection", connectionTo(databases[0]),
+                                                     "data-script", "--out", ours, "--rows-per-insert",
+                                                     "1000", "--batch", "10", "Orders"};
+        const RunResult byRow = run(dataScript, {}, {"VARNETT_ODBC_FETCH_ROWS=1"});
+        const RunResult write = run(dataScript);
         const RunResult bcpOut = bcp(databases[0], "out", theirs);
         const RunResult load = run({script, "--connection", connectionTo(databases[1]), "load", ours});
+        const RunResult blockLoad = run({script, "--connection", connectionTo(databases[3]), "load", ours},
+                                        {}, {"VARNETT_ODBC_BLOCK_LOAD=" + std::to_string(blockRows)});
         const RunResult bcpIn = bcp(databases[2], "in", theirs, {"-E"}, true);
 
         // Every copy holds the source's rows, no more and no fewer.
@@ -253,7 +266,7 @@ int main(int argc, char** argv)
                 value = statement.integer(1);
             return value ? std::to_string(*value) : std::string("?");
         };
-        for (const std::string& copy : {databases[1], databases[2]}) {
+        for (const std::string& copy : {databases[1], databases[3], databases[2]}) {
             const std::string a = "[" + databases[0] + "].dbo.Orders";
             const std::string b = "[" + copy + "].dbo.Orders";
             const std::string held = count("SELECT COUNT_BIG(*) FROM " + b);
@@ -264,23 +277,32 @@ int main(int argc, char** argv)
             std::printf("%s: %s rows, %s missing, %s extra\n", copy.c_str(), held.c_str(),
                         left.c_str(), right.c_str());
             // freebcp's own failure is reported, not the bench's.
-            if (copy == databases[1] && (held != std::to_string(rows) || left != "0" || right != "0"))
+            if (copy != databases[2] && (held != std::to_string(rows) || left != "0" || right != "0"))
                 status = 1;
         }
 
         std::printf("Reading and writing %ld rows of eight columns (same run, same machine):\n", rows);
+        std::printf("  data-script, rows fetched one at a time        %8.3f s  %7.1f MiB  peak memory %5.1f MiB\n",
+                    byRow.seconds, fileMiB(ours), mib(byRow.maxRssKiB));
         std::printf("  data-script --rows-per-insert 1000 --batch 10  %8.3f s  %7.1f MiB  peak memory %5.1f MiB\n",
                     write.seconds, fileMiB(ours), mib(write.maxRssKiB));
         std::printf("  freebcp out -c                                 %8.3f s  %7.1f MiB  peak memory %5.1f MiB\n",
                     bcpOut.seconds, fileMiB(theirs), mib(bcpOut.maxRssKiB));
         std::printf("  load of that script                            %8.3f s              peak memory %5.1f MiB\n",
                     load.seconds, mib(load.maxRssKiB));
+        std::printf("  the same, VARNETT_ODBC_BLOCK_LOAD=%-4zu         %8.3f s              peak memory %5.1f MiB\n",
+                    blockRows, blockLoad.seconds, mib(blockLoad.maxRssKiB));
         std::printf("  freebcp in -c -E                               %8.3f s              peak memory %5.1f MiB%s\n",
                     bcpIn.seconds, mib(bcpIn.maxRssKiB), bcpIn.failed ? "  (failed)" : "");
         std::printf("ratio data-script / freebcp out: %.3f   (target at most 1.0)\n",
                     write.seconds / bcpOut.seconds);
-        std::printf("ratio load / freebcp in:         %.3f   (target at most 1.0)\n",
-                    load.seconds / bcpIn.seconds);
+        std::printf("ratio data-script by row / by block: %.3f\n", byRow.seconds / write.seconds);
+        if (bcpIn.failed)
+            std::printf("ratio load / freebcp in: none, freebcp in failed on this server\n");
+        else
+            std::printf("ratio load / freebcp in:         %.3f   (target at most 1.0)\n",
+                        load.seconds / bcpIn.seconds);
+        std::printf("ratio block load / load:         %.3f\n", blockLoad.seconds / load.seconds);
         std::printf("peak memory data-script %.1f MiB, load %.1f MiB   (target under 64 MiB each)\n",
                     mib(write.maxRssKiB), mib(load.maxRssKiB));
     } catch (const std::exception& error) {

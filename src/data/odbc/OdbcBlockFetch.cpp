@@ -8,6 +8,7 @@
 #include "sqltext/Error.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -86,9 +87,26 @@ SQLSMALLINT cTypeOf(FetchKind kind)
 
 } // namespace
 
+std::size_t fetchBlockRows(const char* setting, std::size_t otherwise)
+{
+    if (!setting || !*setting)
+        return otherwise;
+    std::size_t rows = 0;
+    for (const char* c = setting; *c; ++c) {
+        if (*c < '0' || *c > '9' || rows > 65536)
+            return otherwise;
+        rows = rows * 10 + static_cast<std::size_t>(*c - '0');
+    }
+    return rows >= 1 && rows <= 65536 ? rows : otherwise;
+}
+
 FetchBlockLimits& fetchBlockLimits()
 {
-    static FetchBlockLimits limits;
+    static FetchBlockLimits limits = [] {
+        FetchBlockLimits read;
+        read.rows = fetchBlockRows(std::getenv("VARNETT_ODBC_FETCH_ROWS"), read.rows);
+        return read;
+    }();
     return limits;
 }
 

@@ -30,8 +30,14 @@ struct FetchBlockLimits {
     std::size_t bytes = std::size_t{4} << 20;
 };
 
-// The limits the cursors opened from now on use; a test sets a block of a
-// few rows to read across block boundaries.
+// The rows to a block as the environment variable VARNETT_ODBC_FETCH_ROWS
+// sets them (1 to 65536; 1 reads row by row); `otherwise` when it is unset or
+// holds anything else.
+std::size_t fetchBlockRows(const char* setting, std::size_t otherwise);
+
+// The limits the cursors opened from now on use, the rows first read from
+// VARNETT_ODBC_FETCH_ROWS; a test sets a block of a few rows to read across
+// block boundaries.
 FetchBlockLimits& fetchBlockLimits();
 
 // Rows of an executed statement fetched a block at a time into buffers bound

@@ -157,6 +157,8 @@ bool OdbcBlockLoad::run(std::string_view batch)
     std::vector<const Target*> targets;
     m_values.resize(m_literals.values.size());
     for (const sqltext::InsertRows& insert : m_literals.statements) {
+        if (insert.columnCount > kMaxParameters)
+            return false;
         const Target* target = targetFor(insert);
         if (!target)
             return false;
@@ -172,7 +174,8 @@ bool OdbcBlockLoad::run(std::string_view batch)
     }
     for (std::size_t s = 0; s < m_literals.statements.size(); ++s) {
         const sqltext::InsertRows& insert = m_literals.statements[s];
-        const std::size_t perExecution = std::clamp<std::size_t>(kMaxParameters / insert.columnCount, 1, m_rowsPerExecution);
+        const std::size_t perExecution =
+            std::clamp<std::size_t>(kMaxParameters / insert.columnCount, 1, m_rowsPerExecution);
         for (std::size_t row = 0; row < insert.rows; row += perExecution) {
             const std::size_t rows = std::min(perExecution, insert.rows - row);
             execute(preparedFor(insert, rows), *targets[s],
