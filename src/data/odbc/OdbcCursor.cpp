@@ -81,7 +81,7 @@ std::vector<ResultColumn> describeResult(OdbcStatement& statement)
 }
 
 OdbcCursor::OdbcCursor(std::unique_ptr<OdbcStatement> statement, std::vector<ResultColumn> result,
-                       std::vector<sqltext::ColumnDesc> columns)
+                       std::vector<sqltext::ColumnDesc> columns, bool blocks)
     : m_statement(std::move(statement)), m_columns(std::move(columns))
 {
     if (m_columns.size() != result.size())
@@ -99,6 +99,8 @@ OdbcCursor::OdbcCursor(std::unique_ptr<OdbcStatement> statement, std::vector<Res
         else
             m_fetch.push_back(Fetch::Text);
     }
+    if (!blocks)
+        return;
     std::vector<FetchColumn> fetched;
     for (std::size_t i = 0; i < result.size(); ++i)
         fetched.push_back({m_fetch[i], result[i].dataType,

@@ -29,12 +29,15 @@ std::string withFourDigitYear(std::string text);
 // real as Real, binary as Blob with the raw bytes, and everything else
 // (character, decimal, date and time, GUID, ...) as the driver's text, so
 // decimals stay unrounded and times keep their fractions. Rows are fetched a
-// block at a time (BlockFetch) when every column has a bound size, else one
-// at a time with SQLGetData.
+// block at a time (BlockFetch) when asked and every column has a bound size,
+// else one at a time with SQLGetData.
 class OdbcCursor final : public RowCursor {
 public:
+    // Blocks only where asked: a server that holds every value to its
+    // column's described size (SQL Server does; SQLite's driver, for one,
+    // describes sizes its values pass).
     OdbcCursor(std::unique_ptr<OdbcStatement> statement, std::vector<ResultColumn> result,
-               std::vector<sqltext::ColumnDesc> columns);
+               std::vector<sqltext::ColumnDesc> columns, bool blocks);
 
     const std::vector<sqltext::ColumnDesc>& columns() const override { return m_columns; }
     bool next() override;

@@ -102,7 +102,7 @@ public:
             column.identity = column.identity || among(filled.identity, column.name);
         }
         return std::make_unique<OdbcCursor>(std::move(statement), std::move(result),
-                                            std::move(columns));
+                                            std::move(columns), m_options.sqlServer);
     }
 
     std::optional<std::uint64_t> countRows(const ObjectName& table,
