@@ -1,4 +1,6 @@
 #include "sqltext/Error.h"
+#include "data/odbc/OdbcBlockFetch.h"
+#include "data/odbc/OdbcBlockLoad.h"
 #include "data/odbc/OdbcColumnType.h"
 #include "data/odbc/OdbcCursor.h"
 #include "data/odbc/OdbcText.h"
@@ -19,6 +21,13 @@ TEST(OdbcText, Utf16ConversionKeepsEveryCharacter)
     // A lone surrogate cannot be written in UTF-8.
     EXPECT_EQ(utf16ToUtf8(std::u16string{u'x', 0xD800, u'y'}), "x\xEF\xBF\xBDy");
     EXPECT_EQ(utf16ToUtf8(std::u16string{0xDC00}), "\xEF\xBF\xBD");
+    EXPECT_EQ(utf16ToUtf8(std::u16string{u'x', 0xD83D}), "x\xEF\xBF\xBD");
+    // Into a kept string: what it held before is gone.
+    std::string kept = "held before";
+    utf16ToUtf8(std::u16string{u'A', 0x00E4, 0xD83D, 0xDE00}, kept);
+    EXPECT_EQ(kept, "A\xC3\xA4\xF0\x9F\x98\x80");
+    utf16ToUtf8(std::u16string(), kept);
+    EXPECT_EQ(kept, "");
 
     for (const char* bad : {"\xC3", "a\x80", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"}) {
         SCOPED_TRACE(bad);
@@ -135,4 +144,35 @@ TEST(OdbcColumnType, DeclaredTextRowsTakeTheirNumbersFromTheText)
 
     auto unknown = describeCatalogColumn({"u", "", std::nullopt, std::nullopt});
     EXPECT_EQ(unknown.type, SqlType::Unknown);
+}
+
+// The block settings read from the environment: a number in range, else the
+// default (for the load: off).
+TEST(OdbcBlockSettings, RowsAreReadStrictly)
+{
+    struct Row {
+        const char* setting;
+        std::size_t fetchRows;
+        std::size_t loadRows;
+    };
+    const Row rows[] = {
+        {nullptr, 1024, 0},
+        {"", 1024, 0},
+        {"1", 1, 1},
+        {"10", 10, 10},
+        {"1000", 1000, 1000},
+        {"1001", 1001, 0},
+        {"65536", 65536, 0},
+        {"65537", 1024, 0},
+        {"0", 1024, 0},
+        {"-5", 1024, 0},
+        {"12x", 1024, 0},
+        {" 10", 1024, 0},
+        {"99999999999999999999999", 1024, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.setting ? row.setting : "(unset)");
+        EXPECT_EQ(fetchBlockRows(row.setting, 1024), row.fetchRows);
+        EXPECT_EQ(blockLoadRows(row.setting), row.loadRows);
+    }
 }

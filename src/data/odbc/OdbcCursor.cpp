@@ -81,7 +81,7 @@ std::vector<ResultColumn> describeResult(OdbcStatement& statement)
 }
 
 OdbcCursor::OdbcCursor(std::unique_ptr<OdbcStatement> statement, std::vector<ResultColumn> result,
-                       std::vector<sqltext::ColumnDesc> columns)
+                       std::vector<sqltext::ColumnDesc> columns, bool blocks)
     : m_statement(std::move(statement)), m_columns(std::move(columns))
 {
     if (m_columns.size() != result.size())
@@ -99,6 +99,13 @@ OdbcCursor::OdbcCursor(std::unique_ptr<OdbcStatement> statement, std::vector<Res
         else
             m_fetch.push_back(Fetch::Text);
     }
+    if (!blocks)
+        return;
+    std::vector<FetchColumn> fetched;
+    for (std::size_t i = 0; i < result.size(); ++i)
+        fetched.push_back({m_fetch[i], result[i].dataType,
+                           static_cast<SQLULEN>(std::max(result[i].catalog.columnSize.value_or(0), 0L))});
+    m_block = BlockFetch::plan(*m_statement, fetched, fetchBlockLimits());
 }
 
 bool OdbcCursor::next()
@@ -107,6 +114,11 @@ bool OdbcCursor::next()
     m_row.clear();
     if (m_done)
         return false;
+    if (m_block) {
+        m_onRow = m_block->next();
+        m_done = !m_onRow;
+        return m_onRow;
+    }
     if (!m_statement->fetch()) {
         m_done = true;
         return false;
@@ -144,14 +156,33 @@ bool OdbcCursor::next()
     return true;
 }
 
-Value OdbcCursor::value(std::size_t column) const
+void OdbcCursor::checkColumn(std::size_t column) const
 {
     if (!m_onRow)
         throw Error("No current row: the cursor is before the first row or past the last");
-    if (column >= m_row.size())
+    if (column >= m_fetch.size())
         throw Error("Column " + std::to_string(column) + " does not exist; the row has "
-                    + std::to_string(m_row.size()) + " columns");
+                    + std::to_string(m_fetch.size()) + " columns");
+}
+
+Value OdbcCursor::value(std::size_t column) const
+{
+    checkColumn(column);
+    if (m_block) {
+        Value value;
+        m_block->read(column, value);
+        return value;
+    }
     return m_row[column];
+}
+
+void OdbcCursor::readValue(std::size_t column, Value& out) const
+{
+    checkColumn(column);
+    if (m_block)
+        m_block->read(column, out);
+    else
+        out = m_row[column];
 }
 
 } // namespace varnett::data

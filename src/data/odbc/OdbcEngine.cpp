@@ -9,6 +9,7 @@
 #include <system_error>
 
 #ifdef VARNETT_HAVE_ODBC
+#include "data/odbc/OdbcBlockLoad.h"
 #include "data/odbc/OdbcCatalog.h"
 #include "data/odbc/OdbcCursor.h"
 #include "data/odbc/OdbcRun.h"
@@ -20,6 +21,7 @@
 #include "sqltext/ProcedureText.h"
 
 #include <algorithm>
+#include <cstdlib>
 #endif
 
 namespace varnett::data {
@@ -34,7 +36,8 @@ class OdbcEngine final : public Engine {
 public:
     explicit OdbcEngine(const OdbcConnectRequest& request)
         : m_session(std::make_shared<OdbcSession>(request.connectionString, request.loginTimeout,
-                                                request.freeTdsConfig, request.checksCertificate))
+                                                request.freeTdsConfig, request.checksCertificate)),
+          m_blockLoad(m_session, blockLoadRows(std::getenv("VARNETT_ODBC_BLOCK_LOAD")))
     {
         std::string dbms = m_session->info(SQL_DBMS_NAME);
         m_options.sqlServer = sqltext::equalsNoCase(dbms, "Microsoft SQL Server");
@@ -99,7 +102,7 @@ public:
             column.identity = column.identity || among(filled.identity, column.name);
         }
         return std::make_unique<OdbcCursor>(std::move(statement), std::move(result),
-                                            std::move(columns));
+                                            std::move(columns), m_options.sqlServer);
     }
 
     std::optional<std::uint64_t> countRows(const ObjectName& table,
@@ -125,6 +128,11 @@ public:
     {
         if (isBlankText(sql))
             throw Error("Command text was not set for the command object.");
+        // In a transaction (a load's), the data script's INSERT batches may
+        // go as bound parameters; a failure rolls the whole load back.
+        if (m_inTransaction && m_blockLoad.run(sql))
+            return;
+        m_blockLoad.forget();
         OdbcStatement statement(m_session);
         statement.execute(sql);
         drainResults(statement);
@@ -218,6 +226,7 @@ public:
         // A failed commit leaves the transaction open for the caller's rollback.
         m_session->check(SQLEndTran(SQL_HANDLE_DBC, m_session->handle(), SQL_COMMIT), "SQLEndTran");
         m_inTransaction = false;
+        m_blockLoad.forget();
         m_session->setAttribute(SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_ON,
                                 "SQLSetConnectAttr(SQL_ATTR_AUTOCOMMIT)");
     }
@@ -230,6 +239,7 @@ public:
         if (!SQL_SUCCEEDED(rc))
             m_session->check(rc, "SQLEndTran");
         m_inTransaction = false;
+        m_blockLoad.forget();
         m_session->setAttribute(SQL_ATTR_AUTOCOMMIT, SQL_AUTOCOMMIT_ON,
                                 "SQLSetConnectAttr(SQL_ATTR_AUTOCOMMIT)");
     }
@@ -318,6 +328,7 @@ private:
     }
 
     std::shared_ptr<OdbcSession> m_session;
+    OdbcBlockLoad m_blockLoad;
     CatalogOptions m_options;
     std::string m_quote;
     bool m_inTransaction = false;

@@ -40,10 +40,21 @@ std::u16string utf8ToUtf16(std::string_view text)
 std::string utf16ToUtf8(std::u16string_view text)
 {
     std::string out;
+    utf16ToUtf8(text, out);
+    return out;
+}
+
+void utf16ToUtf8(std::u16string_view text, std::string& out)
+{
+    out.clear();
     out.reserve(text.size());
     auto unitAt = [&](std::size_t i) -> char32_t { return text[i]; };
     std::size_t i = 0;
     while (i < text.size()) {
+        if (text[i] < 0x80) {
+            out += static_cast<char>(text[i++]);
+            continue;
+        }
         char32_t c = sqltext::nextUtf16CodePoint(unitAt, text.size(), i);
         if (c == sqltext::kCutCharacter)
             ++i;
@@ -51,7 +62,6 @@ std::string utf16ToUtf8(std::u16string_view text)
             c = 0xFFFD;
         appendUtf8(out, c);
     }
-    return out;
 }
 
 std::string stripDriverPrefixes(std::string_view message)

@@ -13,6 +13,8 @@ std::u16string utf8ToUtf16(std::string_view text);
 // UTF-16 from the driver to UTF-8. A lone surrogate, which UTF-8 cannot
 // hold, becomes U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
+// The same into `out`, whose storage is reused.
+void utf16ToUtf8(std::u16string_view text, std::string& out);
 
 // A driver's message without the bracketed names of the driver manager,
 // driver and data source in front: "[unixODBC][FreeTDS][SQL Server]Invalid
