@@ -1,6 +1,7 @@
 #include "data/ProcedureFolder.h"
 #include "data/ReplacingFile.h"
 #include "sqltext/ProcedureFolder.h"
+#include "sqltext/SideBySide.h"
 #include "sqltext/TextDiff.h"
 #include "support/Engines.h"
 #include "support/Names.h"
@@ -152,6 +153,42 @@ TEST(ProcedureFolder, UnifiedDiffShowsTheChangedLines)
     for (const auto& line : sqltext::compareLines("a\nb\n", "b\nc\n"))
         kinds.push_back(std::string(line.kind == sqltext::DiffLine::Kind::Same ? " " : line.kind == sqltext::DiffLine::Kind::Added ? "+" : "-") + line.text);
     EXPECT_EQ(kinds, (std::vector<std::string>{"-a", " b", "+c"}));
+}
+
+TEST(ProcedureFolder, SideBySideRowsFaceEqualLinesAndPairChanges)
+{
+    // Each row as "<kind><left>|<right>", a missing side as "~".
+    struct Row {
+        std::string before;
+        std::string after;
+        std::vector<std::string> rows;
+    };
+    const Row rows[] = {
+        {"a\nb\n", "a\nb\n", {"=a|a", "=b|b"}},
+        {"", "", {}},
+        {"", "x\ny", {"+~|x", "+~|y"}},
+        {"x\ny\n", "", {"-x|~", "-y|~"}},
+        // Two lines replaced by one: the first pairs, the second is removed.
+        {"a\nb\nc\nd\n", "a\nB\nd\n", {"=a|a", "*b|B", "-c|~", "=d|d"}},
+        // Lines inserted in the middle get fillers on the left.
+        {"a\nd\n", "a\nb\nc\nd\n", {"=a|a", "+~|b", "+~|c", "=d|d"}},
+        // A line end alone differs, and the CR stays with its line.
+        {"a\r\nb\r\n", "a\nb\r\n", {"*a\r|a", "=b\r|b\r"}},
+        // A missing final line end does not make the last line differ.
+        {"a\nb", "a\nb\n", {"=a|a", "=b|b"}},
+        {"a\nX\nb\nY\nc\n", "a\nb\nc\n", {"=a|a", "-X|~", "=b|b", "-Y|~", "=c|c"}},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> got;
+        for (const sqltext::SideBySideRow& line : sqltext::sideBySide(row.before, row.after)) {
+            const char kind = line.kind == sqltext::SideBySideRow::Kind::Same ? '='
+                : line.kind == sqltext::SideBySideRow::Kind::Changed          ? '*'
+                : line.kind == sqltext::SideBySideRow::Kind::Removed          ? '-'
+                                                                              : '+';
+            got.push_back(kind + line.left.value_or("~") + "|" + line.right.value_or("~"));
+        }
+        EXPECT_EQ(got, row.rows) << row.before << " / " << row.after;
+    }
 }
 
 TEST(ProcedureFolder, ExportGivesTheSameBytesEveryTimeAndComparesSame)
