@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace varnett {
@@ -91,6 +92,38 @@ void follow(QScrollBar* a, QScrollBar* b)
     QObject::connect(b, &QScrollBar::valueChanged, a, &QScrollBar::setValue);
 }
 
+// The editor scrolls itself too (the caret moved by keys, a search), and
+// then tells its scroll bars without their signals: the other editor follows
+// when the view is next updated.
+void followScrolling(ui::SqlEditor* from, ui::SqlEditor* to)
+{
+    QObject::connect(from, &QsciScintillaBase::SCN_UPDATEUI, to, [from, to](int updated) {
+        if (updated & QsciScintillaBase::SC_UPDATE_V_SCROLL && to->firstVisibleLine() != from->firstVisibleLine())
+            to->setFirstVisibleLine(from->firstVisibleLine());
+        if (updated & QsciScintillaBase::SC_UPDATE_H_SCROLL) {
+            const long offset = from->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET);
+            if (to->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET) != offset)
+                to->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(offset));
+        }
+    });
+}
+
+// Both editors scroll as far as the longest line of either text, so their
+// horizontal scroll bars have one range and follow each other exactly. (The
+// width still grows where the colouring makes a line wider.)
+void matchScrollWidths(ui::SqlEditor* a, ui::SqlEditor* b, const Side& left, const Side& right)
+{
+    long widest = 1;
+    for (const Side* side : {&left, &right})
+        for (const QString& line : side->lines) {
+            const QByteArray bytes = line.toUtf8();
+            widest = std::max(widest, a->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
+                                                                 QsciScintillaBase::STYLE_DEFAULT, bytes.constData()));
+        }
+    for (ui::SqlEditor* editor : {a, b})
+        editor->SendScintilla(QsciScintillaBase::SCI_SETSCROLLWIDTH, static_cast<unsigned long>(widest + widest / 10));
+}
+
 } // namespace
 
 SideBySideView::SideBySideView(QWidget* parent)
@@ -113,6 +146,8 @@ SideBySideView::SideBySideView(QWidget* parent)
     layout->addWidget(splTexts);
     follow(edtDatabase->verticalScrollBar(), edtFolder->verticalScrollBar());
     follow(edtDatabase->horizontalScrollBar(), edtFolder->horizontalScrollBar());
+    followScrolling(edtDatabase, edtFolder);
+    followScrolling(edtFolder, edtDatabase);
 }
 
 void SideBySideView::setTexts(const std::string& database, const std::string& folder)
@@ -129,6 +164,7 @@ void SideBySideView::setTexts(const std::string& database, const std::string& fo
     }
     showSide(edtDatabase, left);
     showSide(edtFolder, right);
+    matchScrollWidths(edtDatabase, edtFolder, left, right);
 }
 
 void SideBySideView::clearTexts()

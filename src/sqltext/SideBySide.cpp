@@ -26,24 +26,44 @@ void flushRun(std::vector<std::string>& removed, std::vector<std::string>& added
     added.clear();
 }
 
+std::string withoutCr(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] != '\r' || i + 1 >= text.size() || text[i + 1] != '\n')
+            out += text[i];
+    return out;
+}
+
 } // namespace
 
 std::vector<SideBySideRow> sideBySide(std::string_view before, std::string_view after)
 {
+    // The lines are matched without their CR, so that lines whose ends
+    // alone differ still face each other (as changed rows); the rows keep
+    // the lines as they are. Only a CR before an LF goes, so both forms have
+    // the same lines.
+    const std::vector<std::string> left = diffLines(before);
+    const std::vector<std::string> right = diffLines(after);
+    std::size_t l = 0;
+    std::size_t r = 0;
     std::vector<SideBySideRow> rows;
     std::vector<std::string> removed;
     std::vector<std::string> added;
-    for (DiffLine& line : compareLines(before, after)) {
+    for (const DiffLine& line : compareLines(withoutCr(before), withoutCr(after))) {
         switch (line.kind) {
         case DiffLine::Kind::Removed:
-            removed.push_back(std::move(line.text));
+            removed.push_back(left.at(l++));
             break;
         case DiffLine::Kind::Added:
-            added.push_back(std::move(line.text));
+            added.push_back(right.at(r++));
             break;
         case DiffLine::Kind::Same:
             flushRun(removed, added, rows);
-            rows.push_back({Kind::Same, line.text, line.text});
+            rows.push_back({left.at(l) == right.at(r) ? Kind::Same : Kind::Changed, left.at(l), right.at(r)});
+            ++l;
+            ++r;
             break;
         }
     }

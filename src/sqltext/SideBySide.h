@@ -21,9 +21,10 @@ struct SideBySideRow {
 };
 
 // The rows of the two texts, lines cut as diffLines cuts them (a CR before
-// the LF stays with its line). In each run of differing lines the first
-// lines removed and added pair up as changed rows; the rest are removed or
-// added rows, in the order of their texts.
+// the LF stays with its line). Lines that differ only in that CR face each
+// other as a changed row. In each run of differing lines the first lines
+// removed and added pair up as changed rows; the rest are removed or added
+// rows, in the order of their texts.
 std::vector<SideBySideRow> sideBySide(std::string_view before, std::string_view after);
 
 } // namespace varnett::sqltext

@@ -174,6 +174,10 @@ TEST(ProcedureFolder, SideBySideRowsFaceEqualLinesAndPairChanges)
         {"a\nd\n", "a\nb\nc\nd\n", {"=a|a", "+~|b", "+~|c", "=d|d"}},
         // A line end alone differs, and the CR stays with its line.
         {"a\r\nb\r\n", "a\nb\r\n", {"*a\r|a", "=b\r|b\r"}},
+        // Line ends alone keep the lines aligned: c faces c.
+        {"a\r\nc\r\n", "a\nb\nc\n", {"*a\r|a", "+~|b", "*c\r|c"}},
+        // A CR that ends no line is a character of its line.
+        {"a\rb\n", "a\rb\r\n", {"*a\rb|a\rb\r"}},
         // A missing final line end does not make the last line differ.
         {"a\nb", "a\nb\n", {"=a|a", "=b|b"}},
         {"a\nX\nb\nY\nc\n", "a\nb\nc\n", {"=a|a", "-X|~", "=b|b", "-Y|~", "=c|c"}},
