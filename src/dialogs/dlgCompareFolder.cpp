@@ -5,6 +5,7 @@
 #include "ui/Modal.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -48,6 +49,17 @@ QString question(const QString& what, const QStringList& names)
     if (names.size() > kNamed)
         shown << TfrmCompareFolder::tr("    and %n more", nullptr, static_cast<int>(names.size() - kNamed));
     return what + QLatin1Char('\n') + shown.join(QLatin1Char('\n'));
+}
+
+// The states that need a look stand out in the list, in the colours the
+// texts mark their lines with.
+QColor stateColour(data::FolderState state)
+{
+    switch (state) {
+    case data::FolderState::OnlyInDatabase: return QColor(0xb0, 0x20, 0x20);
+    case data::FolderState::OnlyInFolder: return QColor(0x1a, 0x7f, 0x1a);
+    default: return QColor(0x9a, 0x60, 0x00);
+    }
 }
 
 } // namespace
@@ -137,6 +149,8 @@ void TfrmCompareFolder::compare()
             auto* item = new QTreeWidgetItem(lstCompare);
             item->setText(NameColumn, shownName(m_entries[i]));
             item->setText(StateColumn, QString::fromStdString(data::stateText(m_entries[i].state)));
+            if (m_entries[i].state != data::FolderState::Same)
+                item->setForeground(StateColumn, stateColour(m_entries[i].state));
             item->setData(NameColumn, kEntryRole, static_cast<qulonglong>(i));
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(NameColumn, Qt::Unchecked);
@@ -147,6 +161,13 @@ void TfrmCompareFolder::compare()
     for (int i = 0; i < lstCompare->topLevelItemCount() && !current.isEmpty(); ++i)
         if (lstCompare->topLevelItem(i)->text(NameColumn) == current && !lstCompare->topLevelItem(i)->isHidden())
             keep = lstCompare->topLevelItem(i);
+    // At first (or when the current one is gone) the first that is not the
+    // same is shown.
+    for (int i = 0; i < lstCompare->topLevelItemCount() && !keep; ++i) {
+        QTreeWidgetItem* item = lstCompare->topLevelItem(i);
+        if (!item->isHidden() && entryOf(item).state != data::FolderState::Same)
+            keep = item;
+    }
     lstCompare->setCurrentItem(keep);
     showCurrent();
     updateButtons();
@@ -157,8 +178,7 @@ void TfrmCompareFolder::applyFilter()
     const bool onlyDifferences = chkOnlyDifferences->isChecked();
     for (int i = 0; i < lstCompare->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = lstCompare->topLevelItem(i);
-        const auto& entry = m_entries[item->data(NameColumn, kEntryRole).toULongLong()];
-        item->setHidden(onlyDifferences && entry.state == data::FolderState::Same);
+        item->setHidden(onlyDifferences && entryOf(item).state == data::FolderState::Same);
     }
     updateButtons();
 }
@@ -170,8 +190,13 @@ void TfrmCompareFolder::showCurrent()
         viewTexts->clearTexts();
         return;
     }
-    const data::FolderEntry& entry = m_entries[item->data(NameColumn, kEntryRole).toULongLong()];
+    const data::FolderEntry& entry = entryOf(item);
     viewTexts->setTexts(fileText(entry, entry.database), fileText(entry, entry.folder));
+}
+
+const data::FolderEntry& TfrmCompareFolder::entryOf(const QTreeWidgetItem* item) const
+{
+    return m_entries.at(static_cast<std::size_t>(item->data(NameColumn, kEntryRole).toULongLong()));
 }
 
 std::vector<data::FolderEntry> TfrmCompareFolder::chosen() const
@@ -181,7 +206,7 @@ std::vector<data::FolderEntry> TfrmCompareFolder::chosen() const
     for (int i = 0; i < lstCompare->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = lstCompare->topLevelItem(i);
         if (!item->isHidden() && item->checkState(NameColumn) == Qt::Checked)
-            entries.push_back(m_entries[item->data(NameColumn, kEntryRole).toULongLong()]);
+            entries.push_back(entryOf(item));
     }
     return entries;
 }

@@ -64,6 +64,7 @@ private:
     void applyFilter();
     void updateButtons();
     QStringList chosenNames() const;
+    const data::FolderEntry& entryOf(const QTreeWidgetItem* item) const;
 
     data::Engine& m_engine;
     QString m_folder;

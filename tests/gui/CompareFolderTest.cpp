@@ -154,6 +154,9 @@ TEST_F(CompareFolderTest, TheListShowsEveryStateAndTheTextsFaceEachOther)
     TfrmCompareFolder dialog(engine(), QString::fromStdString(folder));
     dialog.compare();
     EXPECT_EQ(dialog.objectName(), QStringLiteral("frmCompareFolder"));
+    // The first one that is not the same shows at once.
+    ASSERT_NE(dialog.lstCompare->currentItem(), nullptr);
+    EXPECT_EQ(dialog.lstCompare->currentItem()->text(0), QStringLiteral("O'Brien"));
     EXPECT_EQ(rows(dialog.lstCompare),
               QStringList({"O'Brien\tonly in the database", "Plain\tdifferent", "Quoted\tsame",
                            "x]y z.[a.b c]\tsame", "x]y z.[New.1]\tonly in the folder"}));
