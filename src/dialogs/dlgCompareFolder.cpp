@@ -90,6 +90,12 @@ TfrmCompareFolder::TfrmCompareFolder(data::Engine& engine, QString folder, QWidg
     lstCompare->header()->setSectionResizeMode(StateColumn, QHeaderView::ResizeToContents);
     lstCompare->header()->setStretchLastSection(false);
 
+    lblProblem = new QLabel(this);
+    lblProblem->setObjectName(QStringLiteral("lblProblem"));
+    lblProblem->setWordWrap(true);
+    lblProblem->setStyleSheet(QStringLiteral("color: #b02020"));
+    lblProblem->hide();
+
     viewTexts = new SideBySideView(this);
     viewTexts->setObjectName(QStringLiteral("viewTexts"));
 
@@ -133,6 +139,7 @@ TfrmCompareFolder::TfrmCompareFolder(data::Engine& engine, QString folder, QWidg
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(splCompare, 1);
+    layout->addWidget(lblProblem);
     layout->addLayout(buttons);
     updateButtons();
 }
@@ -188,10 +195,20 @@ void TfrmCompareFolder::showCurrent()
     QTreeWidgetItem* item = lstCompare->currentItem();
     if (!item || item->isHidden()) {
         viewTexts->clearTexts();
+        lblProblem->hide();
         return;
     }
     const data::FolderEntry& entry = entryOf(item);
-    viewTexts->setTexts(fileText(entry, entry.database), fileText(entry, entry.folder));
+    try {
+        viewTexts->setTexts(fileText(entry, entry.database), fileText(entry, entry.folder));
+        lblProblem->hide();
+    } catch (const std::exception& failure) {
+        // One text that cannot be shown (a file with a GO line in it) does
+        // not stop the comparison of the others.
+        viewTexts->clearTexts();
+        lblProblem->setText(ui::messageOf(failure));
+        lblProblem->show();
+    }
 }
 
 const data::FolderEntry& TfrmCompareFolder::entryOf(const QTreeWidgetItem* item) const

@@ -53,6 +53,7 @@ public:
     QCheckBox* chkOnlyDifferences = nullptr;
     QTreeWidget* lstCompare = nullptr;
     SideBySideView* viewTexts = nullptr;
+    QLabel* lblProblem = nullptr;       // why the current texts cannot be shown
     QSplitter* splCompare = nullptr;
     QPushButton* btnDeploy = nullptr;
     QPushButton* btnWriteBack = nullptr;

@@ -280,6 +280,21 @@ TEST(ProcedureFolder, AFailingDeployCreatesNone)
     EXPECT_NE(errorOf([&] { data::deployFromFolder(*engine, entries); }).find("The procedure 'B' cannot be created from its file: "),
               std::string::npos);
     EXPECT_TRUE(engine->listProcedures().empty());
+    // A file whose text holds a GO line is refused before anything runs, and
+    // a failed deploy leaves the connection under its own settings, not the
+    // last file's.
+    data::replaceFile(folder + "/dbo.A.sql", "SET QUOTED_IDENTIFIER OFF\nSET ANSI_NULLS OFF\nGO\nCREATE PROCEDURE A AS SELECT 1\nGO\n");
+    data::replaceFile(folder + "/dbo.B.sql", "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\nCREATE PROCEDURE B AS\nGO\nSELECT 2\nGO\n");
+    for (const bool goLine : {true, false}) {
+        if (!goLine)
+            data::replaceFile(folder + "/dbo.B.sql", "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\nSELECT FROM\nGO\n");
+        const auto again = data::compareWithFolder(*engine, folder);
+        EXPECT_NE(errorOf([&] { data::deployFromFolder(*engine, again); }).find("'B'"), std::string::npos);
+        EXPECT_TRUE(engine->listProcedures().empty());
+        engine->executeBatch("CREATE PROCEDURE Later AS SELECT 1");
+        EXPECT_EQ(engine->procedureSettings("Later"_name), (sqltext::ProcedureSettings{true, true})) << goLine;
+        engine->executeBatch("DROP PROCEDURE Later");
+    }
     EXPECT_EQ(errorOf([&] { data::compareWithFolder(*engine, dir.file("missing")); }),
               "The folder '" + dir.file("missing") + "' does not exist or is no folder.");
     data::replaceFile(folder + "/DBO.a.sql", "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\nX\nGO\n");

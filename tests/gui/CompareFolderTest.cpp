@@ -304,6 +304,18 @@ TEST_F(CompareFolderTest, DeployAndWriteBackRoundTripAndAChangedServerIsRefused)
     dialog.btnDeploy->click();
     EXPECT_EQ(responder.messages.back().text,
               QStringLiteral("The procedure 'Later' has no file in the folder to deploy."));
+
+    // A file whose text holds a GO line is listed; its texts cannot be shown
+    // and the dialog says why.
+    writeFile(folder + "/dbo.Plain.sql", kHead + "CREATE PROCEDURE Plain AS\r\nGO\r\nSELECT 1\r\nGO\r\n");
+    dialog.btnCompareAgain->click();
+    EXPECT_EQ(rows(dialog.lstCompare).value(2), QStringLiteral("Plain\tdifferent"));
+    choose(dialog, "Plain", true);
+    EXPECT_FALSE(dialog.lblProblem->isHidden());
+    EXPECT_TRUE(dialog.lblProblem->text().contains(QStringLiteral("Plain"))) << dialog.lblProblem->text().toStdString();
+    EXPECT_EQ(dialog.viewTexts->edtFolder->text(), QString());
+    choose(dialog, "Quoted", true);
+    EXPECT_TRUE(dialog.lblProblem->isHidden());
     EXPECT_TRUE(responder.everythingAnswered());
 }
 
