@@ -136,6 +136,10 @@ public:
     void mniDatatransferScriptClick();
     void mniSchemaScriptClick();
     void mniLoadScriptClick();
+    // The scripts folder: every procedure exported one file each, and the
+    // folder compared with the database (deploy and write back there).
+    void mniExportToFolderClick();
+    void mniCompareWithFolderClick();
 
     // Whether a page holds text that was changed since it was last saved,
     // generated or opened.
@@ -196,6 +200,7 @@ private:
     void connectServerCommands();
     enum class ScriptKind { Procedures, Data, Schema };
     std::optional<QString> askScriptFileName(ScriptKind kind);
+    std::optional<QString> askScriptsFolder(const QString& caption);
     // The toolbar's progress bar and Cancel button, for long operations.
     ui::BusyWidgets busyWidgets() const;
     data::Progress procedureScriptProgress(ui::BusyOperation& busy);
@@ -225,6 +230,8 @@ private:
     QString m_lastSchemaScript;
     // The file the load dialog proposes: the script loaded last.
     QString m_lastLoadedScript;
+    // The scripts folder chosen last, where the folder dialog starts.
+    QString m_lastScriptsFolder;
     std::function<void(std::size_t)> m_operationProbe;
     ui::Clock m_clock;
 
@@ -278,6 +285,8 @@ private:
     QAction* mniDatatransferScript = nullptr;
     QAction* mniSchemaScript = nullptr;
     QAction* mniLoadScript = nullptr;
+    QAction* mniExportToFolder = nullptr;
+    QAction* mniCompareWithFolder = nullptr;
     QAction* mniRelated = nullptr;
     QAction* Delete1 = nullptr;
     QAction* mniExecute = nullptr;

@@ -42,7 +42,8 @@ void TfrmMain::updateRunningCommands()
 {
     const bool idle = !m_runner->running();
     for (QAction* action : {mniOpen, mniCreate, mniDeleteProcedure, mniScript,
-                            mniDatatransferScript, mniLoadScript, mniRelated, mniExecute})
+                            mniDatatransferScript, mniLoadScript, mniRelated, mniExecute,
+                            mniExportToFolder, mniCompareWithFolder})
         action->setEnabled(idle);
     for (const char* name : {"mniChangeConnection", "Loadtablelist1", "mniGenerateForTables"})
         if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))

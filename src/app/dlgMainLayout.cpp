@@ -271,6 +271,9 @@ void TfrmMain::buildDataBaseMenu()
     mniDatatransferScript = addAction(menu, "mniDatatransferScript", tr("Data &Transfer Script"));
     mniSchemaScript = addAction(menu, "mniSchemaScript", tr("Sche&ma Script..."));
     mniLoadScript = addAction(menu, "mniLoadScript", tr("L&oad script..."));
+    menu->addSeparator();
+    mniExportToFolder = addAction(menu, "mniExportToFolder", tr("E&xport procedures to folder..."));
+    mniCompareWithFolder = addAction(menu, "mniCompareWithFolder", tr("Com&pare with folder..."));
 }
 
 void TfrmMain::buildViewMenu()

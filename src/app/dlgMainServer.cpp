@@ -39,6 +39,8 @@ void TfrmMain::connectServerCommands()
     on(mniDatatransferScript, [this] { mniDatatransferScriptClick(); });
     on(mniSchemaScript, [this] { mniSchemaScriptClick(); });
     on(mniLoadScript, [this] { mniLoadScriptClick(); });
+    on(mniExportToFolder, [this] { mniExportToFolderClick(); });
+    on(mniCompareWithFolder, [this] { mniCompareWithFolderClick(); });
 }
 
 void TfrmMain::mniOperatorClick(InsertionList list, sqltext::ListMode mode)

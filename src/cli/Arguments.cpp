@@ -34,7 +34,7 @@ struct CommandRule {
 constexpr std::size_t kMany = SIZE_MAX;
 constexpr int kMaxBatch = 1000000;
 
-constexpr std::array<CommandRule, 19> kCommands = {{
+constexpr std::array<CommandRule, 21> kCommands = {{
     {"tables", 0, 0},
     {"fields", 1, 1},
     {"insert", 1, 1, true},
@@ -52,6 +52,8 @@ constexpr std::array<CommandRule, 19> kCommands = {{
     {"run", 1, 1, false, false, false, false, false, true},
     {"export", 0, kMany, false, false, false, false, false, false, true},
     {"compare", 0, 0, false, false, false, false, false, false, true, true},
+    {"deploy", 0, kMany, false, false, false, false, false, false, true},
+    {"write-back", 0, kMany, false, false, false, false, false, false, true},
     {"schema-script", 0, kMany, false, true, true, true, false, false, false, false, true},
     {"generate", 0, kMany, false, false, false, false, false, false, false, false, false, true},
 }};
@@ -523,6 +525,15 @@ std::string usageText()
            "                         in the table's schema; into one script, one file\n"
            "                         each in DIR, or created on the server in one\n"
            "                         transaction; tables left out are said on standard error\n"
+           "  deploy --folder DIR [PROCEDURE...]\n"
+           "                         create the folder's version of the procedures (all\n"
+           "                         that are different or only in the folder without\n"
+           "                         names) in one transaction, refusing any that changed\n"
+           "                         on the server meanwhile; prints each one deployed\n"
+           "  write-back --folder DIR [PROCEDURE...]\n"
+           "                         write the database's version of the procedures (all\n"
+           "                         that are different or only in the database without\n"
+           "                         names) into the folder; prints each file written\n"
            "\n"
            "Without --connection the connection string stored by Varnett is used.\n"
            "  --help                 show this text\n"

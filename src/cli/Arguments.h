@@ -38,7 +38,7 @@ struct Invocation {
     std::vector<std::pair<std::string, std::optional<std::string>>> parameters;
     bool rollback = false;                  // --rollback (run)
     std::optional<std::string> format;      // --format tsv|csv|json (run)
-    std::optional<std::string> folder;      // --folder (export, compare)
+    std::optional<std::string> folder;      // --folder (export, compare, deploy, write-back)
     bool diff = false;                      // --diff (compare)
     bool withData = false;                  // --with-data (schema-script)
     bool guarded = false;                   // --guarded (schema-script)

@@ -41,6 +41,10 @@ int runCommand(const Invocation& invocation, Session& session)
         exportFolder(session, invocation);
     else if (command == "compare")
         return compareFolder(session, invocation);
+    else if (command == "deploy")
+        deployFolder(session, invocation);
+    else if (command == "write-back")
+        writeBackFolder(session, invocation);
     else
         throw Error("The command '" + command + "' is not known.");
     return 0;

@@ -33,5 +33,7 @@ void runProcedure(Session& session, const Invocation& invocation);
 
 void exportFolder(Session& session, const Invocation& invocation);
 int compareFolder(Session& session, const Invocation& invocation);
+void deployFolder(Session& session, const Invocation& invocation);
+void writeBackFolder(Session& session, const Invocation& invocation);
 
 } // namespace varnett::cli

@@ -166,21 +166,29 @@ void deployFromFolder(Engine& engine, const std::vector<FolderEntry>& chosen)
                         + "' changed on the server since the comparison: compare its text again"
                           " first.");
     }
-    for (const FolderEntry& entry : chosen) {
-        const sqltext::ProcedureFile& file = *entry.folder;
-        sqltext::requireNoGoLine(entry.procedure, file.text);
-        engine.executeBatch(joinLinesCrLf(sqltext::conditionalDropLines(entry.procedure)));
-        engine.executeBatch(std::string("SET QUOTED_IDENTIFIER ") + (file.settings.quotedIdentifier ? "ON" : "OFF")
-                            + "\r\nSET ANSI_NULLS " + (file.settings.ansiNulls ? "ON" : "OFF") + "\r\n");
-        try {
-            engine.executeBatch(file.text);
-        } catch (const Error& failure) {
-            engine.executeBatch("SET QUOTED_IDENTIFIER ON\r\nSET ANSI_NULLS ON\r\n");
-            throw Error("The procedure '" + sqltext::displayName(entry.procedure)
-                        + "' cannot be created from its file: " + failure.what());
+    for (const FolderEntry& entry : chosen)
+        sqltext::requireNoGoLine(entry.procedure, entry.folder->text);
+    const char* const restore = "SET QUOTED_IDENTIFIER ON\r\nSET ANSI_NULLS ON\r\n";
+    try {
+        for (const FolderEntry& entry : chosen) {
+            const sqltext::ProcedureFile& file = *entry.folder;
+            engine.executeBatch(joinLinesCrLf(sqltext::conditionalDropLines(entry.procedure)));
+            engine.executeBatch(std::string("SET QUOTED_IDENTIFIER ") + (file.settings.quotedIdentifier ? "ON" : "OFF")
+                                + "\r\nSET ANSI_NULLS " + (file.settings.ansiNulls ? "ON" : "OFF") + "\r\n");
+            try {
+                engine.executeBatch(file.text);
+            } catch (const Error& failure) {
+                throw Error("The procedure '" + sqltext::displayName(entry.procedure)
+                            + "' cannot be created from its file: " + failure.what());
+            }
         }
+    } catch (...) {
+        // Whatever failed, the connection goes on under the settings it had,
+        // not those of the last file.
+        engine.executeBatch(restore);
+        throw;
     }
-    engine.executeBatch("SET QUOTED_IDENTIFIER ON\r\nSET ANSI_NULLS ON\r\n");
+    engine.executeBatch(restore);
     transaction.commit();
 }
 

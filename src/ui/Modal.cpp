@@ -123,6 +123,11 @@ SaveChoice ModalResponder::saveChanges(const Message&)
     return SaveChoice::Cancel;
 }
 
+std::optional<QString> ModalResponder::folderName(const FileRequest&)
+{
+    return std::nullopt;
+}
+
 SaveChoice askSaveChanges(const QString& text)
 {
     const Message message{MessageKind::Confirmation, translated("Save changes"), text};
@@ -190,6 +195,21 @@ std::optional<QString> getOpenFileName(const FileRequest& request)
     if (g_responder)
         return g_responder->openFileName(request);
     return runFileDialog(request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> getExistingFolder(const FileRequest& request)
+{
+    if (g_responder)
+        return g_responder->folderName(request);
+    QFileDialog dialog(dialogParent(), request.caption);
+    dialog.setObjectName(request.objectName);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 QString messageOf(const std::exception& error)

@@ -47,6 +47,9 @@ public:
     virtual int dialog(QDialog& dialog) = 0;
     virtual std::optional<QString> saveFileName(const FileRequest& request) = 0;
     virtual std::optional<QString> openFileName(const FileRequest& request) = 0;
+    // An existing folder; a responder that does not know the question
+    // cancels.
+    virtual std::optional<QString> folderName(const FileRequest& request);
     // Save, Discard or Cancel; a responder that does not know the question
     // cancels.
     virtual SaveChoice saveChanges(const Message& message);
@@ -79,6 +82,9 @@ std::optional<QString> getSaveFileName(const FileRequest& request);
 QString lastSaveFolder();
 void setLastSaveFolder(const QString& folder);
 std::optional<QString> getOpenFileName(const FileRequest& request);
+// An existing folder, chosen in the folder dialog (the request's caption,
+// objectName and starting directory count); none for Cancel.
+std::optional<QString> getExistingFolder(const FileRequest& request);
 
 // The message of an exception, as the user sees it.
 QString messageOf(const std::exception& error);

@@ -147,6 +147,10 @@ TEST(Cli, UsageErrorsExitWithTwoAndHelpWithZero)
         {{"insert", "T", "--kinds", "insert"}, "command 'insert' takes no --kinds"},
         {{"tables", "--create"}, "command 'tables' takes no --create"},
         {{"proc-script", "--out", "f", "P", "--pattern", "x"}, "command 'proc-script' takes no --pattern"},
+        {{"deploy", "P"}, "command 'deploy' needs --folder DIR"},
+        {{"deploy", "--folder", "d", "--diff"}, "command 'deploy' takes no --diff"},
+        {{"write-back"}, "command 'write-back' needs --folder DIR"},
+        {{"write-back", "--folder", "d", "--out", "f"}, "command 'write-back' takes no --out"},
     };
     for (const Case& c : cases) {
         Outcome run = runScript(dir, c.args);
@@ -609,6 +613,10 @@ TEST(Cli, BadFilesAreClearErrorsAndLoseNothing)
          "Cannot read the file '" + dir.file("none.sql") + "': No such file or directory."},
         {{"load", dir.file("nul.sql")}, "Line 3 of the script holds a NUL character."},
         {{"exec", dir.file("nul.sql")}, "Line 3 of the script holds a NUL character."},
+        {{"deploy", "--folder", dir.file("none")},
+         "The folder '" + dir.file("none") + "' does not exist or is no folder."},
+        {{"write-back", "--folder", dir.file("nul.sql")},
+         "The folder '" + dir.file("nul.sql") + "' does not exist or is no folder."},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"--connection", connection};
@@ -661,4 +669,63 @@ TEST(Cli, VersionIsTheProjectVersionAndHelpWinsOverIt)
     Outcome operand = runScript(dir, {"fields", "--", "--version"});
     EXPECT_EQ(operand.status, 1);
     EXPECT_EQ(operand.out, "");
+}
+
+TEST(Cli, DeployAndWriteBackTakeWhatTheComparisonFinds)
+{
+    TempDir dir;
+    const std::string connection = salesDatabase(dir);
+    {
+        auto engine = varnett::data::openSqliteEngine(dir.file("Sales.db"));
+        engine->executeBatch("CREATE PROCEDURE [O'Brien] AS\r\nSELECT 1\r\n");
+        engine->executeBatch("CREATE PROCEDURE [a.b] AS SELECT 2");
+        engine->executeBatch("CREATE PROCEDURE Kept AS SELECT 3");
+    }
+    const std::string folder = dir.file("scripts");
+    const auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--connection", connection});
+        return runScript(dir, args);
+    };
+    ASSERT_EQ(run({"export", "--folder", folder}).status, 0);
+    const std::string head = "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\n";
+    writeFile(folder + "/dbo.O'Brien.sql", head + "CREATE PROCEDURE [O'Brien] AS\nSELECT 'edited'\nGO\n");
+    writeFile(folder + "/dbo.New One.sql", head + "CREATE PROCEDURE [New One] AS SELECT 4\nGO\n");
+    fs::remove(folder + "/dbo.a%2Eb.sql");
+
+    // Each step in turn: the command, its status, what it prints, what it says.
+    struct Step {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string err;
+    };
+    const Step steps[] = {
+        {{"compare", "--folder", folder}, 1,
+         "only in the database\t[a.b]\nsame\tKept\nonly in the folder\tNew One\ndifferent\tO'Brien\n", ""},
+        {{"deploy", "--folder", folder, "Nope"}, 1, "",
+         "varnett-script: The procedure 'Nope' is neither in the database nor in the folder.\n"},
+        {{"deploy", "--folder", folder, "[a.b]"}, 1, "",
+         "varnett-script: The procedure '[a.b]' has no file in the folder to deploy.\n"},
+        {{"write-back", "--folder", folder, "new one"}, 1, "",
+         "varnett-script: The procedure 'New One' is not in the database: there is no text to write.\n"},
+        // No names: what differs or is only in the folder, in list order.
+        {{"deploy", "--folder", folder}, 0, "New One\nO'Brien\n", ""},
+        {{"compare", "--folder", folder}, 1,
+         "only in the database\t[a.b]\nsame\tKept\nsame\tNew One\nsame\tO'Brien\n", ""},
+        {{"deploy", "--folder", folder}, 0, "", ""},
+        // Named in any case, once each.
+        {{"write-back", "--folder", folder, "dbo.KEPT", "kept"}, 0, "dbo.Kept.sql\n", ""},
+        {{"write-back", "--folder", folder}, 0, "dbo.a%2Eb.sql\n", ""},
+        {{"compare", "--folder", folder}, 0,
+         "same\t[a.b]\nsame\tKept\nsame\tNew One\nsame\tO'Brien\n", ""},
+    };
+    for (const Step& step : steps) {
+        const Outcome outcome = run(step.args);
+        EXPECT_EQ(outcome.status, step.status) << step.args.front() << ' ' << step.args.back();
+        EXPECT_EQ(outcome.out, step.out) << step.args.front() << ' ' << step.args.back();
+        EXPECT_EQ(outcome.err, step.err) << step.args.front() << ' ' << step.args.back();
+    }
+    // The edited text is the server's now, byte for byte.
+    const Outcome text = run({"text", "O'Brien"});
+    EXPECT_EQ(text.out, "CREATE PROCEDURE [O'Brien] AS\nSELECT 'edited'\n");
 }

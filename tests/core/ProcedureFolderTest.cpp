@@ -1,6 +1,7 @@
 #include "data/ProcedureFolder.h"
 #include "data/ReplacingFile.h"
 #include "sqltext/ProcedureFolder.h"
+#include "sqltext/SideBySide.h"
 #include "sqltext/TextDiff.h"
 #include "support/Engines.h"
 #include "support/Names.h"
@@ -154,6 +155,46 @@ TEST(ProcedureFolder, UnifiedDiffShowsTheChangedLines)
     EXPECT_EQ(kinds, (std::vector<std::string>{"-a", " b", "+c"}));
 }
 
+TEST(ProcedureFolder, SideBySideRowsFaceEqualLinesAndPairChanges)
+{
+    // Each row as "<kind><left>|<right>", a missing side as "~".
+    struct Row {
+        std::string before;
+        std::string after;
+        std::vector<std::string> rows;
+    };
+    const Row rows[] = {
+        {"a\nb\n", "a\nb\n", {"=a|a", "=b|b"}},
+        {"", "", {}},
+        {"", "x\ny", {"+~|x", "+~|y"}},
+        {"x\ny\n", "", {"-x|~", "-y|~"}},
+        // Two lines replaced by one: the first pairs, the second is removed.
+        {"a\nb\nc\nd\n", "a\nB\nd\n", {"=a|a", "*b|B", "-c|~", "=d|d"}},
+        // Lines inserted in the middle get fillers on the left.
+        {"a\nd\n", "a\nb\nc\nd\n", {"=a|a", "+~|b", "+~|c", "=d|d"}},
+        // A line end alone differs, and the CR stays with its line.
+        {"a\r\nb\r\n", "a\nb\r\n", {"*a\r|a", "=b\r|b\r"}},
+        // Line ends alone keep the lines aligned: c faces c.
+        {"a\r\nc\r\n", "a\nb\nc\n", {"*a\r|a", "+~|b", "*c\r|c"}},
+        // A CR that ends no line is a character of its line.
+        {"a\rb\n", "a\rb\r\n", {"*a\rb|a\rb\r"}},
+        // A missing final line end does not make the last line differ.
+        {"a\nb", "a\nb\n", {"=a|a", "=b|b"}},
+        {"a\nX\nb\nY\nc\n", "a\nb\nc\n", {"=a|a", "-X|~", "=b|b", "-Y|~", "=c|c"}},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> got;
+        for (const sqltext::SideBySideRow& line : sqltext::sideBySide(row.before, row.after)) {
+            const char kind = line.kind == sqltext::SideBySideRow::Kind::Same ? '='
+                : line.kind == sqltext::SideBySideRow::Kind::Changed          ? '*'
+                : line.kind == sqltext::SideBySideRow::Kind::Removed          ? '-'
+                                                                              : '+';
+            got.push_back(kind + line.left.value_or("~") + "|" + line.right.value_or("~"));
+        }
+        EXPECT_EQ(got, row.rows) << row.before << " / " << row.after;
+    }
+}
+
 TEST(ProcedureFolder, ExportGivesTheSameBytesEveryTimeAndComparesSame)
 {
     TempDir dir;
@@ -239,6 +280,21 @@ TEST(ProcedureFolder, AFailingDeployCreatesNone)
     EXPECT_NE(errorOf([&] { data::deployFromFolder(*engine, entries); }).find("The procedure 'B' cannot be created from its file: "),
               std::string::npos);
     EXPECT_TRUE(engine->listProcedures().empty());
+    // A file whose text holds a GO line is refused before anything runs, and
+    // a failed deploy leaves the connection under its own settings, not the
+    // last file's.
+    data::replaceFile(folder + "/dbo.A.sql", "SET QUOTED_IDENTIFIER OFF\nSET ANSI_NULLS OFF\nGO\nCREATE PROCEDURE A AS SELECT 1\nGO\n");
+    data::replaceFile(folder + "/dbo.B.sql", "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\nCREATE PROCEDURE B AS\nGO\nSELECT 2\nGO\n");
+    for (const bool goLine : {true, false}) {
+        if (!goLine)
+            data::replaceFile(folder + "/dbo.B.sql", "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\nSELECT FROM\nGO\n");
+        const auto again = data::compareWithFolder(*engine, folder);
+        EXPECT_NE(errorOf([&] { data::deployFromFolder(*engine, again); }).find("'B'"), std::string::npos);
+        EXPECT_TRUE(engine->listProcedures().empty());
+        engine->executeBatch("CREATE PROCEDURE Later AS SELECT 1");
+        EXPECT_EQ(engine->procedureSettings("Later"_name), (sqltext::ProcedureSettings{true, true})) << goLine;
+        engine->executeBatch("DROP PROCEDURE Later");
+    }
     EXPECT_EQ(errorOf([&] { data::compareWithFolder(*engine, dir.file("missing")); }),
               "The folder '" + dir.file("missing") + "' does not exist or is no folder.");
     data::replaceFile(folder + "/DBO.a.sql", "SET QUOTED_IDENTIFIER ON\nSET ANSI_NULLS ON\nGO\nX\nGO\n");

@@ -10,7 +10,7 @@ ScriptedResponder::~ScriptedResponder()
     if (!everythingAnswered())
         ADD_FAILURE() << "answers queued but never used: " << m_dialogs.size() << " dialog, "
                       << m_confirmations.size() << " confirmation, " << m_saves.size()
-                      << " save, " << m_opens.size() << " open";
+                      << " save, " << m_opens.size() << " open, " << m_folders.size() << " folder";
 }
 
 bool ScriptedResponder::message(const ui::Message& message)
@@ -65,6 +65,21 @@ std::optional<QString> ScriptedResponder::openFileName(const ui::FileRequest& re
     }
     const QString path = m_opens.front();
     m_opens.pop_front();
+    if (path.isNull())
+        return std::nullopt;
+    return path;
+}
+
+std::optional<QString> ScriptedResponder::folderName(const ui::FileRequest& request)
+{
+    events << QStringLiteral("folder:%1").arg(request.objectName);
+    fileRequests.push_back(request);
+    if (m_folders.empty()) {
+        ADD_FAILURE() << "unexpected folder dialog: " << request.objectName.toStdString();
+        return std::nullopt;
+    }
+    const QString path = m_folders.front();
+    m_folders.pop_front();
     if (path.isNull())
         return std::nullopt;
     return path;

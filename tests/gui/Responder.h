@@ -35,11 +35,13 @@ public:
     void answerSave(const std::optional<QString>& path) { m_saves.push_back(path.value_or(QString())); }
     void answerOpen(const std::optional<QString>& path) { m_opens.push_back(path.value_or(QString())); }
     void answerSaveChanges(ui::SaveChoice choice) { m_saveChoices.push_back(choice); }
+    void answerFolder(const std::optional<QString>& path) { m_folders.push_back(path.value_or(QString())); }
 
     bool message(const ui::Message& message) override;
     int dialog(QDialog& dialog) override;
     std::optional<QString> saveFileName(const ui::FileRequest& request) override;
     std::optional<QString> openFileName(const ui::FileRequest& request) override;
+    std::optional<QString> folderName(const ui::FileRequest& request) override;
     ui::SaveChoice saveChanges(const ui::Message& message) override;
 
     // What was asked, in order: "message:<title>:<text>" or "dialog:<objectName>"
@@ -51,7 +53,7 @@ public:
     bool everythingAnswered() const
     {
         return m_dialogs.empty() && m_confirmations.empty() && m_saves.empty() && m_opens.empty()
-            && m_saveChoices.empty();
+            && m_saveChoices.empty() && m_folders.empty();
     }
 
 private:
@@ -60,6 +62,7 @@ private:
     // A null text stands for Cancel.
     std::deque<QString> m_saves;
     std::deque<QString> m_opens;
+    std::deque<QString> m_folders;
     std::deque<ui::SaveChoice> m_saveChoices;
 };
 
