@@ -181,8 +181,25 @@ std::optional<std::string> calleeName(std::string_view line)
     return LineCallees().next(line, schema);
 }
 
+namespace {
+
+// Whether "exec" appears anywhere in the text, in any letter case: without
+// it no line can execute a procedure, and the text need not be read as T-SQL.
+bool mentionsExec(std::string_view text)
+{
+    for (std::size_t i = 0; i + 4 <= text.size(); ++i)
+        if ((text[i] | 0x20) == 'e' && (text[i + 1] | 0x20) == 'x' && (text[i + 2] | 0x20) == 'e'
+            && (text[i + 3] | 0x20) == 'c')
+            return true;
+    return false;
+}
+
+} // namespace
+
 std::vector<std::string> callingLines(std::string_view text)
 {
+    if (!mentionsExec(text))
+        return {};
     std::vector<std::string> kept;
     std::size_t pieceStart = 0;
     bool calls = false;

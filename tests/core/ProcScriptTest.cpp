@@ -68,6 +68,8 @@ TEST(ProcScript, CallingLinesReadAloneAsInTheirText)
     EXPECT_EQ(callingLines("select 'a\nEXEC B' exec C"), (Lines{" exec C"}));
     EXPECT_EQ(callingLines("exec A -- and\n\n\nexecute B /* open"), (Lines{"exec A -- and", "execute B /* open"}));
     EXPECT_TRUE(callingLines("").empty());
+    EXPECT_TRUE(callingLines("CREATE PROC P AS select N'\xc3\x89x', 'exe' + 'c'\r\n").empty());
+    EXPECT_EQ(callingLines("select 1\nExEcUtE B;1"), (Lines{"ExEcUtE B;1"}));
 }
 
 TEST(ProcScript, CalleesComeBeforeTheirCallers)

@@ -62,11 +62,14 @@ std::optional<sqltext::ProcedureSettings> ProcedureCatalog::settings(std::string
 {
     if (!exists())
         return std::nullopt;
-    if (!hasSettingsColumns())
+    const std::string sql = "SELECT quoted_identifier, ansi_nulls FROM " + table()
+        + " WHERE name = ?1 COLLATE NOCASE";
+    // A query prepared before found the columns, and columns are never
+    // dropped: the catalog need not be looked at again.
+    if (!(m_cache && m_cache->holds(sql)) && !hasSettingsColumns())
         return contains(name) ? std::optional<sqltext::ProcedureSettings>(sqltext::ProcedureSettings{})
                               : std::nullopt;
-    SqliteStatement query = prepare("SELECT quoted_identifier, ansi_nulls FROM " + table()
-                                    + " WHERE name = ?1 COLLATE NOCASE");
+    SqliteStatement query = prepare(sql);
     query.bind(1, name);
     if (!query.step())
         return std::nullopt;

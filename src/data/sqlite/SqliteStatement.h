@@ -30,6 +30,7 @@ public:
 
     // The statement of the text, prepared on first use.
     sqlite3_stmt* statement(const std::string& sql);
+    bool holds(const std::string& sql) const { return m_statements.count(sql) != 0; }
     void clear();
 
 private:
