@@ -1,5 +1,6 @@
 #include "data/Scripts.h"
 
+#include "data/ReadAhead.h"
 #include "data/ReplacingFile.h"
 #include "data/RowBlocks.h"
 #include "data/Transaction.h"
@@ -100,21 +101,33 @@ void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>
     // Everything is read in one transaction: the texts come from one state of
     // the catalog, and the engine need not take its locks again for each.
     Transaction transaction(engine);
-    for (const sqltext::ObjectName& name : names) {
-        // The text is written as it is, byte for byte.
-        std::string text = engine.procedureSource(name);
-        if (text.empty())
-            throw Error("The procedure '" + sqltext::displayName(name) + "' has no text.");
-        entries.push_back({name, sqltext::callingLines(text)});
-        Source source{std::nullopt, text.size(), std::hash<std::string_view>{}(text)};
-        if (held + text.size() <= heldTexts) {
-            held += text.size();
-            source.text = std::move(text);
+    {
+        // The texts are read on a thread of their own while the ones read
+        // before are looked through for calls.
+        struct Read {
+            std::string text;
+            sqltext::ProcedureSettings settings;
+        };
+        ReadAhead<Read> reads(names.size(), [&](std::size_t i) {
+            return Read{engine.procedureSource(names[i]), engine.procedureSettings(names[i])};
+        });
+        for (const sqltext::ObjectName& name : names) {
+            // The text is written as it is, byte for byte.
+            Read read = reads.next();
+            std::string& text = read.text;
+            if (text.empty())
+                throw Error("The procedure '" + sqltext::displayName(name) + "' has no text.");
+            entries.push_back({name, sqltext::callingLines(text)});
+            Source source{std::nullopt, text.size(), std::hash<std::string_view>{}(text)};
+            if (held + text.size() <= heldTexts) {
+                held += text.size();
+                source.text = std::move(text);
+            }
+            sources.push_back(std::move(source));
+            settings.push_back(read.settings);
+            stepTo(progress, entries.size());
+            afterStep(progress, entries.size());
         }
-        sources.push_back(std::move(source));
-        settings.push_back(engine.procedureSettings(name));
-        stepTo(progress, entries.size());
-        afterStep(progress, entries.size());
     }
 
     startPhase(progress, entries.size());
@@ -124,6 +137,14 @@ void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>
     });
 
     startPhase(progress, order.size());
+    // The texts not kept are read again ahead of their turn.
+    std::vector<std::size_t> readAgain;
+    for (std::size_t index : order)
+        if (!sources[index].text)
+            readAgain.push_back(index);
+    ReadAhead<std::string> rereads(readAgain.size(), [&](std::size_t i) {
+        return engine.procedureSource(entries[readAgain[i]].name);
+    });
     std::string buffer;
     buffer.reserve(kChunk + 4096);
     std::size_t written = 0;
@@ -134,7 +155,7 @@ void writeProcedureScript(Engine& engine, const std::vector<sqltext::ObjectName>
             sqltext::appendProcedureBlock(buffer, name, settings[index], *source.text);
             source.text.reset();
         } else {
-            const std::string text = engine.procedureSource(name);
+            const std::string text = rereads.next();
             // The order was made from the text read before; a text changed
             // since (where the server lets a transaction see changes) might
             // need another order.

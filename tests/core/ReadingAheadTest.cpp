@@ -1,7 +1,11 @@
-// Rows read ahead on their own thread come in order, whole, with the
-// cursor's error after the rows before it, and stop when the reader goes.
+// Rows and items read ahead on their own thread come in order, whole, with
+// the reading's error after the items before it, and stop when the reader
+// goes.
+#include "data/ReadAhead.h"
 #include "data/RowBlocks.h"
 #include "sqltext/Error.h"
+
+#include "support/Engines.h"
 
 #include <gtest/gtest.h>
 
@@ -145,4 +149,41 @@ TEST(RowBlocks, LeavingEarlyStopsTheReading)
     CountingCursor idle(1000000, 5);
     { RowBlocks blocks(idle, 10); }
     EXPECT_LE(idle.nextCalls.load(), 40);
+}
+
+TEST(ReadAhead, ItemsInOrderThenTheErrorAndAnEarlyStop)
+{
+    using varnett::data::ReadAhead;
+    const struct {
+        std::size_t count;
+        std::size_t depth;
+        long failAt;   // -1: none
+    } rows[] = {{0, 4, -1}, {1, 1, -1}, {100, 4, -1}, {100, 1, 37}, {5, 32, 0}};
+    for (const auto& row : rows) {
+        ReadAhead<std::string> items(row.count, [&](std::size_t i) {
+            if (static_cast<long>(i) == row.failAt)
+                throw varnett::Error("item " + std::to_string(i) + " cannot be read");
+            return std::string(i % 7 + 1, static_cast<char>('a' + i % 26));
+        }, row.depth);
+        const std::size_t good = row.failAt < 0 ? row.count : static_cast<std::size_t>(row.failAt);
+        for (std::size_t i = 0; i < good; ++i)
+            ASSERT_EQ(items.next(), std::string(i % 7 + 1, static_cast<char>('a' + i % 26)))
+                << row.count << " at " << i;
+        if (row.failAt < 0)
+            EXPECT_THROW(items.next(), std::out_of_range);
+        else
+            EXPECT_EQ(varnett::testing::errorOf([&] { items.next(); }),
+                      "item " + std::to_string(row.failAt) + " cannot be read");
+    }
+
+    // Gone after one item: the reading stopped, no more than its depth ahead.
+    std::atomic<std::size_t> made{0};
+    {
+        ReadAhead<int> items(1000000, [&](std::size_t i) {
+            ++made;
+            return static_cast<int>(i);
+        }, 8);
+        EXPECT_EQ(items.next(), 0);
+    }
+    EXPECT_LE(made.load(), 10u);
 }
