@@ -14,18 +14,13 @@
 // Usage: data_script_bench [--rows N] [--procedures N] [--keep] [PATH_TO_VARNETT_SCRIPT]
 // Without a path, varnett-script is taken from the folder of this program.
 
+#include "RunProgram.h"
 #include "sqltext/Error.h"
 #include "data/sqlite/SqliteEngine.h"
 
 #include <sqlite3.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,49 +28,10 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace fs = std::filesystem;
+using namespace varnett::bench;
 
 namespace {
-
-struct RunResult {
-    double seconds = 0;
-    long maxRssKiB = 0;
-};
-
-// Runs a program with stdout sent to `outFile` and stdin taken from
-// `inFile` (each left alone when empty); fails unless it ends with status 0.
-RunResult run(const std::vector<std::string>& args, const std::string& outFile = {},
-              const std::string& inFile = {})
-{
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!outFile.empty())
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (!inFile.empty())
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, inFile.c_str(), O_RDONLY, 0);
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        throw varnett::Error("Cannot start " + args[0]);
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) < 0)
-        throw varnett::Error("Cannot wait for " + args[0]);
-    auto end = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw varnett::Error(args[0] + " " + args.back() + " failed");
-    return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss};
-}
 
 void check(sqlite3* db, int rc)
 {
@@ -214,23 +170,6 @@ void buildProcedures(const std::string& path, int count)
     engine->commit();
 }
 
-std::string defaultScriptPath()
-{
-    std::error_code error;
-    fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
-    for (const fs::path& candidate : {folder / "varnett-script", folder / "src" / "varnett-script"})
-        if (fs::exists(candidate, error))
-            return candidate.string();
-    return "varnett-script";
-}
-
-double mib(long kib) { return static_cast<double>(kib) / 1024.0; }
-
-double fileMiB(const std::string& path)
-{
-    return static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
-}
-
 // One way of carrying the table over: writing, then reading into the copy.
 struct Transfer {
     RunResult write;
@@ -304,8 +243,8 @@ int main(int argc, char** argv)
         std::string dump = (folder / "dump.sql").string();
         std::string dumpCopy = (folder / "dump.db").string();
         Transfer sqlite;
-        sqlite.write = run({"sqlite3", db, ".dump Orders"}, dump);
-        sqlite.read = run({"sqlite3", dumpCopy}, {}, dump);
+        sqlite.write = run({"sqlite3", db, ".dump Orders"}, {.outFile = dump});
+        sqlite.read = run({"sqlite3", dumpCopy}, {.inFile = dump});
         if (rowCount(dumpCopy) != rows)
             throw varnett::Error("the copy " + dumpCopy + " does not hold every row");
 

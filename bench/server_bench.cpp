@@ -20,19 +20,14 @@
 // VARNETT_SERVER is used without --connection). The login must be allowed to
 // create databases: the bench makes three of its own and drops them at the end.
 
+#include "RunProgram.h"
 #include "data/ConnectionString.h"
 #include "data/odbc/OdbcConnectionString.h"
 #include "data/odbc/OdbcEngine.h"
 #include "data/odbc/OdbcSession.h"
 #include "sqltext/Error.h"
 
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,56 +39,11 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 using varnett::Error;
+using namespace varnett::bench;
 
 namespace {
-
-struct RunResult {
-    double seconds = 0;
-    long maxRssKiB = 0;
-    bool failed = false;
-};
-
-// Runs a program with stdout sent to `outFile` (/dev/null when empty) and
-// the environment with `extraEnv` added; fails unless it ends with status 0.
-RunResult run(const std::vector<std::string>& args, const std::string& outFile = {},
-              const std::vector<std::string>& extraEnv = {}, bool mayFail = false)
-{
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> env;
-    for (char** e = environ; *e; ++e)
-        env.push_back(*e);
-    for (const std::string& e : extraEnv)
-        env.push_back(const_cast<char*>(e.c_str()));
-    env.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO,
-                                     outFile.empty() ? "/dev/null" : outFile.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), env.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        throw Error("Cannot start " + args[0]);
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) < 0)
-        throw Error("Cannot wait for " + args[0]);
-    auto end = std::chrono::steady_clock::now();
-    const bool failed = !WIFEXITED(status) || WEXITSTATUS(status) != 0;
-    if (failed && !mayFail)
-        throw Error(args[0] + " " + args[1] + " ... failed");
-    return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss, failed};
-}
 
 const char* const kOrdersTable = "CREATE TABLE dbo.Orders ("
                                  " id int IDENTITY PRIMARY KEY,"
@@ -126,23 +76,6 @@ std::string fillStatement(long rows)
            " FROM n WHERE i < " + std::to_string(rows) + " ORDER BY i";
 }
 
-std::string defaultScriptPath()
-{
-    std::error_code error;
-    fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
-    for (const fs::path& candidate : {folder / "varnett-script", folder / "src" / "varnett-script"})
-        if (fs::exists(candidate, error))
-            return candidate.string();
-    return "varnett-script";
-}
-
-double mib(long kib) { return static_cast<double>(kib) / 1024.0; }
-
-double fileMiB(const std::string& path)
-{
-    return static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
-}
-
 // The server as FreeTDS's tools reach it: a configuration file with one
 // section, and the login.
 struct Bcp {
@@ -157,7 +90,7 @@ struct Bcp {
         args.insert(args.end(), login.begin(), login.end());
         args.insert(args.end(), {"-D", database});
         args.insert(args.end(), more.begin(), more.end());
-        return run(args, {}, env, mayFail);
+        return run(args, {.extraEnv = env, .mayFail = mayFail});
     }
 };
 
@@ -244,12 +177,12 @@ int main(int argc, char** argv)
         const std::vector<std::string> dataScript = {script, "--connection", connectionTo(databases[0]),
                                                      "data-script", "--out", ours, "--rows-per-insert",
                                                      "1000", "--batch", "10", "Orders"};
-        const RunResult byRow = run(dataScript, {}, {"VARNETT_ODBC_FETCH_ROWS=1"});
+        const RunResult byRow = run(dataScript, {.extraEnv = {"VARNETT_ODBC_FETCH_ROWS=1"}});
         const RunResult write = run(dataScript);
         const RunResult bcpOut = bcp(databases[0], "out", theirs);
         const RunResult load = run({script, "--connection", connectionTo(databases[1]), "load", ours});
         const RunResult blockLoad = run({script, "--connection", connectionTo(databases[3]), "load", ours},
-                                        {}, {"VARNETT_ODBC_BLOCK_LOAD=" + std::to_string(blockRows)});
+                                        {.extraEnv = {"VARNETT_ODBC_BLOCK_LOAD=" + std::to_string(blockRows)}});
         const RunResult bcpIn = bcp(databases[2], "in", theirs, {"-E"}, true);
 
         // Every copy holds the source's rows, no more and no fewer.
