@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -83,6 +84,18 @@ inline std::string defaultScriptPath()
         if (fs::exists(candidate, error))
             return candidate.string();
     return "varnett-script";
+}
+
+// A new folder under /tmp named from the prefix; empty, and said on standard
+// error, when none can be made.
+inline std::filesystem::path temporaryFolder(const std::string& prefix)
+{
+    std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        std::fputs("Cannot create a temporary folder\n", stderr);
+        return {};
+    }
+    return pattern;
 }
 
 inline double mib(long kib) { return static_cast<double>(kib) / 1024.0; }

@@ -208,13 +208,9 @@ int main(int argc, char** argv)
     if (script.empty())
         script = defaultScriptPath();
 
-    char folderTemplate[] = "/tmp/varnett-bench-XXXXXX";
-    const char* tmpFolder = mkdtemp(folderTemplate);
-    if (!tmpFolder) {
-        std::cerr << "Cannot create a temporary folder\n";
+    fs::path folder = temporaryFolder("varnett-bench");
+    if (folder.empty())
         return 1;
-    }
-    fs::path folder = tmpFolder;
     int status = 0;
     try {
         std::string db = (folder / "Bench.db").string();

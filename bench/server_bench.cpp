@@ -140,13 +140,9 @@ int main(int argc, char** argv)
     if (script.empty())
         script = defaultScriptPath();
 
-    char folderTemplate[] = "/tmp/varnett-server-bench-XXXXXX";
-    const char* tmpFolder = mkdtemp(folderTemplate);
-    if (!tmpFolder) {
-        std::cerr << "Cannot create a temporary folder\n";
+    const fs::path folder = temporaryFolder("varnett-server-bench");
+    if (folder.empty())
         return 1;
-    }
-    const fs::path folder = tmpFolder;
     const std::vector<std::string> databases = {"varnett_bench_source", "varnett_bench_load",
                                                 "varnett_bench_bcp", "varnett_bench_block"};
     int status = 0;
